@@ -1,0 +1,385 @@
+#include "platform/FileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <random>
+
+#include "platform/Encoding.h"
+
+namespace platform {
+namespace {
+
+void SetError(int* error, int value) {
+  if (error) *error = value;
+}
+
+void FillStatus(const struct stat& st, FileStatus* out) {
+  out->isDirectory = S_ISDIR(st.st_mode);
+  out->isRegular = S_ISREG(st.st_mode);
+  out->isLink = S_ISLNK(st.st_mode);
+  out->size = static_cast<uint64_t>(st.st_size);
+  out->modifiedTime = st.st_mtime;
+  out->device = st.st_dev;
+  out->inode = st.st_ino;
+}
+
+uint32_t AttributesOf(const struct stat& st) {
+  const bool writable = (st.st_mode & 0222) != 0;
+  if (S_ISDIR(st.st_mode)) return writable ? uint32_t{kAttrDirectory} : uint32_t{kAttrDirectory | kAttrReadOnly};
+  if (S_ISREG(st.st_mode)) return writable ? uint32_t{kAttrNormal} : uint32_t{kAttrReadOnly};
+  return kAttrDevice;
+}
+
+// Writes all of data to fd; false with errno on failure.
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+std::string ParentOf(const std::string& osPath) {
+  size_t slash = osPath.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return osPath.substr(0, slash);
+}
+
+void SyncFolder(const std::string& osFolder) {
+  int fd = ::open(osFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+std::string TemporaryName(const std::string& osPath) {
+  static std::mt19937_64 rng{std::random_device{}()};
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".tmp%08llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFu));
+  return osPath + suffix;
+}
+
+// Copies an open file into a new file that must not exist yet; removes it on failure.
+bool CopyToNewFile(int in, const std::string& osTo, mode_t mode, int* error) {
+  int out = ::open(osTo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 07777);
+  if (out < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  char buffer[1 << 16];
+  bool ok = true;
+  for (;;) {
+    ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    if (!WriteAll(out, buffer, static_cast<size_t>(n))) {
+      ok = false;
+      break;
+    }
+  }
+  if (ok && ::fsync(out) != 0) ok = false;
+  int saved = errno;
+  if (::close(out) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (!ok) {
+    ::unlink(osTo.c_str());
+    SetError(error, saved);
+  }
+  return ok;
+}
+
+}  // namespace
+
+bool GetStatus(const std::string& path, FileStatus* status, int* error) {
+  struct stat st;
+  if (::stat(Cp932ToOsName(path).c_str(), &st) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  FillStatus(st, status);
+  return true;
+}
+
+bool GetLinkStatus(const std::string& path, FileStatus* status, int* error) {
+  struct stat st;
+  if (::lstat(Cp932ToOsName(path).c_str(), &st) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  FillStatus(st, status);
+  return true;
+}
+
+bool IsUnreachableError(int error) {
+  switch (error) {
+    case EIO: case ENODEV: case ENXIO: case ESTALE: case ENOTCONN: case EHOSTDOWN: case ETIMEDOUT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+DirReader::~DirReader() { Close(); }
+
+bool DirReader::Open(const std::string& folder, int* error) {
+  Close();
+  const std::string os = folder.empty() ? std::string(".") : Cp932ToOsName(folder);
+  int fd = ::open(os.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  DIR* dir = ::fdopendir(fd);
+  if (dir == nullptr) {
+    SetError(error, errno);
+    ::close(fd);
+    return false;
+  }
+  dir_ = dir;
+  dirFd_ = fd;
+  return true;
+}
+
+bool DirReader::Next(DirEntry* entry, int* error) {
+  if (dir_ == nullptr) return false;
+  DIR* dir = static_cast<DIR*>(dir_);
+  for (;;) {
+    errno = 0;
+    struct dirent* d = ::readdir(dir);
+    if (d == nullptr) {
+      SetError(error, errno);
+      return false;
+    }
+    const char* n = d->d_name;
+    if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+    entry->name = OsNameToCp932(n);
+    entry->size = 0;
+    entry->modifiedTime = 0;
+    // d_type spares a stat for the common cases; links and unknown types are looked at.
+    struct stat st;
+    switch (d->d_type) {
+      case DT_REG:
+        entry->attributes = kAttrNormal;
+        return true;
+      case DT_DIR:
+        entry->attributes = kAttrDirectory;
+        return true;
+      case DT_FIFO: case DT_SOCK: case DT_CHR: case DT_BLK:
+        entry->attributes = kAttrDevice;
+        return true;
+      default:
+        break;
+    }
+    if (::fstatat(dirFd_, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      entry->attributes = kAttrReparsePoint;  // vanished or unreadable: nothing to open
+      return true;
+    }
+    if (S_ISLNK(st.st_mode)) {
+      struct stat target;
+      if (::fstatat(dirFd_, n, &target, 0) != 0 || S_ISDIR(target.st_mode)) {
+        entry->attributes = kAttrReparsePoint;
+        return true;
+      }
+      st = target;
+    }
+    entry->attributes = AttributesOf(st);
+    entry->size = static_cast<uint64_t>(st.st_size);
+    entry->modifiedTime = st.st_mtime;
+    return true;
+  }
+}
+
+void DirReader::Close() {
+  if (dir_ != nullptr) ::closedir(static_cast<DIR*>(dir_));
+  dir_ = nullptr;
+  dirFd_ = -1;
+}
+
+ReadFile::~ReadFile() { Close(); }
+
+bool ReadFile::Open(const std::string& path, int* error) {
+  Close();
+  int fd = ::open(Cp932ToOsName(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    SetError(error, errno);
+    ::close(fd);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    SetError(error, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    ::close(fd);
+    return false;
+  }
+  FillStatus(st, &status_);
+  fd_ = fd;
+  return true;
+}
+
+int64_t ReadFile::ReadAt(uint64_t offset, void* buffer, size_t count, int* error) {
+  if (fd_ < 0) {
+    SetError(error, EBADF);
+    return -1;
+  }
+  if (offset > static_cast<uint64_t>(LLONG_MAX)) return 0;
+  size_t done = 0;
+  char* out = static_cast<char*>(buffer);
+  while (done < count) {
+    ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      SetError(error, errno);
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<int64_t>(done);
+}
+
+bool ReadFile::ReadAll(std::string* content, int* error) {
+  content->clear();
+  char buffer[1 << 16];
+  uint64_t offset = 0;
+  for (;;) {
+    int64_t n = ReadAt(offset, buffer, sizeof buffer, error);
+    if (n < 0) return false;
+    if (n == 0) return true;
+    content->append(buffer, static_cast<size_t>(n));
+    offset += static_cast<uint64_t>(n);
+  }
+}
+
+void ReadFile::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* content, int* error) {
+  ReadFile file;
+  return file.Open(path, error) && file.ReadAll(content, error);
+}
+
+bool WriteFileAtomic(const std::string& path, std::string_view content, int* error) {
+  std::string os = Cp932ToOsName(path);
+  std::string temp = TemporaryName(os);
+  // Keep the permissions of the file being replaced.
+  mode_t mode = 0644;
+  struct stat old;
+  if (::stat(os.c_str(), &old) == 0) mode = old.st_mode & 07777;
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
+  int saved = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok && ::rename(temp.c_str(), os.c_str()) != 0) {
+    ok = false;
+    saved = errno;
+  }
+  if (!ok) {
+    ::unlink(temp.c_str());
+    SetError(error, saved);
+    return false;
+  }
+  SyncFolder(ParentOf(os));
+  return true;
+}
+
+bool MakeDirectory(const std::string& path, int* error) {
+  if (::mkdir(Cp932ToOsName(path).c_str(), 0777) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+bool RemoveFile(const std::string& path, int* error) {
+  if (::unlink(Cp932ToOsName(path).c_str()) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+bool MoveNoReplace(const std::string& from, const std::string& to, int* error) {
+  std::string osFrom = Cp932ToOsName(from);
+  std::string osTo = Cp932ToOsName(to);
+  if (::renameat2(AT_FDCWD, osFrom.c_str(), AT_FDCWD, osTo.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EXDEV) {
+    SetError(error, errno);
+    return false;
+  }
+  // Across file systems: only a regular file is copied; the source goes only after the
+  // copy is safely on disk.
+  int in = ::open(osFrom.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (in < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  struct stat st;
+  if (::fstat(in, &st) != 0) {
+    SetError(error, errno);
+    ::close(in);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    SetError(error, EXDEV);
+    ::close(in);
+    return false;
+  }
+  bool ok = CopyToNewFile(in, osTo, st.st_mode, error);
+  ::close(in);
+  if (!ok) return false;
+  SyncFolder(ParentOf(osTo));
+  if (::unlink(osFrom.c_str()) != 0) {
+    // The source could not be removed: take the copy back so the file exists once.
+    int saved = errno;
+    ::unlink(osTo.c_str());
+    SetError(error, saved);
+    return false;
+  }
+  return true;
+}
+
+bool SameFile(const FileStatus& a, const FileStatus& b) { return a.device == b.device && a.inode == b.inode; }
+
+std::string ExecutableFolder() {
+  char buffer[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return std::string();
+  std::string os(buffer, static_cast<size_t>(n));
+  size_t slash = os.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  return OsNameToCp932(os.substr(0, slash + 1));
+}
+
+}  // namespace platform

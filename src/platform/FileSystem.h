@@ -1,0 +1,119 @@
+// The file-system calls of the program. Paths are CP932 texts as the rest of the program
+// keeps them; they are turned into the OS's bytes here and nowhere else. Errors come back
+// as errno values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Attribute bits as the enumeration reports them.
+enum Attribute : uint32_t {
+  kAttrReadOnly = 0x01,
+  kAttrHidden = 0x02,
+  kAttrSystem = 0x04,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrDevice = 0x40,  // FIFOs, sockets and devices: never opened as files
+  kAttrNormal = 0x80,
+  kAttrReparsePoint = 0x400,  // a link to a folder or a dangling link: never entered, never read
+};
+
+// The native path style of this platform.
+constexpr char kSeparator = '/';
+
+struct FileStatus {
+  bool isDirectory = false;
+  bool isRegular = false;
+  bool isLink = false;
+  uint64_t size = 0;
+  int64_t modifiedTime = 0;  // seconds since the epoch
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+
+// stat (following links) or lstat; false with *error set when the status cannot be read.
+bool GetStatus(const std::string& path, FileStatus* status, int* error = nullptr);
+bool GetLinkStatus(const std::string& path, FileStatus* status, int* error = nullptr);
+
+// Errors that mean "the drive or network is not there" rather than "this entry is bad".
+bool IsUnreachableError(int error);
+
+struct DirEntry {
+  std::string name;  // CP932, mapped losslessly from the OS name
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  int64_t modifiedTime = 0;
+};
+
+// Enumerates one folder (readdir). Links to folders and dangling links are reported with
+// kAttrReparsePoint only; links to files with their target's attributes.
+class DirReader {
+ public:
+  DirReader() = default;
+  ~DirReader();
+  DirReader(const DirReader&) = delete;
+  DirReader& operator=(const DirReader&) = delete;
+
+  bool Open(const std::string& folder, int* error = nullptr);
+  // The next entry other than "." and ".."; false at the end or on a read error.
+  bool Next(DirEntry* entry, int* error = nullptr);
+  void Close();
+  bool IsOpen() const { return dir_ != nullptr; }
+
+ private:
+  void* dir_ = nullptr;  // DIR*
+  int dirFd_ = -1;
+};
+
+// A file opened for reading: O_RDONLY | O_NONBLOCK | O_CLOEXEC, then fstat; anything but
+// a regular file is refused, so a FIFO or a device never blocks a search.
+class ReadFile {
+ public:
+  ReadFile() = default;
+  ~ReadFile();
+  ReadFile(const ReadFile&) = delete;
+  ReadFile& operator=(const ReadFile&) = delete;
+
+  bool Open(const std::string& path, int* error = nullptr);
+  // pread; the number of bytes read (short only at the end of the file), or -1 with *error.
+  int64_t ReadAt(uint64_t offset, void* buffer, size_t count, int* error = nullptr);
+  // Reads everything from the current length on (for small files such as the settings).
+  bool ReadAll(std::string* content, int* error = nullptr);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  const FileStatus& status() const { return status_; }
+
+ private:
+  int fd_ = -1;
+  FileStatus status_;
+};
+
+// Reads a whole file; false with *error when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string* content, int* error = nullptr);
+
+// Replaces path with content atomically: a temporary file in the same folder, written,
+// fsynced, renamed over the old one, and the folder fsynced. A failure leaves the old file
+// as it was and no temporary file behind.
+bool WriteFileAtomic(const std::string& path, std::string_view content, int* error = nullptr);
+
+// mkdir; false with *error (EEXIST when it is there already).
+bool MakeDirectory(const std::string& path, int* error = nullptr);
+
+// unlink of the entry itself (a link is removed, never its target).
+bool RemoveFile(const std::string& path, int* error = nullptr);
+
+// Renames without ever replacing an existing entry (renameat2 RENAME_NOREPLACE). Across
+// file systems the file is copied to a new file (O_EXCL), fsynced, and the source removed;
+// a partial copy is removed on failure and the source is never lost.
+bool MoveNoReplace(const std::string& from, const std::string& to, int* error = nullptr);
+
+// True when both statuses describe the same file (device and inode).
+bool SameFile(const FileStatus& a, const FileStatus& b);
+
+// The folder of the running executable, ending in the separator; empty when unknown.
+std::string ExecutableFolder();
+
+}  // namespace platform

@@ -1,0 +1,57 @@
+// One named file of the program: the settings file, the data file or a search log.
+// SetPath binds folder + base name + "." + extension; the archive half reads and writes
+// length-prefixed integers, texts and blocks (data file) or raw text (logs); the settings
+// half reads and writes keys of an INI file the way the private-profile functions do.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class ProfileFile {
+ public:
+  enum class Direction { Load, Store };
+
+  ProfileFile();
+  ~ProfileFile();
+  ProfileFile(const ProfileFile&) = delete;
+  ProfileFile& operator=(const ProfileFile&) = delete;
+
+  // folder is used as given (with its trailing separator); ext may be null.
+  bool SetPath(const std::string& baseName, const std::string& folder, const char* ext, bool raw);
+  const std::string& FullPath() const { return fullPath_; }
+  const std::string& BaseName() const { return baseName_; }
+  bool IsRaw() const { return raw_; }
+
+  // ---- archive half ----
+  bool OpenArchive(Direction direction, bool createIfMissing);
+  // Loading: closes the file. Storing: commits what was written (atomic replacement);
+  // returns false when the commit failed, in which case the old file is untouched.
+  bool CloseArchive();
+  bool IsArchiveOpen() const;
+  // Each returns false on a read or write error (end of file, a length the file cannot
+  // hold); after the first failure every further transfer fails too.
+  bool TransferInt(Direction direction, int32_t& value);
+  bool TransferText(Direction direction, std::string& text);
+  // Loading: the length in the file must equal size, else the transfer fails (nothing is
+  // ever written past the caller's buffer).
+  bool TransferBlock(Direction direction, void* buffer, uint32_t size);
+  // Loading a block whose length is only known from the file (bounded by the file length).
+  bool LoadBlock(std::string& bytes);
+  uint32_t FileLength() const { return fileLength_; }
+
+  // ---- settings half ----
+  int GetSettingInt(const std::string& section, const std::string& key, int defaultValue) const;
+  std::string GetSettingText(const std::string& section, const std::string& key,
+                             const std::string& defaultValue = std::string()) const;
+  bool PutSettingInt(const std::string& section, const std::string& key, int value) const;
+  bool PutSettingText(const std::string& section, const std::string& key, const std::string& value) const;
+
+ private:
+  struct Archive;
+  std::string baseName_;
+  std::string fullPath_;
+  bool raw_ = false;
+  uint32_t fileLength_ = 0;
+  std::unique_ptr<Archive> archive_;
+};

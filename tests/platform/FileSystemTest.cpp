@@ -1,0 +1,105 @@
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+
+#include "platform/Clock.h"
+#include "support/TempDir.h"
+
+using testing_support::TempDir;
+
+TEST(FileSystemTest, AtomicWriteReplacesAndLeavesNoTemporary) {
+  TempDir dir;
+  std::string path = dir.Write("a.ini", "old");
+  ASSERT_TRUE(platform::WriteFileAtomic(path, "new content"));
+  EXPECT_EQ(dir.Read("a.ini"), "new content");
+  int count = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++count;
+  EXPECT_EQ(count, 1);
+}
+
+TEST(FileSystemTest, AtomicWriteIntoMissingFolderFailsCleanly) {
+  TempDir dir;
+  int error = 0;
+  EXPECT_FALSE(platform::WriteFileAtomic(dir.folder() + "none/a.ini", "x", &error));
+  EXPECT_EQ(error, ENOENT);
+}
+
+TEST(FileSystemTest, DirReaderMapsEntryKinds) {
+  TempDir dir;
+  dir.Write("file.txt", "x");
+  dir.MakeDir("sub");
+  ASSERT_EQ(symlink((dir.folder() + "sub").c_str(), (dir.folder() + "linkdir").c_str()), 0);
+  ASSERT_EQ(symlink((dir.folder() + "file.txt").c_str(), (dir.folder() + "linkfile").c_str()), 0);
+  ASSERT_EQ(symlink((dir.folder() + "missing").c_str(), (dir.folder() + "dangling").c_str()), 0);
+  ASSERT_EQ(mkfifo((dir.folder() + "fifo").c_str(), 0600), 0);
+
+  platform::DirReader reader;
+  ASSERT_TRUE(reader.Open(dir.folder()));
+  std::map<std::string, uint32_t> seen;
+  platform::DirEntry e;
+  while (reader.Next(&e)) seen[e.name] = e.attributes;
+  EXPECT_EQ(seen["file.txt"], platform::kAttrNormal);
+  EXPECT_EQ(seen["sub"], platform::kAttrDirectory);
+  EXPECT_EQ(seen["linkdir"], platform::kAttrReparsePoint);
+  EXPECT_EQ(seen["linkfile"], platform::kAttrNormal);
+  EXPECT_EQ(seen["dangling"], platform::kAttrReparsePoint);
+  EXPECT_EQ(seen["fifo"], platform::kAttrDevice);
+  EXPECT_EQ(seen.size(), 6u);
+}
+
+TEST(FileSystemTest, ReadFileRefusesFifoWithoutBlocking) {
+  TempDir dir;
+  std::string fifo = dir.folder() + "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  platform::ReadFile file;
+  EXPECT_FALSE(file.Open(fifo));
+  EXPECT_FALSE(file.Open(dir.folder()));
+}
+
+TEST(FileSystemTest, MoveNeverReplaces) {
+  TempDir dir;
+  std::string a = dir.Write("a", "A");
+  std::string b = dir.Write("b", "B");
+  int error = 0;
+  EXPECT_FALSE(platform::MoveNoReplace(a, b, &error));
+  EXPECT_EQ(error, EEXIST);
+  EXPECT_EQ(dir.Read("a"), "A");
+  EXPECT_EQ(dir.Read("b"), "B");
+  EXPECT_TRUE(platform::MoveNoReplace(a, dir.folder() + "c"));
+  EXPECT_EQ(dir.Read("c"), "A");
+}
+
+TEST(FileSystemTest, MoveAcrossFileSystemsCopiesThenRemoves) {
+  if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no second file system";
+  TempDir dir;
+  std::string a = dir.Write("a", std::string(100000, 'x'));
+  std::string target = "/dev/shm/vorlet-move-" + std::to_string(getpid());
+  ASSERT_TRUE(platform::MoveNoReplace(a, target));
+  EXPECT_FALSE(std::filesystem::exists(a));
+  EXPECT_EQ(std::filesystem::file_size(target), 100000u);
+  // A second move onto the existing copy must fail and keep the source.
+  std::string b = dir.Write("b", "B");
+  EXPECT_FALSE(platform::MoveNoReplace(b, target));
+  EXPECT_EQ(dir.Read("b"), "B");
+  std::filesystem::remove(target);
+}
+
+TEST(ClockTest, OleDatesOfKnownDays) {
+  double d = 0;
+  ASSERT_TRUE(platform::LocalToOleDate({2003, 3, 10, 0, 0, 0}, &d));
+  EXPECT_EQ(d, 37690.0);
+  ASSERT_TRUE(platform::LocalToOleDate({1899, 12, 30, 12, 0, 0}, &d));
+  EXPECT_EQ(d, 0.5);
+  platform::LocalDateTime t{};
+  ASSERT_TRUE(platform::OleDateToLocal(37690.75, &t));
+  EXPECT_EQ(t.year, 2003);
+  EXPECT_EQ(t.month, 3);
+  EXPECT_EQ(t.day, 10);
+  EXPECT_EQ(t.hour, 18);
+  EXPECT_FALSE(platform::OleDateToLocal(1e300, &t));
+}
