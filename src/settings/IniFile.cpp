@@ -1,0 +1,185 @@
+#include "settings/IniFile.h"
+
+#include <initializer_list>
+
+#include "platform/Encoding.h"
+
+namespace ini_text {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Length of the character starting at text[i]: 2 for a lead byte with a byte after it.
+size_t CharLength(std::string_view text, size_t i) {
+  return (platform::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
+}
+
+// Position of the last single-byte c in text, or npos; trail bytes never count.
+size_t FindLastChar(std::string_view text, char c) {
+  size_t found = std::string_view::npos;
+  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+    if (text[i] == c) found = i;
+  }
+  return found;
+}
+
+// Joins texts; also keeps GCC 12 from a false -Wrestrict on "literal" + std::string.
+std::string Join(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts) text.append(part);
+  return text;
+}
+
+bool HasLineBreaker(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    size_t length = CharLength(a, i);
+    if (length == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::optional<std::string_view> SectionName(std::string_view line) {
+  line = TrimBlanks(line);
+  if (line.empty() || line.front() != '[') return std::nullopt;
+  line.remove_prefix(1);
+  size_t close = FindLastChar(line, ']');
+  if (close == std::string_view::npos) return std::nullopt;
+  return TrimBlanks(line.substr(0, close));
+}
+
+bool SplitKeyLine(std::string_view line, std::string_view* name, std::string_view* value) {
+  line = TrimBlanks(line);
+  if (line.empty() || line.front() == ';' || SectionName(line)) return false;
+  // '=' is never a trail byte, so a plain search is safe.
+  size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return false;
+  *name = TrimBlanks(line.substr(0, equals));
+  std::string_view v = TrimBlanks(line.substr(equals + 1));
+  if (v.size() > 1 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+  *value = v;
+  return true;
+}
+
+namespace {
+
+// What IniFile::Set accepts.
+bool NameFits(std::string_view name) { return !TrimBlanks(name).empty() && !HasLineBreaker(name); }
+
+bool SectionFits(std::string_view section) {
+  return NameFits(section) && FindLastChar(section, ']') == std::string_view::npos;
+}
+
+bool KeyFits(std::string_view key) {
+  std::string_view trimmed = TrimBlanks(key);
+  return NameFits(key) && key.find('=') == std::string_view::npos && trimmed.front() != ';' && trimmed.front() != '[';
+}
+
+// The value as it goes into the file so that reading gives it back unchanged.
+std::string EncodeValue(std::string_view value) {
+  bool edgeBlank = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+  bool quoted = value.size() > 1 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+  if (edgeBlank || quoted) return Join({"\"", value, "\""});
+  return std::string(value);
+}
+
+bool ValueFits(std::string_view value) { return !HasLineBreaker(value); }
+
+}  // namespace
+
+}  // namespace ini_text
+
+using namespace ini_text;
+
+IniFile::IniFile(std::string_view text) {
+  while (!text.empty()) {
+    size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines_.emplace_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+}
+
+size_t IniFile::FindSection(std::string_view section) const {
+  section = TrimBlanks(section);
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    std::optional<std::string_view> name = SectionName(lines_[i]);
+    if (name && SameName(*name, section)) return i;
+  }
+  return std::string::npos;
+}
+
+size_t IniFile::SectionEnd(size_t head) const {
+  size_t i = head + 1;
+  while (i < lines_.size() && !SectionName(lines_[i])) ++i;
+  return i;
+}
+
+std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
+  size_t head = FindSection(section);
+  if (head == std::string::npos) return std::nullopt;
+  key = TrimBlanks(key);
+  size_t end = SectionEnd(head);
+  for (size_t i = head + 1; i < end; ++i) {
+    std::string_view name, value;
+    if (SplitKeyLine(lines_[i], &name, &value) && SameName(name, key)) return std::string(value);
+  }
+  return std::nullopt;
+}
+
+bool IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
+  if (!SectionFits(section) || !KeyFits(key) || !ValueFits(value)) return false;
+  section = TrimBlanks(section);
+  key = TrimBlanks(key);
+  std::string encoded = EncodeValue(value);
+
+  size_t head = FindSection(section);
+  if (head == std::string::npos) {
+    lines_.push_back(Join({"[", section, "]"}));
+    lines_.push_back(Join({key, "=", encoded}));
+    return true;
+  }
+  size_t end = SectionEnd(head);
+  size_t lastFilled = head;
+  for (size_t i = head + 1; i < end; ++i) {
+    std::string_view name, old;
+    if (SplitKeyLine(lines_[i], &name, &old) && SameName(name, key)) {
+      // The name keeps the spelling the file has.
+      lines_[i] = Join({name, "=", encoded});
+      return true;
+    }
+    if (!TrimBlanks(lines_[i]).empty()) lastFilled = i;
+  }
+  // Blank lines that separate the section from the next stay after the new key.
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastFilled + 1), Join({key, "=", encoded}));
+  return true;
+}
+
+std::string IniFile::Text() const {
+  std::string text;
+  for (const std::string& line : lines_) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}

@@ -1,0 +1,59 @@
+// The text of one settings (INI) file, read and edited the way the Windows private-profile
+// functions treat it: "[Section]" heads and "key=value" lines, names matched without regard
+// to ASCII case, blanks (space, TAB) around names and values ignored, one pair of matching
+// quotes around a value removed. Texts are CP932 bytes; scanning never splits a double-byte
+// character, whose second byte may look like ']' or a letter.
+//
+// Editing keeps everything else as it was: comments, lines it does not understand, other
+// sections and keys, their order and spelling. Only the line endings change: the text is
+// always produced with CR LF, as Windows writes these files.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class IniFile {
+ public:
+  IniFile() = default;
+  // Lines end with LF or CR LF; a last line without an ending counts as a line.
+  explicit IniFile(std::string_view text);
+
+  // The value of the first key of that name in the first section of that name, trimmed and
+  // unquoted; nullopt when the section or the key is missing.
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+
+  // Replaces the key's line in place, or adds the key after the last non-blank line of its
+  // section, or adds the section with the key at the end of the text. A value that would not
+  // come back unchanged (blanks at its ends, matching quotes around it) is written in
+  // quotes. Returns false, changing nothing, when a name is empty or any text holds CR, LF
+  // or NUL (it would break the line structure), when the section name holds ']' or the key
+  // name '=' or starts with ';' or '['.
+  bool Set(std::string_view section, std::string_view key, std::string_view value);
+
+  // The whole text, every line ended with CR LF.
+  std::string Text() const;
+
+ private:
+  // Index of the first section head of that name, or npos.
+  size_t FindSection(std::string_view section) const;
+  // One past the last line of the section whose head is at index head.
+  size_t SectionEnd(size_t head) const;
+
+  std::vector<std::string> lines_;
+};
+
+namespace ini_text {
+
+// Blanks are space and TAB.
+std::string_view TrimBlanks(std::string_view text);
+// ASCII letters compared without case; double-byte characters compared as they are.
+bool SameName(std::string_view a, std::string_view b);
+// The name of a section head ("  [Name] ; note" gives "Name"), or nullopt for other lines.
+std::optional<std::string_view> SectionName(std::string_view line);
+// A "name=value" line (not a comment, not a section head): the trimmed name and the value as
+// the read functions return it. False for other lines.
+bool SplitKeyLine(std::string_view line, std::string_view* name, std::string_view* value);
+
+}  // namespace ini_text

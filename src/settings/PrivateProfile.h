@@ -1,0 +1,39 @@
+// Reading and writing single keys of a settings file by its path, with the results the
+// Windows private-profile functions give: a missing file, section or key yields the default;
+// a text comes back in a 1024-byte buffer; an integer is read as GetPrivateProfileInt reads
+// it; a write rewrites the whole file atomically and is on disk when it returns.
+//
+// Every call reads the file anew: nothing is cached, so what another program or an earlier
+// call wrote is always seen.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The size of the read buffer, terminating NUL included: texts come back cut to 1023 bytes.
+constexpr size_t kProfileTextBufferSize = 1024;
+
+// The value, or defaultValue when the file, section or key is missing; cut to 1023 bytes
+// without splitting a double-byte character.
+std::string ReadProfileText(const std::string& path, std::string_view section, std::string_view key,
+                            std::string_view defaultValue);
+
+// The value read as an integer (ProfileTextToInt); defaultValue when the file, section or
+// key is missing or the value is empty.
+int ReadProfileInt(const std::string& path, std::string_view section, std::string_view key, int defaultValue);
+
+// Sets the key, creating the file and the section as needed. The file is replaced
+// atomically, so a failure (missing or read-only folder, full disk, a file that exists but
+// cannot be read, a text that cannot be stored) leaves it exactly as it was. A value equal to
+// the one in the file does not rewrite it.
+bool WriteProfileText(const std::string& path, std::string_view section, std::string_view key,
+                      std::string_view value);
+
+// The integer rule of GetPrivateProfileInt: leading bytes up to the blank skipped, an
+// optional '+' or '-', then decimal digits up to the first other byte, taken modulo 2^32.
+// So "-5" gives -5, "42abc" gives 42, "yes" and "0x10" give 0, "4294967297" gives 1.
+int ProfileTextToInt(std::string_view text);
+
+// text cut to at most limit bytes, never in the middle of a double-byte character.
+std::string CutText(std::string_view text, size_t limit);
