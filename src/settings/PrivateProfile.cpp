@@ -1,5 +1,6 @@
 #include "settings/PrivateProfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <optional>
@@ -13,7 +14,10 @@ namespace {
 std::optional<std::string> FindValue(const std::string& path, std::string_view section, std::string_view key) {
   std::string content;
   if (path.empty() || !platform::ReadWholeFile(path, &content)) return std::nullopt;
-  return IniFile(content).Find(section, key);
+  std::optional<std::string> value = IniFile(content).Find(section, key);
+  // The platform hands values over as C strings: a NUL byte in the file ends the text.
+  if (value) value->resize(std::min(value->size(), value->find('\0')));
+  return value;
 }
 
 }  // namespace

@@ -14,7 +14,8 @@
 // The size of the read buffer, terminating NUL included: texts come back cut to 1023 bytes.
 constexpr size_t kProfileTextBufferSize = 1024;
 
-// The value, or defaultValue when the file, section or key is missing; cut to 1023 bytes
+// The value (up to a NUL byte in the file), or defaultValue when the file, section or key
+// is missing; cut to 1023 bytes
 // without splitting a double-byte character.
 std::string ReadProfileText(const std::string& path, std::string_view section, std::string_view key,
                             std::string_view defaultValue);

@@ -83,6 +83,13 @@ TEST(PrivateProfileTest, LongTextIsCutTo1023BytesOnACharacterBoundary) {
   EXPECT_EQ(ReadProfileText(path, "S", "long", ""), std::string(1021, 'x') + "\x95\x5C");
 }
 
+TEST(PrivateProfileTest, NulByteInFileEndsTheValue) {
+  TempDir dir;
+  std::string path = dir.Write("a.ini", std::string("[S]\nk=12\0" "34\n", 12));
+  EXPECT_EQ(ReadProfileText(path, "S", "k", ""), "12");
+  EXPECT_EQ(ReadProfileInt(path, "S", "k", 0), 12);
+}
+
 TEST(PrivateProfileTest, WriteCreatesFileWithCrLfAndRoundTripsCp932) {
   TempDir dir;
   std::string path = dir.folder() + "Vorlet.ini";
