@@ -15,8 +15,7 @@
 constexpr size_t kProfileTextBufferSize = 1024;
 
 // The value (up to a NUL byte in the file), or defaultValue when the file, section or key
-// is missing; cut to 1023 bytes
-// without splitting a double-byte character.
+// is missing; cut to 1023 bytes without splitting a double-byte character.
 std::string ReadProfileText(const std::string& path, std::string_view section, std::string_view key,
                             std::string_view defaultValue);
 
