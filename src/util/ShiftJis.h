@@ -1,0 +1,62 @@
+// Scanning Shift_JIS bytes one character at a time. Every path and pattern helper walks
+// texts through these so that the second byte of a double-byte character (which may be
+// 0x5C, the backslash, or an ASCII letter) is never taken for a character of its own.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "platform/Encoding.h"
+#include "util/PathStyle.h"
+
+namespace shiftjis {
+
+// Bytes taken by the character starting at i: 2 for a lead byte with a byte after it.
+// A lead byte at the very end (a cut text) counts as a character of its own.
+inline size_t CharSize(std::string_view text, size_t i) {
+  return platform::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+inline int CountChars(std::string_view text) {
+  int count = 0;
+  for (size_t i = 0; i < text.size(); i += CharSize(text, i)) ++count;
+  return count;
+}
+
+inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// Copies text to out (text.size() bytes) with the single-byte letters made lower case;
+// second bytes of double-byte characters are copied unchanged.
+inline void LowerSingleByteLetters(std::string_view text, char* out) {
+  for (size_t i = 0; i < text.size();) {
+    if (CharSize(text, i) == 2) {
+      out[i] = text[i];
+      out[i + 1] = text[i + 1];
+      i += 2;
+    } else {
+      out[i] = LowerAscii(text[i]);
+      ++i;
+    }
+  }
+}
+
+// Byte offset of the last separator character of the path, or npos.
+inline size_t FindLastSeparator(std::string_view path, PathStyle style) {
+  if (static_cast<unsigned char>(style.separator) < 0x40) {
+    // Second bytes start at 0x40, so a byte below it is always a character of its own.
+    return path.rfind(style.separator);
+  }
+  size_t found = std::string_view::npos;
+  for (size_t i = 0; i < path.size(); i += CharSize(path, i)) {
+    if (path[i] == style.separator) found = i;
+  }
+  return found;
+}
+
+// Byte offset where the file-name part starts: after the last separator, 0 without one.
+inline size_t NameStartByte(std::string_view path, PathStyle style) {
+  size_t sep = FindLastSeparator(path, style);
+  return sep == std::string_view::npos ? 0 : sep + 1;
+}
+
+}  // namespace shiftjis
