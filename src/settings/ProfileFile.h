@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,20 +25,27 @@ class ProfileFile {
   bool IsRaw() const { return raw_; }
 
   // ---- archive half ----
+  // Loading reads the whole file into memory; storing builds the content in memory and
+  // CloseArchive puts it in place atomically. Opening is tried five times; between two
+  // attempts the retry pump (when set) lets the program handle one round of its events.
+  void SetRetryPump(std::function<void()> pump) { retryPump_ = std::move(pump); }
   bool OpenArchive(Direction direction, bool createIfMissing);
   // Loading: closes the file. Storing: commits what was written (atomic replacement);
-  // returns false when the commit failed, in which case the old file is untouched.
+  // returns false when the commit failed or a transfer had failed, in which case the old
+  // file is untouched. Closing when nothing is open does nothing and returns true.
   bool CloseArchive();
   bool IsArchiveOpen() const;
   // Each returns false on a read or write error (end of file, a length the file cannot
-  // hold); after the first failure every further transfer fails too.
+  // hold, a direction other than the archive's); after the first failure every further
+  // transfer fails too. Texts are written up to their first NUL byte; in raw mode without
+  // a length (storing only: a raw text cannot be read back).
   bool TransferInt(Direction direction, int32_t& value);
   bool TransferText(Direction direction, std::string& text);
   // Loading: the length in the file must equal size, else the transfer fails (nothing is
   // ever written past the caller's buffer).
   bool TransferBlock(Direction direction, void* buffer, uint32_t size);
-  // Loading a block whose length is only known from the file (bounded by the file length).
-  bool LoadBlock(std::string& bytes);
+  // The low 32 bits of the file's length when it was opened: no text or block length
+  // read from the file may exceed it.
   uint32_t FileLength() const { return fileLength_; }
 
   // ---- settings half ----
@@ -49,9 +57,11 @@ class ProfileFile {
 
  private:
   struct Archive;
+  Archive* ReadyArchive(Direction direction);
   std::string baseName_;
   std::string fullPath_;
   bool raw_ = false;
   uint32_t fileLength_ = 0;
   std::unique_ptr<Archive> archive_;
+  std::function<void()> retryPump_;
 };

@@ -1,0 +1,132 @@
+#include "db/InvalFileDB.h"
+
+#include "engine/ContentMatcher.h"
+
+InvalFileCategory& InvalFileDB::CategoryFor(const std::string& name) {
+  auto found = categories_.find(name);
+  if (found != categories_.end()) return found->second;
+  return categories_.try_emplace(name, name).first->second;
+}
+
+bool InvalFileDB::Add(const std::shared_ptr<InvalFileInfo>& record) {
+  if (!record) return false;
+  auto found = categories_.find(record->Category());
+  if (found != categories_.end() && found->second.records_.count(record->Name()) != 0) return false;
+  InvalFileCategory& category = CategoryFor(record->Category());
+  category.records_.emplace(record->Name(), record);
+  index_.Insert(record.get(), &category);
+  ++recordCount_;
+  return true;
+}
+
+bool InvalFileDB::Remove(const InvalFileInfo& record) {
+  auto category = categories_.find(record.Category());
+  if (category == categories_.end()) return false;
+  auto entry = category->second.records_.find(record.Name());
+  if (entry == category->second.records_.end()) return false;
+  index_.Erase(entry->second.get());
+  category->second.records_.erase(entry);
+  --recordCount_;
+  return true;
+}
+
+bool InvalFileDB::Modify(const std::shared_ptr<InvalFileInfo>& edited, const std::shared_ptr<InvalFileInfo>& stored,
+                         std::shared_ptr<InvalFileInfo>* holder) {
+  if (!edited || !stored || FindRecord(stored->Category(), stored->Name()) != stored) return false;
+
+  if (edited->Category() != stored->Category()) {
+    if (!Add(edited)) return false;
+    Remove(*stored);
+    if (holder != nullptr) *holder = edited;
+    return true;
+  }
+
+  InvalFileCategory& category = categories_.find(stored->Category())->second;
+  if (edited->Name() != stored->Name()) {
+    if (!category.records_.emplace(edited->Name(), edited).second) return false;
+    index_.Erase(stored.get());
+    category.records_.erase(stored->Name());
+    index_.Insert(edited.get(), &category);
+    if (holder != nullptr) *holder = edited;
+    return true;
+  }
+
+  // Same key: the stored object stays, so whoever holds it sees the new values.
+  index_.Erase(stored.get());
+  stored->CopyFrom(*edited);
+  index_.Insert(stored.get(), &category);
+  if (holder != nullptr) *holder = stored;
+  return true;
+}
+
+InvalFileCategory* InvalFileDB::FindCategory(std::string_view category) {
+  auto found = categories_.find(category);
+  return found == categories_.end() ? nullptr : &found->second;
+}
+
+const InvalFileCategory* InvalFileDB::FindCategory(std::string_view category) const {
+  auto found = categories_.find(category);
+  return found == categories_.end() ? nullptr : &found->second;
+}
+
+std::shared_ptr<InvalFileInfo> InvalFileDB::FindRecord(std::string_view category, std::string_view name) const {
+  const InvalFileCategory* holder = FindCategory(category);
+  if (holder == nullptr) return nullptr;
+  auto found = holder->records_.find(name);
+  return found == holder->records_.end() ? nullptr : found->second;
+}
+
+void InvalFileDB::ForEachRecord(const std::function<void(const std::shared_ptr<InvalFileInfo>&)>& visit) const {
+  for (const auto& [categoryName, category] : categories_) {
+    for (const auto& [name, record] : category.records_) visit(record);
+  }
+}
+
+void InvalFileDB::Clear() {
+  index_.Clear();
+  categories_.clear();
+  recordCount_ = 0;
+  lastFound_ = nullptr;
+}
+
+bool InvalFileDB::Search(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
+  if (length != FingerprintIndex::kKeyLength || digest == nullptr) return SearchSequential(file, digest, length, mode);
+  if (matcher_ == nullptr) return false;
+  if (lastFound_ != nullptr) lastFound_->found_ = false;
+  lastFound_ = nullptr;
+  matcher_->Init(file, digest, length, mode);
+
+  bool testedAny = false;
+  if (const auto* candidates = index_.Find(digest)) {
+    for (const FingerprintIndex::Entry& entry : *candidates) {
+      if (!entry.category->searchFlag_) continue;
+      testedAny = true;
+      if (!entry.record->Test(*matcher_)) return false;
+      if (entry.record->Matched()) {
+        entry.category->found_ = true;
+        lastFound_ = entry.category;
+        return true;
+      }
+    }
+  }
+  // Every file gives the matcher one chance to stop the search, candidates or not.
+  return testedAny || matcher_->Compare(nullptr, 0);
+}
+
+bool InvalFileDB::SearchSequential(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
+  if (matcher_ == nullptr) return false;
+  if (lastFound_ != nullptr) lastFound_->found_ = false;
+  lastFound_ = nullptr;
+  matcher_->Init(file, digest, length, mode);
+
+  bool testedAny = false;
+  for (auto& [name, category] : categories_) {
+    if (!category.searchFlag_) continue;
+    if (!category.Search(*matcher_, &testedAny)) return false;
+    if (category.found_) {
+      lastFound_ = &category;
+      return true;
+    }
+  }
+  return testedAny || matcher_->Compare(nullptr, 0);
+}
