@@ -1,0 +1,32 @@
+// Dialog units: the forms were designed on a grid that scales with the font (a quarter of
+// the average character width across, an eighth of the line height down). Forms give their
+// control rectangles in these units and get pixels for the font in use, so all five forms
+// keep their proportions and share one size whatever the font.
+#pragma once
+
+#include <QFont>
+#include <QRect>
+#include <QSize>
+
+class CDialogUnits {
+ public:
+  // Every form is this many dialog units wide and high.
+  static constexpr int kFormWidth = 319;
+  static constexpr int kFormHeight = 256;
+
+  explicit CDialogUnits(const QFont& font);
+
+  int X(int units) const;
+  int Y(int units) const;
+  QRect Rect(int x, int y, int width, int height) const;
+  QSize Size(int width, int height) const { return QSize(X(width), Y(height)); }
+  // The size of every form in pixels.
+  QSize FormSize() const { return Size(kFormWidth, kFormHeight); }
+
+  int BaseX() const { return baseX_; }
+  int BaseY() const { return baseY_; }
+
+ private:
+  int baseX_;  // average character width in pixels
+  int baseY_;  // line height in pixels
+};
