@@ -10,10 +10,9 @@ InvalFileCategory& InvalFileDB::CategoryFor(const std::string& name) {
 
 bool InvalFileDB::Add(const std::shared_ptr<InvalFileInfo>& record) {
   if (!record) return false;
-  auto found = categories_.find(record->Category());
-  if (found != categories_.end() && found->second.records_.count(record->Name()) != 0) return false;
+  // A new category is made only when the record goes in: a name cannot clash in it.
   InvalFileCategory& category = CategoryFor(record->Category());
-  category.records_.emplace(record->Name(), record);
+  if (!category.records_.emplace(record->Name(), record).second) return false;
   index_.Insert(record.get(), &category);
   ++recordCount_;
   return true;

@@ -287,12 +287,4 @@ TEST_F(InvalFileDBFileTest, FailedWriteLeavesTheOldFile) {
   EXPECT_EQ(entries, 1u);  // no temporary left behind
 }
 
-TEST_F(InvalFileDBFileTest, SaveIntoMissingFolderFails) {
-  InvalFileDB db;
-  ASSERT_TRUE(db.Add(MakeRecord("C", "N")));
-  EXPECT_FALSE(db.Save(dir.folder() + "missing/"));
-  EXPECT_FALSE(db.Load(dir.folder() + "missing/"));
-  EXPECT_FALSE(db.LoadWasIncomplete());
-}
-
 }  // namespace

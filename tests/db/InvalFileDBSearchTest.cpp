@@ -148,12 +148,6 @@ TEST_F(InvalFileDBSearchTest, EditsKeepTheIndexCurrent) {
   EXPECT_EQ(hitRecord->GetSearchText(), Hex(d2));
 }
 
-TEST_F(InvalFileDBSearchTest, WithoutMatcherTheSearchFails) {
-  db.SetMatcher(nullptr);
-  EXPECT_FALSE(db.Search(nullptr, DigestOf(1).data(), 16, 1));
-  EXPECT_FALSE(db.SearchSequential(nullptr, DigestOf(1).data(), 16, 1));
-}
-
 // Random stores whose digests repeat across categories, with unflagged categories, short,
 // long and missing search bytes, edited at random and reloaded from the data file: the
 // indexed search and the sequential one must always agree, found flags included.

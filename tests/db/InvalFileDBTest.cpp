@@ -131,14 +131,4 @@ TEST(InvalFileDBTest, ModifyThatWouldDuplicateChangesNothing) {
   EXPECT_EQ(ya->GetSearchText(), "03");
 }
 
-TEST(InvalFileDBTest, FindCategoryOnlyForCategoriesOfRecords) {
-  InvalFileDB db;
-  EXPECT_EQ(db.FindCategory("X"), nullptr);
-  ASSERT_TRUE(db.Add(MakeRecord("X", "A")));
-  ASSERT_NE(db.FindCategory("X"), nullptr);
-  EXPECT_TRUE(db.FindCategory("X")->SearchFlag());
-  EXPECT_EQ(db.FindCategory("X")->Name(), "X");
-  EXPECT_EQ(db.FindCategory("x"), nullptr);
-}
-
 }  // namespace

@@ -199,27 +199,4 @@ TEST_F(ProfileFileArchiveTest, FailedOrAbandonedStoreLeavesOldFile) {
   EXPECT_EQ(dir.Read("name.dat"), "old content");
 }
 
-TEST_F(ProfileFileArchiveTest, TransfersWithoutAnOpenArchiveFail) {
-  ProfileFile file;
-  Bind(file);
-  int32_t number = 0;
-  std::string text;
-  EXPECT_FALSE(file.TransferInt(Direction::Store, number));
-  EXPECT_FALSE(file.TransferText(Direction::Load, text));
-  EXPECT_FALSE(file.TransferBlock(Direction::Store, &number, 4));
-  EXPECT_TRUE(file.CloseArchive());
-}
-
-TEST_F(ProfileFileArchiveTest, ReopeningCommitsTheOpenStore) {
-  ProfileFile file;
-  Bind(file);
-  ASSERT_TRUE(file.OpenArchive(Direction::Store, true));
-  int32_t number = 7;
-  file.TransferInt(Direction::Store, number);
-  ASSERT_TRUE(file.OpenArchive(Direction::Load, false));
-  number = 0;
-  EXPECT_TRUE(file.TransferInt(Direction::Load, number));
-  EXPECT_EQ(number, 7);
-}
-
 }  // namespace
