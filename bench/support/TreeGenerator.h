@@ -31,7 +31,7 @@ bool GenerateTree(const std::string& root, const TreeSpec& spec, GeneratedTree* 
 // The leading bytes of the known samples of a spec (the planted files hold them).
 std::vector<std::string> SampleContents(const TreeSpec& spec);
 
-// The same tree already on disk? (a marker file records the spec)
+// The same tree already on disk? (a marker file records how it was made)
 bool TreeIsCurrent(const std::string& root, const TreeSpec& spec);
 
 }  // namespace bench
