@@ -1,0 +1,63 @@
+// The application object: sets up the program's look, binds the settings file in the
+// program's folder, opens the main frame with its forms, runs the idle-time work (an armed
+// search starts when the event queue runs empty), shows the about box and tears down at
+// exit. One per run; it works on the QApplication that main() made.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/CMainFrame.h"
+#include "ui/QtMessagePresenter.h"
+
+class QApplication;
+
+class CMainApp : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit CMainApp(QApplication& app);
+  ~CMainApp() override;
+
+  // InitInstance, the event loop, ExitInstance; returns the program's exit status.
+  int Run();
+  // programFolder holds Vorlet.ini and the help file; empty means the program's own folder
+  // (and the current folder when even that cannot be found). False when the frame could
+  // not be created.
+  bool InitInstance(const std::string& programFolder = std::string());
+  int ExitInstance(int exitCode);
+
+  // Before InitInstance: how the frame builds its forms (placeholders by default).
+  void SetFormFactory(CMainFrame::FormFactory factory) { formFactory_ = std::move(factory); }
+  // Whether a search runs, and how to stop one; handed on to the frame.
+  void SetSearchControl(std::function<bool()> running, std::function<void()> stop);
+  // The idle-time work: pending is asked (cheaply) each time the event queue runs empty;
+  // when it says yes, run is called once from the event loop, never inside a modal dialog
+  // and never re-entered. run must settle what pending reports (start the search or
+  // disarm it), or it is called again at the next empty queue.
+  void SetIdleWork(std::function<bool()> pending, std::function<void()> run);
+
+  void ShowAbout();
+
+  CMainFrame* Frame() const { return frame_.get(); }
+  const std::string& ProgramFolder() const { return programFolder_; }
+  static CMainApp* Instance();
+
+ private:
+  void OnEventQueueEmpty();
+  void OnIdle();
+
+  QApplication& app_;
+  QtMessagePresenter presenter_;
+  std::unique_ptr<CMainFrame> frame_;
+  CMainFrame::FormFactory formFactory_ = CMainFrame::CreatePlaceholderForm;
+  std::function<bool()> running_;
+  std::function<void()> stopSearch_;
+  std::function<bool()> idlePending_;
+  std::function<void()> idleRun_;
+  bool idleQueued_ = false;
+  bool inIdle_ = false;
+  std::string programFolder_;
+};

@@ -1,0 +1,54 @@
+#include "ui/CMainStatusBar.h"
+
+#include <QLabel>
+
+namespace {
+const char* const kIndicators[] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
+}
+
+CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
+  setObjectName(QStringLiteral("59393"));  // the frame's status bar id
+  setSizeGripEnabled(false);
+  panes_[kMessagePane] = new QLabel(this);
+  panes_[kMessagePane]->setObjectName(QStringLiteral("pane0"));
+  panes_[kMessagePane]->setTextFormat(Qt::PlainText);
+  panes_[kMessagePane]->setMinimumWidth(1);
+  addWidget(panes_[kMessagePane], 1);
+  for (int i = 1; i < kPaneCount; ++i) {
+    auto* label = new QLabel(QString::fromUtf8(kIndicators[i - 1]), this);
+    label->setObjectName(QStringLiteral("pane%1").arg(i));
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
+    label->setEnabled(false);
+    addPermanentWidget(label);
+    panes_[i] = label;
+  }
+}
+
+void CMainStatusBar::SetPaneText(int pane, const QString& text) {
+  if (pane < 0 || pane >= kPaneCount) return;
+  panes_[pane]->setText(text);
+  repaint();
+}
+
+QString CMainStatusBar::PaneText(int pane) const {
+  if (pane < 0 || pane >= kPaneCount) return QString();
+  return panes_[pane]->text();
+}
+
+void CMainStatusBar::SetIndicator(int pane, bool on) {
+  if (pane <= kMessagePane || pane >= kPaneCount) return;
+  panes_[pane]->setEnabled(on);
+}
+
+bool CMainStatusBar::IndicatorOn(int pane) const {
+  if (pane <= kMessagePane || pane >= kPaneCount) return false;
+  return panes_[pane]->isEnabled();
+}
+
+QLabel* CMainStatusBar::Pane(int pane) const {
+  if (pane < 0 || pane >= kPaneCount) return nullptr;
+  return panes_[pane];
+}
