@@ -1,0 +1,142 @@
+#include "engine/CScanEngine.h"
+
+#include <exception>
+#include <new>
+
+#include "db/InvalFileDB.h"
+#include "engine/DetectionSink.h"
+#include "engine/SearchHost.h"
+#include "platform/Clock.h"
+#include "settings/AppFiles.h"
+#include "settings/SearchLog.h"
+#include "util/CDFile.h"
+#include "util/CPatternList.h"
+#include "util/MessageBox.h"
+#include "util/StringTable.h"
+
+namespace {
+
+CScanEngine* g_engine = nullptr;
+
+// The local time in whole seconds; the clock gives 0 when it cannot convert.
+LogDateTime Now() {
+  const double date = platform::LocalOleDateNow();
+  return LogDateTime{date, date != 0.0 ? 0 : 1};
+}
+
+}  // namespace
+
+CScanEngine::CScanEngine() : CScanEngine(SettingsFile()) {}
+
+CScanEngine::CScanEngine(const ProfileFile& settings) {
+  blockStart_ = settings.GetSettingInt("ScanDlg", "start", 0);
+  blockEnd_ = settings.GetSettingInt("ScanDlg", "end", 0);
+  if (blockEnd_ == 0) blockEnd_ = 256;
+}
+
+CScanEngine::~CScanEngine() {
+  if (g_engine == this) g_engine = nullptr;
+}
+
+void CScanEngine::SetDetectionSink(DetectionSink* sink) {
+  sink_ = sink;
+  if (matcher_) matcher_->sink = sink;
+}
+
+bool CScanEngine::Prepare(const TextList& targets, const CPatternList& patternSource, bool subfolders,
+                          InvalFileDB& store) {
+  try {
+    searchSubfolders_ = subfolders;
+    targets_ = targets;
+    if (!patterns_) patterns_ = std::make_unique<CPatternList>(';');
+    patterns_->SetText(patternSource.Text());
+    if (!finder_) finder_ = std::make_unique<CFileFinder>();
+    if (!file_) file_ = std::make_unique<CDFile>();
+    if (!matcher_) matcher_ = std::make_unique<DigestMatcher>(this);
+    store_ = &store;
+    finder_->SetFilter(*patterns_);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
+  if (bufferSize != 0) {
+    if (bufferSize < 0 || overlap >= bufferSize) return false;
+    buffer_.reset();
+    buffer_.reset(new (std::nothrow) uint8_t[static_cast<size_t>(bufferSize)]);
+    if (!buffer_) {
+      bufferSize_ = 0;
+      return false;
+    }
+    bufferSize_ = bufferSize;
+    overlap_ = overlap;
+  }
+  if (matcher_) {
+    matcher_->SetBuffer(buffer_.get(), overlap_);
+    // A hit's position is where its fingerprinted block starts.
+    matcher_->position = blockStart_;
+    matcher_->sink = sink_;
+    if (store_ != nullptr) store_->SetMatcher(matcher_.get());
+  }
+
+  startTime_ = Now();
+  bool ok = false;
+  try {
+    ok = SearchTargets(&targets_);
+  } catch (const std::exception&) {
+    // Only the target paths are built out here; SearchFolder catches everything below.
+    CloseTarget();
+    ShowLowMemory();
+    ok = false;
+  }
+  endTime_ = Now();
+  completed_ = ok;
+  return ok;
+}
+
+bool CScanEngine::SearchTargets(const TextList* targets) {
+  if (targets == nullptr || !finder_) return true;
+  for (const std::string& target : *targets) {
+    // An empty target would be the current folder, which nobody asked to search.
+    if (target.empty()) continue;
+    CDFile folder;
+    folder.ReplaceFolder(target);
+    if (!SearchFolder(folder.PathText())) return false;
+  }
+  return true;
+}
+
+bool CScanEngine::PumpSearchMessages() {
+  if (!running) return true;
+  if (host_ != nullptr) host_->PumpEvents();
+  return !running;
+}
+
+SearchRunInfo CScanEngine::RunInfo() const {
+  SearchRunInfo info;
+  info.startTime = startTime_;
+  info.endTime = endTime_;
+  if (patterns_) info.patternText = patterns_->Text();
+  info.searchSubfolders = searchSubfolders_;
+  info.completed = completed_;
+  info.targets.assign(targets_.begin(), targets_.end());
+  return info;
+}
+
+bool CScanEngine::WriteLogHeader(ProfileFile::Direction direction, ProfileFile& log) const {
+  return ::WriteLogHeader(direction, log, RunInfo());
+}
+
+void CScanEngine::ShowLowMemory() { MessageBoxById(kStrLowMemory, MessageButtons::Ok, MessageIcon::Information, true); }
+
+void CScanEngine::SetStatus(const std::string& text) {
+  if (host_ != nullptr) host_->SetStatusText(text);
+}
+
+void SetApplicationScanEngine(CScanEngine* engine) { g_engine = engine; }
+
+CScanEngine* ApplicationScanEngine() { return g_engine; }
+
+bool PumpSearchMessages() { return g_engine == nullptr || g_engine->PumpSearchMessages(); }

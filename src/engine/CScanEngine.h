@@ -1,0 +1,166 @@
+// The search engine. It walks the target folders (and, when asked, their subfolders),
+// takes the files whose names pass the file-type patterns, reads one block at the start of
+// each, computes its MD5 fingerprint and then either asks the signature store for the
+// first matching record (search) or turns the fingerprint into a new record (registration).
+//
+// One engine lives for the whole run of the program. A form arms a search (Prepare, then
+// running = true) and the idle driver runs it; registration runs it directly. Everything
+// happens on the caller's thread: before and after every file, and before every
+// comparison, the engine lets the host handle pending events, and clearing `running` (from
+// one of those events) is the one way to stop it. A stop or an abort unwinds every level
+// with false; Run then records the search as not completed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/DigestMatcher.h"
+#include "engine/SearchRunInfo.h"
+#include "settings/ProfileFile.h"
+#include "util/CFileFinder.h"
+#include "util/TextList.h"
+
+class CDFile;
+class CPatternList;
+class DetectionSink;
+class InvalFileDB;
+class SearchHost;
+class SearchProblemSink;
+
+class CScanEngine {
+ public:
+  // OpenTarget's results.
+  enum OpenResult { kOpened = 1, kOpenFileError = 3, kNotOpenable = 5 };
+
+  // The buffer and overlap every search and registration runs with.
+  static constexpr int32_t kSearchBufferSize = 1048576;
+  static constexpr int32_t kSearchOverlap = 256;
+  static constexpr int32_t kFingerprintSize = 16;
+
+  // Reads the block bounds once: [ScanDlg] "start" (default 0) and "end" (default 0, and
+  // 0 means 256), inclusive. With the defaults the block is bytes 0..256.
+  CScanEngine();
+  explicit CScanEngine(const ProfileFile& settings);
+  virtual ~CScanEngine();
+  CScanEngine(const CScanEngine&) = delete;
+  CScanEngine& operator=(const CScanEngine&) = delete;
+
+  // ---- wiring (nothing owned; each may be null, and may change between searches) ----
+  // Status text and event pumping; null: no status text, no pumping (a stop still counts).
+  void SetHost(SearchHost* host) { host_ = host; }
+  SearchHost* Host() const { return host_; }
+  // Counts every candidate file and receives the hits (the result model).
+  void SetDetectionSink(DetectionSink* sink);
+  DetectionSink* Sink() const { return sink_; }
+  // Hears of files that could not be opened or read and folders that could not be listed.
+  void SetProblemSink(SearchProblemSink* problems) { problems_ = problems; }
+
+  // ---- one search ----
+  // Takes copies of the targets (folder paths in order) and of the pattern text (";"-
+  // separated, lower case) and borrows the store until the next Prepare. False only when
+  // memory ran out.
+  bool Prepare(const TextList& targets, const CPatternList& patternSource, bool subfolders, InvalFileDB& store);
+  // Allocates the block buffer (bufferSize 0 keeps the one there is), times the walk and
+  // records its completion. False at once, with times and completion untouched, when the
+  // overlap is not smaller than the buffer or the buffer cannot be had.
+  bool Run(int32_t bufferSize, int32_t overlap);
+  // Each target walked as a folder (a separator is added when it has none); empty targets
+  // are passed over. False when the walk was stopped or aborted.
+  bool SearchTargets(const TextList* targets);
+  // folder ends with the separator. Files of each pattern in pattern order, then the
+  // subfolders. Catches a memory shortage within it (message 131) and returns false.
+  bool SearchFolder(const std::string& folder);
+  // Opens path into the file object: kOpened, kNotOpenable (skipped), or kOpenFileError
+  // (the process is out of descriptors or memory: the search cannot go on).
+  int OpenTarget(const std::string& path);
+  void CloseTarget();
+  // Reads the block of the open file into the buffer: its length, 0 when there is
+  // nothing to read, -1 after a read error (the file is then closed).
+  int32_t ReadBlock();
+  // Reads, fingerprints and searches (or registers) the open file; false only when the
+  // search must stop.
+  bool ProcessFile();
+  // Lets the host handle pending events; true when the search must stop (running clear).
+  bool PumpSearchMessages();
+
+  // The log's view of the last search; WriteLogHeader writes its header into log.
+  SearchRunInfo RunInfo() const;
+  bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& log) const;
+
+  // ---- state ----
+  bool SearchSubfolders() const { return searchSubfolders_; }
+  const CPatternList* Patterns() const { return patterns_.get(); }
+  const TextList& Targets() const { return targets_; }
+  InvalFileDB* Store() const { return store_; }
+  DigestMatcher* Matcher() const { return matcher_.get(); }
+  int32_t BlockStart() const { return blockStart_; }
+  int32_t BlockEnd() const { return blockEnd_; }
+  int32_t BufferSize() const { return bufferSize_; }
+  int32_t Overlap() const { return overlap_; }
+  int32_t BlockPosition() const { return blockPosition_; }
+  int32_t BlockLength() const { return blockLength_; }
+  const uint8_t* Buffer() const { return buffer_.get(); }
+  // The fingerprint of the last file read.
+  const uint8_t* Fingerprint() const { return fingerprint_; }
+  const LogDateTime& StartTime() const { return startTime_; }
+  const LogDateTime& EndTime() const { return endTime_; }
+  bool Completed() const { return completed_; }
+
+  // A search is armed or in progress. The forms set it to arm a search, stop handlers
+  // clear it, and everything that must not happen during a search tests it.
+  bool running = false;
+  // Registration mode: files become records instead of being searched.
+  bool registering = false;
+
+ protected:
+  // Starts listing path (a folder with its separator, then a wildcard name); on false,
+  // *error holds the errno (0: simply no entry). Tests stand in for missing drives here.
+  virtual bool FindFirst(CFileFinder& finder, const std::string& path, CFileFinder::Mode mode, int* error);
+
+ private:
+  bool WalkFolder(const std::string& folder);
+  bool SearchFiles(const std::string& folder, std::string_view token, bool* listFailed);
+  bool SearchSubfolderList(const std::string& folder, bool* listFailed);
+  bool SearchFile(const std::string& path);
+  bool ListingFailed(const std::string& folder, int error, bool* listFailed);
+  void RegisterFile();
+  void ShowLowMemory();
+  void SetStatus(const std::string& text);
+
+  // In the order the program has always kept them.
+  bool searchSubfolders_ = false;
+  std::unique_ptr<CPatternList> patterns_;
+  TextList targets_;
+  std::unique_ptr<CFileFinder> finder_;
+  std::unique_ptr<uint8_t[]> buffer_;
+  int32_t blockPosition_ = 0;
+  int32_t blockLength_ = 0;
+  int32_t bufferSize_ = 0;
+  int32_t overlap_ = 0;
+  std::unique_ptr<CDFile> file_;
+  std::unique_ptr<DigestMatcher> matcher_;
+  InvalFileDB* store_ = nullptr;
+  int32_t blockStart_ = 0;
+  int32_t blockEnd_ = 256;
+  LogDateTime startTime_{0.0, 0};
+  LogDateTime endTime_{0.0, 0};
+  bool completed_ = false;
+
+  SearchHost* host_ = nullptr;
+  DetectionSink* sink_ = nullptr;
+  SearchProblemSink* problems_ = nullptr;
+  uint8_t fingerprint_[kFingerprintSize] = {};
+  int openError_ = 0;
+  // Reused for every file: the full path, and the names of the folder being searched
+  // (taken before any of them is processed, so a hit renamed in place is not met again).
+  std::string path_;
+  std::vector<std::string> names_;
+};
+
+// The engine the program's windows reach (set at start-up; null before).
+void SetApplicationScanEngine(CScanEngine* engine);
+CScanEngine* ApplicationScanEngine();
+// PumpSearchMessages of the application's engine; true (stop) when there is none.
+bool PumpSearchMessages();

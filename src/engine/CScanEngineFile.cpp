@@ -1,0 +1,89 @@
+// One file of a CScanEngine search: open, read the block, fingerprint, search or register.
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <memory>
+
+#include "db/InvalFileDB.h"
+#include "db/InvalFileInfo.h"
+#include "engine/CScanEngine.h"
+#include "engine/Md5.h"
+#include "engine/SearchProblemSink.h"
+#include "platform/Clock.h"
+#include "util/CDFile.h"
+
+namespace {
+
+// The mode value the store passes on to the matcher; the comparison does not consult it.
+constexpr uint8_t kSearchMode = 1;
+
+// Errors that say the process, not the file, is in trouble: every file after this one
+// would fail the same way, so the search ends rather than skip them all.
+bool IsProcessWideError(int error) { return error == EMFILE || error == ENFILE || error == ENOMEM; }
+
+}  // namespace
+
+int CScanEngine::OpenTarget(const std::string& path) {
+  blockPosition_ = 0;
+  blockLength_ = 0;
+  openError_ = 0;
+  file_->AssignPath(path);
+  int error = 0;
+  if (file_->OpenPath(&error)) return kOpened;
+  openError_ = error;
+  return IsProcessWideError(error) ? kOpenFileError : kNotOpenable;
+}
+
+void CScanEngine::CloseTarget() {
+  if (file_ && file_->IsOpen()) file_->Close();
+}
+
+int32_t CScanEngine::ReadBlock() {
+  blockLength_ = 0;
+  if (!buffer_ || bufferSize_ <= 0 || !file_->IsOpen()) return 0;
+  // An end below the start (or none) leaves the buffer as the only limit.
+  int64_t limit = INT32_MAX;
+  if (blockEnd_ != 0 && blockStart_ <= blockEnd_) limit = int64_t{blockEnd_} - blockStart_ + 1;
+  blockPosition_ = blockStart_ > 0 ? blockStart_ : 0;
+  int64_t count = std::min<int64_t>(limit, bufferSize_);
+
+  // Asking for no more than the file holds keeps it to one read call; a size of 0 may
+  // still have content (some file systems do not know the size), so that file is read.
+  const uint64_t size = file_->File().status().size;
+  if (size != 0) {
+    if (static_cast<uint64_t>(blockPosition_) >= size) return 0;
+    count = std::min<int64_t>(count, static_cast<int64_t>(size - static_cast<uint64_t>(blockPosition_)));
+  }
+  int error = 0;
+  const int64_t n = file_->File().ReadAt(static_cast<uint64_t>(blockPosition_), buffer_.get(),
+                                         static_cast<size_t>(count), &error);
+  if (n < 0) {
+    CloseTarget();
+    if (problems_ != nullptr) problems_->FileNotRead(file_->PathText(), error, SearchProblemSink::FileStep::Read);
+    return -1;
+  }
+  blockLength_ = static_cast<int32_t>(n);
+  return blockLength_ > 0 ? blockLength_ : 0;
+}
+
+bool CScanEngine::ProcessFile() {
+  const int32_t length = ReadBlock();
+  if (length <= 0) return true;
+  if (PumpSearchMessages()) return false;
+  Md5Digest(buffer_.get(), static_cast<size_t>(length), fingerprint_);
+  if (store_ == nullptr) return true;
+  if (!registering) return store_->Search(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
+  RegisterFile();
+  return true;
+}
+
+void CScanEngine::RegisterFile() {
+  // Named after the file, filed under the folder that holds it (for a file in a root
+  // folder, the root itself).
+  auto record = std::make_shared<InvalFileInfo>();
+  record->SetFromBytes(file_->FileNamePart().str(), file_->FolderComponent(file_->SeparatorCount() - 1).str(),
+                       std::string(), OleDate{platform::LocalOleDateNow(), 0}, std::string(), fingerprint_,
+                       kFingerprintSize, std::string());
+  // A name already in that category: the record is dropped and registration goes on.
+  store_->Add(record);
+}

@@ -1,0 +1,28 @@
+#include "engine/SearchRegistration.h"
+
+#include <exception>
+
+#include "engine/CScanEngine.h"
+#include "engine/SearchHost.h"
+#include "util/CPatternList.h"
+#include "util/MessageBox.h"
+#include "util/StringTable.h"
+#include "util/TextList.h"
+
+bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& folder, SearchHost* host) {
+  bool completed = false;
+  engine.registering = true;
+  try {
+    TextList targets;
+    if (targets.Add(folder, false) && engine.Prepare(targets, CPatternList("*.*", ';'), true, store)) {
+      engine.running = true;
+      completed = engine.Run(CScanEngine::kSearchBufferSize, CScanEngine::kSearchOverlap);
+    }
+  } catch (const std::exception&) {
+    MessageBoxById(kStrLowMemory, MessageButtons::Ok, MessageIcon::Information, true);
+  }
+  engine.running = false;
+  engine.registering = false;
+  if (host != nullptr) host->SetStatusText(LoadString(completed ? kStrRegisterFinished : kStrRegisterStopped));
+  return completed;
+}

@@ -1,0 +1,16 @@
+// Search registration: every file below a folder becomes a signature record whose search
+// bytes are the fingerprint a search would compute for it, filed under the name of the
+// folder that holds it. Records the store refuses (a name already in that category) are
+// passed over; a stopped registration keeps what it added.
+#pragma once
+
+#include <string>
+
+class CScanEngine;
+class InvalFileDB;
+class SearchHost;
+
+// Runs the engine in registration mode over folder and its subfolders, all files, with
+// the standard buffer; running and registering are set only for the run. host (may be
+// null) gets "検索登録終了" or "検索登録を中止しました". Returns whether the walk completed.
+bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& folder, SearchHost* host);
