@@ -1,0 +1,31 @@
+// Automatic processing of one detected file during a search: leave it, delete it, rename it
+// in its folder by the rename rule, or move it into the move folder. A rename or move never
+// replaces an existing file, and crosses file systems when it has to. Nothing is shown to
+// the user; a failed operation is only reported as its result.
+//
+// A target that would leave the hit's folder (a rename rule giving an empty name, ".",
+// ".." or a name with a separator) or land in the root because no move folder was set is
+// refused as a failure, and the file is left untouched.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "result/ProcessResult.h"
+#include "util/CDFile.h"
+
+// folder + name, with a separator between them unless the folder already ends with one;
+// the name alone for an empty folder.
+std::string JoinFolderAndName(std::string_view folder, std::string_view name, PathStyle style = kNativePathStyle);
+
+// The path a rename by the rule gives the file; empty when the new name is not usable.
+std::string RenameTarget(const CDFile& file, std::string_view rule);
+// The path a move into moveFolder gives the file; empty when no move folder is set.
+std::string MoveTarget(const CDFile& file, std::string_view moveFolder);
+
+// Carries out mode (ProcessMode; a value outside 0..3 leaves the file alone) on the file at
+// path. closeEngineFile (may be empty) is called before the file is deleted, renamed or
+// moved, so the engine holds no descriptor on it.
+ProcessResult AutoProcessFile(const std::string& path, int32_t mode, std::string_view rule,
+                              std::string_view moveFolder, const std::function<void()>& closeEngineFile);

@@ -1,0 +1,28 @@
+#include "result/DetectedFile.h"
+
+#include "db/InvalFileInfo.h"
+#include "settings/SearchLog.h"
+
+DetectedFile::DetectedFile(std::string_view path, int32_t position, std::shared_ptr<InvalFileInfo> signature,
+                           ProcessResult result)
+    : position_(position), signature_(std::move(signature)), result_(result) {
+  path_.AssignPath(path);
+}
+
+std::string DetectedFile::FileName() const { return path_.FileNamePart().str(); }
+
+std::string DetectedFile::Folder() const { return path_.FolderPartTrimmed().str(); }
+
+std::string DetectedFile::PositionText() const { return FormatLogPosition(position_); }
+
+std::string DetectedFile::SignatureName() const { return signature_ ? signature_->Name() : std::string(); }
+
+std::string DetectedFile::SignatureCategory() const {
+  return signature_ ? signature_->Category() : std::string();
+}
+
+bool DetectedFile::WriteLogLine(ProfileFile::Direction direction, ProfileFile& file) const {
+  if (direction != ProfileFile::Direction::Store) return true;
+  std::string line = LogHitLine(FileName(), Folder(), SignatureName(), SignatureCategory(), position_, result_);
+  return file.TransferText(direction, line);
+}

@@ -1,0 +1,57 @@
+#include "result/ScanOptions.h"
+
+#include <algorithm>
+
+#include "db/InvalFileDB.h"
+#include "result/AutoProcessor.h"
+
+namespace {
+
+const char kGeneral[] = "General";
+const char kDb[] = "DB";
+
+std::string IndexedKey(const char* stem, size_t index) { return stem + std::to_string(index); }
+
+}  // namespace
+
+void ScanOptions::SetChecked(size_t index, bool checked) {
+  if (index < checks_.size()) checks_[index] = checked ? 1 : 0;
+}
+
+void ScanOptions::LoadSettings(const ProfileFile& settings) {
+  SetMode(settings.GetSettingInt(kGeneral, "FileOpe", kModeLeave));
+  rule_ = settings.GetSettingText(kGeneral, "RuleOfRename");
+  moveFolder_ = settings.GetSettingText(kGeneral, "MoveFolder");
+
+  categories_.clear();
+  for (size_t n = 0; n < kMaxCategories; ++n) {
+    std::string name = settings.GetSettingText(kDb, IndexedKey("C", n));
+    if (name.empty()) break;
+    if (std::find(categories_.begin(), categories_.end(), name) != categories_.end()) break;
+    categories_.push_back(std::move(name));
+  }
+  checks_.assign(categories_.size(), 0);
+  for (size_t j = 0; j < categories_.size(); ++j) {
+    checks_[j] = settings.GetSettingInt(kDb, IndexedKey("CS", j), 1) == 1 ? 1 : 0;
+  }
+}
+
+bool ScanOptions::SaveSettings(const ProfileFile& settings) const {
+  bool ok = settings.PutSettingInt(kGeneral, "FileOpe", mode_);
+  ok = settings.PutSettingText(kGeneral, "RuleOfRename", rule_) && ok;
+  ok = settings.PutSettingText(kGeneral, "MoveFolder", moveFolder_) && ok;
+  for (size_t i = 0; i < checks_.size(); ++i) {
+    ok = settings.PutSettingInt(kDb, IndexedKey("CS", i), checks_[i] == 1 ? 1 : 0) && ok;
+  }
+  return ok;
+}
+
+void ScanOptions::ApplyCategoryChecks(InvalFileDB& store) const {
+  for (size_t i = 0; i < categories_.size() && i < checks_.size(); ++i) {
+    if (InvalFileCategory* category = store.FindCategory(categories_[i])) category->SetSearchFlag(checks_[i] == 1);
+  }
+}
+
+ProcessResult ScanOptions::AutoProcessFile(const std::string& path) const {
+  return ::AutoProcessFile(path, mode_, rule_, moveFolder_, closeFileHook_);
+}

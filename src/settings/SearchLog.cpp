@@ -1,0 +1,131 @@
+#include "settings/SearchLog.h"
+
+#include <cstdio>
+
+#include "platform/Clock.h"
+#include "result/DetectedFileList.h"
+#include "util/CDFile.h"
+#include "util/IntToText.h"
+
+namespace {
+
+// "検索開始時間\t検索終了時間\tファイルタイプ\tサブディレクトリ検索の有無\t検索完了の有無\r\n"
+constexpr std::string_view kHeaderHeads =
+    "\x8C\x9F\x8D\xF5\x8A\x4A\x8E\x6E\x8E\x9E\x8A\xD4\t"
+    "\x8C\x9F\x8D\xF5\x8F\x49\x97\xB9\x8E\x9E\x8A\xD4\t"
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x83\x5E\x83\x43\x83\x76\t"
+    "\x83\x54\x83\x75\x83\x66\x83\x42\x83\x8C\x83\x4E\x83\x67\x83\x8A\x8C\x9F\x8D\xF5\x82\xCC\x97\x4C\x96\xB3\t"
+    "\x8C\x9F\x8D\xF5\x8A\xAE\x97\xB9\x82\xCC\x97\x4C\x96\xB3\r\n";
+// "検索対象フォルダ\r\n"
+constexpr std::string_view kTargetsHead = "\x8C\x9F\x8D\xF5\x91\xCE\x8F\xDB\x83\x74\x83\x48\x83\x8B\x83\x5F\r\n";
+// " ファイル検出！\r\n", after the hit count
+constexpr std::string_view kCountTail = " \x83\x74\x83\x40\x83\x43\x83\x8B\x8C\x9F\x8F\x6F\x81\x49\r\n";
+constexpr std::string_view kRule = "---------------------\r\n";
+// "ファイル名\tフォルダ名\t名称\t分類\t位置情報\t処理\r\n"
+constexpr std::string_view kHitHeads =
+    "\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC\t"
+    "\x83\x74\x83\x48\x83\x8B\x83\x5F\x96\xBC\t"
+    "\x96\xBC\x8F\xCC\t"
+    "\x95\xAA\x97\xDE\t"
+    "\x88\xCA\x92\x75\x8F\xEE\x95\xF1\t"
+    "\x8F\x88\x97\x9D\r\n";
+constexpr std::string_view kNewLine = "\r\n";
+
+std::string YesNo(bool on) { return on ? "YES" : "NO"; }
+
+bool ToLocal(const LogDateTime& time, platform::LocalDateTime* local) {
+  return time.status == 0 && platform::OleDateToLocal(time.oleDate, local);
+}
+
+}  // namespace
+
+std::string FormatLogTime(const LogDateTime& time) {
+  platform::LocalDateTime t;
+  if (!ToLocal(time, &t)) return "\t";
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d %02d/%02d %02d:%02d:%02d\t", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
+}
+
+std::string LogFileStamp(const LogDateTime& time) {
+  platform::LocalDateTime t;
+  if (!ToLocal(time, &t) && !platform::OleDateToLocal(platform::LocalOleDateNow(), &t)) return "00000000000000";
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return text;
+}
+
+std::string FormatLogPosition(int32_t position) { return IntToText(static_cast<uint32_t>(position), 16); }
+
+std::string LogDetectionsHead(size_t hitCount) {
+  std::string text(kNewLine);
+  text += std::to_string(hitCount);
+  text += kCountTail;
+  text += kRule;
+  text += kNewLine;
+  text += kHitHeads;
+  return text;
+}
+
+std::string LogHitLine(std::string_view fileName, std::string_view folder, std::string_view name,
+                       std::string_view category, int32_t position, int32_t result) {
+  std::string line;
+  for (std::string_view field : {fileName, folder, name, category}) {
+    line += field;
+    line += '\t';
+  }
+  line += FormatLogPosition(position);
+  line += '\t';
+  line += ProcessResultText(result);
+  line += kNewLine;
+  return line;
+}
+
+bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& file, const SearchRunInfo& run) {
+  if (direction != ProfileFile::Direction::Store) return true;
+  std::string head(kHeaderHeads);
+  head += FormatLogTime(run.startTime);
+  head += FormatLogTime(run.endTime);
+  head += run.patternText;
+  head += '\t';
+  head += YesNo(run.searchSubfolders);
+  head += '\t';
+  head += YesNo(run.completed);
+  head += kNewLine;
+  head += kNewLine;
+  head += kTargetsHead;
+  if (!file.TransferText(direction, head)) return false;
+
+  for (const std::string& target : run.targets) {
+    // A folder with exactly one separator at its end, however the user typed it.
+    CDFile folder;
+    folder.ReplaceFolder(target);
+    std::string line = folder.PathText();
+    line += kNewLine;
+    if (!file.TransferText(direction, line)) return false;
+  }
+  return true;
+}
+
+bool WriteLogFile(const std::string& path, const SearchRunInfo& run, const DetectedFileList* hits,
+                  ProfileFile& file) {
+  try {
+    CDFile target;
+    target.AssignPath(path);
+    if (target.FileNamePart().IsEmpty()) return false;
+    if (!file.SetPath(target.FileNamePart().str(), target.FolderPart().str(), nullptr, true)) return false;
+    if (!file.OpenArchive(ProfileFile::Direction::Store, true)) return false;
+
+    const DetectedFileList noHits;
+    const DetectedFileList& list = hits != nullptr ? *hits : noHits;
+    // After a refused text the archive refuses every further one and the close reports it;
+    // the old file then stays as it was.
+    WriteLogHeader(ProfileFile::Direction::Store, file, run) &&
+        list.WriteLogDetections(ProfileFile::Direction::Store, file);
+    return file.CloseArchive();
+  } catch (const std::exception&) {
+    file.CloseArchive();
+    return false;
+  }
+}

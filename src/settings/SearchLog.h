@@ -1,0 +1,51 @@
+// The search log: a CP932 text file, TAB-separated fields, CR LF lines, no byte-order mark,
+// recording one search. A header (times, file type, subfolder flag, whether the search ran
+// to its end, the target folders) is followed by the hits section (their count, a rule,
+// column heads and one line per hit with its file name, folder, signature name, category,
+// position in hex and what was done to the file). Every text here is the file's bytes.
+//
+// The three writers hand their texts to a ProfileFile bound in raw text mode; WriteLogFile
+// runs them for one file. A store is committed when the file is closed, by replacing any
+// file of that name as a whole, so an older longer log never leaves its tail behind.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/SearchRunInfo.h"
+#include "result/ProcessResult.h"
+#include "settings/AppFiles.h"
+#include "settings/ProfileFile.h"
+
+class DetectedFileList;
+
+// "log": every log file, automatic or saved by hand, carries it.
+inline constexpr char kLogExtension[] = "log";
+
+// "2003 03/10 09:05:07" followed by a TAB; a TAB alone for a date that is not valid, so
+// the line keeps its fields.
+std::string FormatLogTime(const LogDateTime& time);
+// "20030310090507": the base name of an automatic log. A date that is not valid is
+// replaced by the clock's current time, so every log still gets a time-stamp name.
+std::string LogFileStamp(const LogDateTime& time);
+// The position as an unsigned 32-bit number in lower-case hex without leading zeros.
+std::string FormatLogPosition(int32_t position);
+
+// The hits section up to and including its column heads, for hitCount hits.
+std::string LogDetectionsHead(size_t hitCount);
+// One hit's line, CR LF included.
+std::string LogHitLine(std::string_view fileName, std::string_view folder, std::string_view name,
+                       std::string_view category, int32_t position, int32_t result);
+
+// Writes the header of a search (with Store; Load does nothing and succeeds). False when
+// the archive refused a text.
+bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& file, const SearchRunInfo& run);
+
+// Writes a whole log to path: header, then the hits section (no hits for a null list).
+// The file object is bound anew (raw text) and closed again. True when the log was put in
+// place; false when the file could not be opened or written, and then an old file of that
+// name is as it was.
+bool WriteLogFile(const std::string& path, const SearchRunInfo& run, const DetectedFileList* hits,
+                  ProfileFile& file = ScanLogFile());

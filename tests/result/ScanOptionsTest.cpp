@@ -1,0 +1,158 @@
+#include "result/ScanOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/InvalFileDB.h"
+#include "support/TempDir.h"
+
+using testing_support::TempDir;
+
+namespace {
+
+std::shared_ptr<InvalFileInfo> Record(const std::string& category, const std::string& name) {
+  auto record = std::make_shared<InvalFileInfo>();
+  record->SetFromText(name, category, "", OleDate{}, "", "00112233445566778899aabbccddeeff", "");
+  return record;
+}
+
+class ScanOptionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(ini_.SetPath("Vorlet", dir_.folder(), "ini", false)); }
+  void WriteIni(const std::string& text) { dir_.Write("Vorlet.ini", text); }
+  ScanOptions Loaded() {
+    ScanOptions options;
+    options.LoadSettings(ini_);
+    return options;
+  }
+
+  TempDir dir_;
+  ProfileFile ini_;
+};
+
+TEST_F(ScanOptionsTest, MissingSettingsGiveTheDefaults) {
+  ScanOptions options = Loaded();
+  EXPECT_EQ(options.Mode(), kModeLeave);
+  EXPECT_EQ(options.Rule(), "");
+  EXPECT_EQ(options.MoveFolder(), "");
+  EXPECT_TRUE(options.Categories().empty());
+  EXPECT_TRUE(options.Checks().empty());
+}
+
+TEST_F(ScanOptionsTest, ProcessingSettingsAreRead) {
+  WriteIni("[General]\r\nFileOpe=2\r\nRuleOfRename=*.*.INV\r\nMoveFolder=/var/q\r\n");
+  ScanOptions options = Loaded();
+  EXPECT_EQ(options.Mode(), kModeRename);
+  EXPECT_EQ(options.Rule(), "*.*.INV");
+  EXPECT_EQ(options.MoveFolder(), "/var/q");
+}
+
+// A mode no radio button stands for would give results without a text: it reads as 0.
+TEST_F(ScanOptionsTest, StoredModeOutsideTheFourReadsAsLeave) {
+  for (const char* stored : {"4", "-1", "99"}) {
+    WriteIni(std::string("[General]\r\nFileOpe=") + stored + "\r\n");
+    EXPECT_EQ(Loaded().Mode(), kModeLeave) << stored;
+  }
+  ScanOptions options;
+  options.SetMode(3);
+  EXPECT_EQ(options.Mode(), kModeMove);
+  options.SetMode(5);
+  EXPECT_EQ(options.Mode(), kModeLeave);
+}
+
+TEST_F(ScanOptionsTest, CategoriesStopAtTheFirstEmptyOrRepeatedName) {
+  WriteIni("[DB]\r\nC0=Virus\r\nC2=Worm\r\n");
+  EXPECT_EQ(Loaded().Categories(), std::vector<std::string>{"Virus"});
+  WriteIni("[DB]\r\nC0=Virus\r\nC1=Virus\r\nC2=Worm\r\n");
+  EXPECT_EQ(Loaded().Categories(), std::vector<std::string>{"Virus"});
+  WriteIni("[DB]\r\nC0=Virus\r\nC1=Worm\r\nC2=Virus\r\nC3=Trojan\r\n");
+  EXPECT_EQ(Loaded().Categories(), (std::vector<std::string>{"Virus", "Worm"}));
+}
+
+TEST_F(ScanOptionsTest, AtMost256CategoriesAreRead) {
+  std::string ini = "[DB]\r\n";
+  for (int n = 0; n < 300; ++n) {
+    const std::string number = std::to_string(n);
+    ini.append("C").append(number).append("=cat").append(number).append("\r\n");
+  }
+  WriteIni(ini);
+  ScanOptions options = Loaded();
+  ASSERT_EQ(options.Categories().size(), 256u);
+  EXPECT_EQ(options.Categories().back(), "cat255");
+}
+
+// Checked by default; only the integer 1 reads as checked.
+TEST_F(ScanOptionsTest, ChecksDefaultToCheckedAndOnlyOneChecks) {
+  WriteIni("[DB]\r\nC0=a\r\nC1=b\r\nC2=c\r\nC3=d\r\nCS1=0\r\nCS2=2\r\nCS3=1\r\n");
+  EXPECT_EQ(Loaded().Checks(), (std::vector<uint8_t>{1, 0, 0, 1}));
+}
+
+TEST_F(ScanOptionsTest, SavingWritesChecksAndNeverTheNames) {
+  WriteIni("[DB]\r\nC0=a\r\nC1=b\r\n");
+  ScanOptions options = Loaded();
+  options.SetChecked(1, false);
+  options.SetChecked(7, false);  // no such category: ignored
+  options.SetMode(kModeMove);
+  options.SetRule("_*.*_");
+  options.SetMoveFolder("/q");
+  ASSERT_TRUE(options.SaveSettings(ini_));
+  EXPECT_EQ(dir_.Read("Vorlet.ini"),
+            "[DB]\r\nC0=a\r\nC1=b\r\nCS0=1\r\nCS1=0\r\n"
+            "[General]\r\nFileOpe=3\r\nRuleOfRename=_*.*_\r\nMoveFolder=/q\r\n");
+  ScanOptions again = Loaded();
+  EXPECT_EQ(again.Checks(), (std::vector<uint8_t>{1, 0}));
+  EXPECT_EQ(again.Mode(), kModeMove);
+  EXPECT_EQ(again.Rule(), "_*.*_");
+}
+
+// Flags are set by name; a store category the settings do not list keeps its flag, and a
+// listed name the store does not have changes nothing.
+TEST_F(ScanOptionsTest, CategoryChecksGoToTheStoreByName) {
+  WriteIni("[DB]\r\nC0=Worm\r\nC1=Virus\r\nC2=Ghost\r\nCS0=0\r\nCS2=0\r\n");
+  ScanOptions options = Loaded();
+  InvalFileDB store;
+  ASSERT_TRUE(store.Add(Record("Virus", "v1")));
+  ASSERT_TRUE(store.Add(Record("Worm", "w1")));
+  ASSERT_TRUE(store.Add(Record("Other", "o1")));
+  store.FindCategory("Virus")->SetSearchFlag(false);
+  store.FindCategory("Other")->SetSearchFlag(false);
+
+  options.ApplyCategoryChecks(store);
+  EXPECT_FALSE(store.FindCategory("Worm")->SearchFlag());
+  EXPECT_TRUE(store.FindCategory("Virus")->SearchFlag());
+  EXPECT_FALSE(store.FindCategory("Other")->SearchFlag());
+  EXPECT_EQ(store.FindCategory("Ghost"), nullptr);
+
+  options.SetChecked(0, true);
+  options.ApplyCategoryChecks(store);
+  EXPECT_TRUE(store.FindCategory("Worm")->SearchFlag());
+}
+
+TEST_F(ScanOptionsTest, NoCategoriesChangeNoFlag) {
+  ScanOptions options = Loaded();
+  InvalFileDB store;
+  ASSERT_TRUE(store.Add(Record("Virus", "v1")));
+  store.FindCategory("Virus")->SetSearchFlag(false);
+  options.ApplyCategoryChecks(store);
+  EXPECT_FALSE(store.FindCategory("Virus")->SearchFlag());
+}
+
+// The processing reads the options as they are at the moment of the hit.
+TEST_F(ScanOptionsTest, AutoProcessFileFollowsTheCurrentOptions) {
+  ScanOptions options;
+  int closes = 0;
+  options.SetCloseFileHook([&closes] { ++closes; });
+  const std::string file = dir_.Write("report.doc", "x");
+  EXPECT_EQ(options.AutoProcessFile(file), kResultUnprocessed);
+  options.SetMode(kModeRename);
+  EXPECT_EQ(options.AutoProcessFile(file), kResultFailed);  // the default empty rule
+  options.SetRule("*.*.INV");
+  EXPECT_EQ(options.AutoProcessFile(file), kResultRenamed);
+  EXPECT_EQ(dir_.Read("report.doc.INV"), "x");
+  EXPECT_EQ(closes, 1);
+}
+
+}  // namespace
