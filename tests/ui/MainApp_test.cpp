@@ -1,0 +1,158 @@
+// The application object: start-up with its settings binding and frame, the about box, the
+// idle-time work and the exit.
+#include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "settings/AppFiles.h"
+#include "support/TempDir.h"
+#include "ui/CMainApp.h"
+#include "ui/CMainMenu.h"
+#include "ui/support/FormRecorder.h"
+#include "ui/support/UiTestSupport.h"
+
+namespace {
+
+// Runs a real event loop (one that blocks when it has nothing to do, as the program's
+// does) until done says so or the time is up.
+bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  poll.start(5);
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  loop.exec();
+  return done();
+}
+
+}  // namespace
+
+class MainAppTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QApplication& Qt() { return *qobject_cast<QApplication*>(QCoreApplication::instance()); }
+
+ private slots:
+  void StartUpBindsSettingsAndOpensFrame() {
+    testing_support::TempDir dir;
+    uitest::FormRecorder recorder;
+    {
+      CMainApp app(Qt());
+      QCOMPARE(CMainApp::Instance(), &app);
+      QVERIFY(GetMessagePresenter() != nullptr);
+      app.SetFormFactory(recorder.Factory());
+      QVERIFY(app.InitInstance(dir.path()));
+      QCOMPARE(SettingsFile().FullPath(), dir.folder() + "Vorlet.ini");
+      QCOMPARE(app.ProgramFolder(), dir.path());
+      CMainFrame* frame = app.Frame();
+      QVERIFY(frame != nullptr);
+      QVERIFY(frame->isVisible());
+      QCOMPARE(frame->CurrentFormId(), int(kFormTarget));
+      // The look every screen shares: the Japanese font and Qt's own texts in Japanese.
+      QCOMPARE(QApplication::font().family(), QStringLiteral("IPAGothic"));
+      QVERIFY(QCoreApplication::translate("QPlatformTheme", "Cancel") != QStringLiteral("Cancel"));
+
+      QCOMPARE(app.ExitInstance(7), 7);
+      QVERIFY(app.Frame() == nullptr);
+      QCOMPARE(recorder.Destroyed(), QStringList({"102", "103", "106", "104", "105"}));
+    }
+    QVERIFY(GetMessagePresenter() == nullptr);
+    QVERIFY(CMainApp::Instance() == nullptr);
+  }
+
+  void NoTargetFormNoStart() {
+    testing_support::TempDir dir;
+    CMainApp app(Qt());
+    app.SetFormFactory(uitest::FormRecorder({kFormTarget}).Factory());
+    QVERIFY(!app.InitInstance(dir.path()));
+    QVERIFY(app.Frame() == nullptr);
+  }
+
+  void AboutBoxFromTheHelpMenu() {
+    testing_support::TempDir dir;
+    CMainApp app(Qt());
+    QVERIFY(app.InitInstance(dir.path()));
+    QString title;
+    QStringList texts;
+    bool hasIcon = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr || modal->objectName() != QStringLiteral("100")) return;
+      title = modal->windowTitle();
+      for (QLabel* label : modal->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) texts << label->text();
+        if (!label->pixmap().isNull()) hasIcon = true;
+      }
+      QTest::mouseClick(uitest::FindById<QPushButton>(modal, 1), Qt::LeftButton);
+    });
+    app.Frame()->Action(kIdAppAbout)->trigger();  // returns once OK was pressed
+    QCOMPARE(title, QString::fromUtf8("Vorletのﾊﾞｰｼﾞｮﾝ情報"));
+    QCOMPARE(texts, QStringList{QStringLiteral("Vorlet Version 2.0")});
+    QVERIFY(hasIcon);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+  }
+
+  void IdleWorkRunsWhenQueueIsEmpty() {
+    CMainApp app(Qt());
+    bool armed = false;
+    int runs = 0;
+    int depth = 0;
+    int deepest = 0;
+    app.SetIdleWork([&] { return armed; },
+                    [&] {
+                      ++runs;
+                      deepest = std::max(deepest, ++depth);
+                      QTest::qWait(30);  // a search pumps events while it runs
+                      armed = false;
+                      --depth;
+                    });
+    RunEventLoopUntil([] { return false; }, 30);
+    QCOMPARE(runs, 0);
+    armed = true;
+    QVERIFY(RunEventLoopUntil([&] { return runs == 1; }));
+    RunEventLoopUntil([] { return false; }, 50);
+    QCOMPARE(runs, 1);
+    QCOMPARE(deepest, 1);
+
+    // Never inside a modal dialog: the work waits until it is closed.
+    QDialog dialog;
+    dialog.setModal(true);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    armed = true;
+    RunEventLoopUntil([] { return false; }, 50);
+    QCOMPARE(runs, 1);
+    dialog.hide();
+    QVERIFY(RunEventLoopUntil([&] { return runs == 2; }));
+  }
+
+  void SearchControlReachesTheFrame() {
+    testing_support::TempDir dir;
+    CMainApp app(Qt());
+    QVERIFY(app.InitInstance(dir.path()));
+    bool running = true;
+    int stops = 0;
+    app.SetSearchControl([&] { return running; }, [&] {
+      ++stops;
+      running = false;
+    });
+    CMainFrame* frame = app.Frame();
+    QVERIFY(!frame->Action(kIdViewOption)->isEnabled());
+    QVERIFY(!frame->close());
+    frame->RequestClose();
+    QTRY_COMPARE(stops, 1);
+    QVERIFY(frame->isVisible());
+    frame->UpdateCommandStates();
+    QVERIFY(frame->Action(kIdViewOption)->isEnabled());
+  }
+};
+
+QTEST_MAIN(MainAppTest)
+#include "MainApp_test.moc"
