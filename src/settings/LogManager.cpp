@@ -1,0 +1,169 @@
+#include "settings/LogManager.h"
+
+#include <algorithm>
+
+#include "util/CDFile.h"
+#include "util/CFileFinder.h"
+#include "util/FileChecks.h"
+#include "util/FolderTree.h"
+#include "util/MessageBox.h"
+#include "util/PathParts.h"
+#include "util/ShiftJis.h"
+#include "util/StringTable.h"
+
+namespace {
+
+const char kGeneral[] = "General";
+
+std::string WithSeparator(std::string folder) {
+  AddTrailingSeparator(folder);
+  return folder;
+}
+
+std::string LogName(const std::string& base) { return base + "." + kLogExtension; }
+
+}  // namespace
+
+void LogManager::LoadSettings(const ProfileFile& settings, const std::string& programFolder) {
+  autoLog_ = settings.GetSettingInt(kGeneral, "fLog", 0) == 1;
+  logFolder_ = settings.GetSettingText(kGeneral, "LogFolder");
+  if (logFolder_.empty()) logFolder_ = programFolder + "Log";
+  logEditor_ = settings.GetSettingText(kGeneral, "LogEditor");
+}
+
+void LogManager::LoadSettings() { LoadSettings(SettingsFile(), GetModuleFolder()); }
+
+bool LogManager::SaveSettings(const ProfileFile& settings) const {
+  bool ok = settings.PutSettingInt(kGeneral, "fLog", autoLog_ ? 1 : 0);
+  ok = settings.PutSettingText(kGeneral, "LogFolder", logFolder_) && ok;
+  ok = settings.PutSettingText(kGeneral, "LogEditor", logEditor_) && ok;
+  return ok;
+}
+
+bool LogManager::CheckLogFolder() const {
+  if (!autoLog_ || IsExistingFolder(logFolder_)) return true;
+  if (CreateFolderTree(logFolder_)) return true;
+  return MessageBoxById(kStrLogFolderInvalid, MessageButtons::YesNo, MessageIcon::Information) == kIdYes;
+}
+
+std::string LogManager::LogPath(const std::string& fileName) const { return WithSeparator(logFolder_) + fileName; }
+
+std::string LogManager::AutoLogPath(const LogDateTime& startTime) const {
+  return LogPath(LogName(LogFileStamp(startTime)));
+}
+
+bool LogManager::WriteAutoLog(const SearchRunInfo& run, const DetectedFileList* hits) {
+  // Without a folder the log would land in the root or wherever the process happens to be.
+  if (!autoLog_ || logFolder_.empty()) return false;
+  const std::string path = AutoLogPath(run.startTime);
+  WriteLogFile(path, run, hits);
+  if (!IsUsableFile(path)) return false;
+  if (logWritten_) logWritten_();
+  return true;
+}
+
+std::vector<std::string> LogManager::ListLogs() const {
+  std::vector<std::string> names;
+  try {
+    const std::string pattern = "*." + std::string(kLogExtension);
+    CFileFinder finder;
+    finder.SetFilter(CPatternList(pattern, ';'));
+    // An empty folder is the current one.
+    const std::string folder = logFolder_.empty() ? std::string(".") + platform::kSeparator : WithSeparator(logFolder_);
+    for (bool found = finder.FindFirst(folder + pattern, CFileFinder::Mode::Files); found; found = finder.FindNext()) {
+      // A file that went between the listing and now is left out.
+      CDFile file;
+      file.ReplaceFolder(logFolder_);
+      file.ReplaceFileName(finder.Name());
+      if (file.Exists()) names.push_back(finder.Name());
+    }
+  } catch (const std::exception&) {
+    // What was listed so far is kept.
+  }
+  std::sort(names.begin(), names.end());  // std::string orders as unsigned bytes
+  return names;
+}
+
+std::string ProposedLogName(const std::string& logFolder, const LogDateTime& startTime) {
+  std::string folder = logFolder.empty() ? std::string(1, platform::kSeparator) : WithSeparator(logFolder);
+  return folder + LogName(LogFileStamp(startTime));
+}
+
+std::string FinalLogPath(const std::string& chosenPath) {
+  if (chosenPath.empty()) return std::string();
+  CDFile chosen;
+  chosen.AssignPath(chosenPath);
+  const std::string name = chosen.FileNamePart().str();
+  // "." is never the second byte of a double-byte character.
+  const std::string title = name.substr(0, name.rfind('.'));
+  if (title.empty()) return std::string();
+  return WithSeparator(chosen.FolderPartTrimmed().str()) + LogName(title);
+}
+
+bool LogSaveNameTaken(const std::string& chosenPath) {
+  if (PathExists(chosenPath)) return true;
+  const std::string finalPath = FinalLogPath(chosenPath);
+  return !finalPath.empty() && PathExists(finalPath);
+}
+
+std::vector<std::string> BuildEditorCommand(const std::string& editorText, const std::string& logPath) {
+  enum class Quote { None, Single, Double };
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  Quote quote = Quote::None;
+  const std::string_view text = editorText;
+  size_t i = 0;
+  while (i < text.size()) {
+    // A double-byte character is part of the word as it is, even when its second byte is
+    // a backslash.
+    const size_t size = shiftjis::CharSize(text, i);
+    const char c = text[i];
+    if (size == 2) {
+      word.append(text.substr(i, 2));
+      inWord = true;
+      i += 2;
+      continue;
+    }
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (quote == Quote::Single) {
+      if (c == '\'') quote = Quote::None;
+      else word.push_back(c);
+      ++i;
+    } else if (quote == Quote::Double) {
+      if (c == '"') {
+        quote = Quote::None;
+      } else if (c == '\\' && next != '\0' && std::string_view("$`\"\\\n").find(next) != std::string_view::npos) {
+        if (next != '\n') word.push_back(next);
+        ++i;
+      } else {
+        word.push_back(c);
+      }
+      ++i;
+    } else if (c == ' ' || c == '\t' || c == '\n') {
+      if (inWord) words.push_back(std::move(word));
+      word.clear();
+      inWord = false;
+      ++i;
+    } else if (c == '\\' && next == '\n') {
+      i += 2;  // a line continuation joins, it adds nothing
+    } else if (c == '\\' && next != '\0') {
+      const size_t escaped = shiftjis::CharSize(text, i + 1);
+      word.append(text.substr(i + 1, escaped));
+      inWord = true;
+      i += 1 + escaped;
+    } else {
+      if (c == '\'') quote = Quote::Single;
+      else if (c == '"') quote = Quote::Double;
+      else word.push_back(c);  // a backslash at the very end stays as it is
+      inWord = true;
+      ++i;
+    }
+  }
+  // An unclosed quote runs to the end of the text.
+  if (inWord) words.push_back(std::move(word));
+
+  if (words.empty()) words.emplace_back(LogManager::kDefaultEditor);
+  if (!logPath.empty()) words.push_back(logPath);
+  return words;
+}
