@@ -33,15 +33,6 @@ class ScanOptionsTest : public ::testing::Test {
   ProfileFile ini_;
 };
 
-TEST_F(ScanOptionsTest, MissingSettingsGiveTheDefaults) {
-  ScanOptions options = Loaded();
-  EXPECT_EQ(options.Mode(), kModeLeave);
-  EXPECT_EQ(options.Rule(), "");
-  EXPECT_EQ(options.MoveFolder(), "");
-  EXPECT_TRUE(options.Categories().empty());
-  EXPECT_TRUE(options.Checks().empty());
-}
-
 TEST_F(ScanOptionsTest, ProcessingSettingsAreRead) {
   WriteIni("[General]\r\nFileOpe=2\r\nRuleOfRename=*.*.INV\r\nMoveFolder=/var/q\r\n");
   ScanOptions options = Loaded();

@@ -166,29 +166,6 @@ TEST_F(ScanResultModelTest, DeletingHitIsGoneWhenListed) {
   EXPECT_EQ(model_.Counts().deleted, 1);
 }
 
-TEST(DetectedFileTest, PartsOfThePathAndPositionText) {
-  struct Case {
-    const char* path;
-    int32_t position;
-    const char* name;
-    const char* folder;
-    const char* position_text;
-  } cases[] = {
-      {"/data/sub/x.exe", 0, "x.exe", "/data/sub", "0"},
-      {"/x.exe", 255, "x.exe", "/", "ff"},
-      {"/a/b", 6699, "b", "/a", "1a2b"},
-      {"/a/b", -1, "b", "/a", "ffffffff"},
-      {"/a/b", INT32_MIN, "b", "/a", "80000000"},
-  };
-  for (const Case& c : cases) {
-    DetectedFile hit(c.path, c.position, nullptr, kResultUnprocessed);
-    EXPECT_EQ(hit.FileName(), c.name);
-    EXPECT_EQ(hit.Folder(), c.folder);
-    EXPECT_EQ(hit.PositionText(), c.position_text);
-    EXPECT_EQ(hit.SignatureName(), "");
-  }
-}
-
 TEST(DetectedFileListTest, AppendRefusesOnlyAnEmptyPath) {
   DetectedFileList list;
   EXPECT_FALSE(list.Append("", 0, nullptr, kResultUnprocessed));
@@ -200,16 +177,6 @@ TEST(DetectedFileListTest, AppendRefusesOnlyAnEmptyPath) {
   int32_t sum = 0;
   for (const DetectedFile& hit : list) sum += hit.Position();
   EXPECT_EQ(sum, 999 * 1000 / 2);
-}
-
-TEST(ProcessResultTest, TextsAreHalfWidthWhereTheLogWantsThem) {
-  EXPECT_EQ(ProcessResultText(kResultUnprocessed), "\x96\xA2\x8F\x88\x97\x9D");
-  EXPECT_EQ(ProcessResultText(kResultDeleted), "\x8D\xED\x8F\x9C");
-  EXPECT_EQ(ProcessResultText(kResultRenamed), "\xD8\xC8\xB0\xD1");
-  EXPECT_EQ(ProcessResultText(kResultMoved), "\x88\xDA\x93\xAE");
-  EXPECT_EQ(ProcessResultText(kResultFailed), "\x8E\xB8\x94\x73");
-  EXPECT_EQ(ProcessResultText(5), "");
-  EXPECT_EQ(ProcessResultText(-1), "");
 }
 
 }  // namespace

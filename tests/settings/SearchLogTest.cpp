@@ -123,13 +123,6 @@ TEST_F(SearchLogTest, LoadDirectionWritesNothing) {
   EXPECT_EQ(dir_.Read("x.log"), Sjis("b\t/a\t\t\t0\t未処理\r\n"));
 }
 
-TEST(SearchLogFormatTest, TimesAndStamps) {
-  EXPECT_EQ(FormatLogTime(At(2003, 3, 10, 9, 5, 7)), "2003 03/10 09:05:07\t");
-  EXPECT_EQ(FormatLogTime(At(1999, 12, 31, 23, 59, 59)), "1999 12/31 23:59:59\t");
-  EXPECT_EQ(LogFileStamp(At(2003, 3, 10, 9, 5, 7)), "20030310090507");
-  EXPECT_EQ(LogFileStamp(At(2024, 1, 2, 0, 0, 0)), "20240102000000");
-}
-
 // A time that was never taken leaves its field empty; a file still gets a time-stamp name
 // (the current time), never an empty one.
 TEST(SearchLogFormatTest, InvalidTimes) {
@@ -146,15 +139,6 @@ TEST(SearchLogFormatTest, InvalidTimes) {
     EXPECT_EQ(stamp.find_first_not_of("0123456789"), std::string::npos);
     EXPECT_GE(stamp, "2020");
   }
-}
-
-TEST(SearchLogFormatTest, PositionsAsUnsigned32BitHex) {
-  EXPECT_EQ(FormatLogPosition(0), "0");
-  EXPECT_EQ(FormatLogPosition(255), "ff");
-  EXPECT_EQ(FormatLogPosition(4096), "1000");
-  EXPECT_EQ(FormatLogPosition(6699), "1a2b");
-  EXPECT_EQ(FormatLogPosition(-1), "ffffffff");
-  EXPECT_EQ(FormatLogPosition(INT32_MAX), "7fffffff");
 }
 
 }  // namespace
