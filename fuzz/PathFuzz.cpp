@@ -1,0 +1,189 @@
+// Shift_JIS text and path operations over any bytes, in both path styles. Input: four
+// control bytes (style, two counts, a character), the path, NUL, a second text used as
+// folder or file name. Besides not faulting, the pieces must fit together: the folder part
+// and the file-name part make the path, neither splits a double-byte character, the folder
+// components make the folder part, and the character operations agree with each other.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "util/CDFile.h"
+#include "util/CDString.h"
+#include "util/PathParts.h"
+#include "util/ShiftJis.h"
+
+namespace {
+
+// Whether byte offset b starts a character of text (or is its end).
+bool OnBoundary(std::string_view text, size_t b) {
+  size_t i = 0;
+  while (i < b) i += shiftjis::CharSize(text, i);
+  return i == b;
+}
+
+// No lead byte followed by a byte that cannot be a second byte (below 0x40). Names from
+// the file system never hold such a pair; "/" is then always a character of its own.
+bool WellPaired(std::string_view text) {
+  for (size_t i = 0; i < text.size(); i += shiftjis::CharSize(text, i)) {
+    if (shiftjis::CharSize(text, i) == 2 && static_cast<unsigned char>(text[i + 1]) < 0x40) return false;
+  }
+  return true;
+}
+
+bool EndsWithCutCharacter(std::string_view text) {
+  size_t i = 0, last = 0;
+  while (i < text.size()) {
+    last = i;
+    i += shiftjis::CharSize(text, i);
+  }
+  return !text.empty() && last + 1 == text.size() && platform::IsLeadByte(static_cast<unsigned char>(text.back()));
+}
+
+int Clamp(int n, int low, int high) { return n < low ? low : (n > high ? high : n); }
+
+std::string CharBytes(unsigned int value) {
+  if (value > 0xFF) return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+  return std::string(1, static_cast<char>(value));
+}
+
+void CheckText(const CDString& s, int a, int b, unsigned int ch) {
+  const int length = s.Length();
+  FUZZ_CHECK(length >= 0 && static_cast<size_t>(length) <= s.ByteLength());
+  FUZZ_CHECK(s.ByteOffset(length) == s.ByteLength());
+
+  FUZZ_CHECK(s.Left(a).Length() == Clamp(a, 0, length));
+  FUZZ_CHECK(s.Right(b).Length() == Clamp(b, 0, length));
+  FUZZ_CHECK(s.Left(a).str() + s.MidFrom(a).str() == s.str());
+  const int k = Clamp(b, 0, length);
+  FUZZ_CHECK(s.Left(length - k).str() + s.Right(k).str() == s.str());
+  FUZZ_CHECK(s.Mid(a, b) == s.MidFrom(a).Left(b));
+  if (a >= 0 && b >= 0) FUZZ_CHECK(s.Left(a).str() + s.Mid(a, b).str() == s.Left(a + b).str());
+  FUZZ_CHECK(OnBoundary(s.view(), s.ByteOffset(a)));
+  FUZZ_CHECK(s.StartsWith(s.Left(a).view()));
+  FUZZ_CHECK(s.EndsWith(s.Right(b).view()));
+
+  // Find walks every occurrence, in order, never starting on a second byte.
+  std::vector<std::pair<int, size_t>> expected;  // character position, byte after it
+  int pos = 0;
+  for (size_t i = 0; i < s.ByteLength(); ++pos) {
+    const size_t size = shiftjis::CharSize(s.view(), i);
+    unsigned int v = static_cast<unsigned char>(s.view()[i]);
+    if (size == 2) v = v * 256 + static_cast<unsigned char>(s.view()[i + 1]);
+    i += size;
+    if (v == ch) expected.emplace_back(pos, i);
+  }
+  FUZZ_CHECK(s.FindFirst(ch) == (expected.empty() ? -1 : expected.front().first));
+  FUZZ_CHECK(s.FindLast(ch) == (expected.empty() ? -1 : expected.back().first));
+  size_t bytePos = 0;
+  size_t found = 0;
+  for (int at; (at = s.Find(ch, &bytePos)) >= 0; ++found) {
+    FUZZ_CHECK(found < expected.size() && at == expected[found].first && bytePos == expected[found].second);
+  }
+  FUZZ_CHECK(found == expected.size());
+
+  CDString t(s);
+  const bool set = t.SetCharAt(a, ch);
+  FUZZ_CHECK(set == (a >= 0 && a < length));
+  if (!set) {
+    FUZZ_CHECK(t == s);
+  } else if (ch == 0) {
+    FUZZ_CHECK(t == s.Left(a));
+  } else {
+    FUZZ_CHECK(t.str() == s.Left(a).str() + CharBytes(ch) + s.MidFrom(a + 1).str());
+    const bool whole = ch > 0xFF ? platform::IsLeadByte(static_cast<unsigned char>(ch >> 8))
+                                 : !platform::IsLeadByte(static_cast<unsigned char>(ch)) || t.ByteOffset(a) + 1 == t.ByteLength();
+    if (whole) FUZZ_CHECK(t.CharAt(a) == ch);
+  }
+}
+
+void CheckPath(std::string_view path, std::string_view other, PathStyle style, int k) {
+  const std::string sep(1, style.separator);
+  CDFile file(style);
+  file.AssignPath(path);
+  const CDString folder = file.FolderPart();
+  const CDString name = file.FileNamePart();
+  FUZZ_CHECK(folder.str() + name.str() == path);
+  FUZZ_CHECK(OnBoundary(path, folder.ByteLength()));
+  FUZZ_CHECK(file.NameStart() == folder.Length());
+  FUZZ_CHECK(name.FindFirst(static_cast<unsigned char>(style.separator)) < 0);
+  FUZZ_CHECK(folder.IsEmpty() || folder.view().back() == style.separator);
+
+  const CDString trimmed = file.FolderPartTrimmed();
+  FUZZ_CHECK(folder.StartsWith(trimmed.view()));
+  FUZZ_CHECK(trimmed.ByteLength() + 1 >= folder.ByteLength());
+
+  const bool paired = WellPaired(path);
+  const int separators = file.SeparatorCount();
+  if (paired) {
+    FUZZ_CHECK((separators > 0) == !folder.IsEmpty());
+    // Component 0 keeps its separator; the others are joined by one.
+    std::string joined;
+    for (int c = 0; c < separators; ++c) {
+      joined += file.FolderComponent(c).str();
+      if (c > 0) joined += sep;
+    }
+    FUZZ_CHECK(joined == folder.str());
+  }
+  FUZZ_CHECK(file.FolderComponent(separators) == folder);
+  const CDString component = file.FolderComponent(k);
+  FUZZ_CHECK(folder.view().find(component.view()) != std::string_view::npos);
+
+  // The separate path helpers split the same way, but for the drive prefix they know of.
+  if (style == kNativePathStyle || path.find(':') == std::string_view::npos) {
+    FUZZ_CHECK(GetFolderPart(path, style) == folder.str());
+    FUZZ_CHECK(GetFileNamePart(path, style) == name.str());
+  }
+
+  CDFile renamed(style);
+  renamed.AssignPath(path);
+  renamed.ReplaceFileName(other);
+  FUZZ_CHECK(renamed.PathText() == folder.str() + std::string(other));
+  if (WellPaired(other) && CDString(other).FindFirst(static_cast<unsigned char>(style.separator)) < 0) {
+    FUZZ_CHECK(renamed.FolderPart() == folder);
+    FUZZ_CHECK(renamed.FileNamePart() == other);
+  }
+
+  CDFile moved(style);
+  moved.AssignPath(path);
+  moved.ReplaceFolder(other);
+  const CDString otherText(other);
+  const bool addSeparator = !other.empty() && !otherText.EndsWith(sep);
+  FUZZ_CHECK(moved.PathText() == std::string(other) + (addSeparator ? sep : "") + name.str());
+  // A folder ending in a cut double-byte character would take the separator as its
+  // second byte; a folder from the file system never ends so.
+  if (!EndsWithCutCharacter(other)) {
+    FUZZ_CHECK(moved.FileNamePart() == name);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  unsigned char control[4] = {0, 0, 0, 0};
+  size_t used = 0;
+  for (; used < 4 && used < size; ++used) control[used] = data[used];
+  std::string_view rest(reinterpret_cast<const char*>(data) + used, size - used);
+  const size_t nul = rest.find('\0');
+  const std::string_view path = rest.substr(0, nul);
+  const std::string_view other = nul == std::string_view::npos ? std::string_view() : rest.substr(nul + 1);
+
+  const PathStyle style = (control[0] & 1) ? kBackslashPathStyle : kNativePathStyle;
+  // Counts from -8 to 247, so that negative ones and ones past the end both come up.
+  const int a = static_cast<int>(control[1]) - 8;
+  const int b = static_cast<int>(control[2]) - 8;
+  // A character: a byte of the path at control[3] (often one that is there), or a pair.
+  unsigned int ch = control[3];
+  if ((control[0] & 2) && !path.empty()) {
+    const CDString p(path);
+    ch = p.CharAt(control[3] % (p.Length() > 0 ? p.Length() : 1));
+  } else if (control[0] & 4) {
+    ch = 0x8100u + control[3];
+  }
+
+  CheckText(CDString(path), a, b, ch);
+  CheckPath(path, other, style, b);
+  return 0;
+}
