@@ -30,6 +30,11 @@ int UserDefinedIndex(unsigned char lead, unsigned char trail) {
   return (lead - 0xF0) * kTrailsPerLead + t;
 }
 
+// The bytes OsNameToCp932 can have escaped: those above ASCII, and the backslash and tilde
+// it sends through the table. Other codes of the area are ordinary characters: read as raw
+// bytes they would turn a typed name into ".", "/" or NUL, path syntax it never had.
+bool IsEscapedByte(int index) { return index >= 0x80 ? index < 256 : index == 0x5C || index == 0x7E; }
+
 // A converter per direction and thread; iconv_t is not safe to share between threads.
 class Converter {
  public:
@@ -168,7 +173,7 @@ std::string Cp932ToOsName(std::string_view cp) {
     unsigned char c = static_cast<unsigned char>(cp[i]);
     if (IsLeadByte(c) && i + 1 < cp.size()) {
       int idx = UserDefinedIndex(c, static_cast<unsigned char>(cp[i + 1]));
-      if (idx >= 0 && idx < 256) {
+      if (idx >= 0 && IsEscapedByte(idx)) {
         flush(i);
         result.push_back(static_cast<char>(idx));
         i += 2;

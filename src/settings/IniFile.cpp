@@ -84,8 +84,17 @@ namespace {
 // What IniFile::Set accepts.
 bool NameFits(std::string_view name) { return !TrimBlanks(name).empty() && !HasLineBreaker(name); }
 
+// A last lead byte with nothing after it: written before "]", it would take the bracket as
+// its second byte and the head would no longer read as one.
+bool EndsInCutCharacter(std::string_view text) {
+  size_t i = 0, last = 0;
+  for (; i < text.size(); i += CharLength(text, i)) last = i;
+  return !text.empty() && CharLength(text, last) == 1 && platform::IsLeadByte(static_cast<unsigned char>(text[last]));
+}
+
 bool SectionFits(std::string_view section) {
-  return NameFits(section) && FindLastChar(section, ']') == std::string_view::npos;
+  return NameFits(section) && FindLastChar(section, ']') == std::string_view::npos &&
+         !EndsInCutCharacter(TrimBlanks(section));
 }
 
 bool KeyFits(std::string_view key) {

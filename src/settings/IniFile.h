@@ -28,8 +28,8 @@ class IniFile {
   // section, or adds the section with the key at the end of the text. A value that would not
   // come back unchanged (blanks at its ends, matching quotes around it) is written in
   // quotes. Returns false, changing nothing, when a name is empty or any text holds CR, LF
-  // or NUL (it would break the line structure), when the section name holds ']' or the key
-  // name '=' or starts with ';' or '['.
+  // or NUL (it would break the line structure), when the section name holds ']' or ends in
+  // a lead byte without its second byte, or the key name holds '=' or starts with ';' or '['.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
 
   // The whole text, every line ended with CR LF.
