@@ -301,17 +301,6 @@ class ListCtrlTest : public QObject {
     QVERIFY(!list.SelectRow(3));
   }
 
-  void SuspendRedrawHoldsUpdates() {
-    CListCtrEx list;
-    list.SuspendRedraw(true);
-    QVERIFY(!list.updatesEnabled());
-    QVERIFY(list.Setup(false));
-    QVERIFY(!list.updatesEnabled());  // Setup keeps a suspension that was already there
-    list.SuspendRedraw(false);
-    QVERIFY(list.updatesEnabled());
-    QVERIFY(!list.IsRedrawSuspended());
-  }
-
   void KeyPressesAreReported() {
     CListCtrEx list;
     list.InsertColumn("A", 0);

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 
@@ -352,21 +351,6 @@ class MainFrameTest : public QObject {
     QTest::keyClick(frame.get(), Qt::Key_F1);
     QTest::keyClick(frame.get(), Qt::Key_F1, Qt::ShiftModifier);
     QCOMPARE(opened.size(), 3);
-  }
-
-  void AboutCommandAsksTheApplication() {
-    auto frame = MakeFrame();
-    QSignalSpy about(frame.get(), &CMainFrame::AboutRequested);
-    frame->Action(kIdAppAbout)->trigger();
-    QCOMPARE(about.count(), 1);
-  }
-
-  void FormsFindTheirFrame() {
-    auto frame = MakeFrame();
-    QCOMPARE(CMainFrame::Of(frame->Form(kFormDb)), frame.get());
-    QVERIFY(CMainFrame::Of(nullptr) == nullptr);
-    QWidget loose;
-    QVERIFY(CMainFrame::Of(&loose) == nullptr);
   }
 };
 
