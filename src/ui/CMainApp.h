@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/CMainFrame.h"
+#include "ui/FormFactory.h"
 #include "ui/QtMessagePresenter.h"
 
 class QApplication;
@@ -29,7 +30,7 @@ class CMainApp : public QObject {
   bool InitInstance(const std::string& programFolder = std::string());
   int ExitInstance(int exitCode);
 
-  // Before InitInstance: how the frame builds its forms (placeholders by default).
+  // Before InitInstance: how the frame builds its forms (CreateForm unless a test says).
   void SetFormFactory(CMainFrame::FormFactory factory) { formFactory_ = std::move(factory); }
   // Whether a search runs, and how to stop one; handed on to the frame.
   void SetSearchControl(std::function<bool()> running, std::function<void()> stop);
@@ -52,7 +53,7 @@ class CMainApp : public QObject {
   QApplication& app_;
   QtMessagePresenter presenter_;
   std::unique_ptr<CMainFrame> frame_;
-  CMainFrame::FormFactory formFactory_ = CMainFrame::CreatePlaceholderForm;
+  CMainFrame::FormFactory formFactory_ = CreateForm;
   std::function<bool()> running_;
   std::function<void()> stopSearch_;
   std::function<bool()> idlePending_;
