@@ -119,7 +119,8 @@ bool CListCtrEx::SetItem(int row, int column, const std::string& text, int image
   item->setSizeHint(0, QSize(0, std::max(fontMetrics().height() + 4, kMinimumRowHeight)));
   insertTopLevelItem(row, item);
   if (image != -1) SetImage(row, image);
-  if (check != -1) SetCheck(row, check != 0 ? 1 : 0);
+  // A new row's box is part of the row, not a change the owner has to hear about.
+  if (check != -1) item->setCheckState(0, check != 0 ? Qt::Checked : Qt::Unchecked);
   return SetItemText(row, 0, text);
 }
 
