@@ -136,6 +136,7 @@ std::string Utf8ToCp932(std::string_view utf8) {
 }
 
 std::string OsNameToCp932(std::string_view os) {
+  if (IsPlainAscii(os)) return std::string(os);
   std::string result, piece, back;
   result.reserve(os.size());
   for (size_t i = 0; i < os.size();) {
@@ -160,6 +161,7 @@ std::string OsNameToCp932(std::string_view os) {
 }
 
 std::string Cp932ToOsName(std::string_view cp) {
+  if (IsPlainAscii(cp)) return std::string(cp);
   std::string result, piece;
   result.reserve(cp.size());
   size_t runStart = 0;

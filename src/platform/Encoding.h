@@ -20,6 +20,14 @@ std::string Utf8ToCp932(std::string_view utf8);
 std::string OsNameToCp932(std::string_view osBytes);
 std::string Cp932ToOsName(std::string_view cp932);
 
+// Only bytes below 0x80: such a text is the same in CP932 and UTF-8.
+inline bool IsPlainAscii(std::string_view text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
 // The Shift_JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
 inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "platform/Encoding.h"
@@ -107,6 +108,22 @@ bool CopyToNewFile(int in, const std::string& osTo, mode_t mode, int* error) {
   return ok;
 }
 
+// Never blocks on a FIFO, never takes a terminal as the controlling one.
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// Plain ASCII names are the same in CP932: copied into the entry's own buffer, so listing
+// a folder costs no allocation per name. Other names keep their OS bytes as well.
+void AssignName(DirEntry* entry, const char* name) {
+  const std::string_view os(name, std::strlen(name));
+  if (IsPlainAscii(os)) {
+    entry->name.assign(os.data(), os.size());
+    entry->osName.clear();
+  } else {
+    entry->name = OsNameToCp932(os);
+    entry->osName.assign(os.data(), os.size());
+  }
+}
+
 }  // namespace
 
 bool GetStatus(const std::string& path, FileStatus* status, int* error) {
@@ -171,9 +188,10 @@ bool DirReader::Next(DirEntry* entry, int* error) {
     }
     const char* n = d->d_name;
     if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
-    entry->name = OsNameToCp932(n);
+    AssignName(entry, n);
     entry->size = 0;
     entry->modifiedTime = 0;
+    entry->plainFile = d->d_type == DT_REG;
     // d_type spares a stat for the common cases; links and unknown types are looked at.
     struct stat st;
     switch (d->d_type) {
@@ -193,6 +211,7 @@ bool DirReader::Next(DirEntry* entry, int* error) {
       entry->attributes = kAttrReparsePoint;  // vanished or unreadable: nothing to open
       return true;
     }
+    entry->plainFile = S_ISREG(st.st_mode);
     if (S_ISLNK(st.st_mode)) {
       struct stat target;
       if (::fstatat(dirFd_, n, &target, 0) != 0 || S_ISDIR(target.st_mode)) {
@@ -218,7 +237,30 @@ ReadFile::~ReadFile() { Close(); }
 
 bool ReadFile::Open(const std::string& path, int* error) {
   Close();
-  int fd = ::open(Cp932ToOsName(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  return Adopt(::open(Cp932ToOsName(path).c_str(), kReadFlags), error);
+}
+
+bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* error) {
+  Close();
+  if (reader.dirFd_ < 0) {
+    SetError(error, EBADF);
+    return false;
+  }
+  const char* osName = entry.osName.empty() ? entry.name.c_str() : entry.osName.c_str();
+  if (!entry.plainFile) return Adopt(::openat(reader.dirFd_, osName, kReadFlags), error);
+  int fd = ::openat(reader.dirFd_, osName, kReadFlags | O_NOFOLLOW);
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  status_ = FileStatus{};
+  status_.isRegular = true;
+  fd_ = fd;
+  return true;
+}
+
+// Takes over fd (the result of an open) when it is a regular file.
+bool ReadFile::Adopt(int fd, int* error) {
   if (fd < 0) {
     SetError(error, errno);
     return false;

@@ -46,6 +46,10 @@ struct DirEntry {
   uint32_t attributes = 0;
   uint64_t size = 0;
   int64_t modifiedTime = 0;
+  // The OS's bytes of the name when they differ from name; empty when they are the same.
+  std::string osName;
+  // Listed as a regular file in its own right, not through a link.
+  bool plainFile = false;
 };
 
 // Enumerates one folder (readdir). Links to folders and dangling links are reported with
@@ -64,6 +68,8 @@ class DirReader {
   bool IsOpen() const { return dir_ != nullptr; }
 
  private:
+  friend class ReadFile;
+
   void* dir_ = nullptr;  // DIR*
   int dirFd_ = -1;
 };
@@ -78,6 +84,14 @@ class ReadFile {
   ReadFile& operator=(const ReadFile&) = delete;
 
   bool Open(const std::string& path, int* error = nullptr);
+  // Opens an entry that reader listed, relative to the folder it still has open, so the
+  // kernel looks up one name instead of the whole path. An entry listed as a plain regular
+  // file is opened without following a link and taken for the regular file it was listed
+  // as, without a further status call: had it been swapped for a link in between, the open
+  // fails (ELOOP); for a FIFO, it reads nothing (ESPIPE, and never blocks). status() then
+  // says regular and gives size 0. Any other entry is checked as Open checks it. EBADF
+  // when reader is not open.
+  bool OpenEntry(const DirReader& reader, const DirEntry& entry, int* error = nullptr);
   // pread; the number of bytes read (short only at the end of the file), or -1 with *error.
   int64_t ReadAt(uint64_t offset, void* buffer, size_t count, int* error = nullptr);
   // Reads everything from the current length on (for small files such as the settings).
@@ -87,6 +101,8 @@ class ReadFile {
   const FileStatus& status() const { return status_; }
 
  private:
+  bool Adopt(int fd, int* error);
+
   int fd_ = -1;
   FileStatus status_;
 };
