@@ -50,11 +50,10 @@ bool CScanEngine::Prepare(const TextList& targets, const CPatternList& patternSo
     targets_ = targets;
     if (!patterns_) patterns_ = std::make_unique<CPatternList>(';');
     patterns_->SetText(patternSource.Text());
-    if (!finder_) finder_ = std::make_unique<CFileFinder>();
+    if (!finder_) finder_ = std::make_unique<platform::DirReader>();
     if (!file_) file_ = std::make_unique<CDFile>();
     if (!matcher_) matcher_ = std::make_unique<DigestMatcher>(this);
     store_ = &store;
-    finder_->SetFilter(*patterns_);
     return true;
   } catch (const std::exception&) {
     return false;

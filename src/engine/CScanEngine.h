@@ -19,7 +19,7 @@
 #include "engine/DigestMatcher.h"
 #include "engine/SearchRunInfo.h"
 #include "settings/ProfileFile.h"
-#include "util/CFileFinder.h"
+#include "platform/FileSystem.h"
 #include "util/TextList.h"
 
 class CDFile;
@@ -115,16 +115,21 @@ class CScanEngine {
   bool registering = false;
 
  protected:
-  // Starts listing path (a folder with its separator, then a wildcard name); on false,
-  // *error holds the errno (0: simply no entry). Tests stand in for missing drives here.
-  virtual bool FindFirst(CFileFinder& finder, const std::string& path, CFileFinder::Mode mode, int* error);
+  // Opens folder (with its separator) for listing; on false, *error holds the errno.
+  // Tests stand in for a drive that is not there here.
+  virtual bool OpenFolder(platform::DirReader& reader, const std::string& folder, int* error);
 
  private:
   bool WalkFolder(const std::string& folder);
-  bool SearchFiles(const std::string& folder, std::string_view token, bool* listFailed);
-  bool SearchSubfolderList(const std::string& folder, bool* listFailed);
-  bool SearchFile(const std::string& path);
-  bool ListingFailed(const std::string& folder, int error, bool* listFailed);
+  // Takes every entry of folder into entries_ (*count of them); false when the search
+  // must end (an unreachable folder).
+  bool ListFolder(const std::string& folder, size_t* count);
+  bool FolderNotListed(const std::string& folder, int error);
+  bool SearchFiles(const std::string& folder, std::string_view token, size_t count);
+  bool SearchFile(const std::string& path, const platform::DirEntry& entry);
+  // OpenTarget for an entry of the folder being listed: the kernel looks up the name alone.
+  int OpenTargetInFolder(const std::string& path, const platform::DirEntry& entry);
+  int OpenResultOf(bool opened, int error);
   void RegisterFile();
   void ShowLowMemory();
   void SetStatus(const std::string& text);
@@ -133,7 +138,8 @@ class CScanEngine {
   bool searchSubfolders_ = false;
   std::unique_ptr<CPatternList> patterns_;
   TextList targets_;
-  std::unique_ptr<CFileFinder> finder_;
+  // The folder enumerator: one folder at a time, read in full before its files are opened.
+  std::unique_ptr<platform::DirReader> finder_;
   std::unique_ptr<uint8_t[]> buffer_;
   int32_t blockPosition_ = 0;
   int32_t blockLength_ = 0;
@@ -153,10 +159,10 @@ class CScanEngine {
   SearchProblemSink* problems_ = nullptr;
   uint8_t fingerprint_[kFingerprintSize] = {};
   int openError_ = 0;
-  // Reused for every file: the full path, and the names of the folder being searched
-  // (taken before any of them is processed, so a hit renamed in place is not met again).
+  // Reused for every folder and file, so a search allocates nothing per file.
   std::string path_;
-  std::vector<std::string> names_;
+  std::string lowerName_;
+  std::vector<platform::DirEntry> entries_;
 };
 
 // The engine the program's windows reach (set at start-up; null before).

@@ -26,11 +26,22 @@ bool IsProcessWideError(int error) { return error == EMFILE || error == ENFILE |
 int CScanEngine::OpenTarget(const std::string& path) {
   blockPosition_ = 0;
   blockLength_ = 0;
-  openError_ = 0;
   file_->AssignPath(path);
   int error = 0;
-  if (file_->OpenPath(&error)) return kOpened;
-  openError_ = error;
+  return OpenResultOf(file_->OpenPath(&error), error);
+}
+
+int CScanEngine::OpenTargetInFolder(const std::string& path, const platform::DirEntry& entry) {
+  blockPosition_ = 0;
+  blockLength_ = 0;
+  file_->AssignPath(path);
+  int error = 0;
+  return OpenResultOf(file_->File().OpenEntry(*finder_, entry, &error), error);
+}
+
+int CScanEngine::OpenResultOf(bool opened, int error) {
+  openError_ = opened ? 0 : error;
+  if (opened) return kOpened;
   return IsProcessWideError(error) ? kOpenFileError : kNotOpenable;
 }
 

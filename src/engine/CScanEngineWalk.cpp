@@ -1,14 +1,18 @@
-// The folder walk of CScanEngine: files of each pattern, then the subfolders.
+// The folder walk of CScanEngine: the files of each pattern in pattern order, then the
+// subfolders. Each folder is listed once; the entries are taken before any file is
+// processed, so a hit that is renamed in place is not met again under its new name, and
+// the folder is closed before its subfolders are walked, so no descriptor is held per level.
 #include <cerrno>
 #include <exception>
 
 #include "engine/CScanEngine.h"
 #include "engine/DetectionSink.h"
 #include "engine/SearchProblemSink.h"
-#include "platform/FileSystem.h"
 #include "util/CDFile.h"
+#include "util/CFileFinder.h"
 #include "util/CPatternList.h"
 #include "util/MessageBox.h"
+#include "util/ShiftJis.h"
 #include "util/StringTable.h"
 
 namespace {
@@ -18,19 +22,30 @@ bool IsDataFileName(const std::string& name) {
   static constexpr char kLower[] = "vorlet.dat";
   if (name.size() != sizeof kLower - 1) return false;
   for (size_t i = 0; i < name.size(); ++i) {
-    char c = name[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kLower[i]) return false;
+    if (shiftjis::LowerAscii(name[i]) != kLower[i]) return false;
   }
   return true;
 }
 
+bool IsHidden(const platform::DirEntry& entry) { return entry.name.empty() || entry.name[0] == '.'; }
+
+// Files as the enumeration's file filter takes them: no folders, no links to folders, no
+// devices or FIFOs (their attributes are outside the file mask).
+bool IsFileEntry(const platform::DirEntry& entry) {
+  return !IsHidden(entry) && (entry.attributes & platform::kAttrDirectory) == 0 &&
+         (entry.attributes & CFileFinder::kFileAttributes) != 0;
+}
+
+// Real folders only: a link to a folder comes as a reparse point without the folder bit.
+bool IsFolderEntry(const platform::DirEntry& entry) {
+  return !IsHidden(entry) && (entry.attributes & platform::kAttrDirectory) != 0 &&
+         (entry.attributes & platform::kAttrReparsePoint) == 0;
+}
+
 }  // namespace
 
-bool CScanEngine::FindFirst(CFileFinder& finder, const std::string& path, CFileFinder::Mode mode, int* error) {
-  const bool found = finder.FindFirst(path, mode);
-  *error = found ? 0 : finder.LastError();
-  return found;
+bool CScanEngine::OpenFolder(platform::DirReader& reader, const std::string& folder, int* error) {
+  return reader.Open(folder, error);
 }
 
 bool CScanEngine::SearchFolder(const std::string& folder) {
@@ -40,6 +55,7 @@ bool CScanEngine::SearchFolder(const std::string& folder) {
     // Out of memory (std::bad_alloc, or a text that could not be built) anywhere below:
     // this level tells the user, the levels above just unwind.
     CloseTarget();
+    finder_->Close();
     ShowLowMemory();
     return false;
   }
@@ -47,46 +63,89 @@ bool CScanEngine::SearchFolder(const std::string& folder) {
 
 bool CScanEngine::WalkFolder(const std::string& folder) {
   SetStatus(folder);
-  bool listFailed = false;
+  size_t count = 0;
+  if (!ListFolder(folder, &count)) return false;
+
   for (int i = 0;; ++i) {
     // The token after the last one is empty, and so is one between two adjacent
     // separators: either ends the list.
     const std::string_view token = patterns_->GetToken(i);
     if (token.empty()) break;
-    if (!SearchFiles(folder, token, &listFailed)) return false;
+    if (!SearchFiles(folder, token, count)) {
+      finder_->Close();
+      return false;
+    }
   }
-  if (!searchSubfolders_) return true;
-  return SearchSubfolderList(folder, &listFailed);
+  if (!searchSubfolders_) {
+    finder_->Close();
+    return true;
+  }
+
+  // The subfolders' names outlive the entries, which the walk below reuses.
+  std::vector<std::string> subfolders;
+  for (size_t i = 0; i < count; ++i) {
+    if (IsFolderEntry(entries_[i])) subfolders.push_back(entries_[i].name);
+  }
+  finder_->Close();
+  std::string subfolder;
+  for (const std::string& name : subfolders) {
+    if (PumpSearchMessages()) return false;
+    subfolder.assign(folder).append(name).push_back(platform::kSeparator);
+    if (!SearchFolder(subfolder)) return false;
+  }
+  return true;
 }
 
-bool CScanEngine::SearchFiles(const std::string& folder, std::string_view token, bool* listFailed) {
-  path_.assign(folder).append(token);
+bool CScanEngine::ListFolder(const std::string& folder, size_t* count) {
   int error = 0;
-  bool found = FindFirst(*finder_, path_, CFileFinder::Mode::Files, &error);
-  if (!found) return ListingFailed(folder, error, listFailed);
-  // Take the names first: processing a hit may rename it within this folder, and a
-  // listing still open could then meet it again under its new name.
-  size_t count = 0;
-  for (; found; found = finder_->FindNext()) {
-    if (count == names_.size()) names_.emplace_back(finder_->Name());
-    else names_[count].assign(finder_->Name());
-    ++count;
+  if (!OpenFolder(*finder_, folder, &error)) {
+    // No folder there: simply nothing to search.
+    return error == ENOENT || FolderNotListed(folder, error);
   }
-  if (finder_->LastError() != 0 && !ListingFailed(folder, finder_->LastError(), listFailed)) return false;
+  size_t n = 0;
+  for (;;) {
+    if (n == entries_.size()) entries_.emplace_back();
+    error = 0;
+    if (!finder_->Next(&entries_[n], &error)) break;
+    ++n;
+  }
+  *count = n;
+  // A listing broken off keeps what it gave; the folder still counts as not listed.
+  return error == 0 || FolderNotListed(folder, error);
+}
 
+bool CScanEngine::FolderNotListed(const std::string& folder, int error) {
+  if (problems_ != nullptr) problems_->FolderNotListed(folder, error);
+  if (platform::IsUnreachableError(error)) {
+    finder_->Close();
+    MessageBoxById(kStrNotReady, MessageButtons::Ok, MessageIcon::None);
+    return false;
+  }
+  return true;
+}
+
+bool CScanEngine::SearchFiles(const std::string& folder, std::string_view token, size_t count) {
+  const bool everything = token == "*.*";
   for (size_t i = 0; i < count; ++i) {
+    const platform::DirEntry& entry = entries_[i];
+    if (!IsFileEntry(entry)) continue;
+    if (!everything) {
+      lowerName_.resize(entry.name.size());
+      shiftjis::LowerSingleByteLetters(entry.name, lowerName_.data());
+      if (!CPatternList::MatchToken(token, lowerName_)) continue;
+    }
     if (PumpSearchMessages()) return false;
-    if (!IsDataFileName(names_[i])) {
-      path_.assign(folder).append(names_[i]);
-      if (!SearchFile(path_)) return false;
+    if (!IsDataFileName(entry.name)) {
+      path_.assign(folder).append(entry.name);
+      if (!SearchFile(path_, entry)) return false;
     }
     if (PumpSearchMessages()) return false;
   }
   return true;
 }
 
-bool CScanEngine::SearchFile(const std::string& path) {
-  const int opened = OpenTarget(path);
+bool CScanEngine::SearchFile(const std::string& path, const platform::DirEntry& entry) {
+  const int opened = OpenTargetInFolder(path, entry);
   // A file that went away since it was listed is passed over as if it had never been
   // there; the open itself is the existence test, so a search costs no extra status call.
   if (opened != kOpened) {
@@ -101,44 +160,4 @@ bool CScanEngine::SearchFile(const std::string& path) {
   }
   if (problems_ != nullptr) problems_->FileNotRead(path, openError_, SearchProblemSink::FileStep::Open);
   return opened != kOpenFileError;
-}
-
-bool CScanEngine::SearchSubfolderList(const std::string& folder, bool* listFailed) {
-  // A finder and a name list of this level's own: the walk below reuses the engine's, and
-  // no folder stays open while its subfolders are searched.
-  CFileFinder finder;
-  std::vector<std::string> subfolders;
-  int error = 0;
-  bool found = FindFirst(finder, folder + "*.*", CFileFinder::Mode::Folders, &error);
-  if (!found) return ListingFailed(folder, error, listFailed);
-  for (; found; found = finder.FindNext()) {
-    // Links to folders come as reparse points without the folder bit: never entered.
-    const uint32_t attributes = finder.Attributes();
-    if ((attributes & platform::kAttrDirectory) == 0 || (attributes & platform::kAttrReparsePoint) != 0) continue;
-    if (finder.Name().empty() || finder.Name()[0] == '.') continue;
-    subfolders.push_back(finder.Name());
-  }
-  if (finder.LastError() != 0 && !ListingFailed(folder, finder.LastError(), listFailed)) return false;
-
-  std::string subfolder;
-  for (const std::string& name : subfolders) {
-    if (PumpSearchMessages()) return false;
-    subfolder.assign(folder).append(name).push_back(platform::kSeparator);
-    if (!SearchFolder(subfolder)) return false;
-  }
-  return true;
-}
-
-bool CScanEngine::ListingFailed(const std::string& folder, int error, bool* listFailed) {
-  // No error, or a folder that is not there: simply nothing to search.
-  if (error == 0 || error == ENOENT) return true;
-  if (!*listFailed) {
-    *listFailed = true;
-    if (problems_ != nullptr) problems_->FolderNotListed(folder, error);
-  }
-  if (platform::IsUnreachableError(error)) {
-    MessageBoxById(kStrNotReady, MessageButtons::Ok, MessageIcon::None);
-    return false;
-  }
-  return true;
 }
