@@ -1,0 +1,37 @@
+#include "ui/AppContext.h"
+
+#include "engine/SearchHost.h"
+
+namespace {
+AppContext* g_context = nullptr;
+}
+
+AppContext::AppContext(const std::string& folder)
+    : programFolder(folder), driver(engine, SearchDriver::Hooks{}) {
+  // A hit is processed (deleted, renamed, moved) before it is recorded; the engine's open
+  // handle on the file is closed first.
+  scanOptions.SetCloseFileHook([this] { engine.CloseTarget(); });
+  results.SetAutoProcess([this](const std::string& path) { return scanOptions.AutoProcessFile(path); });
+  engine.SetDetectionSink(&results);
+  driver.hooks().checkLogFolder = [this] { return logManager.CheckLogFolder(); };
+  driver.hooks().writeAutoLog = [this](const SearchRunInfo& run) { logManager.WriteAutoLog(run, results.Hits()); };
+  g_context = this;
+}
+
+AppContext::~AppContext() {
+  if (g_context == this) g_context = nullptr;
+}
+
+AppContext* AppContext::Instance() { return g_context; }
+
+bool AppContext::LoadStore() {
+  return store.Load(programFolder, [this] {
+    if (engine.Host() != nullptr) engine.Host()->PumpEvents();
+  });
+}
+
+bool AppContext::SaveStore() {
+  return store.Save(programFolder, [this] {
+    if (engine.Host() != nullptr) engine.Host()->PumpEvents();
+  });
+}

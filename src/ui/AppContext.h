@@ -1,0 +1,41 @@
+// The program's application-wide objects, made once at start-up after the settings file
+// is bound and wired to each other: the search engine, the signature store, the result
+// model that counts, processes and keeps the hits, the search settings (categories and
+// automatic processing), the log settings and the search driver that runs an armed search.
+// The forms show and edit these; they read their settings keys when they are created and
+// write them when they are destroyed.
+#pragma once
+
+#include <string>
+
+#include "db/InvalFileDB.h"
+#include "engine/CScanEngine.h"
+#include "engine/SearchDriver.h"
+#include "result/ScanOptions.h"
+#include "result/ScanResultModel.h"
+#include "settings/LogManager.h"
+
+class AppContext {
+ public:
+  // programFolder ends with its separator; it holds Vorlet.ini and Vorlet.dat.
+  explicit AppContext(const std::string& programFolder);
+  ~AppContext();
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
+  // The store's data file in the program's folder; the pump keeps windows alive between
+  // open attempts.
+  bool LoadStore();
+  bool SaveStore();
+
+  // The one context of the run, or null before start-up and after exit.
+  static AppContext* Instance();
+
+  const std::string programFolder;
+  CScanEngine engine;
+  InvalFileDB store;
+  ScanResultModel results;
+  ScanOptions scanOptions;
+  LogManager logManager;
+  SearchDriver driver;
+};
