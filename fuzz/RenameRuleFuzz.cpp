@@ -1,5 +1,5 @@
 // Rename rules over any rule and name. Input: the rule, NUL, the name (without a NUL the
-// whole input is the name and the rule "*.*.INV"). The result is checked against the rule
+// whole input is the name and the rule "*.*.INV"; NULs in the name are dropped). The result is checked against the rule
 // language read step by step from its description, and a name that IsPlainFileName lets
 // through must stay one name in its folder, on the file system too.
 #include <cstdint>
@@ -61,7 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t nul = input.find('\0');
   const std::string_view rule = nul == std::string_view::npos ? std::string_view("*.*.INV") : input.substr(0, nul);
-  const std::string_view name = nul == std::string_view::npos ? input : input.substr(nul + 1);
+  // No file name holds a NUL (and a rule read from the settings ends at one).
+  std::string name(nul == std::string_view::npos ? input : input.substr(nul + 1));
+  std::erase(name, '\0');
 
   const std::string result = ApplyRenameRule(rule, name);
   FUZZ_CHECK(result == Expected(rule, name));

@@ -1,12 +1,15 @@
 #include "util/PathParts.h"
 
+#include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
 namespace {
 
 constexpr size_t kNone = std::string_view::npos;
 
-bool InLeadRun(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xEF); }
+// The lead bytes of the forward scans, 0xF0-0xFC included (the user-defined area, which
+// carries the escaped bytes of file names), so both scans split a path alike.
+bool InLeadRun(unsigned char c) { return platform::IsLeadByte(c); }
 
 // A separator byte at i is the second byte of a double-byte character when the run of
 // lead-range bytes directly before it has odd length (the text is scanned backwards, so
