@@ -92,6 +92,12 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
   }
   endTime_ = Now();
   completed_ = ok;
+  // One huge folder must not keep its listing's memory for the rest of the run.
+  constexpr size_t kKeptEntries = 4096;
+  if (entries_.size() > kKeptEntries) {
+    entries_.resize(kKeptEntries);
+    entries_.shrink_to_fit();
+  }
   return ok;
 }
 

@@ -2,14 +2,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <memory>
 
 #include "db/InvalFileDB.h"
 #include "db/InvalFileInfo.h"
 #include "engine/CScanEngine.h"
 #include "engine/Md5.h"
 #include "engine/SearchProblemSink.h"
-#include "platform/Clock.h"
+#include "engine/SearchRegistration.h"
 #include "util/CDFile.h"
 
 namespace {
@@ -26,9 +25,11 @@ bool IsProcessWideError(int error) { return error == EMFILE || error == ENFILE |
 int CScanEngine::OpenTarget(const std::string& path) {
   blockPosition_ = 0;
   blockLength_ = 0;
+  if (!file_) return kNotOpenable;  // never prepared
   file_->AssignPath(path);
   int error = 0;
-  return OpenResultOf(file_->OpenPath(&error), error);
+  const bool opened = file_->OpenPath(&error);
+  return OpenResultOf(opened, error);
 }
 
 int CScanEngine::OpenTargetInFolder(const std::string& path, const platform::DirEntry& entry) {
@@ -36,7 +37,8 @@ int CScanEngine::OpenTargetInFolder(const std::string& path, const platform::Dir
   blockLength_ = 0;
   file_->AssignPath(path);
   int error = 0;
-  return OpenResultOf(file_->File().OpenEntry(*finder_, entry, &error), error);
+  const bool opened = file_->File().OpenEntry(*finder_, entry, &error);
+  return OpenResultOf(opened, error);
 }
 
 int CScanEngine::OpenResultOf(bool opened, int error) {
@@ -51,7 +53,7 @@ void CScanEngine::CloseTarget() {
 
 int32_t CScanEngine::ReadBlock() {
   blockLength_ = 0;
-  if (!buffer_ || bufferSize_ <= 0 || !file_->IsOpen()) return 0;
+  if (!buffer_ || bufferSize_ <= 0 || !file_ || !file_->IsOpen()) return 0;
   // An end below the start (or none) leaves the buffer as the only limit.
   int64_t limit = INT32_MAX;
   if (blockEnd_ != 0 && blockStart_ <= blockEnd_) limit = int64_t{blockEnd_} - blockStart_ + 1;
@@ -89,12 +91,6 @@ bool CScanEngine::ProcessFile() {
 }
 
 void CScanEngine::RegisterFile() {
-  // Named after the file, filed under the folder that holds it (for a file in a root
-  // folder, the root itself).
-  auto record = std::make_shared<InvalFileInfo>();
-  record->SetFromBytes(file_->FileNamePart().str(), file_->FolderComponent(file_->SeparatorCount() - 1).str(),
-                       std::string(), OleDate{platform::LocalOleDateNow(), 0}, std::string(), fingerprint_,
-                       kFingerprintSize, std::string());
   // A name already in that category: the record is dropped and registration goes on.
-  store_->Add(record);
+  store_->Add(RegisteredRecord(*file_, fingerprint_));
 }

@@ -2,8 +2,11 @@
 
 #include <exception>
 
+#include "db/InvalFileInfo.h"
 #include "engine/CScanEngine.h"
 #include "engine/SearchHost.h"
+#include "platform/Clock.h"
+#include "util/CDFile.h"
 #include "util/CPatternList.h"
 #include "util/MessageBox.h"
 #include "util/StringTable.h"
@@ -25,4 +28,12 @@ bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& 
   engine.registering = false;
   if (host != nullptr) host->SetStatusText(LoadString(completed ? kStrRegisterFinished : kStrRegisterStopped));
   return completed;
+}
+
+std::shared_ptr<InvalFileInfo> RegisteredRecord(const CDFile& file, const uint8_t* fingerprint) {
+  auto record = std::make_shared<InvalFileInfo>();
+  record->SetFromBytes(file.FileNamePart().str(), file.FolderComponent(file.SeparatorCount() - 1).str(),
+                       std::string(), OleDate{platform::LocalOleDateNow(), 0}, std::string(), fingerprint,
+                       CScanEngine::kFingerprintSize, std::string());
+  return record;
 }

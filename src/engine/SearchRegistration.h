@@ -4,13 +4,22 @@
 // passed over; a stopped registration keeps what it added.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
+class CDFile;
 class CScanEngine;
 class InvalFileDB;
+class InvalFileInfo;
 class SearchHost;
 
 // Runs the engine in registration mode over folder and its subfolders, all files, with
 // the standard buffer; running and registering are set only for the run. host (may be
 // null) gets "検索登録終了" or "検索登録を中止しました". Returns whether the walk completed.
 bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& folder, SearchHost* host);
+
+// The record registration makes of one file: named after the file, filed under the name
+// of the folder that holds it (for a file in a root folder, the root itself, "/" or
+// "C:\"), created now, with the 16 fingerprint bytes as its search bytes.
+std::shared_ptr<InvalFileInfo> RegisteredRecord(const CDFile& file, const uint8_t* fingerprint);
