@@ -1,0 +1,245 @@
+#include "ui/CDScanResult.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "result/DetectedFileList.h"
+#include "settings/LogManager.h"
+#include "settings/SearchLog.h"
+#include "ui/AppContext.h"
+#include "ui/CDialogUnits.h"
+#include "ui/CListCtrEx.h"
+#include "ui/CMainFrame.h"
+#include "ui/QtMessagePresenter.h"
+#include "ui/QtText.h"
+#include "util/MessageBox.h"
+#include "util/StringTable.h"
+
+namespace {
+
+struct CounterField {
+  int id;
+  const char* label;
+  int32_t ScanCounts::*counter;
+  int column;
+  int row;
+};
+
+// Searched, hits and unprocessed on the left; renamed, deleted and moved on the right.
+constexpr std::array<CounterField, 6> kCounters = {{
+    {CDScanResult::kIdSearched, "検索ファイル数：", &ScanCounts::searched, 0, 0},
+    {CDScanResult::kIdInvalid, "不正ファイル数：", &ScanCounts::invalid, 0, 1},
+    {CDScanResult::kIdUnprocessed, "未処理ファイル数：", &ScanCounts::unprocessed, 0, 2},
+    {CDScanResult::kIdRenamed, "リネームファイル数：", &ScanCounts::renamed, 1, 0},
+    {CDScanResult::kIdDeleted, "削除ファイル数：", &ScanCounts::deleted, 1, 1},
+    {CDScanResult::kIdMoved, "移動ファイル数：", &ScanCounts::moved, 1, 2},
+}};
+
+// The trailing blanks set the column widths.
+constexpr std::array<const char*, 5> kColumnTitles = {
+    "ファイル名             ", "フォルダ名            ", "名称            ", "分類            ", "位置情報        ",
+};
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+}  // namespace
+
+CDScanResult::CDScanResult(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+  refreshTimer_.setSingleShot(true);
+  refreshTimer_.setInterval(kCounterRefreshMs);
+  connect(&refreshTimer_, &QTimer::timeout, this, &CDScanResult::RefreshFields);
+  BuildControls();
+  RefillRows();
+  RefreshFields();
+  ctx_.results.SetListener(this);
+}
+
+CDScanResult::~CDScanResult() { ctx_.results.SetListener(nullptr); }
+
+void CDScanResult::BuildControls() {
+  const CDialogUnits du(font());
+  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
+    if (id != 0) widget->setObjectName(QString::number(id));
+    widget->setGeometry(du.Rect(x, y, w, h));
+  };
+
+  // Frames first, so that the controls inside lie above them.
+  place(new QGroupBox(Utf8("処理結果"), this), 0, 7, 3, 305, 62);
+  place(new QGroupBox(Utf8("不正ファイル一覧"), this), 0, 7, 69, 305, 161);
+
+  for (size_t i = 0; i < kCounters.size(); ++i) {
+    const CounterField& field = kCounters[i];
+    const int x = 16 + field.column * 150;
+    const int y = 17 + field.row * 15;
+    auto* label = new QLabel(Utf8(field.label), this);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    place(label, 0, x, y, 84, 12);
+    auto* edit = new QLineEdit(QStringLiteral("0"), this);
+    edit->setReadOnly(true);
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    place(edit, field.id, x + 86, y, 50, 12);
+    counterFields_[i] = edit;
+  }
+
+  list_ = new CListCtrEx(this);
+  place(list_, kIdList, 14, 81, 291, 143);
+  list_->SuspendRedraw(true);
+  if (list_->Setup(false)) {
+    const CImageList rows = CImageList::RowImages();
+    list_->SetImageLists(&rows, nullptr, nullptr);
+  }
+  for (size_t c = 0; c < kColumnTitles.size(); ++c) list_->InsertColumn(FromQt(Utf8(kColumnTitles[c])), int(c));
+  list_->SuspendRedraw(false);
+
+  auto button = [&](int id, const char* text, int x) {
+    auto* b = new QPushButton(Utf8(text), this);
+    // Enter presses the focused button, as in a dialog.
+    b->setAutoDefault(true);
+    place(b, id, x, 236, 50, 14);
+    return b;
+  };
+  // 処理 and DB情報 follow the button rules; their dialogs are not part of this form.
+  process_ = button(kIdProcess, "処理...", 7);
+  signatureInfo_ = button(kIdSignatureInfo, "DB情報...", 61);
+  saveLog_ = button(kIdSaveLog, "ﾛｸﾞ保存...", 115);
+  back_ = button(kIdBack, "戻る", 208);
+  stop_ = button(kIdStop, "検索中止", 262);
+
+  connect(saveLog_, &QPushButton::clicked, this, [this] { SaveLogAs(); });
+  connect(back_, &QPushButton::clicked, this, [this] { ShowForm(kFormTarget); });
+  connect(stop_, &QPushButton::clicked, this, &CDScanResult::StopSearch);
+  connect(list_, &CListCtrEx::SelectionChanged, this, [this] {
+    if (list_->isVisible()) UpdateSelection();
+  });
+  // Once the user has clicked or typed in the list, new hits leave the selection alone.
+  connect(list_, &CListCtrEx::RowClicked, this, [this] { autoFollowOff_ = true; });
+  connect(list_, &CListCtrEx::KeyPressed, this, [this] { autoFollowOff_ = true; });
+}
+
+void CDScanResult::OnReset() {
+  refreshNow_ = true;
+  RefillRows();
+  if (CMainFrame* frame = CMainFrame::Of(this)) frame->SetResultAvailable(true);
+}
+
+void CDScanResult::OnCountsChanged(const ScanCounts&) {
+  // Repainting six fields per file would cost a fast search much of its speed.
+  countsPending_ = true;
+  if (refreshNow_ || !sinceRefresh_.isValid() || sinceRefresh_.elapsed() >= kCounterRefreshMs) {
+    RefreshFields();
+  } else if (!refreshTimer_.isActive()) {
+    refreshTimer_.start();
+  }
+}
+
+void CDScanResult::OnHitAdded(size_t, const DetectedFile& hit) {
+  const int row = list_->ItemCount();
+  // The first hit of a search follows again, whatever the user did in the last one.
+  if (row == 0) autoFollowOff_ = false;
+  AddRow(row, hit);
+  if (!autoFollowOff_) {
+    list_->setFocus();
+    list_->DeselectAll();
+    list_->SelectRow(row);
+  }
+  refreshNow_ = true;
+  UpdateSelection();
+}
+
+void CDScanResult::AddRow(int row, const DetectedFile& hit) {
+  // The hit stays at its address until the next search drops every row.
+  list_->SetItem(row, 0, hit.FileName(), CImageList::kPage, -1, &hit);
+  list_->SetItem(row, 1, hit.Folder());
+  list_->SetItem(row, 2, hit.SignatureName());
+  list_->SetItem(row, 3, hit.SignatureCategory());
+  list_->SetItem(row, 4, hit.PositionText());
+}
+
+void CDScanResult::RefillRows() {
+  list_->SuspendRedraw(true);
+  list_->DeleteAllItems();
+  if (const DetectedFileList* hits = ctx_.results.Hits(); hits != nullptr && !hits->empty()) {
+    for (size_t i = 0; i < hits->size(); ++i) AddRow(int(i), (*hits)[i]);
+    list_->SelectRow(0);
+  }
+  list_->SuspendRedraw(false);
+  list_->setFocus();
+  UpdateSelection();
+}
+
+bool CDScanResult::UpdateSelection() {
+  selectedIndex_ = list_->SelectedRow();
+  if (selectedIndex_ < 0) {
+    selected_ = nullptr;
+  } else if (const DetectedFile** hit = list_->UserData<const DetectedFile*>(selectedIndex_)) {
+    selected_ = *hit;
+  }
+  UpdateButtons();
+  return selected_ != nullptr;
+}
+
+void CDScanResult::UpdateButtons() {
+  if (countsPending_) RefreshFields();
+  const bool running = ctx_.engine.running;
+  const bool hitSelected = selected_ != nullptr;
+  back_->setEnabled(!running);
+  stop_->setEnabled(running);
+  saveLog_->setEnabled(!running);
+  signatureInfo_->setEnabled(!running && hitSelected);
+  process_->setEnabled(!running && hitSelected);
+}
+
+void CDScanResult::RefreshFields() {
+  refreshTimer_.stop();
+  const ScanCounts& counts = ctx_.results.Counts();
+  for (size_t i = 0; i < kCounters.size(); ++i) {
+    const auto member = kCounters[i].counter;
+    if (countsShown_ && shownCounts_.*member == counts.*member) continue;
+    counterFields_[i]->setText(QString::number(counts.*member));
+  }
+  shownCounts_ = counts;
+  countsShown_ = true;
+  countsPending_ = false;
+  refreshNow_ = false;
+  sinceRefresh_.start();
+}
+
+bool CDScanResult::SaveLogAs() {
+  const std::string filter = FromQt(Utf8("ログ (*.log)"));
+  std::string initial = ProposedLogName(ctx_.logManager.LogFolder(), ctx_.engine.StartTime());
+  for (;;) {
+    const std::string chosen = GetSaveFileName(this, std::string(), initial, filter);
+    if (chosen.empty()) return false;
+    initial = chosen;
+    if (LogSaveNameTaken(chosen)) {
+      MessageBoxById(kStrFileExists, MessageButtons::Ok, MessageIcon::Information, true);
+      continue;
+    }
+    const std::string path = FinalLogPath(chosen);
+    if (path.empty()) continue;
+    return WriteLogFile(path, ctx_.engine.RunInfo(), ctx_.results.Hits());
+  }
+}
+
+void CDScanResult::StopSearch() { ctx_.engine.running = false; }
+
+void CDScanResult::ShowForm(int formId) {
+  if (CMainFrame* frame = CMainFrame::Of(this)) frame->ShowForm(formId);
+}
+
+void CDScanResult::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      StopSearch();
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (back_->isEnabled()) back_->click();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
