@@ -18,8 +18,8 @@
 
 #include "engine/DigestMatcher.h"
 #include "engine/SearchRunInfo.h"
-#include "settings/ProfileFile.h"
 #include "platform/FileSystem.h"
+#include "settings/ProfileFile.h"
 #include "util/TextList.h"
 
 class CDFile;

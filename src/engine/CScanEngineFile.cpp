@@ -60,8 +60,9 @@ int32_t CScanEngine::ReadBlock() {
   blockPosition_ = blockStart_ > 0 ? blockStart_ : 0;
   int64_t count = std::min<int64_t>(limit, bufferSize_);
 
-  // Asking for no more than the file holds keeps it to one read call; a size of 0 may
-  // still have content (some file systems do not know the size), so that file is read.
+  // When the open gave the file's size, asking for no more than it holds keeps short files
+  // to one read call. A size of 0 says nothing (an entry opened as listed, or a file
+  // system that does not know its sizes), so such a file is simply read.
   const uint64_t size = file_->File().status().size;
   if (size != 0) {
     if (static_cast<uint64_t>(blockPosition_) >= size) return 0;

@@ -59,12 +59,6 @@ TEST_F(DigestMatcherTest, ShortRecordsAreNotReadBeyondTheirLength) {
   EXPECT_FALSE(matcher.matched);
 }
 
-TEST_F(DigestMatcherTest, ReportsTheFilePath) {
-  EXPECT_EQ(matcher.FilePath(), "/data/a.bin");
-  matcher.Init(nullptr, fingerprint, 16, 1);
-  EXPECT_EQ(matcher.FilePath(), "");
-}
-
 TEST_F(DigestMatcherTest, ChecksTheEnginesStopBeforeComparing) {
   ProfileFile settings;
   CScanEngine engine(settings);

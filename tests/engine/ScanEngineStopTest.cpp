@@ -82,16 +82,4 @@ TEST_F(ScanEngineStopTest, WithoutAHostTheFlagIsStillHonoured) {
   EXPECT_TRUE(host.statusTexts.empty());
 }
 
-TEST_F(ScanEngineStopTest, TheApplicationPumpUsesTheApplicationEngine) {
-  EXPECT_EQ(ApplicationScanEngine(), nullptr);
-  EXPECT_TRUE(PumpSearchMessages());  // no engine: nothing runs
-  SetApplicationScanEngine(&engine);
-  engine.running = true;
-  EXPECT_FALSE(PumpSearchMessages());
-  EXPECT_EQ(host.pumps, 1);
-  host.stopAtPump = 2;
-  EXPECT_TRUE(PumpSearchMessages());
-  SetApplicationScanEngine(nullptr);
-}
-
 }  // namespace
