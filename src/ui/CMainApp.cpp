@@ -5,11 +5,16 @@
 #include <QTimer>
 
 #include "settings/AppFiles.h"
+#include "ui/AppContext.h"
 #include "ui/AppIcon.h"
 #include "ui/AppLook.h"
 #include "ui/CDAbout.h"
+#include "ui/CDScanResult.h"
+#include "ui/CDScanTarget.h"
+#include "ui/QtSearchHost.h"
 #include "util/MessageBox.h"
 #include "util/PathParts.h"
+#include "util/PathStyle.h"
 #include "util/StringTable.h"
 
 namespace {
@@ -30,6 +35,10 @@ CMainApp::CMainApp(QApplication& app) : app_(app) {
 
 CMainApp::~CMainApp() {
   frame_.reset();
+  if (context_) context_->engine.SetHost(nullptr);
+  host_.reset();
+  if (context_) SetApplicationScanEngine(nullptr);
+  context_.reset();
   if (GetMessagePresenter() == &presenter_) SetMessagePresenter(nullptr);
   if (g_app == this) g_app = nullptr;
 }
@@ -48,8 +57,16 @@ bool CMainApp::InitInstance(const std::string& programFolder) {
     SettingsFile().SetPath(LoadString(kStrProgramName), std::string(), "ini", false);
   }
 
-  // The search engine is created here (it reads its block settings) and handed over
-  // through SetSearchControl and SetIdleWork before the frame opens.
+  // The engine reads its block settings as it is made, so the settings file comes first.
+  std::string folder = programFolder_;
+  if (!folder.empty() && folder.back() != kNativePathStyle.separator) folder += kNativePathStyle.separator;
+  context_ = std::make_unique<AppContext>(folder);
+  SetApplicationScanEngine(&context_->engine);
+  host_ = std::make_unique<QtSearchHost>(context_->engine);
+  context_->engine.SetHost(host_.get());
+  WireSearch();
+  // Until the database form owns the store, it is loaded here and saved at exit.
+  context_->LoadStore();
 
   frame_ = std::make_unique<CMainFrame>();
   frame_->SetRunningPredicate([this] { return running_ && running_(); });
@@ -61,16 +78,64 @@ bool CMainApp::InitInstance(const std::string& programFolder) {
     frame_.reset();
     return false;
   }
+  helpPath_ = frame_->GetHelpPath();
+  host_->SetFrame(frame_.get());
+  if (auto* target = frame_->FormAs<CDScanTarget>(kFormTarget)) {
+    connect(target, &CDScanTarget::SearchArmed, this, [this] {
+      searchArmed_ = true;
+      RefreshForms();
+    });
+  }
   frame_->show();
   frame_->repaint();
+  started_ = true;
   return true;
 }
 
 int CMainApp::ExitInstance(int exitCode) {
-  // The frame has destroyed its forms when it closed; what remains goes now, then the
-  // engine (which the search driver owns) may go.
+  // The frame has destroyed its forms when it closed (they wrote their settings); what
+  // remains goes now. Then the store is saved and the engine may go.
   frame_.reset();
+  if (context_) {
+    if (started_) context_->SaveStore();
+    context_->engine.SetHost(nullptr);
+    SetApplicationScanEngine(nullptr);
+  }
+  host_.reset();
+  context_.reset();
+  started_ = false;
   return exitCode;
+}
+
+void CMainApp::WireSearch() {
+  AppContext& ctx = *context_;
+  SetSearchControl([&ctx] { return ctx.engine.running; }, [&ctx] { ctx.engine.running = false; });
+  // A registration runs inside the database form's own handler, never from here.
+  SetIdleWork(
+      [this, &ctx] { return !inSearch_ && !ctx.engine.registering && (ctx.engine.running || searchArmed_); },
+      [this] { RunArmedSearch(); });
+  SearchDriver::Hooks& hooks = ctx.driver.hooks();
+  hooks.refreshForms = [this] { RefreshForms(); };
+  hooks.flashIfMinimised = [this] {
+    if (frame_ && frame_->isMinimized()) QApplication::alert(frame_.get());
+  };
+}
+
+void CMainApp::RunArmedSearch() {
+  AppContext& ctx = *context_;
+  searchArmed_ = false;
+  inSearch_ = true;
+  // A search stopped before it could start still ends as a stopped search.
+  if (!ctx.driver.RunArmedSearch()) ctx.driver.FinishSearch();
+  inSearch_ = false;
+  host_->Flush();
+}
+
+void CMainApp::RefreshForms() {
+  if (!frame_) return;
+  if (auto* target = frame_->FormAs<CDScanTarget>(kFormTarget)) target->EnableControls();
+  frame_->UpdateCommandStates();
+  if (auto* result = frame_->FormAs<CDScanResult>(kFormResult)) result->UpdateButtons();
 }
 
 void CMainApp::SetSearchControl(std::function<bool()> running, std::function<void()> stop) {

@@ -1,7 +1,12 @@
 // The application object: sets up the program's look, binds the settings file in the
-// program's folder, opens the main frame with its forms, runs the idle-time work (an armed
-// search starts when the event queue runs empty), shows the about box and tears down at
-// exit. One per run; it works on the QApplication that main() made.
+// program's folder, makes the application-wide objects (AppContext: engine, store, result,
+// settings, driver) and the search host, loads the signature store, opens the main frame
+// with its forms, runs the idle-time work (an armed search starts when the event queue runs
+// empty), shows the about box and tears down at exit. One per run; it works on the
+// QApplication that main() made.
+//
+// The store is loaded at start and saved at exit, after the forms have written their
+// settings, until the database form takes that over.
 #pragma once
 
 #include <QObject>
@@ -13,7 +18,9 @@
 #include "ui/FormFactory.h"
 #include "ui/QtMessagePresenter.h"
 
+class AppContext;
 class QApplication;
+class QtSearchHost;
 
 class CMainApp : public QObject {
   Q_OBJECT
@@ -24,10 +31,11 @@ class CMainApp : public QObject {
 
   // InitInstance, the event loop, ExitInstance; returns the program's exit status.
   int Run();
-  // programFolder holds Vorlet.ini and the help file; empty means the program's own folder
-  // (and the current folder when even that cannot be found). False when the frame could
-  // not be created.
+  // programFolder holds Vorlet.ini, Vorlet.dat and the help file; empty means the
+  // program's own folder (and the current folder when even that cannot be found). False
+  // when the frame could not be created.
   bool InitInstance(const std::string& programFolder = std::string());
+  // Destroys what is left of the frame, saves the store, then the application-wide objects.
   int ExitInstance(int exitCode);
 
   // Before InitInstance: how the frame builds its forms (CreateForm unless a test says).
@@ -42,16 +50,29 @@ class CMainApp : public QObject {
 
   void ShowAbout();
 
+  // After a search starts or ends: the target form's controls, the frame's commands and
+  // the result form's buttons follow the running flag.
+  void RefreshForms();
+
   CMainFrame* Frame() const { return frame_.get(); }
+  // Null before InitInstance and after ExitInstance.
+  AppContext* Context() const { return context_.get(); }
+  QtSearchHost* Host() const { return host_.get(); }
   const std::string& ProgramFolder() const { return programFolder_; }
+  // The help file the program opens (the frame's GetHelpPath).
+  const std::string& HelpPath() const { return helpPath_; }
   static CMainApp* Instance();
 
  private:
   void OnEventQueueEmpty();
   void OnIdle();
+  void WireSearch();
+  void RunArmedSearch();
 
   QApplication& app_;
   QtMessagePresenter presenter_;
+  std::unique_ptr<AppContext> context_;
+  std::unique_ptr<QtSearchHost> host_;
   std::unique_ptr<CMainFrame> frame_;
   CMainFrame::FormFactory formFactory_ = CreateForm;
   std::function<bool()> running_;
@@ -60,5 +81,11 @@ class CMainApp : public QObject {
   std::function<void()> idleRun_;
   bool idleQueued_ = false;
   bool inIdle_ = false;
+  // A form armed a search that has not run yet. It may have been stopped before it ran;
+  // it is finished all the same, so that the forms come back.
+  bool searchArmed_ = false;
+  bool inSearch_ = false;
+  bool started_ = false;
   std::string programFolder_;
+  std::string helpPath_;
 };

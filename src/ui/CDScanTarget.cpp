@@ -1,0 +1,253 @@
+#include "ui/CDScanTarget.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QValidator>
+#include <algorithm>
+
+#include "settings/AppFiles.h"
+#include "ui/AppContext.h"
+#include "ui/CImageList.h"
+#include "ui/CListCtrEx.h"
+#include "ui/CMainFrame.h"
+#include "ui/QtText.h"
+#include "util/MessageBox.h"
+#include "util/ShiftJis.h"
+#include "util/StringTable.h"
+
+namespace {
+
+constexpr const char kSection[] = "ScanDlg";
+constexpr const char kAllFiles[] = "*.*";
+
+std::string Key(const char* stem, int index) { return stem + std::to_string(index); }
+
+}  // namespace
+
+CDScanTarget::CDScanTarget(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+  LoadSettings();
+  BuildControls();
+  InitDialog();
+}
+
+CDScanTarget::~CDScanTarget() {
+  // What the box shows joins the history, even when it was never searched.
+  ReadControls();
+  RememberPattern(fileTypeText_);
+  list_->DeleteAllItems();
+  SaveSettings();
+}
+
+void CDScanTarget::LoadSettings() {
+  const ProfileFile& settings = SettingsFile();
+  subfolders_ = settings.GetSettingInt(kSection, "fSubDir", 1) == 1 ? 1 : 0;
+  for (int i = 0; i < kSettingSlots; ++i) {
+    const std::string pattern = settings.GetSettingText(kSection, Key("File", i));
+    if (!pattern.empty() && recentPatterns_.Add(pattern, true) && recentPatterns_.size() == 1) fileTypeText_ = pattern;
+  }
+  if (fileTypeText_.empty()) fileTypeText_ = kAllFiles;
+  for (int i = 0; i < kSettingSlots; ++i) {
+    const std::string target = settings.GetSettingText(kSection, Key("Path", i));
+    if (target.empty()) break;
+    targetList_.Add(target, true);
+  }
+}
+
+void CDScanTarget::SaveSettings() const {
+  const ProfileFile& settings = SettingsFile();
+  // Only this write asks the user: when it fails, the lists below would fail as well.
+  while (!settings.PutSettingInt(kSection, "fSubDir", subfolders_ == 1 ? 1 : 0)) {
+    const int answer = MessageBoxById(kStrSettingsDiskError, MessageButtons::AbortRetryIgnore, MessageIcon::Exclamation,
+                                      true);
+    if (answer == kIdAbort) return;
+    if (answer == kIdIgnore) break;
+  }
+  int slot = 0;
+  for (const std::string& pattern : recentPatterns_) {
+    if (!pattern.empty()) settings.PutSettingText(kSection, Key("File", slot++), pattern);
+  }
+  slot = 0;
+  for (const std::string& target : targetList_) {
+    if (!target.empty()) settings.PutSettingText(kSection, Key("Path", slot++), target);
+  }
+  // The empty slot ends the list for the next start; older slots after it are never read.
+  settings.PutSettingText(kSection, Key("Path", slot), std::string());
+}
+
+void CDScanTarget::InitDialog() {
+  RefillList();
+  {
+    const QSignalBlocker block(fileType_);
+    fileType_->clear();
+    for (const std::string& pattern : recentPatterns_) {
+      if (!pattern.empty()) fileType_->addItem(PathToQt(pattern));
+    }
+  }
+  WriteControls();
+  // The frame gives the form the focus when it shows it; the file type takes it.
+  setFocusProxy(fileType_);
+  EnableControls();
+}
+
+void CDScanTarget::RefillList() {
+  list_->DeleteAllItems();
+  int row = 0;
+  for (const std::string& target : targetList_) list_->SetItem(row++, 0, target, CImageList::kFolderClosed);
+  if (list_->ItemCount() > 0) list_->SelectRow(0);
+  list_->setFocus();
+  UpdateSelection();
+}
+
+void CDScanTarget::RefillPatternChoices() {
+  ReadControls();
+  {
+    const QSignalBlocker block(fileType_);
+    fileType_->clear();
+    for (const std::string& pattern : recentPatterns_) {
+      if (!pattern.empty()) fileType_->addItem(PathToQt(pattern));
+    }
+  }
+  // The typed text stays in the box.
+  WriteControls();
+}
+
+void CDScanTarget::ReadControls() {
+  fileTypeText_ = PathFromQt(fileType_->currentText());
+  subfolders_ = subfolderBox_->isChecked() ? 1 : 0;
+}
+
+void CDScanTarget::WriteControls() {
+  // The box shows file types in lower case, as it makes typed ones.
+  QString text = PathToQt(fileTypeText_);
+  int cursor = 0;
+  if (const QValidator* lower = fileType_->lineEdit()->validator()) lower->validate(text, cursor);
+  const QSignalBlocker block(fileType_);
+  fileType_->setEditText(text);
+  subfolderBox_->setChecked(subfolders_ == 1);
+}
+
+bool CDScanTarget::UpdateSelection() {
+  const int row = list_->SelectedRow();
+  selectedTarget_ = row >= 0 && static_cast<size_t>(row) < targetList_.size() ? row : -1;
+  EnableControls();
+  return selectedTarget_ >= 0;
+}
+
+void CDScanTarget::EnableControls() {
+  const bool running = ctx_.engine.running;
+  const bool selected = selectedTarget_ >= 0;
+  searchAll_->setEnabled(!running && list_->ItemCount() > 0);
+  cancel_->setEnabled(running);
+  add_->setEnabled(!running);
+  delete_->setEnabled(!running && selected);
+  searchSelected_->setEnabled(!running && selected);
+  result_->setEnabled(ctx_.results.Hits() != nullptr);
+  exit_->setEnabled(!running);
+}
+
+void CDScanTarget::OnAddFolder() {
+  const std::string folder = BrowseForFolder(kStrAddFolderTitle, std::string());
+  if (folder.empty() || !targetList_.Add(folder, true)) return;
+  const int row = list_->ItemCount();
+  list_->SetItem(row, 0, folder, CImageList::kFolderClosed);
+  list_->setFocus();
+  list_->SelectRow(row);
+  list_->EnsureVisible(row);
+  UpdateSelection();
+}
+
+void CDScanTarget::OnDeleteFolder() {
+  if (!UpdateSelection()) return;
+  const int row = selectedTarget_;
+  targetList_.RemoveAt(static_cast<size_t>(row));
+  list_->DeleteItem(row);
+  const int count = list_->ItemCount();
+  if (count > 0) {
+    list_->SelectRow(std::min(row, count - 1));
+    list_->setFocus();
+  }
+  UpdateSelection();
+}
+
+void CDScanTarget::OnShowResult() {
+  CMainFrame* frame = CMainFrame::Of(this);
+  if (frame != nullptr && ctx_.results.Hits() != nullptr) frame->ShowForm(kFormResult);
+}
+
+void CDScanTarget::OnExit() {
+  CMainFrame* frame = CMainFrame::Of(this);
+  if (frame != nullptr && !ctx_.engine.running) frame->EndProgram();
+}
+
+void CDScanTarget::OnCancel() { ctx_.engine.running = false; }
+
+void CDScanTarget::RememberPattern(const std::string& text) {
+  if (text.empty()) return;
+  const std::string pattern = text;  // text may be an entry of the history itself
+  fileTypeText_ = pattern;
+  const int old = recentPatterns_.IndexOf(pattern);
+  if (old >= 0) recentPatterns_.RemoveAt(static_cast<size_t>(old));
+  recentPatterns_.Insert(0, pattern, false);
+}
+
+void CDScanTarget::PreparePattern() {
+  if (fileTypeText_.empty()) fileTypeText_ = kAllFiles;
+  std::string lower(fileTypeText_.size(), '\0');
+  shiftjis::LowerSingleByteLetters(fileTypeText_, lower.data());
+  patternList_.SetText(lower);
+}
+
+bool CDScanTarget::OnSearchAll() {
+  if (ctx_.engine.running) return false;
+  return ArmSearch(targetList_);
+}
+
+bool CDScanTarget::OnSearchSelected() {
+  if (ctx_.engine.running || !UpdateSelection()) return false;
+  selectedList_.reset();
+  selectedList_ = std::make_unique<TextList>();
+  selectedList_->Add(targetList_[static_cast<size_t>(selectedTarget_)], false);
+  return ArmSearch(*selectedList_);
+}
+
+bool CDScanTarget::ArmSearch(const TextList& targets) {
+  ReadControls();
+  ctx_.scanOptions.ApplyCategoryChecks(ctx_.store);
+  PreparePattern();
+  if (!ctx_.engine.Prepare(targets, patternList_, subfolders_ == 1, ctx_.store)) return false;
+  RememberPattern(patternList_.Text());
+  WriteControls();
+  ctx_.results.ResetResult();
+  CMainFrame* frame = CMainFrame::Of(this);
+  if (frame != nullptr) {
+    frame->SetResultAvailable(true);
+    frame->ShowForm(kFormResult);
+  }
+  // Nothing is searched yet: the program's idle time runs the armed search.
+  ctx_.engine.running = true;
+  EnableControls();
+  if (frame != nullptr) frame->UpdateCommandStates();
+  emit SearchArmed();
+  return true;
+}
+
+void CDScanTarget::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      // 全検索 is the form's default button.
+      if (searchAll_->isEnabled()) searchAll_->click();
+      event->accept();
+      return;
+    case Qt::Key_Escape:
+      OnCancel();
+      event->accept();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
