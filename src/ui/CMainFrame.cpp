@@ -220,7 +220,11 @@ int CMainFrame::SlotOf(int id) {
 
 void CMainFrame::ConnectCommands() {
   connect(Action(kIdTopMost), &QAction::triggered, this, [this] { ToggleTopMost(); });
-  connect(Action(kIdAppExit), &QAction::triggered, this, [this] { close(); });
+  // The exit command asks the frame directly, not through the queue: during a search it is
+  // refused like the close box, and the search goes on.
+  connect(Action(kIdAppExit), &QAction::triggered, this, [this] {
+    if (!IsSearchRunning()) close();
+  });
   connect(Action(kIdViewOption), &QAction::triggered, this, [this] { ShowFormIfIdle(kFormOption); });
   connect(Action(kIdViewLog), &QAction::triggered, this, [this] { ShowFormIfIdle(kFormLog); });
   connect(Action(kIdViewDb), &QAction::triggered, this, [this] { ShowFormIfIdle(kFormDb); });

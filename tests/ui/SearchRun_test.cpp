@@ -163,6 +163,7 @@ class SearchRunTest : public QObject {
     QTest::newRow("close request posted by the program") << 1 << true;
     QTest::newRow("close event posted to the frame") << 2 << true;
     QTest::newRow("close box") << 3 << false;
+    QTest::newRow("exit command") << 4 << false;
   }
   void StopRequestsDuringSearch() {
     QFETCH(int, request);
@@ -177,6 +178,7 @@ class SearchRunTest : public QObject {
         case 0: QCoreApplication::postEvent(frame, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier)); break;
         case 1: frame->RequestClose(); break;
         case 2: QCoreApplication::postEvent(frame, new QCloseEvent); break;
+        case 4: frame->Action(kIdAppExit)->trigger(); break;
         default: {
           // As the window system delivers its close box (sendEvent would make it the
           // program's own request).
