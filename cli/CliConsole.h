@@ -1,0 +1,51 @@
+// Where vorlet-scan writes: hit and listing lines to stdout, the progress line, messages
+// and the summary to stderr, each text converted for the user's terminal once, here.
+// Texts come in as CP932. Path gives file and folder names back as the file system's own
+// bytes (lossless, so a script can use them); Text converts any other text for display.
+// With a CP932 locale both leave the bytes as they are.
+//
+// The progress line is throttled by its caller; on a terminal it is redrawn in place and
+// wiped before any other line is written, elsewhere each update is a line of its own.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "result/ScanCounts.h"
+
+class CliConsole {
+ public:
+  struct Traits {
+    bool cp932 = false;          // the locale wants CP932 bytes
+    bool stdoutTerminal = false;
+    bool stderrTerminal = false;
+    int columns = 0;             // of the stderr terminal; 0 unknown
+  };
+  // What the process's streams and locale say.
+  static Traits Detect();
+
+  explicit CliConsole(const Traits& traits) : traits_(traits) {}
+
+  bool Cp932() const { return traits_.cp932; }
+  bool ProgressInPlace() const { return traits_.stderrTerminal; }
+  std::string Path(std::string_view cp932) const;
+  std::string Text(std::string_view cp932) const;
+
+  // bytes already converted; written as they are (a line ends with its own newline).
+  void Out(std::string_view bytes);
+  void FlushOut();
+  // One line of CP932 text, converted, with a newline added.
+  void ErrLine(std::string_view cp932);
+  // bytes already converted, written as they are.
+  void ErrRaw(std::string_view bytes);
+
+  void Progress(const ScanCounts& counts, std::string_view cp932Path);
+  // Wipes the progress line of a terminal, so the summary starts on a clean line.
+  void EndProgress();
+
+ private:
+  void WipeProgress();
+
+  Traits traits_;
+  bool progressShown_ = false;
+};

@@ -1,0 +1,196 @@
+#include "CliOptions.h"
+
+#include <string_view>
+
+#include "platform/Encoding.h"
+#include "result/ProcessResult.h"
+
+namespace {
+
+bool ParseMode(std::string_view text, int* mode) {
+  static constexpr struct {
+    const char* name;
+    int mode;
+  } kModes[] = {{"leave", kModeLeave}, {"delete", kModeDelete}, {"rename", kModeRename}, {"move", kModeMove}};
+  for (const auto& entry : kModes) {
+    if (text == entry.name) {
+      *mode = entry.mode;
+      return true;
+    }
+  }
+  return false;
+}
+
+// "--name=value" or "--name value" (and "-p value", "-pvalue" for the short form).
+class ArgumentReader {
+ public:
+  ArgumentReader(int argc, const char* const* argv) : argc_(argc), argv_(argv) {}
+  bool Done() const { return next_ >= argc_; }
+  std::string_view Take() { return argv_[next_++]; }
+  bool Value(std::string_view option, std::string_view inlineValue, bool hasInline, std::string* value,
+             std::string* error) {
+    if (hasInline) {
+      *value = platform::OsNameToCp932(inlineValue);
+      return true;
+    }
+    if (Done()) {
+      *error = "option " + std::string(option) + " needs a value";
+      return false;
+    }
+    *value = platform::OsNameToCp932(Take());
+    return true;
+  }
+
+ private:
+  int argc_;
+  const char* const* argv_;
+  int next_ = 1;
+};
+
+}  // namespace
+
+bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::string* error) {
+  *out = CliOptions();
+  ArgumentReader args(argc, argv);
+  bool optionsEnded = false;
+  while (!args.Done()) {
+    const std::string_view arg = args.Take();
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      out->folders.push_back(platform::OsNameToCp932(arg));
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::string_view name = arg;
+    std::string_view inlineValue;
+    bool hasInline = false;
+    if (arg.starts_with("--")) {
+      const size_t equals = arg.find('=');
+      if (equals != std::string_view::npos) {
+        name = arg.substr(0, equals);
+        inlineValue = arg.substr(equals + 1);
+        hasInline = true;
+      }
+    } else if (arg.size() > 2 && arg[1] == 'p') {
+      name = "-p";
+      inlineValue = arg.substr(2);
+      hasInline = true;
+    }
+
+    std::string value;
+    auto takeValue = [&](std::optional<std::string>& field) {
+      if (!args.Value(name, inlineValue, hasInline, &value, error)) return false;
+      field = value;
+      return true;
+    };
+    auto noValue = [&](bool& flag) {
+      if (hasInline) {
+        *error = "option " + std::string(name) + " takes no value";
+        return false;
+      }
+      flag = true;
+      return true;
+    };
+    bool ok;
+    if (name == "-p" || name == "--pattern") ok = takeValue(out->patterns);
+    else if (name == "--home") ok = takeValue(out->home);
+    else if (name == "--rule") ok = takeValue(out->rule);
+    else if (name == "--move-to") ok = takeValue(out->moveTo);
+    else if (name == "--log") ok = takeValue(out->logFile);
+    else if (name == "--register") ok = takeValue(out->registerFolder);
+    else if (name == "--subfolders" || name == "--no-subfolders") {
+      bool on = false;
+      ok = noValue(on);
+      out->subfolders = name == "--subfolders";
+    } else if (name == "--mode") {
+      std::optional<std::string> text;
+      ok = takeValue(text);
+      int mode = 0;
+      if (ok && !ParseMode(*text, &mode)) {
+        *error = "--mode takes leave, delete, rename or move, not \"" + platform::Cp932ToOsName(*text) + "\"";
+        ok = false;
+      }
+      if (ok) out->mode = mode;
+    } else if (name == "--auto-log") ok = noValue(out->autoLog);
+    else if (name == "--list") ok = noValue(out->list);
+    else if (name == "-q" || name == "--quiet") ok = noValue(out->quiet);
+    else if (name == "-v" || name == "--verbose") ok = noValue(out->verbose);
+    else if (name == "-h" || name == "--help") ok = noValue(out->help);
+    else {
+      *error = "unknown option " + std::string(arg);
+      ok = false;
+    }
+    if (!ok) return false;
+  }
+
+  if (out->help) return true;
+  if (!out->Searches()) {
+    if (!out->folders.empty()) {
+      *error = "FOLDER arguments are searched; they cannot go with --register or --list";
+      return false;
+    }
+    if (out->patterns || out->subfolders || out->mode || out->rule || out->moveTo || out->logFile || out->autoLog) {
+      *error = "search options cannot go with --register or --list";
+      return false;
+    }
+  }
+  if (out->home && out->home->empty()) {
+    *error = "--home needs a folder";
+    return false;
+  }
+  if (out->registerFolder && out->registerFolder->empty()) {
+    *error = "--register needs a folder";
+    return false;
+  }
+  if (out->logFile && out->logFile->empty()) {
+    *error = "--log needs a file name";
+    return false;
+  }
+  return true;
+}
+
+const char* CliUsage() {
+  return R"(Usage: vorlet-scan [options] [FOLDER...]
+Searches FOLDERs (default: the target list of the settings) for invalid files with the
+signatures of Vorlet.dat, processing and logging every hit as the desktop program does.
+
+  -p, --pattern TEXT     file-type patterns, ";"-separated (default: the current file
+                         type of the settings; empty means "*.*"; made lower case)
+  --subfolders | --no-subfolders
+                         search subfolders too, or not (default: the settings' fSubDir)
+  --mode leave|delete|rename|move
+                         automatic processing of every hit (default: FileOpe)
+  --rule RULE            rename rule, e.g. "*.*.INV" (default: RuleOfRename)
+  --move-to FOLDER       move folder (default: MoveFolder)
+  --log FILE             write the search log to FILE (the log file format)
+  --auto-log             write the automatic log into the log folder (LogFolder), named
+                         after the start time; if the folder cannot be made, the search
+                         runs without it (the question is answered Yes on stderr)
+  --register FOLDER      search registration: every file below FOLDER becomes a
+                         signature filed under its folder's name; then Vorlet.dat is saved
+  --list                 print every signature, one TSV line each: category, name, risk
+                         level, date (YYYY-MM-DD HH:MM:SS), author, search text, summary;
+                         TAB, CR, LF and backslash are written as \t \r \n \\
+  --home DIR             folder of Vorlet.ini and Vorlet.dat (default: the program's
+                         folder); the settings are read, never written
+  -q, --quiet            no progress line on stderr
+  -v, --verbose          name every file and folder that could not be read, with the reason
+  -h, --help             this text
+
+Hits go to stdout, one line each: file name, folder, signature name, category, position
+(hex), processing, TAB-separated as in the log. At the end stderr gets the six counters,
+the completion and the number of files that could not be opened or read and of folders
+that could not be listed.
+
+Text encoding of stdout and stderr: UTF-8 (file names and folders as the file system's own
+bytes), unless the locale (LC_ALL, else LC_CTYPE, else LANG) names a Shift_JIS code set
+such as ja_JP.SJIS: then CP932, and hit lines are exactly the log's lines (CR LF).
+
+Exit status: 1 when at least one hit was found; otherwise 2 when the search was stopped
+(Ctrl+C, recorded as not completed) or failed, when a file or folder could not be read,
+when a log could not be written, or on bad arguments; otherwise 0. --register and --list
+exit 0 on success and 2 on any failure.
+)";
+}

@@ -1,0 +1,47 @@
+// The command line's side of a running search: the status texts become a progress line on
+// stderr (at most one every kInterval, or none with quiet), and Ctrl+C stops the search the
+// way Esc does in the window, by clearing the engine's running flag at its next check.
+//
+// The engine calls both several times for every file, so the common call costs a counter
+// (and a flag read): the clock is read only every kClockStride status texts.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "engine/SearchHost.h"
+
+class CliConsole;
+class CScanEngine;
+class ScanResultModel;
+
+class CliSearchHost : public SearchHost {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // Installs the Ctrl+C handler. results gives the counters shown with the progress.
+  CliSearchHost(CScanEngine& engine, const ScanResultModel& results, CliConsole& console, bool quiet);
+
+  void SetStatusText(const std::string& text) override;
+  void PumpEvents() override;
+
+  // Ctrl+C was pressed during this run.
+  bool Interrupted() const { return interrupted_; }
+  // The last status text given (the end text of a search or registration).
+  const std::string& LastText() const { return lastText_; }
+
+ private:
+  static constexpr uint32_t kClockStride = 16;
+
+  CScanEngine& engine_;
+  const ScanResultModel& results_;
+  CliConsole& console_;
+  const bool quiet_;
+  const Clock::duration interval_;
+  uint32_t calls_ = 0;
+  bool shownOnce_ = false;
+  bool interrupted_ = false;
+  Clock::time_point lastShown_{};
+  std::string lastText_;
+};

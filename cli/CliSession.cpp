@@ -1,0 +1,194 @@
+#include "CliSession.h"
+
+#include <cerrno>
+
+#include "CliTexts.h"
+#include "SignatureListing.h"
+#include "engine/SearchDriver.h"
+#include "engine/SearchRegistration.h"
+#include "settings/AppFiles.h"
+#include "settings/SearchLog.h"
+#include "util/CPatternList.h"
+#include "util/FileChecks.h"
+#include "util/FolderTree.h"
+#include "util/ShiftJis.h"
+
+namespace {
+
+constexpr char kScanSection[] = "ScanDlg";
+// The target form keeps 21 slots of each list.
+constexpr int kSettingSlots = 21;
+
+}  // namespace
+
+CliSession::CliSession(const CliOptions& options, const std::string& home, CliConsole& console)
+    : options_(options),
+      home_(home),
+      console_(console),
+      engine_(SettingsFile()),
+      host_(engine_, results_, console, options.quiet),
+      presenter_(console),
+      printer_(console) {
+  // A hit is processed before it is recorded; the engine's handle on the file goes first.
+  scanOptions_.SetCloseFileHook([this] { engine_.CloseTarget(); });
+  results_.SetAutoProcess([this](const std::string& path) { return scanOptions_.AutoProcessFile(path); });
+  results_.SetListener(&printer_);
+  engine_.SetDetectionSink(&results_);
+  engine_.SetProblemSink(&problems_);
+  engine_.SetHost(&host_);
+  SetMessagePresenter(&presenter_);
+  SetApplicationScanEngine(&engine_);
+}
+
+CliSession::~CliSession() {
+  SetApplicationScanEngine(nullptr);
+  SetMessagePresenter(nullptr);
+}
+
+int CliSession::Run() {
+  if (options_.Searches()) return Search();
+  int status = kExitClean;
+  if (options_.registerFolder) status = Register();
+  if (options_.list && List() != kExitClean) status = kExitTrouble;
+  return status;
+}
+
+bool CliSession::LoadStore() {
+  if (storeLoaded_) return storeComplete_;
+  storeLoaded_ = true;
+  storeComplete_ = store_.Load(home_);
+  if (storeComplete_) return true;
+  console_.ErrLine(cli_text::kDataFileIncomplete + home_ + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt);
+  return false;
+}
+
+TextList CliSession::Targets() const {
+  TextList targets;
+  if (!options_.folders.empty()) {
+    for (const std::string& folder : options_.folders) targets.Add(folder, false);
+    return targets;
+  }
+  // As the target form reads its list: up to the first empty slot, each folder once.
+  for (int i = 0; i < kSettingSlots; ++i) {
+    const std::string target = SettingsFile().GetSettingText(kScanSection, "Path" + std::to_string(i));
+    if (target.empty()) break;
+    targets.Add(target, true);
+  }
+  return targets;
+}
+
+std::string CliSession::PatternText() const {
+  std::string text;
+  if (options_.patterns) {
+    text = *options_.patterns;
+  } else {
+    // The current file type: the first entry of the history (all slots are read).
+    for (int i = 0; i < kSettingSlots && text.empty(); ++i) {
+      text = SettingsFile().GetSettingText(kScanSection, "File" + std::to_string(i));
+    }
+  }
+  if (text.empty()) text = "*.*";
+  std::string lower(text.size(), '\0');
+  shiftjis::LowerSingleByteLetters(text, lower.data());
+  return lower;
+}
+
+int CliSession::Search() {
+  const TextList targets = Targets();
+  if (targets.empty()) {
+    console_.ErrLine("vorlet-scan: no folder to search (give FOLDERs, or fill the target list of the settings)");
+    return kExitTrouble;
+  }
+  const bool storeOk = LoadStore();
+
+  scanOptions_.LoadSettings(SettingsFile());
+  if (options_.mode) scanOptions_.SetMode(*options_.mode);
+  if (options_.rule) scanOptions_.SetRule(*options_.rule);
+  if (options_.moveTo) scanOptions_.SetMoveFolder(*options_.moveTo);
+  scanOptions_.ApplyCategoryChecks(store_);
+  logManager_.LoadSettings(SettingsFile(), home_);
+  // The command line logs only when asked to.
+  logManager_.SetAutoLog(options_.autoLog);
+
+  // The engine passes over a target that is not there; here it must not pass for clean.
+  for (const std::string& target : targets) {
+    if (!target.empty() && !PathExists(target)) {
+      std::string folder = target;
+      AddTrailingSeparator(folder);
+      problems_.FolderNotListed(folder, ENOENT);
+    }
+  }
+
+  const bool subfolders = options_.subfolders.value_or(SettingsFile().GetSettingInt(kScanSection, "fSubDir", 1) == 1);
+  if (!engine_.Prepare(targets, CPatternList(PatternText(), ';'), subfolders, store_)) return kExitTrouble;
+  results_.ResetResult();
+  engine_.running = true;
+
+  bool logsOk = true;
+  SearchDriver::Hooks hooks;
+  hooks.checkLogFolder = [this] { return logManager_.CheckLogFolder(); };
+  hooks.writeAutoLog = [this, &logsOk](const SearchRunInfo& run) { logsOk = WriteLogs(run); };
+  SearchDriver driver(engine_, std::move(hooks));
+  driver.RunArmedSearch();
+  console_.EndProgress();
+
+  ReportCounts();
+  console_.ErrLine(host_.LastText());
+  console_.ErrLine(std::string(cli_text::kCompleted) + (engine_.Completed() ? "YES" : "NO"));
+  problems_.Report(console_, options_.verbose);
+
+  if (results_.Counts().invalid > 0) return kExitHits;
+  const bool clean = storeOk && logsOk && engine_.Completed() && problems_.Empty();
+  return clean ? kExitClean : kExitTrouble;
+}
+
+bool CliSession::WriteLogs(const SearchRunInfo& run) {
+  bool ok = true;
+  if (options_.autoLog && !logManager_.WriteAutoLog(run, results_.Hits())) {
+    console_.ErrLine(cli_text::kLogNotWritten + logManager_.AutoLogPath(run.startTime));
+    ok = false;
+  }
+  if (options_.logFile && !WriteLogFile(*options_.logFile, run, results_.Hits(), ScanLogFile())) {
+    console_.ErrLine(cli_text::kLogNotWritten + *options_.logFile);
+    ok = false;
+  }
+  return ok;
+}
+
+void CliSession::ReportCounts() const {
+  const ScanCounts& c = results_.Counts();
+  const int32_t values[6] = {c.searched, c.invalid, c.unprocessed, c.moved, c.renamed, c.deleted};
+  for (int i = 0; i < 6; ++i) console_.ErrLine(cli_text::kCounterLabels[i] + std::to_string(values[i]));
+}
+
+int CliSession::Register() {
+  const std::string& folder = *options_.registerFolder;
+  if (!IsExistingFolder(folder)) {
+    console_.ErrLine("vorlet-scan: --register: no such folder: " + folder);
+    return kExitTrouble;
+  }
+  const bool storeOk = LoadStore();
+  const int32_t before = store_.RecordCount();
+  results_.ResetResult();  // counts the files looked at
+  const bool completed = RegisterFolder(engine_, store_, folder, &host_);
+  console_.EndProgress();
+  const int32_t added = store_.RecordCount() - before;
+  // Nothing new: the data file stays as it is.
+  const bool saved = added == 0 || store_.Save(home_);
+
+  console_.ErrLine(cli_text::kCounterLabels[0] + std::to_string(results_.Counts().searched));
+  console_.ErrLine(cli_text::kRegistered + std::to_string(added));
+  console_.ErrLine(host_.LastText());
+  problems_.Report(console_, options_.verbose);
+  if (!saved) {
+    console_.ErrLine(cli_text::kDataFileNotSaved + home_ + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt);
+  }
+  return storeOk && completed && saved && problems_.Empty() ? kExitClean : kExitTrouble;
+}
+
+int CliSession::List() {
+  // After a registration in the same run: what it left in memory, which is what it saved.
+  const bool storeOk = LoadStore();
+  SignatureListing(console_).Print(store_);
+  return storeOk ? kExitClean : kExitTrouble;
+}

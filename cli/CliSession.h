@@ -1,0 +1,64 @@
+// One run of vorlet-scan: binds the settings of the program's folder (or --home), loads the
+// data file, wires the engine, the result model with its automatic processing, the log
+// settings and the command line's host, presenter, problem sink and hit printer the way
+// the desktop program wires its own, then searches, registers or lists. Settings are only
+// read; the data file is written only by a registration that added records.
+#pragma once
+
+#include <string>
+
+#include "CliConsole.h"
+#include "CliHitPrinter.h"
+#include "CliMessagePresenter.h"
+#include "CliOptions.h"
+#include "CliProblemSink.h"
+#include "CliSearchHost.h"
+#include "db/InvalFileDB.h"
+#include "engine/CScanEngine.h"
+#include "result/ScanOptions.h"
+#include "result/ScanResultModel.h"
+#include "settings/LogManager.h"
+#include "util/TextList.h"
+
+class CliSession {
+ public:
+  // Exit statuses.
+  static constexpr int kExitClean = 0;
+  static constexpr int kExitHits = 1;
+  static constexpr int kExitTrouble = 2;
+
+  // home is the program's folder (CP932, with its separator); the settings file there must
+  // be bound before the session is made, since the engine reads its block range at once.
+  CliSession(const CliOptions& options, const std::string& home, CliConsole& console);
+  ~CliSession();
+  CliSession(const CliSession&) = delete;
+  CliSession& operator=(const CliSession&) = delete;
+
+  int Run();
+
+ private:
+  int Search();
+  int Register();
+  int List();
+  // False (and says so) when the data file could not be read to its end.
+  bool LoadStore();
+  TextList Targets() const;
+  std::string PatternText() const;
+  bool WriteLogs(const SearchRunInfo& run);
+  void ReportCounts() const;
+
+  const CliOptions& options_;
+  const std::string home_;
+  CliConsole& console_;
+  CScanEngine engine_;
+  InvalFileDB store_;
+  ScanResultModel results_;
+  ScanOptions scanOptions_;
+  LogManager logManager_;
+  CliSearchHost host_;
+  CliMessagePresenter presenter_;
+  CliProblemSink problems_;
+  CliHitPrinter printer_;
+  bool storeLoaded_ = false;
+  bool storeComplete_ = false;
+};

@@ -1,0 +1,44 @@
+// vorlet-scan: searches folders for invalid files from a script or a schedule, with the
+// desktop program's settings, data file, engine, processing and log. See CliUsage.
+#include <exception>
+#include <string>
+
+#include "CliConsole.h"
+#include "CliOptions.h"
+#include "CliSession.h"
+#include "settings/AppFiles.h"
+#include "util/FileChecks.h"
+#include "util/FolderTree.h"
+#include "util/MessageBox.h"
+#include "util/PathParts.h"
+#include "util/StringTable.h"
+
+int main(int argc, char** argv) {
+  CliConsole console(CliConsole::Detect());
+  CliOptions options;
+  std::string error;
+  if (!CliOptions::Parse(argc, argv, &options, &error)) {
+    console.ErrRaw("vorlet-scan: " + error + "\nTry 'vorlet-scan --help'.\n");
+    return CliSession::kExitTrouble;
+  }
+  if (options.help) {
+    console.Out(CliUsage());
+    console.FlushOut();
+    return CliSession::kExitClean;
+  }
+
+  std::string home = options.home ? *options.home : GetModuleFolder();
+  if (!home.empty()) AddTrailingSeparator(home);
+  if (home.empty() || !IsExistingFolder(home) || !BindSettingsFile(home)) {
+    console.ErrLine("vorlet-scan: no usable program folder: " + home);
+    return CliSession::kExitTrouble;
+  }
+  try {
+    CliSession session(options, home, console);
+    return session.Run();
+  } catch (const std::exception&) {
+    // Only memory can give out this far up.
+    console.ErrLine(LoadString(kStrLowMemory));
+    return CliSession::kExitTrouble;
+  }
+}

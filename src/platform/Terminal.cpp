@@ -1,0 +1,65 @@
+#include "platform/Terminal.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace platform {
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
+
+int FdOf(StandardStream stream) { return stream == StandardStream::Output ? STDOUT_FILENO : STDERR_FILENO; }
+
+bool NamesShiftJis(std::string_view locale) {
+  // The code set follows the first "." and ends at "@" (ja_JP.SJIS@euro is not a thing,
+  // but a modifier must not hide the code set).
+  const size_t dot = locale.find('.');
+  if (dot == std::string_view::npos) return false;
+  std::string_view codeset = locale.substr(dot + 1);
+  codeset = codeset.substr(0, codeset.find('@'));
+  std::string lower;
+  for (char c : codeset) {
+    if (c == '-' || c == '_') continue;
+    lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c);
+  }
+  return lower == "sjis" || lower == "shiftjis" || lower == "cp932" || lower == "windows31j" || lower == "pck";
+}
+
+}  // namespace
+
+bool IsTerminal(StandardStream stream) { return ::isatty(FdOf(stream)) == 1; }
+
+int TerminalColumns(StandardStream stream) {
+  struct winsize size {};
+  if (::ioctl(FdOf(stream), TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+bool LocaleUsesCp932() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return NamesShiftJis(value);
+  }
+  return false;
+}
+
+void CatchInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  // Restarted calls keep a read or a listing from failing only because the user pressed
+  // Ctrl+C; the reset lets a second Ctrl+C end the process.
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool InterruptRequested() { return g_interrupted != 0; }
+
+}  // namespace platform
