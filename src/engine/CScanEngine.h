@@ -76,6 +76,10 @@ class CScanEngine {
   // (the process is out of descriptors or memory: the search cannot go on).
   int OpenTarget(const std::string& path);
   void CloseTarget();
+  // The open file and the folder it was listed in, as the file system tells files apart
+  // (device and inode); each stays unknown where there is none. Read on a hit, before the
+  // file is closed, so that automatic processing acts on that very file and no other.
+  void OpenTargetIdentity(platform::FileIdentity* file, platform::FileIdentity* folder) const;
   // Reads the block of the open file into the buffer: its length, 0 when there is
   // nothing to read, -1 after a read error (the file is then closed).
   int32_t ReadBlock();
@@ -159,6 +163,7 @@ class CScanEngine {
   SearchProblemSink* problems_ = nullptr;
   uint8_t fingerprint_[kFingerprintSize] = {};
   int openError_ = 0;
+  bool targetInFolder_ = false;  // the open file was opened relative to finder_
   // Reused for every folder and file, so a search allocates nothing per file.
   std::string path_;
   std::string lowerName_;

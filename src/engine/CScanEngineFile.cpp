@@ -28,6 +28,7 @@ int CScanEngine::OpenTarget(const std::string& path) {
   if (!file_) return kNotOpenable;  // never prepared
   file_->AssignPath(path);
   int error = 0;
+  targetInFolder_ = false;
   const bool opened = file_->OpenPath(&error);
   return OpenResultOf(opened, error);
 }
@@ -38,6 +39,7 @@ int CScanEngine::OpenTargetInFolder(const std::string& path, const platform::Dir
   file_->AssignPath(path);
   int error = 0;
   const bool opened = file_->File().OpenEntry(*finder_, entry, &error);
+  targetInFolder_ = opened;
   return OpenResultOf(opened, error);
 }
 
@@ -49,6 +51,13 @@ int CScanEngine::OpenResultOf(bool opened, int error) {
 
 void CScanEngine::CloseTarget() {
   if (file_ && file_->IsOpen()) file_->Close();
+}
+
+void CScanEngine::OpenTargetIdentity(platform::FileIdentity* file, platform::FileIdentity* folder) const {
+  *file = platform::FileIdentity{};
+  *folder = platform::FileIdentity{};
+  if (!file_ || !file_->IsOpen() || !file_->File().Identity(file)) return;
+  if (targetInFolder_ && finder_ && !finder_->Identity(folder)) *folder = platform::FileIdentity{};
 }
 
 int32_t CScanEngine::ReadBlock() {

@@ -12,6 +12,8 @@
 #include <random>
 
 #include "platform/Encoding.h"
+#include "platform/FolderHandle.h"
+#include "platform/SysCalls.h"
 
 namespace platform {
 namespace {
@@ -40,7 +42,7 @@ uint32_t AttributesOf(const struct stat& st) {
 // Writes all of data to fd; false with errno on failure.
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
+    ssize_t n = sys::Write(fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -59,11 +61,24 @@ std::string ParentOf(const std::string& osPath) {
 }
 
 void SyncFolder(const std::string& osFolder) {
-  int fd = ::open(osFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = sys::Open(osFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
+    sys::Fsync(fd);
+    sys::Close(fd);
   }
+}
+
+// The folder part and the last component of a CP932 path. A "/" is never the second byte
+// of a double-byte character, so the last one found is a separator.
+std::string ParentPath(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return std::string();
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string LastComponent(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 std::string TemporaryName(const std::string& osPath) {
@@ -71,41 +86,6 @@ std::string TemporaryName(const std::string& osPath) {
   char suffix[32];
   std::snprintf(suffix, sizeof suffix, ".tmp%08llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFu));
   return osPath + suffix;
-}
-
-// Copies an open file into a new file that must not exist yet; removes it on failure.
-bool CopyToNewFile(int in, const std::string& osTo, mode_t mode, int* error) {
-  int out = ::open(osTo.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 07777);
-  if (out < 0) {
-    SetError(error, errno);
-    return false;
-  }
-  char buffer[1 << 16];
-  bool ok = true;
-  for (;;) {
-    ssize_t n = ::read(in, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    if (n == 0) break;
-    if (!WriteAll(out, buffer, static_cast<size_t>(n))) {
-      ok = false;
-      break;
-    }
-  }
-  if (ok && ::fsync(out) != 0) ok = false;
-  int saved = errno;
-  if (::close(out) != 0 && ok) {
-    ok = false;
-    saved = errno;
-  }
-  if (!ok) {
-    ::unlink(osTo.c_str());
-    SetError(error, saved);
-  }
-  return ok;
 }
 
 // Never blocks on a FIFO, never takes a terminal as the controlling one.
@@ -128,7 +108,7 @@ void AssignName(DirEntry* entry, const char* name) {
 
 bool GetStatus(const std::string& path, FileStatus* status, int* error) {
   struct stat st;
-  if (::stat(Cp932ToOsName(path).c_str(), &st) != 0) {
+  if (sys::Stat(Cp932ToOsName(path).c_str(), &st) != 0) {
     SetError(error, errno);
     return false;
   }
@@ -138,7 +118,7 @@ bool GetStatus(const std::string& path, FileStatus* status, int* error) {
 
 bool GetLinkStatus(const std::string& path, FileStatus* status, int* error) {
   struct stat st;
-  if (::lstat(Cp932ToOsName(path).c_str(), &st) != 0) {
+  if (sys::Lstat(Cp932ToOsName(path).c_str(), &st) != 0) {
     SetError(error, errno);
     return false;
   }
@@ -160,7 +140,7 @@ DirReader::~DirReader() { Close(); }
 bool DirReader::Open(const std::string& folder, int* error) {
   Close();
   const std::string os = folder.empty() ? std::string(".") : Cp932ToOsName(folder);
-  int fd = ::open(os.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  int fd = sys::OpenFolderForListing(os.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
     SetError(error, errno);
     return false;
@@ -168,7 +148,7 @@ bool DirReader::Open(const std::string& folder, int* error) {
   DIR* dir = ::fdopendir(fd);
   if (dir == nullptr) {
     SetError(error, errno);
-    ::close(fd);
+    sys::Close(fd);
     return false;
   }
   dir_ = dir;
@@ -181,7 +161,7 @@ bool DirReader::Next(DirEntry* entry, int* error) {
   DIR* dir = static_cast<DIR*>(dir_);
   for (;;) {
     errno = 0;
-    struct dirent* d = ::readdir(dir);
+    struct dirent* d = sys::ReadDir(dir, dirFd_);
     if (d == nullptr) {
       SetError(error, errno);
       return false;
@@ -207,14 +187,14 @@ bool DirReader::Next(DirEntry* entry, int* error) {
       default:
         break;
     }
-    if (::fstatat(dirFd_, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (sys::FstatAt(dirFd_, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
       entry->attributes = kAttrReparsePoint;  // vanished or unreadable: nothing to open
       return true;
     }
     entry->plainFile = S_ISREG(st.st_mode);
     if (S_ISLNK(st.st_mode)) {
       struct stat target;
-      if (::fstatat(dirFd_, n, &target, 0) != 0 || S_ISDIR(target.st_mode)) {
+      if (sys::FstatAt(dirFd_, n, &target, 0) != 0 || S_ISDIR(target.st_mode)) {
         entry->attributes = kAttrReparsePoint;
         return true;
       }
@@ -228,16 +208,29 @@ bool DirReader::Next(DirEntry* entry, int* error) {
 }
 
 void DirReader::Close() {
-  if (dir_ != nullptr) ::closedir(static_cast<DIR*>(dir_));
+  if (dir_ != nullptr) {
+    sys::Forget(dirFd_);
+    ::closedir(static_cast<DIR*>(dir_));
+  }
   dir_ = nullptr;
   dirFd_ = -1;
+}
+
+bool DirReader::Identity(FileIdentity* identity, int* error) const {
+  struct stat st;
+  if (dirFd_ < 0 || ::fstat(dirFd_, &st) != 0) {
+    SetError(error, dirFd_ < 0 ? EBADF : errno);
+    return false;
+  }
+  *identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true};
+  return true;
 }
 
 ReadFile::~ReadFile() { Close(); }
 
 bool ReadFile::Open(const std::string& path, int* error) {
   Close();
-  return Adopt(::open(Cp932ToOsName(path).c_str(), kReadFlags), error);
+  return Adopt(sys::Open(Cp932ToOsName(path).c_str(), kReadFlags), error);
 }
 
 bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* error) {
@@ -247,8 +240,8 @@ bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* er
     return false;
   }
   const char* osName = entry.osName.empty() ? entry.name.c_str() : entry.osName.c_str();
-  if (!entry.plainFile) return Adopt(::openat(reader.dirFd_, osName, kReadFlags), error);
-  int fd = ::openat(reader.dirFd_, osName, kReadFlags | O_NOFOLLOW);
+  if (!entry.plainFile) return Adopt(sys::OpenAt(reader.dirFd_, osName, kReadFlags), error);
+  int fd = sys::OpenAt(reader.dirFd_, osName, kReadFlags | O_NOFOLLOW);
   if (fd < 0) {
     SetError(error, errno);
     return false;
@@ -268,12 +261,12 @@ bool ReadFile::Adopt(int fd, int* error) {
   struct stat st;
   if (::fstat(fd, &st) != 0) {
     SetError(error, errno);
-    ::close(fd);
+    sys::Close(fd);
     return false;
   }
   if (!S_ISREG(st.st_mode)) {
     SetError(error, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    ::close(fd);
+    sys::Close(fd);
     return false;
   }
   FillStatus(st, &status_);
@@ -290,7 +283,7 @@ int64_t ReadFile::ReadAt(uint64_t offset, void* buffer, size_t count, int* error
   size_t done = 0;
   char* out = static_cast<char*>(buffer);
   while (done < count) {
-    ssize_t n = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
+    ssize_t n = sys::Pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       SetError(error, errno);
@@ -316,8 +309,18 @@ bool ReadFile::ReadAll(std::string* content, int* error) {
 }
 
 void ReadFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) sys::Close(fd_);
   fd_ = -1;
+}
+
+bool ReadFile::Identity(FileIdentity* identity, int* error) const {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+    SetError(error, fd_ < 0 ? EBADF : errno);
+    return false;
+  }
+  *identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true};
+  return true;
 }
 
 bool ReadWholeFile(const std::string& path, std::string* content, int* error) {
@@ -332,22 +335,23 @@ bool WriteFileAtomic(const std::string& path, std::string_view content, int* err
   mode_t mode = 0644;
   struct stat old;
   if (::stat(os.c_str(), &old) == 0) mode = old.st_mode & 07777;
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+  int fd = sys::Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
   if (fd < 0) {
     SetError(error, errno);
     return false;
   }
-  bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
+  bool ok = WriteAll(fd, content.data(), content.size()) && sys::Fsync(fd) == 0;
   int saved = errno;
-  if (::close(fd) != 0 && ok) {
+  if (sys::Close(fd) != 0 && ok) {
     ok = false;
     saved = errno;
   }
-  if (ok && ::rename(temp.c_str(), os.c_str()) != 0) {
+  if (ok && sys::Rename(temp.c_str(), os.c_str()) != 0) {
     ok = false;
     saved = errno;
   }
   if (!ok) {
+    // Not through the fault switch: the clean-up must happen whatever the test broke.
     ::unlink(temp.c_str());
     SetError(error, saved);
     return false;
@@ -365,7 +369,7 @@ bool MakeDirectory(const std::string& path, int* error) {
 }
 
 bool RemoveFile(const std::string& path, int* error) {
-  if (::unlink(Cp932ToOsName(path).c_str()) != 0) {
+  if (sys::Unlink(Cp932ToOsName(path).c_str()) != 0) {
     SetError(error, errno);
     return false;
   }
@@ -373,46 +377,21 @@ bool RemoveFile(const std::string& path, int* error) {
 }
 
 bool MoveNoReplace(const std::string& from, const std::string& to, int* error) {
-  std::string osFrom = Cp932ToOsName(from);
-  std::string osTo = Cp932ToOsName(to);
-  if (::renameat2(AT_FDCWD, osFrom.c_str(), AT_FDCWD, osTo.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EXDEV) {
-    SetError(error, errno);
-    return false;
-  }
-  // Across file systems: only a regular file is copied; the source goes only after the
-  // copy is safely on disk.
-  int in = ::open(osFrom.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-  if (in < 0) {
-    SetError(error, errno);
-    return false;
-  }
-  struct stat st;
-  if (::fstat(in, &st) != 0) {
-    SetError(error, errno);
-    ::close(in);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    SetError(error, EXDEV);
-    ::close(in);
-    return false;
-  }
-  bool ok = CopyToNewFile(in, osTo, st.st_mode, error);
-  ::close(in);
-  if (!ok) return false;
-  SyncFolder(ParentOf(osTo));
-  if (::unlink(osFrom.c_str()) != 0) {
-    // The source could not be removed: take the copy back so the file exists once.
-    int saved = errno;
-    ::unlink(osTo.c_str());
-    SetError(error, saved);
-    return false;
-  }
-  return true;
+  // The paths are taken as given (links in them followed); only the last step goes by
+  // name relative to the two folders.
+  FolderHandle fromFolder;
+  FolderHandle toFolder;
+  if (!fromFolder.Open(ParentPath(from), error) || !toFolder.Open(ParentPath(to), error)) return false;
+  return fromFolder.MoveEntryNoReplace(LastComponent(from), toFolder, LastComponent(to), FileIdentity{}, error);
 }
 
 bool SameFile(const FileStatus& a, const FileStatus& b) { return a.device == b.device && a.inode == b.inode; }
+
+FileIdentity IdentityOf(const FileStatus& status) { return FileIdentity{status.device, status.inode, true}; }
+
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
+  return a.known && b.known && a.device == b.device && a.inode == b.inode;
+}
 
 std::string ExecutableFolder() {
   char buffer[4096];

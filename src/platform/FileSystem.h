@@ -34,6 +34,17 @@ struct FileStatus {
   uint64_t inode = 0;
 };
 
+// Which file a status or a descriptor stands for, as the file system tells files apart.
+// Unknown (known false) where nobody could tell.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool known = false;
+};
+FileIdentity IdentityOf(const FileStatus& status);
+// Known and the same file; an unknown identity is never the same as anything.
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
+
 // stat (following links) or lstat; false with *error set when the status cannot be read.
 bool GetStatus(const std::string& path, FileStatus* status, int* error = nullptr);
 bool GetLinkStatus(const std::string& path, FileStatus* status, int* error = nullptr);
@@ -66,6 +77,8 @@ class DirReader {
   bool Next(DirEntry* entry, int* error = nullptr);
   void Close();
   bool IsOpen() const { return dir_ != nullptr; }
+  // The folder being listed (fstat of its descriptor); false when none is open.
+  bool Identity(FileIdentity* identity, int* error = nullptr) const;
 
  private:
   friend class ReadFile;
@@ -99,6 +112,9 @@ class ReadFile {
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   const FileStatus& status() const { return status_; }
+  // The open file (fstat of its descriptor, also for an entry opened as listed); false
+  // when none is open.
+  bool Identity(FileIdentity* identity, int* error = nullptr) const;
 
  private:
   bool Adopt(int fd, int* error);

@@ -1,8 +1,44 @@
 #include "result/AutoProcessor.h"
 
-#include "platform/FileSystem.h"
+#include <cerrno>
+
+#include "platform/FolderHandle.h"
 #include "result/RenameRule.h"
 #include "util/ShiftJis.h"
+
+namespace {
+
+// The hit's folder, reached without following a link. A link on the way is accepted only
+// when the folder reached is the very one the search listed: a target the user named
+// through a link still works, while a link swapped in since leads elsewhere and is refused,
+// and so is a folder renamed into the place of the listed one.
+bool OpenHitFolder(const std::string& folder, const platform::FileIdentity& listed, platform::FolderHandle* handle) {
+  int error = 0;
+  if (!handle->OpenNoFollow(folder, &error)) {
+    if ((error != ELOOP && error != ENOTDIR) || !listed.known || !handle->Open(folder)) return false;
+  }
+  if (!listed.known) return true;
+  platform::FileIdentity reached;
+  return handle->Identity(&reached) && platform::SameIdentity(reached, listed);
+}
+
+bool Act(const std::string& path, int32_t mode, const std::string& newName, std::string_view moveFolder,
+         const HitIdentity& hit) {
+  CDFile file;
+  file.AssignPath(path);
+  const std::string name = file.FileNamePart().str();
+  platform::FolderHandle folder;
+  if (name.empty() || !OpenHitFolder(file.FolderPart().str(), hit.folder, &folder)) return false;
+  if (hit.file.known && !folder.EntryIs(name, hit.file)) return false;
+
+  if (mode == kModeDelete) return folder.RemoveEntry(name);
+  if (mode == kModeRename) return folder.MoveEntryNoReplace(name, folder, newName, hit.file);
+  // The move folder is the user's own choice: a link in its path is taken as they set it.
+  platform::FolderHandle target;
+  return target.Open(std::string(moveFolder)) && folder.MoveEntryNoReplace(name, target, name, hit.file);
+}
+
+}  // namespace
 
 std::string JoinFolderAndName(std::string_view folder, std::string_view name, PathStyle style) {
   std::string path(folder);
@@ -11,9 +47,15 @@ std::string JoinFolderAndName(std::string_view folder, std::string_view name, Pa
   return path;
 }
 
-std::string RenameTarget(const CDFile& file, std::string_view rule) {
-  const std::string newName = ApplyRenameRule(rule, file.FileNamePart().view());
+std::string RenameTargetName(const CDFile& file, std::string_view rule) {
+  std::string newName = ApplyRenameRule(rule, file.FileNamePart().view());
   if (!IsPlainFileName(newName, file.Style())) return std::string();
+  return newName;
+}
+
+std::string RenameTarget(const CDFile& file, std::string_view rule) {
+  const std::string newName = RenameTargetName(file, rule);
+  if (newName.empty()) return std::string();
   return JoinFolderAndName(file.FolderPartTrimmed().view(), newName, file.Style());
 }
 
@@ -24,21 +66,24 @@ std::string MoveTarget(const CDFile& file, std::string_view moveFolder) {
 }
 
 ProcessResult AutoProcessFile(const std::string& path, int32_t mode, std::string_view rule,
-                              std::string_view moveFolder, const std::function<void()>& closeEngineFile) {
+                              std::string_view moveFolder, const std::function<void()>& closeEngineFile,
+                              const HitIdentity& hit) {
   if (mode != kModeDelete && mode != kModeRename && mode != kModeMove) return kResultUnprocessed;
 
-  std::string target;
+  std::string newName;
   try {
     CDFile file;
     file.AssignPath(path);
-    if (mode == kModeRename) target = RenameTarget(file, rule);
-    if (mode == kModeMove) target = MoveTarget(file, moveFolder);
+    if (mode == kModeRename && (newName = RenameTargetName(file, rule)).empty()) return kResultFailed;
+    if (mode == kModeMove && MoveTarget(file, moveFolder).empty()) return kResultFailed;
   } catch (const std::exception&) {  // a path text that could not be built
     return kResultFailed;
   }
-  if (mode != kModeDelete && target.empty()) return kResultFailed;
 
   if (closeEngineFile) closeEngineFile();
-  const bool done = mode == kModeDelete ? platform::RemoveFile(path) : platform::MoveNoReplace(path, target);
-  return done ? static_cast<ProcessResult>(mode) : kResultFailed;
+  try {
+    return Act(path, mode, newName, moveFolder, hit) ? static_cast<ProcessResult>(mode) : kResultFailed;
+  } catch (const std::exception&) {
+    return kResultFailed;
+  }
 }

@@ -6,19 +6,34 @@
 // A target that would leave the hit's folder (a rename rule giving an empty name, ".",
 // ".." or a name with a separator) or land in the root because no move folder was set is
 // refused as a failure, and the file is left untouched.
+//
+// The searched tree may change between the search and the action, by accident or by
+// design. So every action goes through a handle on the hit's folder, opened by walking
+// its path without following links, and acts by name relative to it; and when the search
+// says which file it fingerprinted and which folder it listed, a file or folder that is no
+// longer that one is refused (result 4) rather than deleted, renamed or moved in its place.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
 #include "result/ProcessResult.h"
 #include "util/CDFile.h"
+
+// What the search knew of a hit when it read it. A part left unknown is not checked.
+struct HitIdentity {
+  platform::FileIdentity file;    // the file that was fingerprinted (a link's target)
+  platform::FileIdentity folder;  // the folder it was listed in
+};
 
 // folder + name, with a separator between them unless the folder already ends with one;
 // the name alone for an empty folder.
 std::string JoinFolderAndName(std::string_view folder, std::string_view name, PathStyle style = kNativePathStyle);
 
+// The name a rename by the rule gives the file; empty when the new name is not usable.
+std::string RenameTargetName(const CDFile& file, std::string_view rule);
 // The path a rename by the rule gives the file; empty when the new name is not usable.
 std::string RenameTarget(const CDFile& file, std::string_view rule);
 // The path a move into moveFolder gives the file; empty when no move folder is set.
@@ -26,6 +41,7 @@ std::string MoveTarget(const CDFile& file, std::string_view moveFolder);
 
 // Carries out mode (ProcessMode; a value outside 0..3 leaves the file alone) on the file at
 // path. closeEngineFile (may be empty) is called before the file is deleted, renamed or
-// moved, so the engine holds no descriptor on it.
+// moved, so the engine holds no descriptor on it. hit: what the search knew of the file.
 ProcessResult AutoProcessFile(const std::string& path, int32_t mode, std::string_view rule,
-                              std::string_view moveFolder, const std::function<void()>& closeEngineFile);
+                              std::string_view moveFolder, const std::function<void()>& closeEngineFile,
+                              const HitIdentity& hit = HitIdentity{});

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "db/InvalFileDB.h"
+#include "engine/CScanEngine.h"
 #include "result/AutoProcessor.h"
 
 namespace {
@@ -53,5 +54,13 @@ void ScanOptions::ApplyCategoryChecks(InvalFileDB& store) const {
 }
 
 ProcessResult ScanOptions::AutoProcessFile(const std::string& path) const {
-  return ::AutoProcessFile(path, mode_, rule_, moveFolder_, closeFileHook_);
+  HitIdentity hit;
+  if (mode_ != kModeLeave) {
+    if (identityHook_) {
+      identityHook_(&hit.file, &hit.folder);
+    } else if (const CScanEngine* engine = ApplicationScanEngine()) {
+      engine->OpenTargetIdentity(&hit.file, &hit.folder);
+    }
+  }
+  return ::AutoProcessFile(path, mode_, rule_, moveFolder_, closeFileHook_, hit);
 }

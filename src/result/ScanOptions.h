@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "result/ProcessResult.h"
 #include "settings/AppFiles.h"
 #include "settings/ProfileFile.h"
@@ -52,6 +53,11 @@ class ScanOptions {
 
   // Called before a file is deleted, renamed or moved: the engine closes its handle on it.
   void SetCloseFileHook(std::function<void()> hook) { closeFileHook_ = std::move(hook); }
+  // Asked on every hit while the engine still has the file open: which file the search
+  // read and which folder it listed (CScanEngine::OpenTargetIdentity), so that processing
+  // refuses any other. Without one the application's engine is asked, when there is one.
+  using IdentityHook = std::function<void(platform::FileIdentity* file, platform::FileIdentity* folder)>;
+  void SetHitIdentityHook(IdentityHook hook) { identityHook_ = std::move(hook); }
   // Processes a detected file by the current mode, rule and move folder.
   ProcessResult AutoProcessFile(const std::string& path) const;
 
@@ -62,4 +68,5 @@ class ScanOptions {
   std::vector<std::string> categories_;
   std::vector<uint8_t> checks_;
   std::function<void()> closeFileHook_;
+  IdentityHook identityHook_;
 };

@@ -1,0 +1,243 @@
+#include "platform/FolderHandle.h"
+
+#include <cstring>
+
+#include "platform/Encoding.h"
+#include "platform/SysCalls.h"
+
+namespace platform {
+namespace {
+
+constexpr int kHandleFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+
+void SetError(int* error, int value) {
+  if (error) *error = value;
+}
+
+FileIdentity IdentityOfStat(const struct stat& st) {
+  return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true};
+}
+
+void FillStatus(const struct stat& st, FileStatus* out) {
+  out->isDirectory = S_ISDIR(st.st_mode);
+  out->isRegular = S_ISREG(st.st_mode);
+  out->isLink = S_ISLNK(st.st_mode);
+  out->size = static_cast<uint64_t>(st.st_size);
+  out->modifiedTime = st.st_mtime;
+  out->device = st.st_dev;
+  out->inode = st.st_ino;
+}
+
+// Removes the entry only while it is still the file made by us: a copy is never taken
+// back by a name somebody else has reused in the meantime. Not through the fault switch:
+// the clean-up must happen whatever a test broke.
+void RemoveOwnCopy(int dirFd, const char* name, const struct stat& copy) {
+  struct stat now;
+  if (::fstatat(dirFd, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == copy.st_dev && now.st_ino == copy.st_ino)
+    ::unlinkat(dirFd, name, 0);
+}
+
+// Writes all of data to fd; false with errno on failure.
+bool CopyOut(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = sys::CopyWrite(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Copies in to out from the start; false with errno on a read or write error.
+bool CopyContent(int in, int out) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = sys::Read(in, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    if (!CopyOut(out, buffer, static_cast<size_t>(n))) return false;
+  }
+}
+
+}  // namespace
+
+FolderHandle::~FolderHandle() { Close(); }
+
+void FolderHandle::Close() {
+  if (fd_ >= 0) sys::Close(fd_);
+  fd_ = -1;
+}
+
+bool FolderHandle::OpenNoFollow(const std::string& folder, int* error) {
+  Close();
+  const std::string os = Cp932ToOsName(folder);
+  int fd = sys::Open(!os.empty() && os[0] == '/' ? "/" : ".", kHandleFlags);
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  std::string component;
+  size_t start = 0;
+  while (start < os.size()) {
+    size_t end = os.find('/', start);
+    if (end == std::string::npos) end = os.size();
+    component.assign(os, start, end - start);
+    start = end + 1;
+    if (component.empty()) continue;
+    const int next = sys::OpenAt(fd, component.c_str(), kHandleFlags | O_NOFOLLOW);
+    const int saved = errno;
+    sys::Close(fd);
+    if (next < 0) {
+      SetError(error, saved);
+      return false;
+    }
+    fd = next;
+  }
+  fd_ = fd;
+  return true;
+}
+
+bool FolderHandle::Open(const std::string& folder, int* error) {
+  Close();
+  const std::string os = folder.empty() ? std::string(".") : Cp932ToOsName(folder);
+  fd_ = sys::Open(os.c_str(), kHandleFlags);
+  if (fd_ < 0) SetError(error, errno);
+  return fd_ >= 0;
+}
+
+bool FolderHandle::Identity(FileIdentity* identity, int* error) const {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+    SetError(error, fd_ < 0 ? EBADF : errno);
+    return false;
+  }
+  *identity = IdentityOfStat(st);
+  return true;
+}
+
+bool FolderHandle::EntryStatus(const std::string& name, bool followLink, FileStatus* status, int* error) const {
+  struct stat st;
+  if (sys::FstatAt(fd_, Cp932ToOsName(name).c_str(), &st, followLink ? 0 : AT_SYMLINK_NOFOLLOW) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  FillStatus(st, status);
+  return true;
+}
+
+bool FolderHandle::EntryIs(const std::string& name, const FileIdentity& expected, int* error) const {
+  FileStatus status;
+  if (!EntryStatus(name, false, &status, error)) return false;
+  if (status.isLink && !EntryStatus(name, true, &status, error)) return false;
+  if (status.isDirectory || !SameIdentity(IdentityOf(status), expected)) {
+    SetError(error, ESTALE);
+    return false;
+  }
+  return true;
+}
+
+bool FolderHandle::RemoveEntry(const std::string& name, int* error) const {
+  if (sys::UnlinkAt(fd_, Cp932ToOsName(name).c_str()) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  return true;
+}
+
+bool FolderHandle::MoveEntryNoReplace(const std::string& name, const FolderHandle& to, const std::string& toName,
+                                      const FileIdentity& expected, int* error) const {
+  if (fd_ < 0 || to.fd_ < 0) {
+    SetError(error, EBADF);
+    return false;
+  }
+  const std::string osName = Cp932ToOsName(name);
+  const std::string osToName = Cp932ToOsName(toName);
+  if (sys::RenameAt2(fd_, osName.c_str(), to.fd_, osToName.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EXDEV) {
+    SetError(error, errno);
+    return false;
+  }
+  return CopyAcross(osName, to, osToName, expected, error);
+}
+
+bool FolderHandle::CopyAcross(const std::string& osName, const FolderHandle& to, const std::string& osToName,
+                              const FileIdentity& expected, int* error) const {
+  const int in = sys::OpenAt(fd_, osName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (in < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  // Only a regular file is copied; a link, FIFO or device stays where it is.
+  struct stat source;
+  int failure = 0;
+  if (::fstat(in, &source) != 0) {
+    failure = errno;
+  } else if (!S_ISREG(source.st_mode)) {
+    failure = EXDEV;
+  } else if (expected.known && !SameIdentity(IdentityOfStat(source), expected)) {
+    failure = ESTALE;
+  }
+  if (failure != 0) {
+    sys::Close(in);
+    SetError(error, failure);
+    return false;
+  }
+
+  const int out = sys::OpenAt(to.fd_, osToName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                              source.st_mode & 07777);
+  if (out < 0) {
+    failure = errno;
+    sys::Close(in);
+    SetError(error, failure);
+    return false;
+  }
+  struct stat copy;
+  if (::fstat(out, &copy) != 0) {
+    failure = errno;
+    sys::Close(out);
+    sys::Close(in);
+    ::unlinkat(to.fd_, osToName.c_str(), 0);  // made by us this instant, O_EXCL
+    SetError(error, failure);
+    return false;
+  }
+  bool ok = CopyContent(in, out) && sys::Fsync(out) == 0;
+  if (!ok) failure = errno;
+  if (sys::Close(out) != 0 && ok) {
+    ok = false;
+    failure = errno;
+  }
+  sys::Close(in);
+  if (ok) {
+    const int folder = sys::OpenAt(to.fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+      sys::Fsync(folder);
+      sys::Close(folder);
+    }
+    // The source goes only while its name still holds the file that was copied.
+    struct stat now;
+    if (sys::FstatAt(fd_, osName.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+      ok = false;
+      failure = errno;
+    } else if (now.st_dev != source.st_dev || now.st_ino != source.st_ino) {
+      ok = false;
+      failure = ESTALE;
+    } else if (sys::UnlinkAt(fd_, osName.c_str()) != 0) {
+      ok = false;
+      failure = errno;
+    }
+  }
+  if (!ok) {
+    // A partial copy, or one whose source could not be removed: the file exists once.
+    RemoveOwnCopy(to.fd_, osToName.c_str(), copy);
+    SetError(error, failure);
+  }
+  return ok;
+}
+
+}  // namespace platform

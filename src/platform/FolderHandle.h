@@ -1,0 +1,61 @@
+// A handle on one folder, through which its entries are examined, removed, renamed and
+// moved by name alone. Once the handle is open, nothing done to the path it was opened by
+// (a folder renamed away, a link swapped in for one of its components) changes which
+// folder it acts in. Processing a hit opens the hit's folder this way, walking its path
+// without following any link, so that a tree which changes under a search cannot steer a
+// delete, rename or move into another folder.
+//
+// Names are single components in CP932, turned into the OS's bytes here.
+#pragma once
+
+#include <string>
+
+#include "platform/FileSystem.h"
+
+namespace platform {
+
+class FolderHandle {
+ public:
+  FolderHandle() = default;
+  ~FolderHandle();
+  FolderHandle(const FolderHandle&) = delete;
+  FolderHandle& operator=(const FolderHandle&) = delete;
+
+  // Walks folder from the root ("/"; the current folder for a relative path) one component
+  // at a time, each opened relative to the one before without following a link: a
+  // component that is a link fails with ELOOP or ENOTDIR. An empty folder is the current
+  // one. "." and ".." components are taken as the file system gives them.
+  bool OpenNoFollow(const std::string& folder, int* error = nullptr);
+  // Opens folder following links, as any path is taken (a folder the user named).
+  bool Open(const std::string& folder, int* error = nullptr);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // The folder itself.
+  bool Identity(FileIdentity* identity, int* error = nullptr) const;
+  // The entry itself (a link is not followed), or what a link leads to.
+  bool EntryStatus(const std::string& name, bool followLink, FileStatus* status, int* error = nullptr) const;
+  // The entry is the file expected: a regular file with that identity, or a link that leads
+  // to it. ESTALE when it is another file, ENOENT when there is none.
+  bool EntryIs(const std::string& name, const FileIdentity& expected, int* error = nullptr) const;
+
+  // unlinkat: the entry itself (a link, never its target).
+  bool RemoveEntry(const std::string& name, int* error = nullptr) const;
+  // Moves the entry to toName in folder to (which may be this one) without ever replacing
+  // an existing entry (renameat2 RENAME_NOREPLACE: EEXIST, nothing touched). Across file
+  // systems only a regular file is moved: it is read through a descriptor opened without
+  // following a link, copied into a new file created with O_EXCL and O_NOFOLLOW, fsynced,
+  // and the source is removed only while it is still the file that was copied; a partial
+  // copy is removed on failure and the source stays. When expected is known, the copy
+  // refuses (ESTALE) a source that is not that file.
+  bool MoveEntryNoReplace(const std::string& name, const FolderHandle& to, const std::string& toName,
+                          const FileIdentity& expected = FileIdentity{}, int* error = nullptr) const;
+
+ private:
+  bool CopyAcross(const std::string& osName, const FolderHandle& to, const std::string& osToName,
+                  const FileIdentity& expected, int* error) const;
+
+  int fd_ = -1;  // O_PATH: good for lookups, status, rename and unlink, never for reading
+};
+
+}  // namespace platform
