@@ -1,0 +1,87 @@
+// What vorlet-scan could not read makes its exit status 2 (unless there were hits) and is
+// counted, or named with -v; Ctrl+C stops a search the way Esc does, and the log records
+// it as not completed.
+//
+// As root no permission keeps a file or folder from being read, so the failures used here
+// are the ones root meets too: a target that is a file, a target that is not there, and a
+// link to a file that opens but cannot be read (/proc/self/mem at offset 0).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "cli/ScanRunner.h"
+#include "platform/Encoding.h"
+
+namespace {
+
+using cli_test::RunScan;
+using cli_test::ScanHome;
+namespace fs = std::filesystem;
+
+class ProblemsAndStopTest : public ::testing::Test {
+ protected:
+  ProblemsAndStopTest() {
+    home.AddSignature("Cat", "sig", "the sample");
+    home.SaveStore();
+    tree.Write("fine.txt", "fine");
+  }
+  ScanHome home;
+  testing_support::TempDir tree;
+};
+
+TEST_F(ProblemsAndStopTest, UnreadableTargetsAndFilesExitTwoAndAreNamed) {
+  const std::string asFile = tree.Write("not-a-folder", "x");
+  const std::string missing = tree.path() + "/missing";
+  fs::create_symlink("/proc/self/mem", tree.path() + "/unreadable.bin");
+
+  const auto result = RunScan(home.Args({"-q", "-v", tree.path(), asFile, missing}));
+  EXPECT_EQ(result.exitStatus, 2) << result.err;
+  EXPECT_NE(result.err.find("  " + tree.path() + "/unreadable.bin: read: Input/output error\n"), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("  " + asFile + "/: list: Not a directory\n"), std::string::npos);
+  EXPECT_NE(result.err.find("  " + missing + "/: list: No such file or directory\n"), std::string::npos);
+  EXPECT_NE(result.err.find("開けない・読めないファイル数：1\n一覧できないフォルダ数：2\n"), std::string::npos);
+
+  // Without -v only the counts; a hit still decides the status.
+  tree.Write("hit.bin", "the sample");
+  const auto withHit = RunScan(home.Args({"-q", tree.path(), asFile}));
+  EXPECT_EQ(withHit.exitStatus, 1);
+  EXPECT_EQ(withHit.err.find("Not a directory"), std::string::npos);
+  EXPECT_NE(withHit.err.find("一覧できないフォルダ数：1\n"), std::string::npos);
+}
+
+TEST_F(ProblemsAndStopTest, PermissionDeniedCountsForOtherUsers) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  const std::string locked = tree.Write("locked.txt", "x");
+  chmod(locked.c_str(), 0);
+  const auto result = RunScan(home.Args({"-q", "-v", tree.path()}));
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_NE(result.err.find(locked + ": open: Permission denied"), std::string::npos) << result.err;
+}
+
+TEST_F(ProblemsAndStopTest, InterruptStopsTheSearchAndTheLogSaysNo) {
+  // Enough files that the search is still walking when the first progress line arrives.
+  char name[32];
+  for (int i = 0; i < 20000; ++i) {
+    std::snprintf(name, sizeof name, "d%d/f%d", i % 100, i);
+    tree.Write(name, "content");
+  }
+  const std::string logPath = tree.path() + "/stopped.log";
+  cli_test::ScanProcess scan(home.Args({"--log", logPath, tree.path()}));
+  ASSERT_TRUE(scan.WaitForStderr("検索ファイル数：", std::chrono::seconds(30)));
+  scan.Signal(SIGINT);
+  const auto result = scan.Finish();
+
+  EXPECT_EQ(result.exitStatus, 2) << result.err;
+  EXPECT_NE(result.err.find("検索を中止しました\n検索完了の有無：NO\n"), std::string::npos) << result.err;
+  const std::string log = platform::Cp932ToUtf8(tree.Read("stopped.log"));
+  // Line 2 ends with the subfolder flag and the completion.
+  const size_t line2End = log.find("\r\n", log.find("\r\n") + 2);
+  EXPECT_EQ(log.substr(line2End - 7, 7), "\tYES\tNO") << log;
+}
+
+}  // namespace

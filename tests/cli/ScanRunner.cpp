@@ -1,0 +1,124 @@
+#include "cli/ScanRunner.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "db/InvalFileInfo.h"
+#include "engine/Md5.h"
+#include "platform/Encoding.h"
+
+namespace cli_test {
+
+ScanProcess::ScanProcess(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+  int out[2], err[2];
+  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  std::vector<std::string> argvText{VORLET_SCAN_PATH};
+  argvText.insert(argvText.end(), args.begin(), args.end());
+  std::vector<char*> argv, envp;
+  for (std::string& a : argvText) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envText = env;
+  for (std::string& e : envText) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  pid_ = fork();
+  if (pid_ == 0) {
+    dup2(out[1], STDOUT_FILENO);
+    dup2(err[1], STDERR_FILENO);
+    execve(argv[0], argv.data(), envp.data());
+    _exit(127);
+  }
+  close(out[1]);
+  close(err[1]);
+  outFd_ = out[0];
+  errFd_ = err[0];
+  if (pid_ < 0) throw std::runtime_error("fork");
+}
+
+ScanProcess::~ScanProcess() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  if (outFd_ >= 0) close(outFd_);
+  if (errFd_ >= 0) close(errFd_);
+}
+
+bool ScanProcess::ReadSome(int timeoutMs) {
+  pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+  if (poll(fds, 2, timeoutMs) <= 0) return outFd_ >= 0 || errFd_ >= 0;
+  std::string* sinks[2] = {&outcome_.out, &outcome_.err};
+  int* fdsOwned[2] = {&outFd_, &errFd_};
+  for (int i = 0; i < 2; ++i) {
+    if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+    char buffer[65536];
+    const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+    if (n > 0) {
+      sinks[i]->append(buffer, static_cast<size_t>(n));
+    } else {
+      close(*fdsOwned[i]);
+      *fdsOwned[i] = -1;
+    }
+  }
+  return outFd_ >= 0 || errFd_ >= 0;
+}
+
+bool ScanProcess::WaitForStderr(std::string_view text, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (outcome_.err.find(text) == std::string::npos) {
+    if (std::chrono::steady_clock::now() >= deadline || !ReadSome(50)) return false;
+  }
+  return true;
+}
+
+void ScanProcess::Signal(int signal) { kill(pid_, signal); }
+
+ScanOutcome ScanProcess::Finish() {
+  while (ReadSome(-1)) {
+  }
+  int status = 0;
+  waitpid(pid_, &status, 0);
+  pid_ = -1;
+  outcome_.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return outcome_;
+}
+
+ScanOutcome RunScan(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+  return ScanProcess(args, env).Finish();
+}
+
+std::vector<uint8_t> FingerprintOf(std::string_view content) {
+  std::vector<uint8_t> digest(16);
+  Md5Digest(reinterpret_cast<const uint8_t*>(content.data()), std::min<size_t>(content.size(), 257), digest.data());
+  return digest;
+}
+
+ScanHome::ScanHome() { ini_.SetPath("Vorlet", dir_.folder(), "ini", false); }
+
+void ScanHome::Set(const std::string& section, const std::string& key, const std::string& utf8Value) {
+  if (!ini_.PutSettingText(section, key, platform::Utf8ToCp932(utf8Value))) throw std::runtime_error("ini");
+}
+
+void ScanHome::AddSignature(const std::string& category, const std::string& name, std::string_view sampleContent) {
+  auto record = std::make_shared<InvalFileInfo>();
+  const std::vector<uint8_t> digest = FingerprintOf(sampleContent);
+  record->SetFromBytes(platform::Utf8ToCp932(name), platform::Utf8ToCp932(category), "", OleDate{45000.5, 0}, "",
+                       digest.data(), 16, "");
+  store_.Add(record);
+}
+
+void ScanHome::SaveStore() {
+  if (!store_.Save(dir_.folder())) throw std::runtime_error("store");
+}
+
+std::vector<std::string> ScanHome::Args(std::vector<std::string> args) const {
+  args.insert(args.begin(), {"--home", dir_.path()});
+  return args;
+}
+
+}  // namespace cli_test

@@ -1,0 +1,178 @@
+// vorlet-scan searching: hits on stdout with exit status 1, clean trees with 0, the
+// settings' targets, file type, subfolder flag and category checks as defaults that the
+// options override, every processing mode on real files, and the logs it writes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "cli/ScanRunner.h"
+#include "platform/Encoding.h"
+
+namespace {
+
+using cli_test::RunScan;
+using cli_test::ScanHome;
+namespace fs = std::filesystem;
+
+const std::string kSample(600, 'S');
+
+class SearchCommandTest : public ::testing::Test {
+ protected:
+  SearchCommandTest() {
+    home.AddSignature("トロイ", "見本", kSample);
+    home.SaveStore();
+    tree.Write("clean.txt", "nothing to see");
+    tree.Write("sub/Bad.EXE", kSample);
+    tree.Write("sub/other.exe", std::string(600, 'O'));
+  }
+  std::string HitFolder() const { return tree.path() + "/sub"; }
+
+  ScanHome home;
+  testing_support::TempDir tree;
+};
+
+TEST_F(SearchCommandTest, HitIsPrintedAsALogLineAndExitsOne) {
+  const auto result = RunScan(home.Args({"-q", tree.path()}));
+  EXPECT_EQ(result.exitStatus, 1) << result.err;
+  EXPECT_EQ(result.out, "Bad.EXE\t" + HitFolder() + "\t見本\tトロイ\t0\t未処理\n");
+  EXPECT_NE(result.err.find("検索ファイル数：3\n不正ファイル数：1\n未処理ファイル数：1\n"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("検索終了\n検索完了の有無：YES\n"), std::string::npos);
+  EXPECT_NE(result.err.find("開けない・読めないファイル数：0\n一覧できないフォルダ数：0\n"), std::string::npos);
+  EXPECT_TRUE(fs::exists(HitFolder() + "/Bad.EXE"));
+}
+
+// Each case: settings written, arguments, expected exit status and searched count.
+struct DefaultsCase {
+  const char* label;
+  std::vector<std::pair<std::string, std::string>> settings;  // "Section/Key", value
+  std::vector<std::string> args;
+  int exitStatus;
+  int searched;
+};
+
+TEST_F(SearchCommandTest, SettingsGiveTheDefaultsAndOptionsOverrideThem) {
+  const DefaultsCase cases[] = {
+      {"file type from the history, upper case made lower", {{"ScanDlg/File0", "*.TXT"}}, {}, 0, 1},
+      {"pattern option, upper case made lower", {{"ScanDlg/File0", "*.txt"}}, {"-p", "*.EXE"}, 1, 2},
+      {"empty pattern means every file", {{"ScanDlg/File0", "*.txt"}}, {"-p", ""}, 1, 3},
+      {"subfolder flag off in the settings", {{"ScanDlg/fSubDir", "0"}}, {}, 0, 1},
+      {"subfolders asked for", {{"ScanDlg/fSubDir", "0"}}, {"--subfolders"}, 1, 3},
+      {"no subfolders asked for", {}, {"--no-subfolders"}, 0, 1},
+      {"category unchecked", {{"DB/C0", "トロイ"}, {"DB/CS0", "0"}}, {}, 0, 3},
+      {"category checked", {{"DB/C0", "トロイ"}, {"DB/CS0", "1"}}, {}, 1, 3},
+  };
+  for (const DefaultsCase& c : cases) {
+    ScanHome caseHome;
+    caseHome.AddSignature("トロイ", "見本", kSample);
+    caseHome.SaveStore();
+    // The target comes from the settings' list, as the desktop program's.
+    caseHome.Set("ScanDlg", "Path0", tree.path());
+    for (const auto& [where, value] : c.settings) {
+      caseHome.Set(where.substr(0, where.find('/')), where.substr(where.find('/') + 1), value);
+    }
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "-q");
+    const auto result = RunScan(caseHome.Args(args));
+    EXPECT_EQ(result.exitStatus, c.exitStatus) << c.label << "\n" << result.err;
+    EXPECT_NE(result.err.find("検索ファイル数：" + std::to_string(c.searched) + "\n"), std::string::npos)
+        << c.label << "\n" << result.err;
+  }
+}
+
+TEST_F(SearchCommandTest, ProcessingModesActOnTheFile) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* resultText;
+    const char* remaining;  // relative to the tree or the move folder; empty: gone
+    bool moved;
+  };
+  const Case cases[] = {
+      {{"--mode", "leave"}, "未処理", "sub/Bad.EXE", false},
+      {{"--mode", "delete"}, "削除", "", false},
+      {{"--mode", "rename", "--rule", "*.*.INV"}, "ﾘﾈｰﾑ", "sub/Bad.EXE.INV", false},
+      {{"--mode", "rename", "--rule", "_*.*_"}, "ﾘﾈｰﾑ", "sub/_Bad.EXE_", false},
+      {{"--mode", "move"}, "移動", "Bad.EXE", true},
+      // A rule whose result would leave the folder fails and leaves the file.
+      {{"--mode", "rename", "--rule", "../*.*"}, "失敗", "sub/Bad.EXE", false},
+  };
+  for (const Case& c : cases) {
+    testing_support::TempDir caseTree, moveTo;
+    caseTree.Write("sub/Bad.EXE", kSample);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-q", "--move-to", moveTo.path(), caseTree.path()});
+    const auto result = RunScan(home.Args(args));
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_NE(result.out.find(std::string("\t0\t") + c.resultText + "\n"), std::string::npos) << result.out;
+    const std::string remaining = std::string(c.moved ? moveTo.path() : caseTree.path()) + "/" + c.remaining;
+    if (*c.remaining != '\0') {
+      EXPECT_TRUE(fs::exists(remaining)) << remaining;
+    }
+    if (std::string(c.remaining) != "sub/Bad.EXE") {
+      EXPECT_FALSE(fs::exists(caseTree.path() + "/sub/Bad.EXE"));
+    }
+  }
+}
+
+TEST_F(SearchCommandTest, ModeRuleAndMoveFolderDefaultToTheSettings) {
+  home.Set("General", "FileOpe", "2");
+  home.Set("General", "RuleOfRename", "*.*.INV");
+  const auto result = RunScan(home.Args({"-q", tree.path()}));
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_TRUE(fs::exists(HitFolder() + "/Bad.EXE.INV"));
+  EXPECT_NE(result.err.find("リネームファイル数：1\n"), std::string::npos);
+}
+
+TEST_F(SearchCommandTest, LogFileHoldsTheSearchInTheLogFormat) {
+  const std::string logPath = tree.path() + "/out.log";
+  const auto result = RunScan(home.Args({"-q", "--log", logPath, "-p", "*.exe", tree.path()}));
+  ASSERT_EQ(result.exitStatus, 1);
+  const std::string log = platform::Cp932ToUtf8(tree.Read("out.log"));
+  const std::regex head(
+      "検索開始時間\t検索終了時間\tファイルタイプ\tサブディレクトリ検索の有無\t検索完了の有無\r\n"
+      "\\d{4} \\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\t\\d{4} \\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\t\\*\\.exe\tYES\tYES\r\n"
+      "\r\n検索対象フォルダ\r\n");
+  EXPECT_TRUE(std::regex_search(log, head, std::regex_constants::match_continuous)) << log;
+  EXPECT_NE(log.find("\r\n" + tree.path() + "/\r\n\r\n1 ファイル検出！\r\n---------------------\r\n\r\n"),
+            std::string::npos);
+  EXPECT_TRUE(log.ends_with("Bad.EXE\t" + HitFolder() + "\t見本\tトロイ\t0\t未処理\r\n"));
+}
+
+TEST_F(SearchCommandTest, AutoLogGoesIntoTheLogFolderMadeOnDemand) {
+  home.Set("General", "LogFolder", tree.path() + "/logs/deep");
+  const auto result = RunScan(home.Args({"-q", "--auto-log", "-p", "*.txt", tree.path()}));
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  int logs = 0;
+  for (const auto& entry : fs::directory_iterator(tree.path() + "/logs/deep")) {
+    EXPECT_TRUE(std::regex_match(entry.path().filename().string(), std::regex("\\d{14}\\.log")));
+    ++logs;
+  }
+  EXPECT_EQ(logs, 1);
+}
+
+TEST_F(SearchCommandTest, AutoLogFolderThatCannotBeMadeStillSearchesButFails) {
+  tree.Write("blocker", "a file where the log folder should go");
+  home.Set("General", "LogFolder", tree.path() + "/blocker/logs");
+  const auto result = RunScan(home.Args({"-q", "--auto-log", "-p", "*.txt", tree.path()}));
+  // The question is answered Yes on stderr; the log that was asked for is missing.
+  EXPECT_NE(result.err.find("自動ログフォルダの指定に誤りがあります。このままログ記録なしで検索しますか？"),
+            std::string::npos);
+  EXPECT_NE(result.err.find("検索ファイル数：1\n"), std::string::npos);
+  EXPECT_EQ(result.exitStatus, 2);
+}
+
+TEST_F(SearchCommandTest, NamesComeBackAsTheFileSystemsBytes) {
+  testing_support::TempDir odd;
+  odd.Write("表ソ/見本.exe", kSample);
+  odd.Write("bad\xff\xfe.bin", kSample);  // not UTF-8: carried through unchanged
+  const auto result = RunScan(home.Args({"-q", odd.path()}));
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_NE(result.out.find("bad\xff\xfe.bin\t" + odd.path() + "\t"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("見本.exe\t" + odd.path() + "/表ソ\t見本\tトロイ\t0\t未処理\n"), std::string::npos);
+
+  // A Shift_JIS locale gets the log's own bytes, CR LF included.
+  const auto sjis = RunScan(home.Args({"-q", odd.path() + "/表ソ"}), {"LANG=ja_JP.SJIS"});
+  EXPECT_EQ(sjis.out, platform::Utf8ToCp932("見本.exe\t" + odd.path() + "/表ソ\t見本\tトロイ\t0\t未処理\r\n"));
+}
+
+}  // namespace
