@@ -127,7 +127,7 @@ class CScanEngine {
   bool WalkFolder(const std::string& folder);
   // Takes every entry of folder into entries_ (*count of them); false when the search
   // must end (an unreachable folder).
-  bool ListFolder(const std::string& folder, size_t* count);
+  bool ListFolder(const std::string& folder, const platform::FileIdentity& parent, size_t* count);
   bool FolderNotListed(const std::string& folder, int error);
   bool SearchFiles(const std::string& folder, std::string_view token, size_t count);
   bool SearchFile(const std::string& path, const platform::DirEntry& entry);
@@ -164,6 +164,9 @@ class CScanEngine {
   uint8_t fingerprint_[kFingerprintSize] = {};
   int openError_ = 0;
   bool targetInFolder_ = false;  // the open file was opened relative to finder_
+  // The folder whose subfolder is walked next: a subfolder is opened by its path, and must
+  // still be found below the folder that listed it.
+  platform::FileIdentity parentOfNext_;
   // Reused for every folder and file, so a search allocates nothing per file.
   std::string path_;
   std::string lowerName_;

@@ -4,6 +4,7 @@
 // the folder is closed before its subfolders are walked, so no descriptor is held per level.
 #include <cerrno>
 #include <exception>
+#include <utility>
 
 #include "engine/CScanEngine.h"
 #include "engine/DetectionSink.h"
@@ -62,9 +63,10 @@ bool CScanEngine::SearchFolder(const std::string& folder) {
 }
 
 bool CScanEngine::WalkFolder(const std::string& folder) {
+  const platform::FileIdentity parent = std::exchange(parentOfNext_, platform::FileIdentity{});
   SetStatus(folder);
   size_t count = 0;
-  if (!ListFolder(folder, &count)) return false;
+  if (!ListFolder(folder, parent, &count)) return false;
 
   for (int i = 0;; ++i) {
     // The token after the last one is empty, and so is one between two adjacent
@@ -86,21 +88,30 @@ bool CScanEngine::WalkFolder(const std::string& folder) {
   for (size_t i = 0; i < count; ++i) {
     if (IsFolderEntry(entries_[i])) subfolders.push_back(entries_[i].name);
   }
+  platform::FileIdentity here;
+  if (!subfolders.empty()) finder_->Identity(&here);
   finder_->Close();
   std::string subfolder;
   for (const std::string& name : subfolders) {
     if (PumpSearchMessages()) return false;
     subfolder.assign(folder).append(name).push_back(platform::kSeparator);
+    parentOfNext_ = here;
     if (!SearchFolder(subfolder)) return false;
   }
   return true;
 }
 
-bool CScanEngine::ListFolder(const std::string& folder, size_t* count) {
+bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIdentity& parent, size_t* count) {
   int error = 0;
   if (!OpenFolder(*finder_, folder, &error)) {
     // No folder there: simply nothing to search.
     return error == ENOENT || FolderNotListed(folder, error);
+  }
+  // A subfolder swapped for a link (to anywhere) since its parent was listed would lead the
+  // walk, and the processing of its hits, out of the tree: it is passed over as a link.
+  if (parent.known && !finder_->ParentIs(parent)) {
+    finder_->Close();
+    return FolderNotListed(folder, ELOOP);
   }
   size_t n = 0;
   for (;;) {

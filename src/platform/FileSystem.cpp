@@ -226,6 +226,17 @@ bool DirReader::Identity(FileIdentity* identity, int* error) const {
   return true;
 }
 
+bool DirReader::ParentIs(const FileIdentity& parent) const {
+  if (dirFd_ < 0) return false;
+  const int fd = sys::OpenAt(dirFd_, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  const bool same = ::fstat(fd, &st) == 0 &&
+                    SameIdentity(FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true}, parent);
+  sys::Close(fd);
+  return same;
+}
+
 ReadFile::~ReadFile() { Close(); }
 
 bool ReadFile::Open(const std::string& path, int* error) {

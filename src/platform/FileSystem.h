@@ -79,6 +79,10 @@ class DirReader {
   bool IsOpen() const { return dir_ != nullptr; }
   // The folder being listed (fstat of its descriptor); false when none is open.
   bool Identity(FileIdentity* identity, int* error = nullptr) const;
+  // The folder being listed hangs directly below parent (its ".." is that folder; across a
+  // mount point too). A folder reached by a path in which a link was swapped for one of the
+  // components does not.
+  bool ParentIs(const FileIdentity& parent) const;
 
  private:
   friend class ReadFile;
