@@ -1,0 +1,210 @@
+// Automatic processing when a call fails or the tree changes between the search and the
+// action: a target that appears is never replaced, a copy across file systems that fails
+// half-way leaves no partial file and keeps the source, a hit replaced by another file is
+// left alone. Every case ends with result 4 and with the tree as it was, except for what
+// the test itself did to it.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+#include "faults/FaultTestSupport.h"
+#include "platform/Encoding.h"
+#include "platform/Faults.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using engine_test::Content;
+using platform::faults::Call;
+
+// A folder on a second file system, so that a move into it must copy.
+class OtherFileSystemFolder {
+ public:
+  OtherFileSystemFolder() {
+    char pattern[] = "/dev/shm/vorlet-fault-XXXXXX";
+    if (std::filesystem::is_directory("/dev/shm") && mkdtemp(pattern) != nullptr) path_ = pattern;
+  }
+  ~OtherFileSystemFolder() {
+    if (!path_.empty()) fault_test::RemoveTree(path_);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+class ProcessFaultTest : public ::testing::Test {
+ protected:
+  // One hit, tree/x.exe, processed by mode.
+  ProcessResult ProcessOneHit(int32_t mode) {
+    run_.SetMode(mode);
+    EXPECT_TRUE(run_.Search());
+    EXPECT_EQ(run_.Hits().size(), 1u);
+    return run_.Hits().size() == 1 ? run_.Hits()[0].Result() : kResultUnprocessed;
+  }
+  void UseOtherFileSystem() {
+    if (other_.path().empty()) GTEST_SKIP() << "no second file system";
+    run_.options.SetMoveFolder(platform::OsNameToCp932(other_.path()));
+  }
+  // Nothing lost or changed but what the test itself did (listed in changes).
+  void ExpectOnly(fault_test::TreeSnapshot expected, const fault_test::TreeSnapshot& changes = {}) {
+    for (const auto& [path, what] : changes) expected[path] = what;
+    std::vector<std::string> report;
+    EXPECT_EQ(fault_test::CountDifferences(expected, fault_test::SnapshotTree(dir_.path()), &report), 0u)
+        << ::testing::PrintToString(report);
+  }
+  fault_test::TreeSnapshot Snapshot() const { return fault_test::SnapshotTree(dir_.path()); }
+  std::string FileEntry(const std::string& content) const {
+    const std::string path = scratch_.Write("f", content);
+    return "file " + fault_test::FileDigest(path);
+  }
+
+  testing_support::TempDir dir_;
+  testing_support::TempDir scratch_;
+  OtherFileSystemFolder other_;
+  fault_test::ProcessingRun run_{dir_.path()};
+  platform::faults::Scope faults_;
+  const std::string evil_ = Content(300000, 3);  // several copy chunks
+  const std::string hitPath_ = dir_.Write("tree/x.exe", evil_);
+};
+
+// Somebody takes the target name between the decision and the move: renameat2 refuses.
+TEST_F(ProcessFaultTest, TargetAppearingJustBeforeTheMoveOrRenameIsNeverReplaced) {
+  struct Case {
+    int32_t mode;
+    const char* target;
+  } cases[] = {{kModeMove, "moved/x.exe"}, {kModeRename, "tree/x.exe.INV"}};
+  run_.AddSignatureFor(evil_);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target);
+    platform::faults::Reset();
+    const fault_test::TreeSnapshot before = Snapshot();
+    const std::string target = dir_.path() + "/" + c.target;
+    platform::faults::Before(Call::Renameat2, "x.exe", [this, c] { dir_.Write(c.target, "theirs"); });
+    EXPECT_EQ(ProcessOneHit(c.mode), kResultFailed);
+    EXPECT_EQ(dir_.Read("tree/x.exe"), evil_);
+    EXPECT_EQ(dir_.Read(c.target), "theirs");
+    ExpectOnly(before, {{c.target, FileEntry("theirs")}});
+    unlink(target.c_str());
+  }
+}
+
+TEST_F(ProcessFaultTest, TargetAppearingBeforeTheCopyAcrossFileSystemsIsNeverReplaced) {
+  UseOtherFileSystem();
+  run_.AddSignatureFor(evil_);
+  const fault_test::TreeSnapshot before = Snapshot();
+  const std::string target = other_.path() + "/x.exe";
+  platform::faults::Before(Call::Open, target, [target] {
+    testing_support::TempDir unused;
+    FILE* f = fopen(target.c_str(), "wb");
+    fputs("theirs", f);
+    fclose(f);
+  });
+  EXPECT_EQ(ProcessOneHit(kModeMove), kResultFailed);
+  EXPECT_EQ(platform::faults::ActionsRun(), 1);
+  EXPECT_EQ(dir_.Read("tree/x.exe"), evil_);
+  EXPECT_EQ(fault_test::SnapshotTree(other_.path()), (fault_test::TreeSnapshot{{"x.exe", FileEntry("theirs")}}));
+  ExpectOnly(before);
+}
+
+struct CopyFault {
+  const char* what;
+  Call call;
+  int error;
+  int after;  // matching calls let through first
+};
+
+// The copy fails at any step: no partial copy stays, the source is as it was.
+TEST_F(ProcessFaultTest, CopyAcrossFileSystemsFailingHalfWayLeavesNoPartialCopy) {
+  UseOtherFileSystem();
+  const CopyFault faults[] = {
+      {"write error after the first chunk", Call::CopyWrite, EIO, 1},
+      {"disk full on the first chunk", Call::CopyWrite, ENOSPC, 0},
+      {"read error on the source", Call::Read, EIO, 1},
+      {"fsync of the copy fails", Call::Fsync, EIO, 0},
+      {"the source cannot be removed", Call::Unlink, EROFS, 0},
+  };
+  run_.AddSignatureFor(evil_);
+  const fault_test::TreeSnapshot before = Snapshot();
+  for (const CopyFault& f : faults) {
+    SCOPED_TRACE(f.what);
+    platform::faults::Reset();
+    // The copy's calls name the target; the source's read and unlink name the source.
+    const bool onSource = f.call == Call::Read || f.call == Call::Unlink;
+    platform::faults::Arm(f.call, f.error, f.after, onSource ? hitPath_ : other_.path() + "/x.exe");
+    EXPECT_EQ(ProcessOneHit(kModeMove), kResultFailed);
+    EXPECT_GE(platform::faults::FailuresInjected(), 1);
+    EXPECT_TRUE(fault_test::SnapshotTree(other_.path()).empty());
+    ExpectOnly(before);
+  }
+  // And with the disk well again the move goes through.
+  platform::faults::Reset();
+  EXPECT_EQ(ProcessOneHit(kModeMove), kResultMoved);
+  EXPECT_EQ(fault_test::SnapshotTree(other_.path()), (fault_test::TreeSnapshot{{"x.exe", FileEntry(evil_)}}));
+}
+
+// The source is replaced after it was copied, before it is removed: the copy is taken back
+// and the new file stays where it is.
+TEST_F(ProcessFaultTest, SourceReplacedDuringTheCopyIsNotRemoved) {
+  UseOtherFileSystem();
+  run_.AddSignatureFor(evil_);
+  const fault_test::TreeSnapshot before = Snapshot();
+  // The first status call on the name is the check before the move, the second the one
+  // before the source is removed.
+  platform::faults::Before(Call::Stat, "tree/x.exe", [this] {
+    const std::string replacement = dir_.Write("tree/x.new", "replacement");
+    rename(replacement.c_str(), hitPath_.c_str());
+  }, 1);
+  EXPECT_EQ(ProcessOneHit(kModeMove), kResultFailed);
+  EXPECT_EQ(platform::faults::ActionsRun(), 1);
+  EXPECT_EQ(dir_.Read("tree/x.exe"), "replacement");
+  EXPECT_TRUE(fault_test::SnapshotTree(other_.path()).empty());
+  ExpectOnly(before, {{"tree/x.exe", FileEntry("replacement")}});
+}
+
+// The call that does the work fails: result 4, the file where it was.
+TEST_F(ProcessFaultTest, FailingDeleteRenameOrMoveKeepsTheFile) {
+  struct Case {
+    int32_t mode;
+    Call call;
+    int error;
+  } cases[] = {
+      {kModeDelete, Call::Unlink, EIO},
+      {kModeDelete, Call::Unlink, EROFS},
+      {kModeRename, Call::Renameat2, EIO},
+      {kModeMove, Call::Renameat2, EACCES},
+  };
+  run_.AddSignatureFor(evil_);
+  const fault_test::TreeSnapshot before = Snapshot();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    platform::faults::Reset();
+    platform::faults::Arm(c.call, c.error, 0, "x.exe");
+    EXPECT_EQ(ProcessOneHit(c.mode), kResultFailed);
+    ExpectOnly(before);
+  }
+}
+
+// Between the read and the action the file at that name became another one: whatever the
+// mode, the new file is not the hit and is left alone.
+TEST_F(ProcessFaultTest, HitReplacedAfterItWasReadIsLeftAlone) {
+  run_.AddSignatureFor(evil_);
+  for (int32_t mode : {kModeDelete, kModeRename, kModeMove}) {
+    SCOPED_TRACE(mode);
+    dir_.Write("tree/x.exe", evil_);
+    const fault_test::TreeSnapshot before = Snapshot();
+    run_.beforeProcessing = [this] {
+      const std::string replacement = dir_.Write("tree/x.new", "innocent");
+      rename(replacement.c_str(), hitPath_.c_str());
+    };
+    EXPECT_EQ(ProcessOneHit(mode), kResultFailed);
+    EXPECT_EQ(dir_.Read("tree/x.exe"), "innocent");
+    ExpectOnly(before, {{"tree/x.exe", FileEntry("innocent")}});
+  }
+}
+
+}  // namespace
