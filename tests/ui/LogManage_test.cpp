@@ -1,0 +1,202 @@
+// The log management form over the log settings of the application context: the log list
+// (sorted, refreshed when the settings say so and after an automatic log), the settings
+// following every edit and written at exit, and the editor started with the selected log.
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <memory>
+
+#include "platform/Clock.h"
+#include "platform/Encoding.h"
+#include "support/TempDir.h"
+#include "ui/AppContext.h"
+#include "ui/CDLogManage.h"
+#include "ui/CListCtrEx.h"
+#include "ui/DialogHooks.h"
+#include "ui/OpenFileChooser.h"
+#include "ui/QtMessagePresenter.h"
+#include "ui/support/UiTestSupport.h"
+#include "util/StringTable.h"
+
+using uitest::Cp;
+using Argv = std::vector<std::string>;
+
+class LogManageTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QtMessagePresenter presenter_;
+  std::unique_ptr<testing_support::TempDir> home_;
+  std::unique_ptr<AppContext> ctx_;
+  std::unique_ptr<CDLogManage> form_;
+  std::vector<Argv> started_;
+  int failStarts_ = 0;
+
+  // Destroys the form (it writes its settings) and builds a fresh one from the file.
+  void Open() {
+    form_.reset();
+    ctx_ = std::make_unique<AppContext>(home_->folder());
+    form_ = std::make_unique<CDLogManage>(*ctx_);
+    form_->SetLauncher([this](const Argv& argv) {
+      started_.push_back(argv);
+      return failStarts_-- <= 0;
+    });
+    form_->resize(640, 480);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+  template <class T = QWidget>
+  T* Control(int id) const {
+    return uitest::FindById<T>(form_.get(), id);
+  }
+  void ClickRadio(int id) const {
+    auto* button = Control<QRadioButton>(id);
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+  }
+  void Retype(int id, const std::string& cp932) const {
+    auto* edit = Control<QLineEdit>(id);
+    edit->setFocus();
+    edit->selectAll();
+    uitest::TypeText(edit, QString::fromStdString(platform::Cp932ToOsName(cp932)));
+  }
+  std::vector<std::string> Rows() const {
+    std::vector<std::string> rows;
+    for (int row = 0; row < form_->List()->ItemCount(); ++row) rows.push_back(form_->List()->ItemText(row, 0));
+    return rows;
+  }
+
+ private slots:
+  void initTestCase() {
+    uitest::UseProgramLook();
+    SetMessagePresenter(&presenter_);
+    DialogHooks::SetStrict(true);
+  }
+  void init() {
+    DialogHooks::Reset();
+    OpenFileChooser::Reset();
+    started_.clear();
+    failStarts_ = 0;
+    home_ = std::make_unique<testing_support::TempDir>();
+    home_->Write("Log/20030310090507.log", "b");
+    home_->Write("Log/20010101000000.log", "a");
+    home_->Write("Log/notes.txt", "");
+    home_->MakeDir("Log/x.log");
+    home_->Write("Vorlet.ini", "[General]\r\nfLog=1\r\n");
+    BindSettingsFile(home_->folder());
+    Open();
+  }
+  void cleanup() {
+    form_.reset();
+    ctx_.reset();
+  }
+
+  void ListsLogsSortedAndAgainAfterAnAutomaticLog() {
+    // No folder set: the program's folder + "Log".
+    QCOMPARE(Control<QLineEdit>(CDLogManage::kIdFolder)->text().toStdString(), home_->folder() + "Log");
+    QCOMPARE(Rows(), (std::vector<std::string>{"20010101000000.log", "20030310090507.log"}));
+    QVERIFY(form_->List()->Image(0) == 3 && form_->SelectedIndex() == 0);
+    QCOMPARE(form_->SelectedEntry(), std::string("20010101000000.log"));
+
+    SearchRunInfo run;
+    platform::LocalToOleDate({2004, 5, 6, 7, 8, 9}, &run.startTime.oleDate);
+    run.startTime.status = 0;
+    run.endTime = run.startTime;
+    QVERIFY(ctx_->logManager.WriteAutoLog(run, nullptr));
+    QCOMPARE(Rows().size(), size_t(3));
+    QCOMPARE(Rows().back(), std::string("20040506070809.log"));
+  }
+
+  void SettingsFollowTheControlsAndAreWrittenAtExit() {
+    ClickRadio(CDLogManage::kIdAutoLogOff);
+    QVERIFY(!ctx_->logManager.AutoLog() && !Control(CDLogManage::kIdFolder)->isEnabled());
+    QCOMPARE(Rows().size(), size_t(2));
+
+    // する lists the folder again (here an empty one): the list follows the field.
+    const std::string other = home_->MakeDir("他のログ");
+    home_->Write("他のログ/20050101000000.log", "");
+    ClickRadio(CDLogManage::kIdAutoLogOn);
+    Retype(CDLogManage::kIdFolder, Cp(other.c_str()));
+    QCOMPARE(ctx_->logManager.LogFolder(), Cp(other.c_str()));
+    QCOMPARE(Rows().size(), size_t(2));  // typing alone does not list
+    QTest::keyClick(Control(CDLogManage::kIdFolder), Qt::Key_Tab);
+    QCOMPARE(Rows(), (std::vector<std::string>{"20050101000000.log"}));
+    Retype(CDLogManage::kIdEditor, Cp("/usr/bin/エディタ -n"));
+    QCOMPARE(ctx_->logManager.LogEditor(), Cp("/usr/bin/エディタ -n"));
+
+    Open();
+    QCOMPARE(SettingsFile().GetSettingInt("General", "fLog", 0), 1);
+    QCOMPARE(SettingsFile().GetSettingText("General", "LogFolder"), Cp(other.c_str()));
+    QVERIFY(Control<QRadioButton>(CDLogManage::kIdAutoLogOn)->isChecked());
+    QCOMPARE(Control<QLineEdit>(CDLogManage::kIdEditor)->text(), QString::fromUtf8("/usr/bin/エディタ -n"));
+    QCOMPARE(Rows(), (std::vector<std::string>{"20050101000000.log"}));
+  }
+
+  void ShowLogStartsTheEditorWithTheSelectedLog() {
+    const std::string log = home_->folder() + "Log/20030310090507.log";
+    QTest::mouseClick(form_->List()->viewport(), Qt::LeftButton, Qt::NoModifier, form_->List()->RowRect(1).center());
+    const struct {
+      const char* editor;
+      int failures;
+      std::vector<Argv> expected;
+    } cases[] = {
+        {"", 0, {{"xdg-open", log}}},
+        {"'/opt/my editor/ed' -n", 0, {{"/opt/my editor/ed", "-n", log}}},
+        // The editor cannot be started: the default editor gets the same log.
+        {"missing-editor", 1, {{"missing-editor", log}, {"xdg-open", log}}},
+        {"missing-editor", 2, {{"missing-editor", log}, {"xdg-open", log}}},
+    };
+    for (const auto& c : cases) {
+      Retype(CDLogManage::kIdEditor, c.editor);
+      started_.clear();
+      failStarts_ = c.failures;
+      QTest::mouseClick(Control(CDLogManage::kIdShowLog), Qt::LeftButton);
+      QCOMPARE(started_, c.expected);
+    }
+
+    // A Japanese folder reaches the editor in the file system's bytes; with no log the
+    // editor starts alone.
+    const std::string japanese = home_->MakeDir("ログ");
+    home_->Write("ログ/1.log", "");
+    Retype(CDLogManage::kIdFolder, Cp(japanese.c_str()));
+    QTest::keyClick(Control(CDLogManage::kIdFolder), Qt::Key_Tab);
+    started_.clear();
+    form_->ShowLog();
+    QCOMPARE(started_.at(0).at(1), japanese + "/1.log");
+    Retype(CDLogManage::kIdFolder, home_->folder() + "none");
+    QTest::keyClick(Control(CDLogManage::kIdFolder), Qt::Key_Tab);
+    started_.clear();
+    form_->ShowLog();
+    QCOMPARE(started_, (std::vector<Argv>{{"missing-editor"}}));
+  }
+
+  void BrowseButtonsChangeOnlyWhenSomethingIsChosen() {
+    const std::string other = home_->MakeDir("other");
+    home_->Write("other/1.log", "");
+    DialogHooks::QueueFolder("");
+    DialogHooks::QueueFolder(other);
+    ClickRadio(CDLogManage::kIdAutoLogOff);
+    // The folder chooser works with the field disabled.
+    QTest::mouseClick(Control(CDLogManage::kIdBrowseFolder), Qt::LeftButton);
+    QCOMPARE(Rows().size(), size_t(2));
+    QTest::mouseClick(Control(CDLogManage::kIdBrowseFolder), Qt::LeftButton);
+    QCOMPARE(DialogHooks::FolderRequests().at(0).title, LoadString(kStrLogFolderTitle));
+    QCOMPARE(DialogHooks::FolderRequests().at(0).initial, home_->folder() + "Log");
+    QCOMPARE(Control<QLineEdit>(CDLogManage::kIdFolder)->text().toStdString(), other);
+    QCOMPARE(Rows(), (std::vector<std::string>{"1.log"}));
+
+    // A chosen program whose path the editor text would split is quoted.
+    Retype(CDLogManage::kIdEditor, "\"/opt/ed\" -n");
+    OpenFileChooser::QueueAnswer("");
+    OpenFileChooser::QueueAnswer("/opt/my \"ed\"");
+    QTest::mouseClick(Control(CDLogManage::kIdBrowseEditor), Qt::LeftButton);
+    QCOMPARE(ctx_->logManager.LogEditor(), std::string("\"/opt/ed\" -n"));
+    QTest::mouseClick(Control(CDLogManage::kIdBrowseEditor), Qt::LeftButton);
+    QCOMPARE(OpenFileChooser::Requests(), (std::vector<std::string>{"/opt/ed", "/opt/ed"}));
+    QCOMPARE(Control<QLineEdit>(CDLogManage::kIdEditor)->text(), QString::fromUtf8("\"/opt/my \\\"ed\\\"\""));
+    form_->ShowLog();
+    QCOMPARE(started_.back(), (Argv{"/opt/my \"ed\"", other + "/1.log"}));
+  }
+};
+
+QTEST_MAIN(LogManageTest)
+#include "LogManage_test.moc"
