@@ -15,6 +15,11 @@ bool SearchesBefore(const FingerprintIndex::Entry& a, const FingerprintIndex::En
   return a.record->Name() < b.record->Name();
 }
 
+// The filter holds 16 bits per key up to 2^20 bits: with 100,000 keys about one bit in ten
+// is set, and nine misses in ten end at the filter.
+constexpr size_t kMaxFilterBits = size_t{1} << 20;
+constexpr size_t kBitsPerKey = 16;
+
 uint64_t Mix(uint64_t x) {
   x ^= x >> 30;
   x *= 0xBF58476D1CE4E5B9ULL;
@@ -40,11 +45,42 @@ FingerprintIndex::Key FingerprintIndex::KeyOf(const uint8_t* bytes) {
   return key;
 }
 
+uint32_t FingerprintIndex::FilterSlot(const uint8_t* bytes) {
+  return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16;
+}
+
+void FingerprintIndex::Mark(const uint8_t* bytes) {
+  const uint32_t slot = FilterSlot(bytes) & filterMask_;
+  filter_[slot >> 6] |= uint64_t{1} << (slot & 63);
+}
+
+void FingerprintIndex::RebuildFilter() {
+  size_t bits = 64;
+  while (bits < kMaxFilterBits && bits < lists_.size() * kBitsPerKey) bits *= 2;
+  filter_.assign(bits / 64, 0);
+  filterMask_ = static_cast<uint32_t>(bits - 1);
+  staleKeys_ = 0;
+  for (const auto& [key, list] : lists_) Mark(key.data());
+}
+
+void FingerprintIndex::Clear() {
+  lists_.clear();
+  filter_.assign(1, 0);
+  filterMask_ = 63;
+  staleKeys_ = 0;
+}
+
 void FingerprintIndex::Insert(InvalFileInfo* record, InvalFileCategory* category) {
   if (record->SearchLength() < kKeyLength) return;
   std::vector<Entry>& list = lists_[KeyOf(record->SearchBytes())];
   Entry entry{record, category};
   list.insert(std::upper_bound(list.begin(), list.end(), entry, SearchesBefore), entry);
+  // Doubling keeps the rebuilds to a constant cost per key.
+  if (FilterBits() < kMaxFilterBits && lists_.size() * kBitsPerKey > FilterBits()) {
+    RebuildFilter();
+  } else {
+    Mark(record->SearchBytes());
+  }
 }
 
 void FingerprintIndex::Erase(const InvalFileInfo* record) {
@@ -54,10 +90,15 @@ void FingerprintIndex::Erase(const InvalFileInfo* record) {
   std::vector<Entry>& list = found->second;
   list.erase(std::remove_if(list.begin(), list.end(), [record](const Entry& e) { return e.record == record; }),
              list.end());
-  if (list.empty()) lists_.erase(found);
+  if (!list.empty()) return;
+  lists_.erase(found);
+  // A bit cannot be cleared (another key may share it); stale bits only send a miss on to
+  // the map, and are swept once they are a good share of the keys.
+  if (++staleKeys_ > lists_.size() / 4 + 16) RebuildFilter();
 }
 
 const std::vector<FingerprintIndex::Entry>* FingerprintIndex::Find(const uint8_t* fingerprint) const {
+  if (!MayHold(fingerprint)) return nullptr;
   auto found = lists_.find(KeyOf(fingerprint));
   return found == lists_.end() ? nullptr : &found->second;
 }
