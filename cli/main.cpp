@@ -6,6 +6,7 @@
 #include "CliConsole.h"
 #include "CliOptions.h"
 #include "CliSession.h"
+#include "platform/Terminal.h"
 #include "settings/AppFiles.h"
 #include "util/FileChecks.h"
 #include "util/FolderTree.h"
@@ -14,6 +15,7 @@
 #include "util/StringTable.h"
 
 int main(int argc, char** argv) {
+  platform::IgnoreBrokenPipe();
   CliConsole console(CliConsole::Detect());
   CliOptions options;
   std::string error;

@@ -62,4 +62,6 @@ void CatchInterrupt() {
 
 bool InterruptRequested() { return g_interrupted != 0; }
 
+void IgnoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }
+
 }  // namespace platform

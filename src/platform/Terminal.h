@@ -21,4 +21,8 @@ bool LocaleUsesCp932();
 void CatchInterrupt();
 bool InterruptRequested();
 
+// A reader that goes away (a pipe into "head") makes writes fail instead of ending the
+// process, so a search that acts on files still finishes and writes its log.
+void IgnoreBrokenPipe();
+
 }  // namespace platform
