@@ -53,13 +53,22 @@ int CliSession::Run() {
   return status;
 }
 
+std::string CliSession::DataFilePath() const {
+  return home_ + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt;
+}
+
+bool CliSession::DataFileExists() const {
+  if (storeLoaded_ || PathExists(DataFilePath())) return true;
+  console_.ErrLine("vorlet-scan: no data file: " + DataFilePath());
+  return false;
+}
+
 bool CliSession::LoadStore() {
   if (storeLoaded_) return storeComplete_;
   storeLoaded_ = true;
   storeComplete_ = store_.Load(home_);
-  if (storeComplete_) return true;
-  console_.ErrLine(cli_text::kDataFileIncomplete + home_ + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt);
-  return false;
+  if (!storeComplete_) console_.ErrLine(cli_text::kDataFileIncomplete + DataFilePath());
+  return storeComplete_;
 }
 
 TextList CliSession::Targets() const {
@@ -99,6 +108,9 @@ int CliSession::Search() {
     console_.ErrLine("vorlet-scan: no folder to search (give FOLDERs, or fill the target list of the settings)");
     return kExitTrouble;
   }
+  // Loading would make an empty data file, and a search without signatures could only
+  // ever report clean.
+  if (!DataFileExists()) return kExitTrouble;
   const bool storeOk = LoadStore();
 
   scanOptions_.LoadSettings(SettingsFile());
@@ -181,13 +193,14 @@ int CliSession::Register() {
   console_.ErrLine(host_.LastText());
   problems_.Report(console_, options_.verbose);
   if (!saved) {
-    console_.ErrLine(cli_text::kDataFileNotSaved + home_ + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt);
+    console_.ErrLine(cli_text::kDataFileNotSaved + DataFilePath());
   }
   return storeOk && completed && saved && problems_.Empty() ? kExitClean : kExitTrouble;
 }
 
 int CliSession::List() {
   // After a registration in the same run: what it left in memory, which is what it saved.
+  if (!DataFileExists()) return kExitTrouble;
   const bool storeOk = LoadStore();
   SignatureListing(console_).Print(store_);
   return storeOk ? kExitClean : kExitTrouble;

@@ -2,7 +2,8 @@
 // data file, wires the engine, the result model with its automatic processing, the log
 // settings and the command line's host, presenter, problem sink and hit printer the way
 // the desktop program wires its own, then searches, registers or lists. Settings are only
-// read; the data file is written only by a registration that added records.
+// read; the data file is written only by a registration that added records, and a search
+// or listing refuses to start without one.
 #pragma once
 
 #include <string>
@@ -40,8 +41,11 @@ class CliSession {
   int Search();
   int Register();
   int List();
-  // False (and says so) when the data file could not be read to its end.
+  // False (and says so) when the data file could not be read to its end. Loads once.
   bool LoadStore();
+  // The data file is there (or loaded already); says so when it is not.
+  bool DataFileExists() const;
+  std::string DataFilePath() const;
   TextList Targets() const;
   std::string PatternText() const;
   bool WriteLogs(const SearchRunInfo& run);

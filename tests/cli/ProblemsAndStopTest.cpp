@@ -54,6 +54,22 @@ TEST_F(ProblemsAndStopTest, UnreadableTargetsAndFilesExitTwoAndAreNamed) {
   EXPECT_NE(withHit.err.find("一覧できないフォルダ数：1\n"), std::string::npos);
 }
 
+TEST_F(ProblemsAndStopTest, MissingOrDamagedDataFileFailsTheSearch) {
+  ScanHome empty;
+  const auto missing = RunScan(empty.Args({"-q", tree.path()}));
+  EXPECT_EQ(missing.exitStatus, 2);
+  EXPECT_NE(missing.err.find("no data file: " + empty.path() + "/Vorlet.dat"), std::string::npos) << missing.err;
+  EXPECT_FALSE(fs::exists(empty.path() + "/Vorlet.dat"));
+
+  // Cut inside its only record: nothing to search with, and the search says so.
+  const std::string data = home.DataFile();
+  fs::resize_file(home.path() + "/Vorlet.dat", data.size() - 3);
+  const auto damaged = RunScan(home.Args({"-q", tree.path()}));
+  EXPECT_EQ(damaged.exitStatus, 2);
+  EXPECT_NE(damaged.err.find("データファイルを最後まで読めませんでした：" + home.path() + "/Vorlet.dat"), std::string::npos)
+      << damaged.err;
+}
+
 TEST_F(ProblemsAndStopTest, PermissionDeniedCountsForOtherUsers) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
   const std::string locked = tree.Write("locked.txt", "x");
