@@ -101,8 +101,8 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     else if (name == "--log") ok = takeValue(out->logFile);
     else if (name == "--register") ok = takeValue(out->registerFolder);
     else if (name == "--subfolders" || name == "--no-subfolders") {
-      bool on = false;
-      ok = noValue(on);
+      bool given = false;
+      ok = noValue(given);
       out->subfolders = name == "--subfolders";
     } else if (name == "--mode") {
       std::optional<std::string> text;
@@ -174,7 +174,8 @@ signatures of Vorlet.dat, processing and logging every hit as the desktop progra
                          level, date (YYYY-MM-DD HH:MM:SS), author, search text, summary;
                          TAB, CR, LF and backslash are written as \t \r \n \\
   --home DIR             folder of Vorlet.ini and Vorlet.dat (default: the program's
-                         folder); the settings are read, never written
+                         folder); the settings are read, never written; a search and
+                         --list need Vorlet.dat there, --register makes it when missing
   -q, --quiet            no progress line on stderr
   -v, --verbose          name every file and folder that could not be read, with the reason
   -h, --help             this text
