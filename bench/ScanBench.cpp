@@ -7,7 +7,7 @@
 // (user + system). On a machine shared with other work the CPU time is the steadier figure.
 //
 //   ScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N]
-// TREE_ROOT defaults to /tmp/vorlet-bench-tree (reused while its spec is current); the
+// TREE_ROOT defaults to /tmp/vorlet-bench-tree (reused while it was made the same way); the
 // tenth-size tree goes beside it (TREE_ROOT-small). vorlet-scan defaults to the one in this
 // program's folder.
 #include <sys/resource.h>
