@@ -1,6 +1,8 @@
 #include "ui/FormFactory.h"
 
 #include "ui/AppContext.h"
+#include "ui/CDInvalFileDB.h"
+#include "ui/CDLogManage.h"
 #include "ui/CDScanOption.h"
 #include "ui/CDScanResult.h"
 #include "ui/CDScanTarget.h"
@@ -20,7 +22,10 @@ QWidget* CreateForm(int formId, QWidget* parent) {
       if (AppContext* ctx = AppContext::Instance()) return new CDScanResult(*ctx, parent);
       return CMainFrame::CreatePlaceholderForm(formId, parent);
     case kFormLog:
+      if (AppContext* ctx = AppContext::Instance()) return new CDLogManage(*ctx, parent);
+      return CMainFrame::CreatePlaceholderForm(formId, parent);
     case kFormDb:
+      if (AppContext* ctx = AppContext::Instance()) return new CDInvalFileDB(*ctx, parent);
       return CMainFrame::CreatePlaceholderForm(formId, parent);
     default:
       return nullptr;

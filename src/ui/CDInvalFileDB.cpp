@@ -1,0 +1,472 @@
+#include "ui/CDInvalFileDB.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QValidator>
+
+#include "db/InvalFileDB.h"
+#include "engine/SearchRegistration.h"
+#include "platform/Clock.h"
+#include "settings/AppFiles.h"
+#include "ui/AppContext.h"
+#include "ui/CDialogUnits.h"
+#include "ui/CListCtrEx.h"
+#include "ui/CMainFrame.h"
+#include "ui/QtText.h"
+#include "util/MessageBox.h"
+#include "util/StringTable.h"
+
+namespace {
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+constexpr size_t kMaxNames = 256;
+
+const char kGuide[] =
+    "検索対象となる不正ﾌｧｲﾙの詳細情報を編集し、不正ﾌｧｲﾙﾃﾞｰﾀﾍﾞｰｽを作成します。\n"
+    "検索ｽﾄﾘﾝｸﾞには、ｽﾍﾟｰｽ文字を空けずﾊﾞｲﾅﾘﾃﾞｰﾀをHEXﾌｫｰﾏｯﾄで入力して下さい。\n"
+    "（例：00010203040A0BFF.....）";
+
+// No numbered message names a bad search text, so the editor says it in its own words.
+const char kBadSearchText[] =
+    "検索ｽﾄﾘﾝｸﾞが正しくありません。ｽﾍﾟｰｽ文字を空けず、0-9 と A-F の文字を偶数個並べた"
+    "HEXﾌｫｰﾏｯﾄで入力して下さい。";
+
+// The header blanks set the column widths.
+const char* const kColumnTitles[] = {
+    "          名称               ",
+    "          分類              ",
+    "危険度",
+};
+
+// Letters typed into the search box become upper case, and it takes no more than the
+// longest search text.
+class SearchTextInput : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    for (QChar& c : input) c = c.toUpper();
+    return input.size() <= CDInvalFileDB::kMaxSearchText ? Acceptable : Invalid;
+  }
+};
+
+// "DB" stem0, stem1, ... up to the first empty value.
+std::vector<std::string> ReadNames(const char* stem) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < kMaxNames; ++i) {
+    std::string name = SettingsFile().GetSettingText("DB", stem + std::to_string(i));
+    if (name.empty()) break;
+    names.push_back(std::move(name));
+  }
+  return names;
+}
+
+int IndexOf(const std::vector<std::string>& names, const std::string& name) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == name) return int(i);
+  }
+  return -1;
+}
+
+// The summary box breaks lines with LF; records keep the CR LF of a multi-line edit.
+QString SummaryToQt(const std::string& summary) {
+  QString text = ToQt(summary);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
+std::string SummaryFromQt(QString text) {
+  text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+  return FromQt(text);
+}
+
+QDateTime ToQDateTime(const OleDate& date) {
+  platform::LocalDateTime t{};
+  if (date.status != 0 || !platform::OleDateToLocal(date.days, &t)) return QDateTime::currentDateTime();
+  return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+}
+
+OleDate FromQDateTime(const QDateTime& value) {
+  const QDate d = value.date();
+  const QTime t = value.time();
+  OleDate date;
+  const platform::LocalDateTime local{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+  if (!platform::LocalToOleDate(local, &date.days)) date = OleDate{platform::LocalOleDateNow(), 0};
+  return date;
+}
+
+// A text the user left as it was shown keeps its exact bytes, even those that do not
+// survive the trip through Qt's text.
+std::string Unless(const QString& now, const QString& shownText, const std::string& shownBytes,
+                   std::string (*convert)(const QString&)) {
+  return now == shownText ? shownBytes : convert(now);
+}
+
+std::string TextFromQt(const QString& text) { return FromQt(text); }
+std::string SummaryTextFromQt(const QString& text) { return SummaryFromQt(text); }
+
+}  // namespace
+
+CDInvalFileDB::CDInvalFileDB(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+  categoryNames_ = ReadNames("C");
+  riskNames_ = ReadNames("RISK");
+  registrationEnabled_ = SettingsFile().GetSettingInt("General", "AutoEntry", 0) == 1;
+  BuildControls();
+  ClearFields();
+  category_->setCurrentIndex(-1);
+  risk_->setCurrentIndex(-1);
+  FillList();
+  register_->setVisible(registrationEnabled_);
+  RequestMode(Mode::Browse);
+}
+
+CDInvalFileDB::~CDInvalFileDB() = default;
+
+void CDInvalFileDB::BuildControls() {
+  const CDialogUnits du(font());
+  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
+    if (id != 0) widget->setObjectName(QString::number(id));
+    widget->setGeometry(du.Rect(x, y, w, h));
+  };
+  auto label = [&](const char* text, int y) { place(new QLabel(Utf8(text), this), 0, 168, y + 1, 48, 10); };
+  auto button = [&](int id, const char* text, int x, int w) {
+    auto* b = new QPushButton(Utf8(text), this);
+    // Enter presses the focused button, as in a dialog.
+    b->setAutoDefault(true);
+    place(b, id, x, 236, w, 14);
+    return b;
+  };
+
+  // Frames first, so that the controls inside lie above them.
+  place(new QGroupBox(Utf8("詳細情報"), this), 0, 162, 3, 150, 173);
+  place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 179, 305, 52);
+
+  place(new QLabel(Utf8("不正ﾌｧｲﾙ一覧"), this), 0, 7, 4, 100, 10);
+  list_ = new CListCtrEx(this);
+  place(list_, kIdList, 7, 15, 150, 161);
+  list_->SuspendRedraw(true);
+  if (list_->Setup(false)) {
+    const CImageList rows = CImageList::RowImages();
+    list_->SetImageLists(&rows, nullptr, nullptr);
+  }
+  for (int c = 0; c < 3; ++c) list_->InsertColumn(FromQt(Utf8(kColumnTitles[c])), c, CListCtrEx::Align::Center);
+  list_->SuspendRedraw(false);
+
+  label("名称：", 15);
+  name_ = new QLineEdit(this);
+  place(name_, kIdName, 216, 15, 90, 12);
+  label("分類：", 30);
+  category_ = new QComboBox(this);
+  place(category_, kIdCategory, 216, 30, 90, 12);
+  label("危険度：", 45);
+  risk_ = new QComboBox(this);
+  place(risk_, kIdRisk, 216, 45, 90, 12);
+  for (const std::string& name : categoryNames_) category_->addItem(ToQt(name));
+  for (const std::string& name : riskNames_) risk_->addItem(ToQt(name));
+  label("作成日:", 60);
+  date_ = new QDateTimeEdit(this);
+  date_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+  date_->setMinimumDate(QDate(100, 1, 1));
+  date_->setMaximumDate(QDate(9999, 12, 31));
+  place(date_, kIdDate, 216, 60, 90, 12);
+  label("作成者:", 75);
+  author_ = new QLineEdit(this);
+  place(author_, kIdAuthor, 216, 75, 90, 12);
+  label("検索ｽﾄﾘﾝｸﾞ：", 90);
+  searchText_ = new QLineEdit(this);
+  searchText_->setValidator(new SearchTextInput(searchText_));
+  place(searchText_, kIdSearchText, 216, 90, 90, 12);
+  label("概要：", 105);
+  summary_ = new QPlainTextEdit(this);
+  summary_->setTabChangesFocus(true);
+  place(summary_, kIdSummary, 168, 117, 138, 53);
+
+  auto* guide = new QLabel(Utf8(kGuide), this);
+  guide->setWordWrap(true);
+  guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  place(guide, kIdGuide, 14, 190, 291, 38);
+
+  register_ = button(kIdRegister, "検索登録...", 7, 56);
+  add_ = button(kIdAdd, "追加", 72, 42);
+  modify_ = button(kIdModify, "修正", 118, 42);
+  delete_ = button(kIdDelete, "削除", 164, 42);
+  cancel_ = button(kIdCancel, "ｷｬﾝｾﾙ", 210, 48);
+  back_ = button(kIdBack, "戻る", 262, 50);
+
+  connect(add_, &QPushButton::clicked, this, &CDInvalFileDB::AddRecord);
+  connect(modify_, &QPushButton::clicked, this, &CDInvalFileDB::ModifyRecord);
+  connect(delete_, &QPushButton::clicked, this, &CDInvalFileDB::DeleteRecord);
+  connect(cancel_, &QPushButton::clicked, this, &CDInvalFileDB::Cancel);
+  connect(back_, &QPushButton::clicked, this, &CDInvalFileDB::Back);
+  connect(register_, &QPushButton::clicked, this, &CDInvalFileDB::RegisterFromFolder);
+  connect(list_, &CListCtrEx::SelectionChanged, this, [this] {
+    if (list_->isVisible()) ReadSelection();
+  });
+}
+
+void CDInvalFileDB::RequestMode(Mode mode) {
+  const bool entering = mode_ == Mode::Browse && (mode == Mode::Add || mode == Mode::Modify);
+  mode_ = entering ? mode : Mode::Browse;
+  UpdateEnabling();
+  if (entering) FocusName();
+}
+
+void CDInvalFileDB::UpdateEnabling() {
+  // A registration in progress leaves nothing to press: the store is being filled.
+  const bool idle = !registering_;
+  const bool browse = mode_ == Mode::Browse;
+  const bool selected = selected_ != nullptr;
+  for (QWidget* field : std::initializer_list<QWidget*>{name_, category_, risk_, date_, author_, summary_}) {
+    field->setEnabled(idle && !browse);
+  }
+  searchText_->setEnabled(idle && mode_ == Mode::Add);
+  add_->setEnabled(idle && mode_ != Mode::Modify);
+  modify_->setEnabled(idle && mode_ != Mode::Add && selected);
+  delete_->setEnabled(idle && browse && selected);
+  cancel_->setEnabled(idle && !browse);
+  list_->setEnabled(idle && mode_ != Mode::Modify);
+  register_->setEnabled(idle);
+  back_->setEnabled(idle);
+}
+
+void CDInvalFileDB::FocusName() {
+  name_->setFocus();
+  name_->selectAll();
+}
+
+void CDInvalFileDB::ShowDate(const OleDate& date) {
+  shown_.createdDate = date;
+  shownDateTime_ = ToQDateTime(date);
+  date_->setDateTime(shownDateTime_);
+}
+
+void CDInvalFileDB::ShowRecord(const InvalFileInfo& record) {
+  shown_.name = record.Name();
+  shown_.category = record.Category();
+  shown_.riskLevel = record.RiskLevel();
+  shown_.author = record.Author();
+  shown_.searchText = record.GetSearchText();
+  shown_.summary = record.Summary();
+  name_->setText(ToQt(shown_.name));
+  category_->setCurrentIndex(IndexOf(categoryNames_, shown_.category));
+  risk_->setCurrentIndex(IndexOf(riskNames_, shown_.riskLevel));
+  ShowDate(record.CreatedDate());
+  author_->setText(ToQt(shown_.author));
+  ShowSearchText(QString::fromStdString(shown_.searchText));
+  summary_->setPlainText(SummaryToQt(shown_.summary));
+  // Long texts show their beginning, as an edit box does.
+  for (QLineEdit* edit : {name_, author_, searchText_}) edit->setCursorPosition(0);
+}
+
+void CDInvalFileDB::ShowSearchText(const QString& text) {
+  // The input rules are for typing: a record's text is shown as it is (lower case, and
+  // longer than the limit if the record has it so).
+  const QValidator* input = searchText_->validator();
+  searchText_->setValidator(nullptr);
+  searchText_->setText(text);
+  searchText_->setValidator(input);
+}
+
+void CDInvalFileDB::ClearFields() {
+  shown_ = Fields{};
+  name_->clear();
+  author_->clear();
+  ShowSearchText(QString());
+  summary_->clear();
+  category_->setCurrentIndex(categoryNames_.empty() ? -1 : 0);
+  risk_->setCurrentIndex(riskNames_.empty() ? -1 : 0);
+  ShowDate(OleDate{platform::LocalOleDateNow(), 0});
+}
+
+bool CDInvalFileDB::TakeFields(Fields* fields) const {
+  const QString search = searchText_->text();
+  if (search.size() > kMaxSearchText) {
+    // The length check of the original dialog framework, in its words.
+    MessageBoxText(FromQt(Utf8("%1 文字以内で入力してください。").arg(kMaxSearchText)), MessageButtons::Ok,
+                   MessageIcon::Exclamation);
+    searchText_->setFocus();
+    return false;
+  }
+  fields->name = Unless(name_->text(), ToQt(shown_.name), shown_.name, TextFromQt);
+  const int category = category_->currentIndex();
+  fields->category = category >= 0 && size_t(category) < categoryNames_.size() ? categoryNames_[category] : "";
+  const int risk = risk_->currentIndex();
+  fields->riskLevel = risk >= 0 && size_t(risk) < riskNames_.size() ? riskNames_[risk] : "";
+  fields->createdDate = date_->dateTime() == shownDateTime_ ? shown_.createdDate : FromQDateTime(date_->dateTime());
+  fields->author = Unless(author_->text(), ToQt(shown_.author), shown_.author, TextFromQt);
+  fields->searchText = Unless(search, QString::fromStdString(shown_.searchText), shown_.searchText, TextFromQt);
+  fields->summary = Unless(summary_->toPlainText(), SummaryToQt(shown_.summary), shown_.summary, SummaryTextFromQt);
+  return true;
+}
+
+void CDInvalFileDB::AddRow(int row, const std::shared_ptr<InvalFileInfo>& record) {
+  list_->SetItem(row, 0, record->Name(), CImageList::kRedMark, -1, record);
+  list_->SetItem(row, 1, record->Category());
+  list_->SetItem(row, 2, record->RiskLevel());
+}
+
+void CDInvalFileDB::FillList(const InvalFileInfo* select) {
+  list_->SuspendRedraw(true);
+  list_->DeleteAllItems();
+  int row = 0;
+  int selectRow = 0;
+  for (const auto& [categoryName, category] : ctx_.store.Categories()) {
+    for (const auto& [name, record] : category.Records()) {
+      if (record.get() == select) selectRow = row;
+      AddRow(row++, record);
+    }
+  }
+  if (row > 0) {
+    list_->EnsureVisible(selectRow);
+    list_->SelectRow(selectRow);
+  }
+  list_->SuspendRedraw(false);
+  if (list_->isVisible()) list_->setFocus();
+  ReadSelection();
+}
+
+void CDInvalFileDB::ReadSelection() {
+  const int row = list_->SelectedRow();
+  const auto* record = row >= 0 ? list_->UserData<std::shared_ptr<InvalFileInfo>>(row) : nullptr;
+  if (record == nullptr) {
+    selected_.reset();
+  } else {
+    selected_ = *record;
+    ShowRecord(*selected_);
+  }
+  UpdateEnabling();
+}
+
+void CDInvalFileDB::AddRecord() {
+  if (mode_ != Mode::Add) {
+    RequestMode(Mode::Add);
+    ClearFields();
+    return;
+  }
+  Fields fields;
+  if (!TakeFields(&fields)) return;
+  if (fields.name.empty()) {
+    MessageBoxById(kStrNameMissing, MessageButtons::Ok, MessageIcon::Information, true);
+    FocusName();
+    return;
+  }
+  auto record = std::make_shared<InvalFileInfo>();
+  if (!record->SetFromText(fields.name, fields.category, fields.riskLevel, fields.createdDate, fields.author,
+                           fields.searchText, fields.summary)) {
+    MessageBoxText(FromQt(Utf8(kBadSearchText)), MessageButtons::Ok, MessageIcon::Information, true);
+    searchText_->setFocus();
+    return;
+  }
+  // A name taken in the category: the user keeps what was typed and can change the name.
+  if (!ctx_.store.Add(record)) {
+    MessageBoxById(kStrNameDuplicate, MessageButtons::Ok, MessageIcon::Information, true);
+    FocusName();
+    return;
+  }
+  // The new row goes last; the next filling of the list puts it in its place.
+  const int row = list_->ItemCount();
+  AddRow(row, record);
+  list_->setFocus();
+  list_->DeselectAll();
+  list_->SelectRow(row);
+  list_->EnsureVisible(row);
+  ReadSelection();
+  RequestMode(Mode::Browse);
+}
+
+void CDInvalFileDB::ModifyRecord() {
+  if (mode_ != Mode::Modify) {
+    if (selected_ != nullptr) RequestMode(Mode::Modify);
+    return;
+  }
+  Fields fields;
+  if (!TakeFields(&fields)) return;
+  if (fields.name.empty()) {
+    MessageBoxById(kStrNameMissing, MessageButtons::Ok, MessageIcon::Information, true);
+    RequestMode(Mode::Browse);
+    return;
+  }
+  const std::shared_ptr<InvalFileInfo> stored = selected_;
+  auto edited = std::make_shared<InvalFileInfo>();
+  std::shared_ptr<InvalFileInfo> holder;
+  if (stored == nullptr ||
+      !edited->SetFromText(fields.name, fields.category, fields.riskLevel, fields.createdDate, fields.author,
+                           fields.searchText, fields.summary) ||
+      !ctx_.store.Modify(edited, stored, &holder)) {
+    MessageBoxById(kStrNameDuplicate, MessageButtons::Ok, MessageIcon::Information, true);
+    FocusName();
+    return;
+  }
+  RequestMode(Mode::Browse);
+  FillList(holder != nullptr ? holder.get() : stored.get());
+}
+
+void CDInvalFileDB::DeleteRecord() {
+  ReadSelection();
+  if (selected_ == nullptr) return;
+  const int row = list_->SelectedRow();
+  // A hit that names this record keeps its own share of it.
+  ctx_.store.Remove(*selected_);
+  list_->DeleteItem(row);
+  if (const int count = list_->ItemCount(); count > 0) {
+    const int next = std::min(row, count - 1);
+    list_->SelectRow(next);
+    list_->EnsureVisible(next);
+  }
+  ReadSelection();
+}
+
+void CDInvalFileDB::Back() {
+  RequestMode(Mode::Browse);
+  ReadSelection();
+  if (CMainFrame* frame = CMainFrame::Of(this)) frame->ShowForm(kFormTarget);
+}
+
+void CDInvalFileDB::Cancel() {
+  RequestMode(Mode::Browse);
+  ReadSelection();
+}
+
+void CDInvalFileDB::RegisterFromFolder() {
+  if (registering_ || ctx_.engine.running) return;
+  const std::string folder = BrowseForFolder(kStrRegisterFolderTitle, lastRegisterFolder_);
+  if (folder.empty()) return;
+  lastRegisterFolder_ = folder;
+  RequestMode(Mode::Browse);
+  registering_ = true;
+  UpdateEnabling();
+  // The frame's commands follow the running flag once the engine has set it, at its
+  // first look at the event queue.
+  CMainFrame* frame = CMainFrame::Of(this);
+  if (frame != nullptr) QTimer::singleShot(0, frame, &CMainFrame::UpdateCommandStates);
+  // The files a registration reads are not searched files: the result keeps its counts.
+  DetectionSink* results = ctx_.engine.Sink();
+  ctx_.engine.SetDetectionSink(nullptr);
+  RegisterFolder(ctx_.engine, ctx_.store, folder, ctx_.engine.Host());
+  ctx_.engine.SetDetectionSink(results);
+  registering_ = false;
+  if (frame != nullptr) frame->UpdateCommandStates();
+  FillList();
+}
+
+void CDInvalFileDB::keyPressEvent(QKeyEvent* event) {
+  if (registering_) return;
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      Cancel();
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      back_->click();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}

@@ -1,0 +1,291 @@
+// The database editor form over the store of the application context: its modes and what
+// each enables, adding and modifying with their messages (and input kept on a failure),
+// where a new record is listed, which row a deletion selects, and search registration
+// from a folder without touching the search result.
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <memory>
+
+#include "engine/SearchHost.h"
+#include "support/TempDir.h"
+#include "ui/AppContext.h"
+#include "ui/CDInvalFileDB.h"
+#include "ui/CListCtrEx.h"
+#include "ui/DialogHooks.h"
+#include "ui/QtMessagePresenter.h"
+#include "ui/support/UiTestSupport.h"
+#include "util/StringTable.h"
+
+using uitest::Cp;
+using Mode = CDInvalFileDB::Mode;
+
+namespace {
+
+// Records status texts; can stop the run at its first look at the event queue, as Esc does.
+class HostFake : public SearchHost {
+ public:
+  explicit HostFake(CScanEngine& engine) : engine_(engine) {}
+  void SetStatusText(const std::string& text) override { last = text; }
+  void PumpEvents() override {
+    if (stop) engine_.running = false;
+  }
+  std::string last;
+  bool stop = false;
+
+ private:
+  CScanEngine& engine_;
+};
+
+const char kIni[] = "[General]\r\nAutoEntry=1\r\n[DB]\r\nC0=ウイルス\r\nC1=ワーム\r\nRISK0=高\r\nRISK1=低\r\n";
+
+}  // namespace
+
+class InvalFileDBTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QtMessagePresenter presenter_;
+  std::unique_ptr<testing_support::TempDir> home_;
+  std::unique_ptr<AppContext> ctx_;
+  std::unique_ptr<HostFake> host_;
+  std::unique_ptr<CDInvalFileDB> form_;
+
+  void Open() {
+    form_.reset();
+    form_ = std::make_unique<CDInvalFileDB>(*ctx_);
+    form_->resize(640, 520);
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+  void AddToStore(const char* name, const char* category, const char* risk) {
+    auto record = std::make_shared<InvalFileInfo>();
+    record->SetFromText(Cp(name), Cp(category), Cp(risk), OleDate{37000.5, 0}, "", "00112233445566778899aabbccddeeff",
+                        "");
+    QVERIFY(ctx_->store.Add(record));
+  }
+  template <class T = QWidget>
+  T* Control(int id) const {
+    return uitest::FindById<T>(form_.get(), id);
+  }
+  void Click(int id) const { QTest::mouseClick(Control(id), Qt::LeftButton); }
+  void Type(int id, const char* utf8) const {
+    auto* edit = Control<QLineEdit>(id);
+    edit->setFocus();
+    edit->selectAll();
+    uitest::TypeText(edit, QString::fromUtf8(utf8));
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (int row = 0; row < form_->List()->ItemCount(); ++row) names.push_back(form_->List()->ItemText(row, 0));
+    return names;
+  }
+  std::string SelectedName() const { return form_->SelectedRecord() ? form_->SelectedRecord()->Name() : "-"; }
+  // Enabled states: the six fields, search text, 追加 修正 削除 ｷｬﾝｾﾙ, list.
+  QString Enabled() const {
+    QString states;
+    for (int id : {1029, 1028, 1034, 1036, 1030, 1032, 1031, 1018, 1039, 1052, 2, 1007}) {
+      states += Control(id)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    return states;
+  }
+  std::string LastMessage() const { return DialogHooks::Messages().empty() ? "" : DialogHooks::Messages().back().text; }
+
+ private slots:
+  void initTestCase() {
+    uitest::UseProgramLook();
+    SetMessagePresenter(&presenter_);
+    DialogHooks::SetStrict(true);
+  }
+  void init() {
+    DialogHooks::Reset();
+    home_ = std::make_unique<testing_support::TempDir>();
+    home_->Write("Vorlet.ini", Cp(kIni));
+    BindSettingsFile(home_->folder());
+    ctx_ = std::make_unique<AppContext>(home_->folder());
+    host_ = std::make_unique<HostFake>(ctx_->engine);
+    ctx_->engine.SetHost(host_.get());
+    AddToStore("b", "ウイルス", "高");
+    AddToStore("d", "ウイルス", "低");
+    AddToStore("a", "ワーム", "");
+    Open();
+  }
+  void cleanup() {
+    form_.reset();
+    ctx_.reset();
+  }
+
+  void ModesEnableTheirControls() {
+    QCOMPARE(Names(), (std::vector<std::string>{"b", "d", "a"}));
+    QVERIFY(form_->List()->ItemText(0, 1) == Cp("ウイルス") && form_->List()->Image(0) == 2);
+    QCOMPARE(SelectedName(), std::string("b"));
+    QCOMPARE(Enabled(), QStringLiteral("000000011101"));
+
+    Click(CDInvalFileDB::kIdAdd);
+    QCOMPARE(form_->CurrentMode(), Mode::Add);
+    QCOMPARE(Enabled(), QStringLiteral("111111110011"));
+    QVERIFY(Control(CDInvalFileDB::kIdName)->hasFocus());
+    QVERIFY(Control<QLineEdit>(CDInvalFileDB::kIdName)->text().isEmpty());
+    QCOMPARE(Control<QComboBox>(CDInvalFileDB::kIdCategory)->currentText(), QString::fromUtf8("ウイルス"));
+    QCOMPARE(Control<QComboBox>(CDInvalFileDB::kIdRisk)->currentIndex(), 0);
+    QCOMPARE(Control<QDateTimeEdit>(CDInvalFileDB::kIdDate)->date(), QDate::currentDate());
+    QTest::keyClicks(Control(CDInvalFileDB::kIdSearchText), "00ff");
+    QCOMPARE(Control<QLineEdit>(CDInvalFileDB::kIdSearchText)->text(), QStringLiteral("00FF"));
+
+    // ｷｬﾝｾﾙ drops the input and shows the selected record again.
+    Click(CDInvalFileDB::kIdCancel);
+    QCOMPARE(form_->CurrentMode(), Mode::Browse);
+    QCOMPARE(Control<QLineEdit>(CDInvalFileDB::kIdSearchText)->text(), QStringLiteral("00112233445566778899aabbccddeeff"));
+
+    // The record "a" has no risk level among the settings' names: nothing is selected.
+    QTest::mouseClick(form_->List()->viewport(), Qt::LeftButton, Qt::NoModifier, form_->List()->RowRect(2).center());
+    QCOMPARE(Control<QComboBox>(CDInvalFileDB::kIdRisk)->currentIndex(), -1);
+    Click(CDInvalFileDB::kIdModify);
+    QCOMPARE(form_->CurrentMode(), Mode::Modify);
+    QCOMPARE(Enabled(), QStringLiteral("111111001010"));
+    QTest::keyClick(form_.get(), Qt::Key_Escape);
+    QCOMPARE(form_->CurrentMode(), Mode::Browse);
+  }
+
+  void AddReportsWhatIsWrongAndKeepsTheInput() {
+    Click(CDInvalFileDB::kIdAdd);
+    Click(CDInvalFileDB::kIdAdd);
+    QCOMPARE(LastMessage(), LoadString(kStrNameMissing));
+    QCOMPARE(form_->CurrentMode(), Mode::Add);
+
+    Type(CDInvalFileDB::kIdName, "a0");
+    QTest::keyClicks(Control(CDInvalFileDB::kIdSearchText), "abc");
+    Type(CDInvalFileDB::kIdAuthor, "山田");
+    Click(CDInvalFileDB::kIdAdd);
+    QVERIFY(DialogHooks::Messages().size() == 2 && LastMessage().find(Cp("HEX")) != std::string::npos);
+    QVERIFY(form_->CurrentMode() == Mode::Add && ctx_->store.RecordCount() == 3);
+    QCOMPARE(Control<QLineEdit>(CDInvalFileDB::kIdAuthor)->text(), QString::fromUtf8("山田"));
+
+    // Fixed, it is added and listed last until the list is filled again.
+    QTest::keyClicks(Control(CDInvalFileDB::kIdSearchText), "d");
+    Click(CDInvalFileDB::kIdAdd);
+    QCOMPARE(form_->CurrentMode(), Mode::Browse);
+    QCOMPARE(Names(), (std::vector<std::string>{"b", "d", "a", "a0"}));
+    QCOMPARE(form_->List()->SelectedRow(), 3);
+    const auto added = ctx_->store.FindRecord(Cp("ウイルス"), "a0");
+    QVERIFY(added && added->GetSearchText() == "abcd" && added->Author() == Cp("山田"));
+
+    // A name taken in the category: message 134, add mode and the input kept.
+    Click(CDInvalFileDB::kIdAdd);
+    Type(CDInvalFileDB::kIdName, "b");
+    Control(CDInvalFileDB::kIdSummary)->setFocus();
+    uitest::TypeText(Control(CDInvalFileDB::kIdSummary), QStringLiteral("one\ntwo"));
+    Click(CDInvalFileDB::kIdAdd);
+    QCOMPARE(LastMessage(), LoadString(kStrNameDuplicate));
+    QCOMPARE(form_->CurrentMode(), Mode::Add);
+    QCOMPARE(Control<QLineEdit>(CDInvalFileDB::kIdName)->text(), QStringLiteral("b"));
+    // Moved to the other category, it goes in with the summary's lines in CR LF.
+    Control<QComboBox>(CDInvalFileDB::kIdCategory)->setCurrentIndex(1);
+    Click(CDInvalFileDB::kIdAdd);
+    QCOMPARE(ctx_->store.FindRecord(Cp("ワーム"), "b")->Summary(), std::string("one\r\ntwo"));
+
+    Open();
+    QCOMPARE(Names(), (std::vector<std::string>{"a0", "b", "d", "a", "b"}));
+  }
+
+  void ModifyKeepsItsModeOnADuplicateAndLeavesItOnAnEmptyName() {
+    Click(CDInvalFileDB::kIdModify);
+    Type(CDInvalFileDB::kIdName, "d");
+    Click(CDInvalFileDB::kIdModify);
+    QCOMPARE(LastMessage(), LoadString(kStrNameDuplicate));
+    QCOMPARE(form_->CurrentMode(), Mode::Modify);
+
+    Type(CDInvalFileDB::kIdName, "");
+    Control<QLineEdit>(CDInvalFileDB::kIdName)->clear();
+    Click(CDInvalFileDB::kIdModify);
+    QCOMPARE(LastMessage(), LoadString(kStrNameMissing));
+    QCOMPARE(form_->CurrentMode(), Mode::Browse);
+    QVERIFY(Control<QLineEdit>(CDInvalFileDB::kIdName)->text().isEmpty());
+
+    // A new name: listed in order and selected; the date left alone keeps its value.
+    Click(CDInvalFileDB::kIdModify);
+    Type(CDInvalFileDB::kIdName, "z");
+    Click(CDInvalFileDB::kIdModify);
+    QCOMPARE(form_->CurrentMode(), Mode::Browse);
+    QCOMPARE(Names(), (std::vector<std::string>{"d", "z", "a"}));
+    QCOMPARE(SelectedName(), std::string("z"));
+    QCOMPARE(ctx_->store.FindRecord(Cp("ウイルス"), "z")->CreatedDate(), (OleDate{37000.5, 0}));
+
+    // A category the settings do not name is not selected; modifying stores it empty.
+    auto registered = std::make_shared<InvalFileInfo>();
+    registered->SetFromText("r", "samples", "", OleDate{}, "", "00", "");
+    ctx_->store.Add(registered);
+    form_->FillList(registered.get());
+    QCOMPARE(Control<QComboBox>(CDInvalFileDB::kIdCategory)->currentIndex(), -1);
+    Click(CDInvalFileDB::kIdModify);
+    Click(CDInvalFileDB::kIdModify);
+    QVERIFY(ctx_->store.FindRecord("", "r") != nullptr && ctx_->store.FindRecord("samples", "r") == nullptr);
+    QCOMPARE(SelectedName(), std::string("r"));
+  }
+
+  void DeleteSelectsTheRowThatTakesItsPlace() {
+    const auto kept = form_->SelectedRecord();
+    const struct {
+      int select;
+      std::vector<std::string> names;
+      int selected;
+    } steps[] = {
+        {2, {"b", "d"}, 1},  // the last row: the new last row
+        {0, {"d"}, 0},       // the same index
+        {0, {}, -1},         // the only row: none
+    };
+    for (const auto& step : steps) {
+      form_->List()->SelectRow(step.select);
+      Click(CDInvalFileDB::kIdDelete);
+      QCOMPARE(Names(), step.names);
+      QCOMPARE(form_->List()->SelectedRow(), step.selected);
+    }
+    QVERIFY(form_->SelectedRecord() == nullptr && ctx_->store.RecordCount() == 0);
+    QVERIFY(!Control(CDInvalFileDB::kIdModify)->isEnabled() && !Control(CDInvalFileDB::kIdDelete)->isEnabled());
+    QCOMPARE(kept->Name(), std::string("b"));  // whoever still holds a record can read it
+  }
+
+  void RegistrationAddsEachFileOnceAndLeavesTheResultAlone() {
+    home_->Write("samples/a/x.bin", "first");
+    home_->Write("samples/b/x.bin", "second");
+    home_->Write("samples/b/empty.bin", "");
+    const std::string folder = home_->folder() + "samples";
+    DialogHooks::QueueFolder(folder);
+    DialogHooks::QueueFolder(folder);
+    DialogHooks::QueueFolder("");
+    for (int run = 0; run < 3; ++run) {
+      Click(CDInvalFileDB::kIdRegister);
+      QCOMPARE(ctx_->store.RecordCount(), 5);
+      QCOMPARE(host_->last, run < 2 ? LoadString(kStrRegisterFinished) : std::string());
+      host_->last.clear();
+    }
+    QCOMPARE(DialogHooks::FolderRequests().at(0).title, LoadString(kStrRegisterFolderTitle));
+    QVERIFY(ctx_->store.FindRecord("a", "x.bin") && ctx_->store.FindRecord("b", "x.bin"));
+    QCOMPARE(Names(), (std::vector<std::string>{"x.bin", "x.bin", "b", "d", "a"}));
+    QCOMPARE(form_->List()->SelectedRow(), 0);
+    QVERIFY(ctx_->results.Counts().searched == 0 && ctx_->engine.Sink() == &ctx_->results);
+    QVERIFY(!ctx_->engine.running && !ctx_->engine.registering && Control(CDInvalFileDB::kIdAdd)->isEnabled());
+
+    // Stopped (Esc) at once: nothing more, and the stop is reported.
+    home_->Write("samples/c/y.bin", "third");
+    host_->stop = true;
+    DialogHooks::QueueFolder(folder);
+    Click(CDInvalFileDB::kIdRegister);
+    QCOMPARE(host_->last, LoadString(kStrRegisterStopped));
+    QCOMPARE(ctx_->store.RecordCount(), 5);
+  }
+
+  void RegistrationButtonOnlyWhenTheSettingsAskForIt() {
+    QVERIFY(Control(CDInvalFileDB::kIdRegister)->isVisible());
+    for (const char* value : {"0", "2", ""}) {
+      SettingsFile().PutSettingText("General", "AutoEntry", value);
+      Open();
+      QVERIFY(!Control(CDInvalFileDB::kIdRegister)->isVisible());
+    }
+  }
+};
+
+QTEST_MAIN(InvalFileDBTest)
+#include "InvalFileDB_test.moc"
