@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "db/InvalFileDB.h"
@@ -69,6 +70,10 @@ const Fault kFaults[] = {
     {"I/O error on rename", Call::Rename, EIO, ""},
     {"disk full creating the temporary", Call::Open, ENOSPC, ".tmp"},
 };
+
+// Readable parameters in the test list.
+void PrintTo(const SavedFile& file, std::ostream* out) { *out << file.name; }
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.what; }
 
 class SaveFaultTest : public ::testing::TestWithParam<std::tuple<SavedFile, Fault>> {};
 

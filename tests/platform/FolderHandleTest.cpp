@@ -1,0 +1,182 @@
+#include "platform/FolderHandle.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/Encoding.h"
+#include "support/TempDir.h"
+
+using platform::FileIdentity;
+using platform::FolderHandle;
+using testing_support::TempDir;
+
+namespace {
+
+FileIdentity IdentityOf(const std::string& path) {
+  platform::FileStatus status;
+  EXPECT_TRUE(platform::GetLinkStatus(path, &status)) << path;
+  return platform::IdentityOf(status);
+}
+
+bool Exists(const std::string& path) {
+  platform::FileStatus status;
+  return platform::GetLinkStatus(path, &status);
+}
+
+// A folder on a second file system (a move into it must copy); empty when there is none.
+std::string OtherFileSystemFolder() {
+  if (!std::filesystem::is_directory("/dev/shm")) return std::string();
+  char pattern[] = "/dev/shm/vorlet-handle-XXXXXX";
+  return mkdtemp(pattern) != nullptr ? std::string(pattern) : std::string();
+}
+
+TEST(FolderHandleTest, WalkWithoutLinksRefusesALinkAnywhereOnThePath) {
+  TempDir dir;
+  dir.Write("real/sub/x", "x");
+  ASSERT_EQ(symlink((dir.folder() + "real").c_str(), (dir.folder() + "link").c_str()), 0);
+  FolderHandle handle;
+  for (const std::string& through : {dir.folder() + "link/sub", dir.folder() + "link", dir.folder() + "real/sub/x"}) {
+    int error = 0;
+    EXPECT_FALSE(handle.OpenNoFollow(through, &error)) << through;
+    EXPECT_TRUE(error == ELOOP || error == ENOTDIR) << through << " " << error;
+  }
+  // Doubled and trailing separators are no components; a link is fine for Open.
+  EXPECT_TRUE(handle.OpenNoFollow(dir.path() + "//real/sub/"));
+  EXPECT_TRUE(handle.OpenNoFollow("/"));
+  EXPECT_TRUE(handle.Open(dir.folder() + "link/sub"));
+  FileIdentity viaLink;
+  ASSERT_TRUE(handle.Identity(&viaLink));
+  EXPECT_TRUE(platform::SameIdentity(viaLink, IdentityOf(dir.folder() + "real/sub")));
+}
+
+// Once open, the handle acts in its folder wherever that folder has gone, and never in
+// what has taken its place.
+TEST(FolderHandleTest, HandleStaysWithItsFolderWhenThePathChanges) {
+  TempDir dir;
+  dir.Write("a/x", "mine");
+  dir.Write("canary/x", "canary");
+  FolderHandle handle;
+  ASSERT_TRUE(handle.OpenNoFollow(dir.folder() + "a"));
+  ASSERT_EQ(rename((dir.folder() + "a").c_str(), (dir.folder() + "moved").c_str()), 0);
+  ASSERT_EQ(symlink((dir.folder() + "canary").c_str(), (dir.folder() + "a").c_str()), 0);
+  EXPECT_TRUE(handle.RemoveEntry("x"));
+  EXPECT_FALSE(Exists(dir.folder() + "moved/x"));
+  EXPECT_EQ(dir.Read("canary/x"), "canary");
+}
+
+TEST(FolderHandleTest, EntryIsTellsTheFileFromAReplacement) {
+  TempDir dir;
+  const std::string file = dir.Write("x", "one");
+  ASSERT_EQ(symlink(file.c_str(), (dir.folder() + "link").c_str()), 0);
+  dir.MakeDir("sub");
+  const FileIdentity original = IdentityOf(file);
+  FolderHandle handle;
+  ASSERT_TRUE(handle.OpenNoFollow(dir.path()));
+  EXPECT_TRUE(handle.EntryIs("x", original));
+  EXPECT_TRUE(handle.EntryIs("link", original));  // a link is judged by where it leads
+  int error = 0;
+  EXPECT_FALSE(handle.EntryIs("sub", IdentityOf(dir.folder() + "sub"), &error));
+  EXPECT_FALSE(handle.EntryIs("x", FileIdentity{}, &error));  // unknown is never the same
+  const std::string other = dir.Write("y", "two");
+  ASSERT_EQ(rename(other.c_str(), file.c_str()), 0);
+  EXPECT_FALSE(handle.EntryIs("x", original, &error));
+  EXPECT_EQ(error, ESTALE);
+  EXPECT_FALSE(handle.EntryIs("none", original, &error));
+  EXPECT_EQ(error, ENOENT);
+}
+
+TEST(FolderHandleTest, RemoveEntryRemovesALinkNotItsTarget) {
+  TempDir dir;
+  const std::string target = dir.Write("target", "keep");
+  ASSERT_EQ(symlink(target.c_str(), (dir.folder() + "link").c_str()), 0);
+  FolderHandle handle;
+  ASSERT_TRUE(handle.OpenNoFollow(dir.path()));
+  EXPECT_TRUE(handle.RemoveEntry("link"));
+  EXPECT_FALSE(Exists(dir.folder() + "link"));
+  EXPECT_EQ(dir.Read("target"), "keep");
+}
+
+TEST(FolderHandleTest, MoveNeverReplacesAnEntry) {
+  TempDir dir;
+  dir.Write("a/x", "x");
+  dir.Write("b/x", "theirs");
+  FolderHandle a;
+  FolderHandle b;
+  ASSERT_TRUE(a.OpenNoFollow(dir.folder() + "a"));
+  ASSERT_TRUE(b.OpenNoFollow(dir.folder() + "b"));
+  int error = 0;
+  EXPECT_FALSE(a.MoveEntryNoReplace("x", b, "x", FileIdentity{}, &error));
+  EXPECT_EQ(error, EEXIST);
+  EXPECT_EQ(dir.Read("a/x"), "x");
+  EXPECT_EQ(dir.Read("b/x"), "theirs");
+  EXPECT_TRUE(a.MoveEntryNoReplace("x", a, "x.INV"));
+  EXPECT_TRUE(a.MoveEntryNoReplace("x.INV", b, "y"));
+  EXPECT_EQ(dir.Read("b/y"), "x");
+}
+
+// Across file systems the copy keeps content and permissions; what is no regular file, or
+// no longer the file expected, stays where it is.
+TEST(FolderHandleTest, MoveAcrossFileSystems) {
+  const std::string other = OtherFileSystemFolder();
+  if (other.empty()) GTEST_SKIP() << "no second file system";
+  TempDir dir;
+  const std::string file = dir.Write("x", std::string(200000, 'c'));
+  ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+  ASSERT_EQ(symlink(file.c_str(), (dir.folder() + "link").c_str()), 0);
+  ASSERT_EQ(mkfifo((dir.folder() + "fifo").c_str(), 0600), 0);
+  const std::string wrong = dir.Write("wrong", "w");
+  FolderHandle from;
+  FolderHandle to;
+  ASSERT_TRUE(from.OpenNoFollow(dir.path()));
+  ASSERT_TRUE(to.Open(platform::OsNameToCp932(other)));
+
+  int error = 0;
+  EXPECT_FALSE(from.MoveEntryNoReplace("wrong", to, "wrong", IdentityOf(file), &error));
+  EXPECT_EQ(error, ESTALE);
+  EXPECT_FALSE(from.MoveEntryNoReplace("link", to, "link"));
+  EXPECT_FALSE(from.MoveEntryNoReplace("fifo", to, "fifo"));
+  EXPECT_TRUE(Exists(dir.folder() + "link"));
+  EXPECT_TRUE(Exists(dir.folder() + "fifo"));
+  EXPECT_TRUE(Exists(wrong));
+
+  EXPECT_TRUE(from.MoveEntryNoReplace("x", to, "x", IdentityOf(file)));
+  EXPECT_FALSE(Exists(file));
+  std::string moved;
+  EXPECT_TRUE(platform::ReadWholeFile(other + "/x", &moved));
+  EXPECT_EQ(moved, std::string(200000, 'c'));
+  struct stat st;
+  ASSERT_EQ(stat((other + "/x").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(std::filesystem::remove_all(other), 2u);  // the folder and the one copy
+}
+
+// A subfolder reached by a path in which a link was swapped for a component no longer
+// hangs below the folder that listed it.
+TEST(FolderHandleTest, ListedFolderKnowsItsParent) {
+  TempDir dir;
+  dir.MakeDir("tree/sub/deep");
+  dir.MakeDir("canary/deep");
+  platform::DirReader tree;
+  platform::DirReader sub;
+  ASSERT_TRUE(tree.Open(dir.folder() + "tree"));
+  FileIdentity treeId;
+  ASSERT_TRUE(tree.Identity(&treeId));
+  ASSERT_TRUE(sub.Open(dir.folder() + "tree/sub"));
+  FileIdentity subId;
+  ASSERT_TRUE(sub.Identity(&subId));
+  EXPECT_TRUE(sub.ParentIs(treeId));
+
+  ASSERT_EQ(rename((dir.folder() + "tree/sub").c_str(), (dir.folder() + "away").c_str()), 0);
+  ASSERT_EQ(symlink((dir.folder() + "canary").c_str(), (dir.folder() + "tree/sub").c_str()), 0);
+  platform::DirReader deep;
+  ASSERT_TRUE(deep.Open(dir.folder() + "tree/sub/deep"));  // the path leads into the canary
+  EXPECT_FALSE(deep.ParentIs(subId));
+}
+
+}  // namespace
