@@ -29,6 +29,8 @@ std::string ApplyRenameRule(std::string_view rule, std::string_view name) {
 
 bool IsPlainFileName(std::string_view name, PathStyle style) {
   if (name.empty() || name == "." || name == "..") return false;
+  // A NUL would end the name at the OS call, which could then see "." or "..".
+  if (name.find('\0') != std::string_view::npos) return false;
   for (size_t i = 0; i < name.size(); i += shiftjis::CharSize(name, i)) {
     if (shiftjis::CharSize(name, i) == 1 && name[i] == style.separator) return false;
   }

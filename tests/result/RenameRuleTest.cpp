@@ -61,6 +61,7 @@ TEST(RenameRuleTest, OnlyPlainNamesStayInTheirFolder) {
   EXPECT_FALSE(IsPlainFileName(".."));
   EXPECT_FALSE(IsPlainFileName("a/b"));
   EXPECT_FALSE(IsPlainFileName("/"));
+  EXPECT_FALSE(IsPlainFileName(std::string_view("..\0x", 4)));
   // In the backslash style 表 (second byte 0x5C) is a character, a lone backslash is not.
   EXPECT_TRUE(IsPlainFileName("\x95\x5C.txt", kBackslashPathStyle));
   EXPECT_FALSE(IsPlainFileName("a\\b", kBackslashPathStyle));
