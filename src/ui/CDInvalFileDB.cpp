@@ -104,13 +104,10 @@ OleDate FromQDateTime(const QDateTime& value) {
 
 // A text the user left as it was shown keeps its exact bytes, even those that do not
 // survive the trip through Qt's text.
-std::string Unless(const QString& now, const QString& shownText, const std::string& shownBytes,
-                   std::string (*convert)(const QString&)) {
+template <class Convert>
+std::string Unless(const QString& now, const QString& shownText, const std::string& shownBytes, Convert convert) {
   return now == shownText ? shownBytes : convert(now);
 }
-
-std::string TextFromQt(const QString& text) { return FromQt(text); }
-std::string SummaryTextFromQt(const QString& text) { return SummaryFromQt(text); }
 
 }  // namespace
 
@@ -119,6 +116,7 @@ CDInvalFileDB::CDInvalFileDB(AppContext& ctx, QWidget* parent) : QWidget(parent)
   riskNames_ = ReadNames("RISK");
   registrationEnabled_ = SettingsFile().GetSettingInt("General", "AutoEntry", 0) == 1;
   BuildControls();
+  // Until a record is shown: empty texts, no category or risk level, now.
   ClearFields();
   category_->setCurrentIndex(-1);
   risk_->setCurrentIndex(-1);
@@ -294,15 +292,15 @@ bool CDInvalFileDB::TakeFields(Fields* fields) const {
     searchText_->setFocus();
     return false;
   }
-  fields->name = Unless(name_->text(), ToQt(shown_.name), shown_.name, TextFromQt);
+  fields->name = Unless(name_->text(), ToQt(shown_.name), shown_.name, FromQt);
   const int category = category_->currentIndex();
   fields->category = category >= 0 && size_t(category) < categoryNames_.size() ? categoryNames_[category] : "";
   const int risk = risk_->currentIndex();
   fields->riskLevel = risk >= 0 && size_t(risk) < riskNames_.size() ? riskNames_[risk] : "";
   fields->createdDate = date_->dateTime() == shownDateTime_ ? shown_.createdDate : FromQDateTime(date_->dateTime());
-  fields->author = Unless(author_->text(), ToQt(shown_.author), shown_.author, TextFromQt);
-  fields->searchText = Unless(search, QString::fromStdString(shown_.searchText), shown_.searchText, TextFromQt);
-  fields->summary = Unless(summary_->toPlainText(), SummaryToQt(shown_.summary), shown_.summary, SummaryTextFromQt);
+  fields->author = Unless(author_->text(), ToQt(shown_.author), shown_.author, FromQt);
+  fields->searchText = Unless(search, QString::fromStdString(shown_.searchText), shown_.searchText, FromQt);
+  fields->summary = Unless(summary_->toPlainText(), SummaryToQt(shown_.summary), shown_.summary, SummaryFromQt);
   return true;
 }
 
