@@ -10,6 +10,8 @@
 #include "settings/LogManager.h"
 #include "settings/SearchLog.h"
 #include "ui/AppContext.h"
+#include "ui/CDInvalFileOpe.h"
+#include "ui/CDResultInvalFile.h"
 #include "ui/CDialogUnits.h"
 #include "ui/CListCtrEx.h"
 #include "ui/CMainFrame.h"
@@ -101,13 +103,14 @@ void CDScanResult::BuildControls() {
     place(b, id, x, 236, 50, 14);
     return b;
   };
-  // 処理 and DB情報 follow the button rules; their dialogs are not part of this form.
   process_ = button(kIdProcess, "処理...", 7);
   signatureInfo_ = button(kIdSignatureInfo, "DB情報...", 61);
   saveLog_ = button(kIdSaveLog, "ﾛｸﾞ保存...", 115);
   back_ = button(kIdBack, "戻る", 208);
   stop_ = button(kIdStop, "検索中止", 262);
 
+  connect(process_, &QPushButton::clicked, this, [this] { ProcessSelected(); });
+  connect(signatureInfo_, &QPushButton::clicked, this, &CDScanResult::ShowSignatureInfo);
   connect(saveLog_, &QPushButton::clicked, this, [this] { SaveLogAs(); });
   connect(back_, &QPushButton::clicked, this, [this] { ShowForm(kFormTarget); });
   connect(stop_, &QPushButton::clicked, this, &CDScanResult::StopSearch);
@@ -225,6 +228,23 @@ bool CDScanResult::SaveLogAs() {
 }
 
 void CDScanResult::StopSearch() { ctx_.engine.running = false; }
+
+bool CDScanResult::ProcessSelected() {
+  if (ctx_.engine.running || selected_ == nullptr) return false;
+  // A copy: the hit belongs to the result list, not to the dialogs shown below.
+  const std::string path = selected_->PathText();
+  return ProcessHitByHand(DialogOwner(), path);
+}
+
+void CDScanResult::ShowSignatureInfo() {
+  if (ctx_.engine.running || selected_ == nullptr) return;
+  CDResultInvalFile::ShowHit(DialogOwner(), *selected_);
+}
+
+QWidget* CDScanResult::DialogOwner() {
+  CMainFrame* frame = CMainFrame::Of(this);
+  return frame != nullptr ? static_cast<QWidget*>(frame) : this;
+}
 
 void CDScanResult::ShowForm(int formId) {
   if (CMainFrame* frame = CMainFrame::Of(this)) frame->ShowForm(formId);

@@ -5,7 +5,7 @@
 // newest hit is selected until the user clicks or types in the list.
 //
 // The counters change for every file searched; their fields are refreshed at most every
-// 50 ms (a hit refreshes them at once), and RefreshFields or UpdateButtons brings them up
+// 100 ms (a hit refreshes them at once), and RefreshFields or UpdateButtons brings them up
 // to date, which the search driver does when a search ends.
 #pragma once
 
@@ -42,7 +42,7 @@ class CDScanResult : public QWidget, public ResultListener {
     kIdSaveLog = 1022,
   };
   // The longest the counter fields lag behind the model during a search.
-  static constexpr int kCounterRefreshMs = 50;
+  static constexpr int kCounterRefreshMs = 100;
 
   // Registers itself as the listener of ctx.results until it is destroyed.
   explicit CDScanResult(AppContext& ctx, QWidget* parent = nullptr);
@@ -68,6 +68,11 @@ class CDScanResult : public QWidget, public ResultListener {
   bool SaveLogAs();
   // Clears the engine's running flag; the search stops at its next check.
   void StopSearch();
+  // "処理...": deletes, renames or moves the selected hit's file by hand. The hit, its row
+  // and the counters stay as they are. True when the file was deleted or moved.
+  bool ProcessSelected();
+  // "DB情報...": the selected hit's signature in the detail dialog.
+  void ShowSignatureInfo();
 
   const DetectedFile* SelectedHit() const { return selected_; }
   int SelectedIndex() const { return selectedIndex_; }
@@ -81,6 +86,8 @@ class CDScanResult : public QWidget, public ResultListener {
   void BuildControls();
   void AddRow(int row, const DetectedFile& hit);
   void ShowForm(int formId);
+  // The main window when the form sits in one, else the form.
+  QWidget* DialogOwner();
 
   AppContext& ctx_;
   CListCtrEx* list_ = nullptr;

@@ -1,0 +1,180 @@
+#include "ui/CDResultInvalFile.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <algorithm>
+
+#include "db/InvalFileInfo.h"
+#include "platform/Clock.h"
+#include "platform/Encoding.h"
+#include "result/DetectedFile.h"
+#include "ui/CDialogUnits.h"
+#include "ui/QtText.h"
+
+namespace {
+
+unsigned char FoldAscii(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c; }
+
+// Equal but for the case of ASCII letters; the second byte of a double-byte character is
+// compared as it is, since it may look like a letter.
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (platform::IsLeadByte(x) && i + 1 < a.size()) {
+      if (x != y || a[i + 1] != b[i + 1]) return false;
+      ++i;
+    } else if (FoldAscii(x) != FoldAscii(y)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A date the picker cannot hold (not valid, or outside its calendar) shows as blank rather
+// than as some other day.
+QDateTime ToQtDate(const OleDate& date) {
+  platform::LocalDateTime local{};
+  if (date.status != 0 || !platform::OleDateToLocal(date.days, &local)) return QDateTime();
+  return QDateTime(QDate(local.year, local.month, local.day), QTime(local.hour, local.minute, local.second));
+}
+
+}  // namespace
+
+CDResultInvalFile::CDResultInvalFile(QWidget* parent, const ProfileFile& settings)
+    : QDialog(parent),
+      categoryNames_(ReadNameList(settings, "C")),
+      riskNames_(ReadNameList(settings, "RISK")) {
+  setObjectName(QStringLiteral("107"));
+  setWindowTitle(QString::fromUtf8("不正ﾌｧｲﾙ情報"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  BuildControls();
+}
+
+std::vector<std::string> CDResultInvalFile::ReadNameList(const ProfileFile& settings, const char* stem) {
+  std::vector<std::string> names;
+  for (int n = 0; n < kMaxListNames; ++n) {
+    std::string name = settings.GetSettingText("DB", stem + std::to_string(n));
+    if (name.empty()) break;
+    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
+  }
+  return names;
+}
+
+int CDResultInvalFile::FindExact(const std::vector<std::string>& names, const std::string& text) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (EqualIgnoringCase(names[i], text)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void CDResultInvalFile::SetHit(std::string fileName, std::string folder,
+                               std::shared_ptr<const InvalFileInfo> signature) {
+  fileName_ = std::move(fileName);
+  folder_ = std::move(folder);
+  signature_ = std::move(signature);
+  loaded_ = false;
+  if (isVisible()) LoadFields();
+}
+
+void CDResultInvalFile::ShowHit(QWidget* owner, const DetectedFile& hit) {
+  CDResultInvalFile dialog(owner);
+  dialog.SetHit(hit.FileName(), hit.Folder(), hit.Signature());
+  dialog.exec();
+}
+
+void CDResultInvalFile::BuildControls() {
+  const CDialogUnits du(font());
+  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
+    if (id != 0) widget->setObjectName(QString::number(id));
+    widget->setGeometry(du.Rect(x, y, w, h));
+    return widget;
+  };
+  auto label = [&](const char* text, int x, int y, int w) {
+    place(new QLabel(QString::fromUtf8(text), this), 0, x, y + 2, w, 8);
+  };
+  auto field = [&](int id, int x, int y, int w) {
+    auto* edit = new QLineEdit(this);
+    edit->setEnabled(false);
+    place(edit, id, x, y, w, 12);
+    return edit;
+  };
+  auto dropDown = [&](int id, const std::vector<std::string>& names, int x, int y, int w) {
+    auto* combo = new QComboBox(this);
+    for (const std::string& name : names) combo->addItem(ToQt(name));
+    combo->setCurrentIndex(-1);
+    combo->setEnabled(false);
+    place(combo, id, x, y, w, 12);
+    return combo;
+  };
+
+  // The frame first, so that the controls inside lie above it.
+  place(new QGroupBox(QString::fromUtf8("詳細情報"), this), 0, 7, 39, 246, 146);
+
+  label("ﾌｧｲﾙ名", 7, 7, 44);
+  fileNameEdit_ = field(kIdFileName, 52, 7, 201);
+  label("ﾌｫﾙﾀﾞ名", 7, 22, 44);
+  folderEdit_ = field(kIdFolder, 52, 22, 201);
+
+  label("名称：", 14, 52, 44);
+  nameEdit_ = field(kIdName, 64, 52, 182);
+  label("分類：", 14, 68, 44);
+  category_ = dropDown(kIdCategory, categoryNames_, 64, 68, 74);
+  label("危険度：", 146, 68, 34);
+  risk_ = dropDown(kIdRisk, riskNames_, 182, 68, 64);
+  label("作成日:", 14, 84, 44);
+  created_ = new QDateTimeEdit(QDateTime::currentDateTime(), this);
+  created_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+  created_->setMinimumDate(QDate(100, 1, 1));
+  created_->setSpecialValueText(QStringLiteral(" "));
+  created_->setEnabled(false);
+  place(created_, kIdCreated, 64, 84, 74, 12);
+  label("作成者:", 146, 84, 34);
+  author_ = field(kIdAuthor, 182, 84, 64);
+  label("検索ｽﾄﾘﾝｸﾞ：", 14, 100, 48);
+  searchText_ = field(kIdSearchText, 64, 100, 182);
+  label("概要：", 14, 116, 44);
+  summary_ = new QPlainTextEdit(this);
+  summary_->setEnabled(false);
+  place(summary_, kIdSummary, 64, 116, 182, 62);
+
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  ok->setDefault(true);
+  place(ok, kIdOk, 203, 191, 50, 14);
+  // Nothing here can be changed, so there is nothing to check before closing.
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  setFixedSize(du.Size(260, 212));
+}
+
+void CDResultInvalFile::showEvent(QShowEvent* event) {
+  if (!loaded_) LoadFields();
+  QDialog::showEvent(event);
+}
+
+void CDResultInvalFile::LoadFields() {
+  loaded_ = true;
+  // Every field shows the start of its text, however long it is.
+  const auto show = [](QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setCursorPosition(0);
+  };
+  show(fileNameEdit_, PathToQt(fileName_));
+  show(folderEdit_, PathToQt(folder_));
+  const InvalFileInfo* record = signature_.get();
+  if (record == nullptr) return;
+  show(nameEdit_, ToQt(record->Name()));
+  category_->setCurrentIndex(FindExact(categoryNames_, record->Category()));
+  risk_->setCurrentIndex(FindExact(riskNames_, record->RiskLevel()));
+  const QDateTime created = ToQtDate(record->CreatedDate());
+  created_->setDateTime(created.isValid() ? created : created_->minimumDateTime());
+  show(author_, ToQt(record->Author()));
+  show(searchText_, QString::fromLatin1(record->GetSearchText()));
+  // The editor keeps line breaks as CR LF; a lone CR would show as a stray character.
+  summary_->setPlainText(ToQt(record->Summary()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
