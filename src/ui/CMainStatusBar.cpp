@@ -13,6 +13,9 @@ CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
   panes_[kMessagePane]->setObjectName(QStringLiteral("pane0"));
   panes_[kMessagePane]->setTextFormat(Qt::PlainText);
   panes_[kMessagePane]->setMinimumWidth(1);
+  // A new text must never change the pane's size: a relayout would repaint the whole
+  // window, and a search shows a new text many times a second.
+  panes_[kMessagePane]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   addWidget(panes_[kMessagePane], 1);
   for (int i = 1; i < kPaneCount; ++i) {
     auto* label = new QLabel(QString::fromUtf8(kIndicators[i - 1]), this);
@@ -30,7 +33,8 @@ CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
 void CMainStatusBar::SetPaneText(int pane, const QString& text) {
   if (pane < 0 || pane >= kPaneCount) return;
   panes_[pane]->setText(text);
-  repaint();
+  // Painted at once (a search keeps the event loop busy), and only this pane.
+  panes_[pane]->repaint();
 }
 
 QString CMainStatusBar::PaneText(int pane) const {

@@ -28,7 +28,7 @@ class QtSearchHost : public QObject, public SearchHost {
 
  public:
   using Clock = std::chrono::steady_clock;
-  static constexpr Clock::duration kStatusInterval = std::chrono::milliseconds(30);
+  static constexpr Clock::duration kStatusInterval = std::chrono::milliseconds(100);
   static constexpr Clock::duration kPumpInterval = std::chrono::milliseconds(10);
 
   // Installs its event filter on the application; stop defaults to clearing the engine's
