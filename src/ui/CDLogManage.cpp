@@ -87,7 +87,7 @@ void CDLogManage::BuildControls() {
 
   // Frames first, so that the controls inside lie above them.
   place(new QGroupBox(Utf8("自動ﾛｸﾞ保存"), this), 0, 7, 128, 305, 46);
-  place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 194, 305, 36);
+  place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 190, 305, 40);
 
   place(new QLabel(Utf8("ﾛｸﾞ一覧"), this), 0, 7, 4, 80, 10);
   list_ = new CListCtrEx(this);
@@ -108,15 +108,15 @@ void CDLogManage::BuildControls() {
   folder_ = new QLineEdit(this);
   place(folder_, kIdFolder, 80, 156, 170, 12);
   button(kIdBrowseFolder, "参照...", 254, 155, 50);
-  place(new QLabel(Utf8("ﾛｸﾞ表示ｴﾃﾞｨﾀ："), this), 0, 16, 180, 62, 10);
+  place(new QLabel(Utf8("ﾛｸﾞ表示ｴﾃﾞｨﾀ："), this), 0, 16, 176, 62, 10);
   editor_ = new QLineEdit(this);
-  place(editor_, kIdEditor, 80, 179, 170, 12);
-  button(kIdBrowseEditor, "参照...", 254, 178, 50);
+  place(editor_, kIdEditor, 80, 175, 170, 12);
+  button(kIdBrowseEditor, "参照...", 254, 174, 50);
 
   auto* guide = new QLabel(Utf8(kGuide), this);
   guide->setWordWrap(true);
   guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  place(guide, kIdGuide, 14, 204, 291, 24);
+  place(guide, kIdGuide, 14, 202, 291, 27);
 
   QPushButton* showLog = button(kIdShowLog, "ﾛｸﾞ表示...", 7, 236, 56);
   back_ = button(kIdBack, "戻る", 262, 236, 50);
