@@ -1,15 +1,22 @@
 // Kills a data file save at random moments and checks what it leaves: a child process
 // saves a store of 10,000 records over the data file (the other of two versions each
-// time), the parent kills it with SIGKILL at a random moment within the save's duration,
-// then reads the file. It must hold exactly the old version or exactly the new one, byte
-// for byte, and load completely; a killed save may leave its temporary file beside it,
-// which is counted and removed. Run by tools/kill-test.
+// time), the parent kills it with SIGKILL, then reads the file. It must hold exactly the
+// old version or exactly the new one, byte for byte, and load completely; a killed save
+// may leave its temporary file beside it, which is counted and removed. Run by
+// tools/kill-test.
+//
+// Most of a save is spent building the content in memory, and only the end of it writes,
+// syncs and renames. So every other kill lands anywhere in the whole save, and the others
+// anywhere in that last part: from the moment the temporary file appears (inotify) until
+// a little after the rename.
 //
 //   DataFileKillTest [-n KILLS] [-r RECORDS] [-s SEED] [FOLDER]
 //     defaults: 1000 kills, 10000 records, seed from the clock, a new folder under /tmp
 //
 // Exit status 0 when every kill left the old or the new file, 1 otherwise, 2 on bad use.
+#include <poll.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,6 +98,30 @@ int RemoveLeftovers(const std::string& folder) {
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
+// Reads the folder's events until one with mask comes; false after timeoutMs without.
+bool WaitForEvent(int inotify, uint32_t mask, int timeoutMs) {
+  alignas(inotify_event) char buffer[4096];
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const ssize_t n = read(inotify, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      if (event->mask & mask) return true;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd fd{inotify, POLLIN, 0};
+    poll(&fd, 1, static_cast<int>(left.count()));
+  }
+}
+
+void DrainEvents(int inotify) {
+  char buffer[4096];
+  while (read(inotify, buffer, sizeof buffer) > 0) {
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -120,18 +151,33 @@ int main(int argc, char** argv) {
     bytes[v] = ReadBytes(dataFile);
   }
 
-  // How long a save takes from fork to exit, so the kills spread over all of it.
-  const auto calibrateStart = std::chrono::steady_clock::now();
+  const int inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (inotify < 0 || inotify_add_watch(inotify, options.folder.c_str(), IN_CREATE | IN_MOVED_TO) < 0) return 2;
+
+  // How long a whole save takes from fork to exit, and its writing part from the
+  // temporary's creation to the rename, so that the kills spread over both.
   constexpr int kCalibrationSaves = 5;
+  std::chrono::steady_clock::duration saveTime{}, writeTime{};
   for (int i = 0; i < kCalibrationSaves; ++i) {
+    DrainEvents(inotify);
+    const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) _exit(stores[i % 2].Save(folder) ? 0 : 1);
+    WaitForEvent(inotify, IN_CREATE, 10000);
+    const auto created = std::chrono::steady_clock::now();
+    WaitForEvent(inotify, IN_MOVED_TO, 10000);
+    writeTime += std::chrono::steady_clock::now() - created;
     int status = 0;
     waitpid(child, &status, 0);
+    saveTime += std::chrono::steady_clock::now() - start;
   }
-  const auto saveTime = (std::chrono::steady_clock::now() - calibrateStart) / kCalibrationSaves;
-  const long long windowMicros =
-      std::max<long long>(1, std::chrono::duration_cast<std::chrono::microseconds>(saveTime).count() * 6 / 5);
+  saveTime /= kCalibrationSaves;
+  writeTime /= kCalibrationSaves;
+  auto windowOf = [](std::chrono::steady_clock::duration d) {
+    return std::max<long long>(1, std::chrono::duration_cast<std::chrono::microseconds>(d).count() * 6 / 5);
+  };
+  const long long saveWindow = windowOf(saveTime);
+  const long long writeWindow = windowOf(writeTime);
   int current = stores[0].Save(folder) ? 0 : -1;
   if (current < 0 || ReadBytes(dataFile) != bytes[0]) return 2;
 
@@ -139,10 +185,14 @@ int main(int argc, char** argv) {
   int heldOld = 0, heldNew = 0, heldNeither = 0, loadFailures = 0, leftovers = 0, finishedBeforeKill = 0;
   for (int kill = 0; kill < options.kills; ++kill) {
     const int next = 1 - current;
-    const long long delay = static_cast<long long>(rng() % static_cast<unsigned long long>(windowMicros));
+    const bool inWriting = kill % 2 == 1;
+    const long long window = inWriting ? writeWindow : saveWindow;
+    const long long delay = static_cast<long long>(rng() % static_cast<unsigned long long>(window));
+    DrainEvents(inotify);
     const pid_t child = fork();
     if (child < 0) return 2;
     if (child == 0) _exit(stores[next].Save(folder) ? 0 : 1);
+    if (inWriting) WaitForEvent(inotify, IN_CREATE, 10000);
     std::this_thread::sleep_for(std::chrono::microseconds(delay));
     ::kill(child, SIGKILL);
     int status = 0;
@@ -167,9 +217,11 @@ int main(int argc, char** argv) {
   }
 
   const long long lost = heldNeither;
-  std::printf("kill-test: %d kills of a save of %d records (one save %.1f ms; kills spread over %.1f ms; seed %llu)\n",
-              options.kills, options.records, Seconds(saveTime) * 1000.0, static_cast<double>(windowMicros) / 1000.0,
+  std::printf("kill-test: %d kills of a save of %d records (seed %llu)\n", options.kills, options.records,
               options.seed);
+  std::printf("  one save %.1f ms, its writing part %.2f ms; half the kills anywhere in the save, half in "
+              "its writing part\n",
+              Seconds(saveTime) * 1000.0, Seconds(writeTime) * 1000.0);
   std::printf("  file held the old version: %d, the new version: %d, neither: %d\n", heldOld, heldNew, heldNeither);
   std::printf("  saves that had finished before the kill: %d\n", finishedBeforeKill);
   std::printf("  loads that failed or missed records: %d\n", loadFailures);

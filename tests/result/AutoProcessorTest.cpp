@@ -1,6 +1,7 @@
 #include "result/AutoProcessor.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -126,6 +127,43 @@ TEST_F(AutoProcessorTest, MoveAcrossFileSystems) {
   EXPECT_EQ(moved, std::string(100000, 'v'));
   std::error_code ignored;
   std::filesystem::remove_all(target, ignored);
+}
+
+platform::FileIdentity IdentityOf(const std::string& path) {
+  platform::FileStatus status;
+  EXPECT_TRUE(platform::GetStatus(path, &status)) << path;
+  return platform::IdentityOf(status);
+}
+
+// A link on the way to the hit is taken only when the folder it leads to is the one the
+// search listed; without the search's word, never.
+TEST_F(AutoProcessorTest, HitFolderReachedThroughALinkMustBeTheListedOne) {
+  dir_.Write("real/x.exe", "data");
+  dir_.MakeDir("other");
+  ASSERT_EQ(symlink((dir_.folder() + "real").c_str(), (dir_.folder() + "link").c_str()), 0);
+  const std::string viaLink = dir_.folder() + "link/x.exe";
+  HitIdentity hit;
+  EXPECT_EQ(AutoProcessFile(viaLink, kModeDelete, "", "", {}, hit), kResultFailed);
+  hit.folder = IdentityOf(dir_.folder() + "other");
+  EXPECT_EQ(AutoProcessFile(viaLink, kModeDelete, "", "", {}, hit), kResultFailed);
+  EXPECT_EQ(dir_.Read("real/x.exe"), "data");
+  hit.folder = IdentityOf(dir_.folder() + "real");
+  hit.file = IdentityOf(viaLink);
+  EXPECT_EQ(AutoProcessFile(viaLink, kModeRename, "*.*.INV", "", {}, hit), kResultRenamed);
+  EXPECT_EQ(dir_.Read("real/x.exe.INV"), "data");
+}
+
+// A hit that is a link to a file: judged by the file it leads to, removed as the link.
+TEST_F(AutoProcessorTest, LinkHitIsRemovedNotItsTarget) {
+  const std::string target = dir_.Write("target.bin", "data");
+  const std::string link = dir_.folder() + "link.exe";
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  HitIdentity hit;
+  hit.file = IdentityOf(target);
+  hit.folder = IdentityOf(dir_.path());
+  EXPECT_EQ(AutoProcessFile(link, kModeDelete, "", "", {}, hit), kResultDeleted);
+  EXPECT_FALSE(Exists(link));
+  EXPECT_EQ(dir_.Read("target.bin"), "data");
 }
 
 struct TargetCase {

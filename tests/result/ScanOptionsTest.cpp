@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "db/InvalFileDB.h"
+#include "engine/CScanEngine.h"
+#include "platform/FileSystem.h"
 #include "support/TempDir.h"
+#include "util/CPatternList.h"
 
 using testing_support::TempDir;
 
@@ -144,6 +148,49 @@ TEST_F(ScanOptionsTest, AutoProcessFileFollowsTheCurrentOptions) {
   EXPECT_EQ(options.AutoProcessFile(file), kResultRenamed);
   EXPECT_EQ(dir_.Read("report.doc.INV"), "x");
   EXPECT_EQ(closes, 1);
+}
+
+// Which file the search read is asked for while the engine still has it open, before it
+// lets go; a file replaced since is left alone.
+TEST_F(ScanOptionsTest, ProcessingAsksWhichFileTheSearchReadBeforeTheEngineLetsGo) {
+  ScanOptions options;
+  options.SetMode(kModeDelete);
+  const std::string file = dir_.Write("x.exe", "x");
+  platform::FileStatus status;
+  ASSERT_TRUE(platform::GetLinkStatus(file, &status));
+  platform::FileIdentity read = platform::IdentityOf(status);
+  std::vector<std::string> calls;
+  options.SetCloseFileHook([&calls] { calls.push_back("close"); });
+  options.SetHitIdentityHook([&](platform::FileIdentity* identity, platform::FileIdentity*) {
+    calls.push_back("identity");
+    *identity = read;
+  });
+  ASSERT_EQ(std::rename(dir_.Write("y.exe", "y").c_str(), file.c_str()), 0);
+  EXPECT_EQ(options.AutoProcessFile(file), kResultFailed);
+  EXPECT_EQ(dir_.Read("x.exe"), "y");
+  EXPECT_EQ(calls, (std::vector<std::string>{"identity", "close"}));
+  ASSERT_TRUE(platform::GetLinkStatus(file, &status));
+  read = platform::IdentityOf(status);
+  EXPECT_EQ(options.AutoProcessFile(file), kResultDeleted);
+}
+
+// Without a hook the application's engine says which file it has open.
+TEST_F(ScanOptionsTest, WithoutAHookTheApplicationsEngineIsAsked) {
+  ProfileFile unbound;
+  InvalFileDB store;
+  CScanEngine engine(unbound);
+  ASSERT_TRUE(engine.Prepare(TextList(), CPatternList("*.*", ';'), false, store));
+  const std::string file = dir_.Write("x.exe", "x");
+  ASSERT_EQ(engine.OpenTarget(file), CScanEngine::kOpened);
+  ASSERT_EQ(std::rename(dir_.Write("y.exe", "y").c_str(), file.c_str()), 0);
+  ScanOptions options;
+  options.SetMode(kModeDelete);
+  options.SetCloseFileHook([&engine] { engine.CloseTarget(); });
+  SetApplicationScanEngine(&engine);
+  EXPECT_EQ(options.AutoProcessFile(file), kResultFailed);
+  SetApplicationScanEngine(nullptr);
+  EXPECT_EQ(dir_.Read("x.exe"), "y");
+  EXPECT_EQ(options.AutoProcessFile(file), kResultDeleted);  // nobody to ask: no check
 }
 
 }  // namespace
