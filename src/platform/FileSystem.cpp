@@ -13,24 +13,11 @@
 
 #include "platform/Encoding.h"
 #include "platform/FolderHandle.h"
+#include "platform/StatusHelpers.h"
 #include "platform/SysCalls.h"
 
 namespace platform {
 namespace {
-
-void SetError(int* error, int value) {
-  if (error) *error = value;
-}
-
-void FillStatus(const struct stat& st, FileStatus* out) {
-  out->isDirectory = S_ISDIR(st.st_mode);
-  out->isRegular = S_ISREG(st.st_mode);
-  out->isLink = S_ISLNK(st.st_mode);
-  out->size = static_cast<uint64_t>(st.st_size);
-  out->modifiedTime = st.st_mtime;
-  out->device = st.st_dev;
-  out->inode = st.st_ino;
-}
 
 uint32_t AttributesOf(const struct stat& st) {
   const bool writable = (st.st_mode & 0222) != 0;
@@ -217,13 +204,7 @@ void DirReader::Close() {
 }
 
 bool DirReader::Identity(FileIdentity* identity, int* error) const {
-  struct stat st;
-  if (dirFd_ < 0 || ::fstat(dirFd_, &st) != 0) {
-    SetError(error, dirFd_ < 0 ? EBADF : errno);
-    return false;
-  }
-  *identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true};
-  return true;
+  return IdentityOfFd(dirFd_, identity, error);
 }
 
 bool DirReader::ParentIs(const FileIdentity& parent) const {
@@ -231,8 +212,7 @@ bool DirReader::ParentIs(const FileIdentity& parent) const {
   const int fd = sys::OpenAt(dirFd_, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
-  const bool same = ::fstat(fd, &st) == 0 &&
-                    SameIdentity(FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true}, parent);
+  const bool same = ::fstat(fd, &st) == 0 && SameIdentity(IdentityOfStat(st), parent);
   sys::Close(fd);
   return same;
 }
@@ -325,13 +305,7 @@ void ReadFile::Close() {
 }
 
 bool ReadFile::Identity(FileIdentity* identity, int* error) const {
-  struct stat st;
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
-    SetError(error, fd_ < 0 ? EBADF : errno);
-    return false;
-  }
-  *identity = FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true};
-  return true;
+  return IdentityOfFd(fd_, identity, error);
 }
 
 bool ReadWholeFile(const std::string& path, std::string* content, int* error) {

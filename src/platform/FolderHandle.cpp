@@ -3,30 +3,13 @@
 #include <cstring>
 
 #include "platform/Encoding.h"
+#include "platform/StatusHelpers.h"
 #include "platform/SysCalls.h"
 
 namespace platform {
 namespace {
 
 constexpr int kHandleFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-
-void SetError(int* error, int value) {
-  if (error) *error = value;
-}
-
-FileIdentity IdentityOfStat(const struct stat& st) {
-  return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true};
-}
-
-void FillStatus(const struct stat& st, FileStatus* out) {
-  out->isDirectory = S_ISDIR(st.st_mode);
-  out->isRegular = S_ISREG(st.st_mode);
-  out->isLink = S_ISLNK(st.st_mode);
-  out->size = static_cast<uint64_t>(st.st_size);
-  out->modifiedTime = st.st_mtime;
-  out->device = st.st_dev;
-  out->inode = st.st_ino;
-}
 
 // Removes the entry only while it is still the file made by us: a copy is never taken
 // back by a name somebody else has reused in the meantime. Not through the fault switch:
@@ -112,13 +95,7 @@ bool FolderHandle::Open(const std::string& folder, int* error) {
 }
 
 bool FolderHandle::Identity(FileIdentity* identity, int* error) const {
-  struct stat st;
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
-    SetError(error, fd_ < 0 ? EBADF : errno);
-    return false;
-  }
-  *identity = IdentityOfStat(st);
-  return true;
+  return IdentityOfFd(fd_, identity, error);
 }
 
 bool FolderHandle::EntryStatus(const std::string& name, bool followLink, FileStatus* status, int* error) const {

@@ -10,14 +10,12 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/StatusHelpers.h"
+
 extern char** environ;
 
 namespace platform {
 namespace {
-
-void SetError(int* error, int value) {
-  if (error != nullptr) *error = value;
-}
 
 bool IsExecutableFile(const std::string& path) {
   struct stat st {};

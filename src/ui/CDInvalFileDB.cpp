@@ -129,26 +129,24 @@ CDInvalFileDB::~CDInvalFileDB() = default;
 
 void CDInvalFileDB::BuildControls() {
   const CDialogUnits du(font());
-  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
-    if (id != 0) widget->setObjectName(QString::number(id));
-    widget->setGeometry(du.Rect(x, y, w, h));
+  auto label = [&](const char* text, int y) {
+    du.Place(new QLabel(Utf8(text), this), 0, 168, y + 1, 48, 10);
   };
-  auto label = [&](const char* text, int y) { place(new QLabel(Utf8(text), this), 0, 168, y + 1, 48, 10); };
   auto button = [&](int id, const char* text, int x, int w) {
     auto* b = new QPushButton(Utf8(text), this);
     // Enter presses the focused button, as in a dialog.
     b->setAutoDefault(true);
-    place(b, id, x, 236, w, 14);
+    du.Place(b, id, x, 236, w, 14);
     return b;
   };
 
   // Frames first, so that the controls inside lie above them.
-  place(new QGroupBox(Utf8("詳細情報"), this), 0, 162, 3, 150, 173);
-  place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 179, 305, 52);
+  du.Place(new QGroupBox(Utf8("詳細情報"), this), 0, 162, 3, 150, 173);
+  du.Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 179, 305, 52);
 
-  place(new QLabel(Utf8("不正ﾌｧｲﾙ一覧"), this), 0, 7, 4, 100, 10);
+  du.Place(new QLabel(Utf8("不正ﾌｧｲﾙ一覧"), this), 0, 7, 4, 100, 10);
   list_ = new CListCtrEx(this);
-  place(list_, kIdList, 7, 15, 150, 161);
+  du.Place(list_, kIdList, 7, 15, 150, 161);
   list_->SuspendRedraw(true);
   if (list_->Setup(false)) {
     const CImageList rows = CImageList::RowImages();
@@ -159,13 +157,13 @@ void CDInvalFileDB::BuildControls() {
 
   label("名称：", 15);
   name_ = new QLineEdit(this);
-  place(name_, kIdName, 216, 15, 90, 12);
+  du.Place(name_, kIdName, 216, 15, 90, 12);
   label("分類：", 30);
   category_ = new QComboBox(this);
-  place(category_, kIdCategory, 216, 30, 90, 12);
+  du.Place(category_, kIdCategory, 216, 30, 90, 12);
   label("危険度：", 45);
   risk_ = new QComboBox(this);
-  place(risk_, kIdRisk, 216, 45, 90, 12);
+  du.Place(risk_, kIdRisk, 216, 45, 90, 12);
   for (const std::string& name : categoryNames_) category_->addItem(ToQt(name));
   for (const std::string& name : riskNames_) risk_->addItem(ToQt(name));
   label("作成日:", 60);
@@ -173,23 +171,23 @@ void CDInvalFileDB::BuildControls() {
   date_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
   date_->setMinimumDate(QDate(100, 1, 1));
   date_->setMaximumDate(QDate(9999, 12, 31));
-  place(date_, kIdDate, 216, 60, 90, 12);
+  du.Place(date_, kIdDate, 216, 60, 90, 12);
   label("作成者:", 75);
   author_ = new QLineEdit(this);
-  place(author_, kIdAuthor, 216, 75, 90, 12);
+  du.Place(author_, kIdAuthor, 216, 75, 90, 12);
   label("検索ｽﾄﾘﾝｸﾞ：", 90);
   searchText_ = new QLineEdit(this);
   searchText_->setValidator(new SearchTextInput(searchText_));
-  place(searchText_, kIdSearchText, 216, 90, 90, 12);
+  du.Place(searchText_, kIdSearchText, 216, 90, 90, 12);
   label("概要：", 105);
   summary_ = new QPlainTextEdit(this);
   summary_->setTabChangesFocus(true);
-  place(summary_, kIdSummary, 168, 117, 138, 53);
+  du.Place(summary_, kIdSummary, 168, 117, 138, 53);
 
   auto* guide = new QLabel(Utf8(kGuide), this);
   guide->setWordWrap(true);
   guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  place(guide, kIdGuide, 14, 190, 291, 38);
+  du.Place(guide, kIdGuide, 14, 190, 291, 38);
 
   register_ = button(kIdRegister, "検索登録...", 7, 56);
   add_ = button(kIdAdd, "追加", 72, 42);

@@ -15,8 +15,7 @@ CDInvalFileOpe::CDInvalFileOpe(QWidget* parent) : QDialog(parent) {
   const CDialogUnits du(font());
   auto button = [&](int id, const char* text, int x) {
     auto* b = new QPushButton(QString::fromUtf8(text), this);
-    b->setObjectName(QString::number(id));
-    b->setGeometry(du.Rect(x, 7, 50, 14));
+    du.Place(b, id, x, 7, 50, 14);
     return b;
   };
   const struct {

@@ -26,12 +26,6 @@ namespace {
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-// "ファイル名", 3 blanks, 2 ideographic blanks, 112 blanks, 2 ideographic blanks: the
-// blanks make the one column as wide as the list.
-std::string FileColumnTitle() {
-  return FromQt(Utf8("ファイル名   \u3000\u3000") + QString(112, QLatin1Char(' ')) + Utf8("\u3000\u3000"));
-}
-
 const char kGuide[] =
     "ログ保存一覧を示します。\n"
     "ログ保存場所をﾃｷｽﾄﾎﾞｯｸｽで変更入力した場合、ｶｰｿﾙを他へ移動すると\n"
@@ -73,50 +67,46 @@ CDLogManage::~CDLogManage() {
 
 void CDLogManage::BuildControls() {
   const CDialogUnits du(font());
-  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
-    if (id != 0) widget->setObjectName(QString::number(id));
-    widget->setGeometry(du.Rect(x, y, w, h));
-  };
   auto button = [&](int id, const char* text, int x, int y, int w) {
     auto* b = new QPushButton(Utf8(text), this);
     // Enter presses the focused button, as in a dialog.
     b->setAutoDefault(true);
-    place(b, id, x, y, w, 14);
+    du.Place(b, id, x, y, w, 14);
     return b;
   };
 
   // Frames first, so that the controls inside lie above them.
-  place(new QGroupBox(Utf8("自動ﾛｸﾞ保存"), this), 0, 7, 128, 305, 46);
-  place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 190, 305, 40);
+  du.Place(new QGroupBox(Utf8("自動ﾛｸﾞ保存"), this), 0, 7, 128, 305, 46);
+  du.Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 190, 305, 40);
 
-  place(new QLabel(Utf8("ﾛｸﾞ一覧"), this), 0, 7, 4, 80, 10);
+  du.Place(new QLabel(Utf8("ﾛｸﾞ一覧"), this), 0, 7, 4, 80, 10);
   list_ = new CListCtrEx(this);
-  place(list_, kIdList, 7, 15, 305, 108);
+  du.Place(list_, kIdList, 7, 15, 305, 108);
   list_->SuspendRedraw(true);
   if (list_->Setup(false)) {
     const CImageList rows = CImageList::RowImages();
     list_->SetImageLists(&rows, nullptr, nullptr);
   }
-  list_->InsertColumn(FileColumnTitle(), 0);
+  list_->InsertColumn(CListCtrEx::WideColumnTitle(Utf8("ファイル名")), 0);
   list_->SuspendRedraw(false);
 
   autoLogOff_ = new QRadioButton(Utf8("しない"), this);
-  place(autoLogOff_, kIdAutoLogOff, 16, 140, 50, 12);
+  du.Place(autoLogOff_, kIdAutoLogOff, 16, 140, 50, 12);
   autoLogOn_ = new QRadioButton(Utf8("する"), this);
-  place(autoLogOn_, kIdAutoLogOn, 70, 140, 50, 12);
-  place(new QLabel(Utf8("ﾛｸﾞ保存場所："), this), 0, 16, 157, 62, 10);
+  du.Place(autoLogOn_, kIdAutoLogOn, 70, 140, 50, 12);
+  du.Place(new QLabel(Utf8("ﾛｸﾞ保存場所："), this), 0, 16, 157, 62, 10);
   folder_ = new QLineEdit(this);
-  place(folder_, kIdFolder, 80, 156, 170, 12);
+  du.Place(folder_, kIdFolder, 80, 156, 170, 12);
   button(kIdBrowseFolder, "参照...", 254, 155, 50);
-  place(new QLabel(Utf8("ﾛｸﾞ表示ｴﾃﾞｨﾀ："), this), 0, 16, 176, 62, 10);
+  du.Place(new QLabel(Utf8("ﾛｸﾞ表示ｴﾃﾞｨﾀ："), this), 0, 16, 176, 62, 10);
   editor_ = new QLineEdit(this);
-  place(editor_, kIdEditor, 80, 175, 170, 12);
+  du.Place(editor_, kIdEditor, 80, 175, 170, 12);
   button(kIdBrowseEditor, "参照...", 254, 174, 50);
 
   auto* guide = new QLabel(Utf8(kGuide), this);
   guide->setWordWrap(true);
   guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  place(guide, kIdGuide, 14, 202, 291, 27);
+  du.Place(guide, kIdGuide, 14, 202, 291, 27);
 
   QPushButton* showLog = button(kIdShowLog, "ﾛｸﾞ表示...", 7, 236, 56);
   back_ = button(kIdBack, "戻る", 262, 236, 50);

@@ -91,18 +91,13 @@ void CDResultInvalFile::ShowHit(QWidget* owner, const DetectedFile& hit) {
 
 void CDResultInvalFile::BuildControls() {
   const CDialogUnits du(font());
-  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
-    if (id != 0) widget->setObjectName(QString::number(id));
-    widget->setGeometry(du.Rect(x, y, w, h));
-    return widget;
-  };
   auto label = [&](const char* text, int x, int y, int w) {
-    place(new QLabel(QString::fromUtf8(text), this), 0, x, y + 2, w, 8);
+    du.Place(new QLabel(QString::fromUtf8(text), this), 0, x, y + 2, w, 8);
   };
   auto field = [&](int id, int x, int y, int w) {
     auto* edit = new QLineEdit(this);
     edit->setEnabled(false);
-    place(edit, id, x, y, w, 12);
+    du.Place(edit, id, x, y, w, 12);
     return edit;
   };
   auto dropDown = [&](int id, const std::vector<std::string>& names, int x, int y, int w) {
@@ -110,12 +105,12 @@ void CDResultInvalFile::BuildControls() {
     for (const std::string& name : names) combo->addItem(ToQt(name));
     combo->setCurrentIndex(-1);
     combo->setEnabled(false);
-    place(combo, id, x, y, w, 12);
+    du.Place(combo, id, x, y, w, 12);
     return combo;
   };
 
   // The frame first, so that the controls inside lie above it.
-  place(new QGroupBox(QString::fromUtf8("詳細情報"), this), 0, 7, 39, 246, 146);
+  du.Place(new QGroupBox(QString::fromUtf8("詳細情報"), this), 0, 7, 39, 246, 146);
 
   label("ﾌｧｲﾙ名", 7, 7, 44);
   fileNameEdit_ = field(kIdFileName, 52, 7, 201);
@@ -134,7 +129,7 @@ void CDResultInvalFile::BuildControls() {
   created_->setMinimumDate(QDate(100, 1, 1));
   created_->setSpecialValueText(QStringLiteral(" "));
   created_->setEnabled(false);
-  place(created_, kIdCreated, 64, 84, 74, 12);
+  du.Place(created_, kIdCreated, 64, 84, 74, 12);
   label("作成者:", 146, 84, 34);
   author_ = field(kIdAuthor, 182, 84, 64);
   label("検索ｽﾄﾘﾝｸﾞ：", 14, 100, 48);
@@ -142,11 +137,11 @@ void CDResultInvalFile::BuildControls() {
   label("概要：", 14, 116, 44);
   summary_ = new QPlainTextEdit(this);
   summary_->setEnabled(false);
-  place(summary_, kIdSummary, 64, 116, 182, 62);
+  du.Place(summary_, kIdSummary, 64, 116, 182, 62);
 
   auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setDefault(true);
-  place(ok, kIdOk, 203, 191, 50, 14);
+  du.Place(ok, kIdOk, 203, 191, 50, 14);
   // Nothing here can be changed, so there is nothing to check before closing.
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   setFixedSize(du.Size(260, 212));

@@ -23,12 +23,6 @@ namespace {
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-// "分類", 3 blanks, 2 ideographic blanks, 112 blanks, 2 ideographic blanks: one column as
-// wide as the old list, whatever the category names.
-std::string CategoryColumnTitle() {
-  return FromQt(Utf8("分類   \u3000\u3000") + QString(112, QLatin1Char(' ')) + Utf8("\u3000\u3000"));
-}
-
 const char kGuide[] =
     "検索分類項目をﾁｪｯｸして、検索する不正ﾌｧｲﾙの種類を設定して下さい。\n"
     "ﾁｪｯｸした検索分類に属する不正のみ検索することができます。\n"
@@ -52,59 +46,55 @@ CDScanOption::~CDScanOption() {
 
 void CDScanOption::BuildControls() {
   const CDialogUnits du(font());
-  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
-    if (id != 0) widget->setObjectName(QString::number(id));
-    widget->setGeometry(du.Rect(x, y, w, h));
-  };
 
   // Frames first, so that the controls inside lie above them.
-  place(new QGroupBox(Utf8("自動処理"), this), 0, 184, 3, 128, 158);
-  place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 166, 305, 64);
+  du.Place(new QGroupBox(Utf8("自動処理"), this), 0, 184, 3, 128, 158);
+  du.Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 166, 305, 64);
 
-  place(new QLabel(Utf8("検索分類"), this), 0, 7, 4, 80, 10);
+  du.Place(new QLabel(Utf8("検索分類"), this), 0, 7, 4, 80, 10);
   list_ = new CListCtrEx(this);
-  place(list_, kIdCategories, 7, 15, 170, 146);
+  du.Place(list_, kIdCategories, 7, 15, 170, 146);
   list_->SuspendRedraw(true);
   if (list_->Setup(true)) {
     const CImageList rows = CImageList::RowImages();
     const CImageList boxes = CImageList::CheckBoxes();
     list_->SetImageLists(&rows, nullptr, &boxes);
   }
-  list_->InsertColumn(CategoryColumnTitle(), 0);
+  list_->InsertColumn(CListCtrEx::WideColumnTitle(Utf8("分類")), 0);
 
   modes_ = new QButtonGroup(this);
   auto radio = [&](int mode, int id, const char* text, int y) {
     auto* button = new QRadioButton(Utf8(text), this);
-    place(button, id, 194, y, 100, 12);
+    du.Place(button, id, 194, y, 100, 12);
     modes_->addButton(button, mode);
   };
   radio(kModeLeave, kIdModeLeave, "未処理", 16);
   radio(kModeDelete, kIdModeDelete, "削除", 31);
   radio(kModeRename, kIdModeRename, "ﾘﾈｰﾑ", 46);
-  place(new QLabel(Utf8("変更ﾙｰﾙ："), this), 0, 206, 61, 98, 10);
+  du.Place(new QLabel(Utf8("変更ﾙｰﾙ："), this), 0, 206, 61, 98, 10);
   rule_ = new QComboBox(this);
   rule_->setEditable(true);
   rule_->setInsertPolicy(QComboBox::NoInsert);
   rule_->addItems({QStringLiteral("*.*.INV"), QStringLiteral("_*.*_")});
-  place(rule_, kIdRule, 206, 72, 98, 14);
+  du.Place(rule_, kIdRule, 206, 72, 98, 14);
   radio(kModeMove, kIdModeMove, "移動", 95);
   moveFolder_ = new QLineEdit(this);
-  place(moveFolder_, kIdMoveFolder, 206, 110, 98, 13);
+  du.Place(moveFolder_, kIdMoveFolder, 206, 110, 98, 13);
   auto* browse = new QPushButton(Utf8("参照..."), this);
   browse->setAutoDefault(true);
-  place(browse, kIdBrowse, 254, 127, 50, 14);
+  du.Place(browse, kIdBrowse, 254, 127, 50, 14);
 
   auto* guide = new QLabel(Utf8(kGuide), this);
   guide->setWordWrap(true);
   guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  place(guide, kIdGuide, 14, 178, 291, 48);
+  du.Place(guide, kIdGuide, 14, 178, 291, 48);
 
   back_ = new QPushButton(Utf8("戻る"), this);
   back_->setAutoDefault(true);
-  place(back_, kIdBack, 262, 236, 50, 14);
+  du.Place(back_, kIdBack, 262, 236, 50, 14);
   // The form's cancel exists but can never be pressed.
   auto* cancel = new QPushButton(Utf8("ｷｬﾝｾﾙ"), this);
-  place(cancel, kIdCancel, 208, 236, 50, 14);
+  du.Place(cancel, kIdCancel, 208, 236, 50, 14);
   cancel->setEnabled(false);
   cancel->hide();
 

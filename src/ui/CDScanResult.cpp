@@ -63,14 +63,10 @@ CDScanResult::~CDScanResult() { ctx_.results.SetListener(nullptr); }
 
 void CDScanResult::BuildControls() {
   const CDialogUnits du(font());
-  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
-    if (id != 0) widget->setObjectName(QString::number(id));
-    widget->setGeometry(du.Rect(x, y, w, h));
-  };
 
   // Frames first, so that the controls inside lie above them.
-  place(new QGroupBox(Utf8("処理結果"), this), 0, 7, 3, 305, 62);
-  place(new QGroupBox(Utf8("不正ファイル一覧"), this), 0, 7, 69, 305, 161);
+  du.Place(new QGroupBox(Utf8("処理結果"), this), 0, 7, 3, 305, 62);
+  du.Place(new QGroupBox(Utf8("不正ファイル一覧"), this), 0, 7, 69, 305, 161);
 
   for (size_t i = 0; i < kCounters.size(); ++i) {
     const CounterField& field = kCounters[i];
@@ -78,16 +74,16 @@ void CDScanResult::BuildControls() {
     const int y = 17 + field.row * 15;
     auto* label = new QLabel(Utf8(field.label), this);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    place(label, 0, x, y, 84, 12);
+    du.Place(label, 0, x, y, 84, 12);
     auto* edit = new QLineEdit(QStringLiteral("0"), this);
     edit->setReadOnly(true);
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    place(edit, field.id, x + 86, y, 50, 12);
+    du.Place(edit, field.id, x + 86, y, 50, 12);
     counterFields_[i] = edit;
   }
 
   list_ = new CListCtrEx(this);
-  place(list_, kIdList, 14, 81, 291, 143);
+  du.Place(list_, kIdList, 14, 81, 291, 143);
   list_->SuspendRedraw(true);
   if (list_->Setup(false)) {
     const CImageList rows = CImageList::RowImages();
@@ -100,7 +96,7 @@ void CDScanResult::BuildControls() {
     auto* b = new QPushButton(Utf8(text), this);
     // Enter presses the focused button, as in a dialog.
     b->setAutoDefault(true);
-    place(b, id, x, 236, 50, 14);
+    du.Place(b, id, x, 236, 50, 14);
     return b;
   };
   process_ = button(kIdProcess, "処理...", 7);

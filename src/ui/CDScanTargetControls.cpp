@@ -19,12 +19,6 @@ namespace {
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-// "フォルダ名", 3 blanks, 2 ideographic blanks, 112 blanks, 2 ideographic blanks: the
-// column is as wide as that text, wider than the list, whatever the paths.
-std::string FolderColumnTitle() {
-  return FromQt(Utf8("フォルダ名   \u3000\u3000") + QString(112, QLatin1Char(' ')) + Utf8("\u3000\u3000"));
-}
-
 const char kGuide[] =
     "「検索対象」ﾌｫﾙﾀﾞを追加し、「全検索」または「選択検索」ﾎﾞﾀﾝを押して下さい。\n"
     "「ｻﾌﾞﾌｫﾙﾀﾞ」をﾁｪｯｸすることで指定ﾌｫﾙﾀﾞ以下を全て検索します。\n"
@@ -60,47 +54,43 @@ class FileTypeCombo : public QComboBox {
 
 void CDScanTarget::BuildControls() {
   const CDialogUnits du(font());
-  auto place = [&du](QWidget* widget, int id, int x, int y, int w, int h) {
-    if (id != 0) widget->setObjectName(QString::number(id));
-    widget->setGeometry(du.Rect(x, y, w, h));
-  };
   auto button = [&](const char* text, int id, int x, int y) {
     auto* b = new QPushButton(Utf8(text), this);
     b->setAutoDefault(true);
-    place(b, id, x, y, 50, 14);
+    du.Place(b, id, x, y, 50, 14);
     return b;
   };
 
   // The frame first, so that the text inside lies above it.
-  place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 172, 305, 50);
+  du.Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 172, 305, 50);
 
-  place(new QLabel(Utf8("検索ﾌｧｲﾙﾀｲﾌﾟ"), this), 0, 7, 6, 100, 10);
+  du.Place(new QLabel(Utf8("検索ﾌｧｲﾙﾀｲﾌﾟ"), this), 0, 7, 6, 100, 10);
   fileType_ = new FileTypeCombo(this, [this] { RefillPatternChoices(); });
   fileType_->setEditable(true);
   fileType_->setInsertPolicy(QComboBox::NoInsert);
   fileType_->setMaxVisibleItems(10);
   fileType_->lineEdit()->setMaxLength(kMaxFileTypeChars);
   fileType_->lineEdit()->setValidator(new LowerCaseValidator(fileType_));
-  place(fileType_, kIdFileType, 7, 17, 180, 14);
+  du.Place(fileType_, kIdFileType, 7, 17, 180, 14);
   subfolderBox_ = new QCheckBox(Utf8("ｻﾌﾞﾌｫﾙﾀﾞ"), this);
-  place(subfolderBox_, kIdSubfolders, 196, 18, 60, 12);
+  du.Place(subfolderBox_, kIdSubfolders, 196, 18, 60, 12);
 
   auto* icon = new QLabel(this);
   icon->setPixmap(AppIconPixmap(32));
   icon->setAlignment(Qt::AlignCenter);
-  place(icon, 128, 262, 4, 50, 20);
+  du.Place(icon, 128, 262, 4, 50, 20);
   auto* version = new QLabel(Utf8("不正ファイル検索\nVer2.0"), this);
   version->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  place(version, 0, 250, 25, 62, 18);
+  du.Place(version, 0, 250, 25, 62, 18);
 
-  place(new QLabel(Utf8("検索対象"), this), 0, 7, 38, 100, 10);
+  du.Place(new QLabel(Utf8("検索対象"), this), 0, 7, 38, 100, 10);
   list_ = new CListCtrEx(this);
-  place(list_, kIdTargets, 7, 49, 248, 115);
+  du.Place(list_, kIdTargets, 7, 49, 248, 115);
   list_->SuspendRedraw(true);
   list_->Setup(false);
   const CImageList rows = CImageList::RowImages();
   list_->SetImageLists(&rows, nullptr, nullptr);
-  list_->InsertColumn(FolderColumnTitle(), 0);
+  list_->InsertColumn(CListCtrEx::WideColumnTitle(Utf8("フォルダ名")), 0);
   list_->SuspendRedraw(false);
 
   add_ = button("追加...", kIdAdd, 262, 49);
@@ -113,7 +103,7 @@ void CDScanTarget::BuildControls() {
   auto* guide = new QLabel(Utf8(kGuide), this);
   guide->setWordWrap(true);
   guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  place(guide, kIdGuide, 14, 184, 291, 34);
+  du.Place(guide, kIdGuide, 14, 184, 291, 34);
 
   exit_ = button("終了", kIdExit, 262, 236);
   // The form's cancel is never seen; Esc and the result form's stop button do its work.

@@ -1,6 +1,7 @@
 #include "ui/CDialogUnits.h"
 
 #include <QFontMetrics>
+#include <QWidget>
 #include <cmath>
 
 CDialogUnits::CDialogUnits(const QFont& font) {
@@ -20,4 +21,9 @@ QRect CDialogUnits::Rect(int x, int y, int width, int height) const {
   const int left = X(x);
   const int top = Y(y);
   return QRect(left, top, X(x + width) - left, Y(y + height) - top);
+}
+
+void CDialogUnits::Place(QWidget* widget, int id, int x, int y, int width, int height) const {
+  if (id != 0) widget->setObjectName(QString::number(id));
+  widget->setGeometry(Rect(x, y, width, height));
 }

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QSize>
 
+class QWidget;
+
 class CDialogUnits {
  public:
   // Every form is this many dialog units wide and high.
@@ -22,6 +24,9 @@ class CDialogUnits {
   QSize Size(int width, int height) const { return QSize(X(width), Y(height)); }
   // The size of every form in pixels.
   QSize FormSize() const { return Size(kFormWidth, kFormHeight); }
+  // Puts widget at the dialog-unit rectangle; a control id other than 0 becomes its
+  // objectName (decimal), by which the program and its tests find the control.
+  void Place(QWidget* widget, int id, int x, int y, int width, int height) const;
 
   int BaseX() const { return baseX_; }
   int BaseY() const { return baseY_; }

@@ -1,18 +1,11 @@
 #include "ui/CImageList.h"
 
-#include <QPainter>
-#include <QPainterPath>
-#include <functional>
+#include "ui/IconPainting.h"
 
 namespace {
 
 QPixmap Paint(const std::function<void(QPainter&)>& draw) {
-  QPixmap pixmap(CImageList::kImageSize, CImageList::kImageSize);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing, true);
-  draw(p);
-  return pixmap;
+  return PaintPixmap(CImageList::kImageSize, draw);
 }
 
 const QColor kFolderFill(0xF2, 0xC9, 0x4C);
@@ -57,16 +50,9 @@ void Mark(QPainter& p, const QColor& fill) {
 }
 
 void Page(QPainter& p) {
-  QPainterPath sheet;
-  sheet.moveTo(3.5, 1.5);
-  sheet.lineTo(10.5, 1.5);
-  sheet.lineTo(13.5, 4.5);
-  sheet.lineTo(13.5, 14.5);
-  sheet.lineTo(3.5, 14.5);
-  sheet.closeSubpath();
   p.setPen(QPen(QColor(0x60, 0x60, 0x60), 1));
   p.setBrush(Qt::white);
-  p.drawPath(sheet);
+  p.drawPath(FoldedPage(QRectF(QPointF(3.5, 1.5), QPointF(13.5, 14.5)), 3));
   p.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 4.5));
   p.drawLine(QPointF(10.5, 4.5), QPointF(13.5, 4.5));
   p.setPen(QPen(QColor(0x50, 0x70, 0xB0), 1));

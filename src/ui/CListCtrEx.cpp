@@ -71,6 +71,11 @@ void CListCtrEx::SetImageLists(const CImageList* small, const CImageList* normal
   RepaintAll();
 }
 
+std::string CListCtrEx::WideColumnTitle(const QString& name) {
+  const QString ideographic(2, QChar(0x3000));
+  return FromQt(name + QStringLiteral("   ") + ideographic + QString(112, QLatin1Char(' ')) + ideographic);
+}
+
 bool CListCtrEx::InsertColumn(const std::string& text, int column, Align align) {
   const int count = columnCount();
   if (column < 0 || column > count) return false;

@@ -40,6 +40,9 @@ class CListCtrEx : public QTreeWidget {
   // current column count (the cells of later columns move right).
   bool InsertColumn(const std::string& text, int column, Align align = Align::Left);
   int ColumnCount() const { return columnCount(); }
+  // name, 3 blanks, 2 ideographic blanks, 112 blanks, 2 ideographic blanks (CP932): the
+  // title of a list's only column, which makes it wider than the list whatever its texts.
+  static std::string WideColumnTitle(const QString& name);
   Align ColumnAlign(int column) const;
 
   // Column 0 inserts a new row at index row (at the end when row is past it) and attaches a

@@ -11,13 +11,8 @@
 #include <memory>
 
 #include "engine/SearchHost.h"
-#include "support/TempDir.h"
-#include "ui/AppContext.h"
 #include "ui/CDInvalFileDB.h"
-#include "ui/CListCtrEx.h"
-#include "ui/DialogHooks.h"
-#include "ui/QtMessagePresenter.h"
-#include "ui/support/UiTestSupport.h"
+#include "ui/support/FormFixture.h"
 #include "util/StringTable.h"
 
 using uitest::Cp;
@@ -46,44 +41,21 @@ const char kIni[] = "[General]\r\nAutoEntry=1\r\n[DB]\r\nC0=ウイルス\r\nC1=�
 
 }  // namespace
 
-class InvalFileDBTest : public QObject {
+class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
   Q_OBJECT
 
  private:
-  QtMessagePresenter presenter_;
-  std::unique_ptr<testing_support::TempDir> home_;
-  std::unique_ptr<AppContext> ctx_;
   std::unique_ptr<HostFake> host_;
-  std::unique_ptr<CDInvalFileDB> form_;
 
   void Open() {
-    form_.reset();
-    form_ = std::make_unique<CDInvalFileDB>(*ctx_);
-    form_->resize(640, 520);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    NewForm();
+    ShowForm(QSize(640, 520));
   }
   void AddToStore(const char* name, const char* category, const char* risk) {
-    auto record = std::make_shared<InvalFileInfo>();
-    record->SetFromText(Cp(name), Cp(category), Cp(risk), OleDate{37000.5, 0}, "", "00112233445566778899aabbccddeeff",
-                        "");
-    QVERIFY(ctx_->store.Add(record));
+    QVERIFY(ctx_->store.Add(uitest::Record(Cp(name), Cp(category), Cp(risk), OleDate{37000.5, 0})));
   }
-  template <class T = QWidget>
-  T* Control(int id) const {
-    return uitest::FindById<T>(form_.get(), id);
-  }
-  void Click(int id) const { QTest::mouseClick(Control(id), Qt::LeftButton); }
   void Type(int id, const char* utf8) const {
-    auto* edit = Control<QLineEdit>(id);
-    edit->setFocus();
-    edit->selectAll();
-    uitest::TypeText(edit, QString::fromUtf8(utf8));
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (int row = 0; row < form_->List()->ItemCount(); ++row) names.push_back(form_->List()->ItemText(row, 0));
-    return names;
+    uitest::Retype(Control<QLineEdit>(id), QString::fromUtf8(utf8));
   }
   std::string SelectedName() const { return form_->SelectedRecord() ? form_->SelectedRecord()->Name() : "-"; }
   // Enabled states: the six fields, search text, 追加 修正 削除 ｷｬﾝｾﾙ, list.
@@ -97,17 +69,10 @@ class InvalFileDBTest : public QObject {
   std::string LastMessage() const { return DialogHooks::Messages().empty() ? "" : DialogHooks::Messages().back().text; }
 
  private slots:
-  void initTestCase() {
-    uitest::UseProgramLook();
-    SetMessagePresenter(&presenter_);
-    DialogHooks::SetStrict(true);
-  }
+  void initTestCase() { uitest::StartFormTests(&presenter_); }
   void init() {
-    DialogHooks::Reset();
-    home_ = std::make_unique<testing_support::TempDir>();
-    home_->Write("Vorlet.ini", Cp(kIni));
-    BindSettingsFile(home_->folder());
-    ctx_ = std::make_unique<AppContext>(home_->folder());
+    NewHome(Cp(kIni));
+    NewContext();
     host_ = std::make_unique<HostFake>(ctx_->engine);
     ctx_->engine.SetHost(host_.get());
     AddToStore("b", "ウイルス", "高");
@@ -115,13 +80,10 @@ class InvalFileDBTest : public QObject {
     AddToStore("a", "ワーム", "");
     Open();
   }
-  void cleanup() {
-    form_.reset();
-    ctx_.reset();
-  }
+  void cleanup() { CloseForm(); }
 
   void ModesEnableTheirControls() {
-    QCOMPARE(Names(), (std::vector<std::string>{"b", "d", "a"}));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"b", "d", "a"}));
     QVERIFY(form_->List()->ItemText(0, 1) == Cp("ウイルス") && SelectedName() == "b");
     QCOMPARE(Enabled(), QStringLiteral("000000011101"));
 
@@ -166,7 +128,7 @@ class InvalFileDBTest : public QObject {
     // Fixed, it is added and listed last until the list is filled again.
     QTest::keyClicks(Control(CDInvalFileDB::kIdSearchText), "d");
     Click(CDInvalFileDB::kIdAdd);
-    QCOMPARE(Names(), (std::vector<std::string>{"b", "d", "a", "a0"}));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"b", "d", "a", "a0"}));
     QVERIFY(form_->List()->SelectedRow() == 3 && form_->CurrentMode() == Mode::Browse);
     const auto added = ctx_->store.FindRecord(Cp("ウイルス"), "a0");
     QVERIFY(added && added->GetSearchText() == "abcd" && added->Author() == Cp("山田"));
@@ -185,7 +147,7 @@ class InvalFileDBTest : public QObject {
     QCOMPARE(ctx_->store.FindRecord(Cp("ワーム"), "b")->Summary(), std::string("one\r\ntwo"));
 
     Open();
-    QCOMPARE(Names(), (std::vector<std::string>{"a0", "b", "d", "a", "b"}));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"a0", "b", "d", "a", "b"}));
   }
 
   void ModifyKeepsItsModeOnADuplicateAndLeavesItOnAnEmptyName() {
@@ -203,7 +165,7 @@ class InvalFileDBTest : public QObject {
     Click(CDInvalFileDB::kIdModify);
     Type(CDInvalFileDB::kIdName, "z");
     Click(CDInvalFileDB::kIdModify);
-    QVERIFY(Names() == (std::vector<std::string>{"d", "z", "a"}) && SelectedName() == "z");
+    QVERIFY(FirstColumn() == (std::vector<std::string>{"d", "z", "a"}) && SelectedName() == "z");
     QCOMPARE(ctx_->store.FindRecord(Cp("ウイルス"), "z")->CreatedDate(), (OleDate{37000.5, 0}));
 
     // A category the settings do not name is not selected; modifying stores it empty.
@@ -232,7 +194,7 @@ class InvalFileDBTest : public QObject {
     for (const auto& step : steps) {
       form_->List()->SelectRow(step.select);
       Click(CDInvalFileDB::kIdDelete);
-      QCOMPARE(Names(), step.names);
+      QCOMPARE(FirstColumn(), step.names);
       QCOMPARE(form_->List()->SelectedRow(), step.selected);
     }
     QVERIFY(form_->SelectedRecord() == nullptr && ctx_->store.RecordCount() == 0);
@@ -261,7 +223,7 @@ class InvalFileDBTest : public QObject {
     }
     QCOMPARE(DialogHooks::FolderRequests().at(0).title, LoadString(kStrRegisterFolderTitle));
     QVERIFY(ctx_->store.FindRecord("a", "x.bin") && ctx_->store.FindRecord("b", "x.bin"));
-    QCOMPARE(Names(), (std::vector<std::string>{"x.bin", "x.bin", "b", "d", "a"}));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"x.bin", "x.bin", "b", "d", "a"}));
     QCOMPARE(form_->List()->SelectedRow(), 0);
     QVERIFY(ctx_->results.Counts().searched == 0 && ctx_->engine.Sink() == &ctx_->results);
     QVERIFY(pressable == 0 && Control(CDInvalFileDB::kIdAdd)->isEnabled() && Control(CDInvalFileDB::kIdRegister)->isEnabled());

@@ -8,92 +8,53 @@
 
 #include "platform/Clock.h"
 #include "platform/Encoding.h"
-#include "support/TempDir.h"
-#include "ui/AppContext.h"
 #include "ui/CDLogManage.h"
-#include "ui/CListCtrEx.h"
-#include "ui/DialogHooks.h"
 #include "ui/OpenFileChooser.h"
-#include "ui/QtMessagePresenter.h"
-#include "ui/support/UiTestSupport.h"
+#include "ui/support/FormFixture.h"
 #include "util/StringTable.h"
 
 using uitest::Cp;
 using Argv = std::vector<std::string>;
 
-class LogManageTest : public QObject {
+class LogManageTest : public QObject, uitest::FormFixture<CDLogManage> {
   Q_OBJECT
 
  private:
-  QtMessagePresenter presenter_;
-  std::unique_ptr<testing_support::TempDir> home_;
-  std::unique_ptr<AppContext> ctx_;
-  std::unique_ptr<CDLogManage> form_;
   std::vector<Argv> started_;
   int failStarts_ = 0;
 
   // Destroys the form (it writes its settings) and builds a fresh one from the file.
   void Open() {
-    form_.reset();
-    ctx_ = std::make_unique<AppContext>(home_->folder());
-    form_ = std::make_unique<CDLogManage>(*ctx_);
+    Reopen();
     form_->SetLauncher([this](const Argv& argv) {
       started_.push_back(argv);
       return failStarts_-- <= 0;
     });
-    form_->resize(640, 480);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
-  template <class T = QWidget>
-  T* Control(int id) const {
-    return uitest::FindById<T>(form_.get(), id);
-  }
-  void ClickRadio(int id) const {
-    auto* button = Control<QRadioButton>(id);
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+    ShowForm();
   }
   void Retype(int id, const std::string& cp932) const {
-    auto* edit = Control<QLineEdit>(id);
-    edit->setFocus();
-    edit->selectAll();
-    uitest::TypeText(edit, QString::fromStdString(platform::Cp932ToOsName(cp932)));
-  }
-  std::vector<std::string> Rows() const {
-    std::vector<std::string> rows;
-    for (int row = 0; row < form_->List()->ItemCount(); ++row) rows.push_back(form_->List()->ItemText(row, 0));
-    return rows;
+    uitest::Retype(Control<QLineEdit>(id), QString::fromStdString(platform::Cp932ToOsName(cp932)));
   }
 
  private slots:
-  void initTestCase() {
-    uitest::UseProgramLook();
-    SetMessagePresenter(&presenter_);
-    DialogHooks::SetStrict(true);
-  }
+  void initTestCase() { uitest::StartFormTests(&presenter_); }
   void init() {
-    DialogHooks::Reset();
+    NewHome("[General]\r\nfLog=1\r\n");
     OpenFileChooser::Reset();
     started_.clear();
     failStarts_ = 0;
-    home_ = std::make_unique<testing_support::TempDir>();
     home_->Write("Log/20030310090507.log", "b");
     home_->Write("Log/20010101000000.log", "a");
     home_->Write("Log/notes.txt", "");
     home_->MakeDir("Log/x.log");
-    home_->Write("Vorlet.ini", "[General]\r\nfLog=1\r\n");
-    BindSettingsFile(home_->folder());
     Open();
   }
-  void cleanup() {
-    form_.reset();
-    ctx_.reset();
-  }
+  void cleanup() { CloseForm(); }
 
   void ListsLogsSortedAndAgainAfterAnAutomaticLog() {
     // No folder set: the program's folder + "Log".
     QCOMPARE(Control<QLineEdit>(CDLogManage::kIdFolder)->text().toStdString(), home_->folder() + "Log");
-    QCOMPARE(Rows(), (std::vector<std::string>{"20010101000000.log", "20030310090507.log"}));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"20010101000000.log", "20030310090507.log"}));
     QVERIFY(form_->List()->Image(0) == 3 && form_->SelectedIndex() == 0);
     QCOMPARE(form_->SelectedEntry(), std::string("20010101000000.log"));
 
@@ -102,14 +63,14 @@ class LogManageTest : public QObject {
     run.startTime.status = 0;
     run.endTime = run.startTime;
     QVERIFY(ctx_->logManager.WriteAutoLog(run, nullptr));
-    QCOMPARE(Rows().size(), size_t(3));
-    QCOMPARE(Rows().back(), std::string("20040506070809.log"));
+    QCOMPARE(FirstColumn().size(), size_t(3));
+    QCOMPARE(FirstColumn().back(), std::string("20040506070809.log"));
   }
 
   void SettingsFollowTheControlsAndAreWrittenAtExit() {
     ClickRadio(CDLogManage::kIdAutoLogOff);
     QVERIFY(!ctx_->logManager.AutoLog() && !Control(CDLogManage::kIdFolder)->isEnabled());
-    QCOMPARE(Rows().size(), size_t(2));
+    QCOMPARE(FirstColumn().size(), size_t(2));
 
     // する lists the folder again (here an empty one): the list follows the field.
     const std::string other = home_->MakeDir("他のログ");
@@ -117,9 +78,9 @@ class LogManageTest : public QObject {
     ClickRadio(CDLogManage::kIdAutoLogOn);
     Retype(CDLogManage::kIdFolder, Cp(other.c_str()));
     QCOMPARE(ctx_->logManager.LogFolder(), Cp(other.c_str()));
-    QCOMPARE(Rows().size(), size_t(2));  // typing alone does not list
+    QCOMPARE(FirstColumn().size(), size_t(2));  // typing alone does not list
     QTest::keyClick(Control(CDLogManage::kIdFolder), Qt::Key_Tab);
-    QCOMPARE(Rows(), (std::vector<std::string>{"20050101000000.log"}));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"20050101000000.log"}));
     Retype(CDLogManage::kIdEditor, Cp("/usr/bin/エディタ -n"));
     QCOMPARE(ctx_->logManager.LogEditor(), Cp("/usr/bin/エディタ -n"));
 
@@ -128,7 +89,7 @@ class LogManageTest : public QObject {
     QCOMPARE(SettingsFile().GetSettingText("General", "LogFolder"), Cp(other.c_str()));
     QVERIFY(Control<QRadioButton>(CDLogManage::kIdAutoLogOn)->isChecked());
     QCOMPARE(Control<QLineEdit>(CDLogManage::kIdEditor)->text(), QString::fromUtf8("/usr/bin/エディタ -n"));
-    QCOMPARE(Rows(), (std::vector<std::string>{"20050101000000.log"}));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"20050101000000.log"}));
   }
 
   void ShowLogStartsTheEditorWithTheSelectedLog() {
@@ -172,11 +133,11 @@ class LogManageTest : public QObject {
     ClickRadio(CDLogManage::kIdAutoLogOff);
     // The folder chooser works with the field disabled.
     QTest::mouseClick(Control(CDLogManage::kIdBrowseFolder), Qt::LeftButton);
-    QCOMPARE(Rows().size(), size_t(2));
+    QCOMPARE(FirstColumn().size(), size_t(2));
     QTest::mouseClick(Control(CDLogManage::kIdBrowseFolder), Qt::LeftButton);
     QCOMPARE(DialogHooks::FolderRequests().at(0).title, LoadString(kStrLogFolderTitle));
     QCOMPARE(DialogHooks::FolderRequests().at(0).initial, home_->folder() + "Log");
-    QCOMPARE(Rows(), (std::vector<std::string>{"1.log"}));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"1.log"}));
 
     // A chosen program whose path the editor text would split is quoted.
     Retype(CDLogManage::kIdEditor, "\"/opt/ed\" -n");

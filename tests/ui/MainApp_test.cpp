@@ -2,7 +2,6 @@
 // idle-time work and the exit.
 #include <QApplication>
 #include <QDialog>
-#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -15,23 +14,7 @@
 #include "ui/support/FormRecorder.h"
 #include "ui/support/UiTestSupport.h"
 
-namespace {
-
-// Runs a real event loop (one that blocks when it has nothing to do, as the program's
-// does) until done says so or the time is up.
-bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (done()) loop.quit();
-  });
-  poll.start(5);
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  loop.exec();
-  return done();
-}
-
-}  // namespace
+using uitest::RunEventLoopUntil;
 
 class MainAppTest : public QObject {
   Q_OBJECT
@@ -116,7 +99,7 @@ class MainAppTest : public QObject {
     RunEventLoopUntil([] { return false; }, 30);
     QCOMPARE(runs, 0);
     armed = true;
-    QVERIFY(RunEventLoopUntil([&] { return runs == 1; }));
+    QVERIFY(RunEventLoopUntil([&] { return runs == 1; }, 3000));
     RunEventLoopUntil([] { return false; }, 50);
     QCOMPARE(runs, 1);
     QCOMPARE(deepest, 1);
@@ -130,7 +113,7 @@ class MainAppTest : public QObject {
     RunEventLoopUntil([] { return false; }, 50);
     QCOMPARE(runs, 1);
     dialog.hide();
-    QVERIFY(RunEventLoopUntil([&] { return runs == 2; }));
+    QVERIFY(RunEventLoopUntil([&] { return runs == 2; }, 3000));
   }
 
   void SearchControlReachesTheFrame() {

@@ -19,20 +19,7 @@
 #include "util/StringTable.h"
 
 using uitest::Cp;
-
-namespace {
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
- public:
-  int count = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++count;
-    return false;
-  }
-};
-
-}  // namespace
+using uitest::PaintCounter;
 
 class MainFrameTest : public QObject {
   Q_OBJECT
@@ -64,11 +51,7 @@ class MainFrameTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    uitest::UseProgramLook();
-    SetMessagePresenter(&presenter_);
-    DialogHooks::SetStrict(true);
-  }
+  void initTestCase() { uitest::StartFormTests(&presenter_); }
 
   void init() {
     running_ = false;

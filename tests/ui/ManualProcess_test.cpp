@@ -15,14 +15,9 @@
 
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
-#include "support/TempDir.h"
-#include "ui/AppContext.h"
 #include "ui/CDScanResult.h"
-#include "ui/CListCtrEx.h"
-#include "ui/DialogHooks.h"
-#include "ui/QtMessagePresenter.h"
 #include "ui/QtText.h"
-#include "ui/support/UiTestSupport.h"
+#include "ui/support/FormFixture.h"
 #include "util/FileChecks.h"
 #include "util/StringTable.h"
 
@@ -48,14 +43,10 @@ void Press(QWidget* dialog, int id) { QTest::mouseClick(FindById<QPushButton>(di
 
 }  // namespace
 
-class ManualProcessTest : public QObject {
+class ManualProcessTest : public QObject, uitest::FormFixture<CDScanResult> {
   Q_OBJECT
 
  private:
-  QtMessagePresenter presenter_;
-  std::unique_ptr<testing_support::TempDir> home_;
-  std::unique_ptr<AppContext> ctx_;
-  std::unique_ptr<CDScanResult> form_;
   std::shared_ptr<InvalFileInfo> record_;
 
   // A fresh search with one hit on path, selected, left in place.
@@ -101,31 +92,20 @@ class ManualProcessTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    uitest::UseProgramLook();
-    SetMessagePresenter(&presenter_);
-    DialogHooks::SetStrict(true);
-  }
+  void initTestCase() { uitest::StartFormTests(&presenter_); }
   void init() {
-    DialogHooks::Reset();
-    home_ = std::make_unique<testing_support::TempDir>();
     // A name repeated in a list is skipped and reading goes on.
-    home_->Write("Vorlet.ini", Cp("[DB]\r\nC0=ウイルス\r\nC1=ウイルス\r\nC2=Worm\r\nRISK0=低\r\nRISK1=高\r\n"));
-    BindSettingsFile(home_->folder());
-    ctx_ = std::make_unique<AppContext>(home_->folder());
-    record_ = std::make_shared<InvalFileInfo>();
+    NewHome(Cp("[DB]\r\nC0=ウイルス\r\nC1=ウイルス\r\nC2=Worm\r\nRISK0=低\r\nRISK1=高\r\n"));
+    NewContext();
     OleDate created;
     platform::LocalToOleDate({2003, 3, 10, 9, 5, 7}, &created.days);
-    record_->SetFromText("Alpha", "WORM", Cp("高"), created, Cp("山田"), "00112233445566778899aabbccddeeff",
-                         Cp("一行目\r\n二行目"));
+    record_ = uitest::Record("Alpha", "WORM", Cp("高"), created, Cp("山田"), Cp("一行目\r\n二行目"));
     ctx_->store.Add(record_);
-    form_ = std::make_unique<CDScanResult>(*ctx_);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    NewForm();
+    ShowForm(QSize());
   }
   void cleanup() {
-    form_.reset();
-    ctx_.reset();
+    CloseForm();
     record_.reset();
   }
 

@@ -9,44 +9,21 @@
 #include <QTest>
 #include <memory>
 
-#include "support/TempDir.h"
-#include "ui/AppContext.h"
 #include "ui/CDScanOption.h"
-#include "ui/CListCtrEx.h"
-#include "ui/DialogHooks.h"
-#include "ui/QtMessagePresenter.h"
-#include "ui/support/UiTestSupport.h"
+#include "ui/support/FormFixture.h"
 #include "util/FileChecks.h"
 #include "util/StringTable.h"
 
 using uitest::Cp;
 
-class ScanOptionTest : public QObject {
+class ScanOptionTest : public QObject, uitest::FormFixture<CDScanOption> {
   Q_OBJECT
 
  private:
-  QtMessagePresenter presenter_;
-  std::unique_ptr<testing_support::TempDir> home_;
-  std::unique_ptr<AppContext> ctx_;
-  std::unique_ptr<CDScanOption> form_;
-
   // Destroys the form (it writes its settings) and builds a fresh one from the file.
   void Open() {
-    form_.reset();
-    ctx_ = std::make_unique<AppContext>(home_->folder());
-    form_ = std::make_unique<CDScanOption>(*ctx_);
-    form_->resize(640, 480);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
-  template <class T = QWidget>
-  T* Control(int id) const {
-    return uitest::FindById<T>(form_.get(), id);
-  }
-  // On the button's circle: the blank right of its text takes no clicks.
-  void ClickMode(int id) const {
-    auto* button = Control<QRadioButton>(id);
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+    Reopen();
+    ShowForm();
   }
   void TypeRule(const char* rule) {
     QLineEdit* edit = Control<QComboBox>(CDScanOption::kIdRule)->lineEdit();
@@ -55,22 +32,12 @@ class ScanOptionTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    uitest::UseProgramLook();
-    SetMessagePresenter(&presenter_);
-    DialogHooks::SetStrict(true);
-  }
+  void initTestCase() { uitest::StartFormTests(&presenter_); }
   void init() {
-    DialogHooks::Reset();
-    home_ = std::make_unique<testing_support::TempDir>();
-    home_->Write("Vorlet.ini", Cp("[DB]\r\nC0=ウイルス\r\nC1=ワーム\r\nC2=トロイ\r\nCS1=0\r\n"));
-    BindSettingsFile(home_->folder());
+    NewHome(Cp("[DB]\r\nC0=ウイルス\r\nC1=ワーム\r\nC2=トロイ\r\nCS1=0\r\n"));
     Open();
   }
-  void cleanup() {
-    form_.reset();
-    ctx_.reset();
-  }
+  void cleanup() { CloseForm(); }
 
   void ChecksReachTheStoreAndTheSettingsFile() {
     CListCtrEx* list = form_->List();
@@ -78,11 +45,8 @@ class ScanOptionTest : public QObject {
     QVERIFY(list->ItemText(2, 0) == Cp("トロイ") && list->Image(2) == 4);
     QVERIFY(list->Check(0) == 1 && list->Check(1) == 0);
     uitest::ClickInView(list, list->CheckRect(0).center());
-    for (const char* category : {"ウイルス", "ワーム", "トロイ"}) {
-      auto record = std::make_shared<InvalFileInfo>();
-      record->SetFromText("x", Cp(category), "", OleDate{}, "", "00112233445566778899aabbccddeeff", "");
-      ctx_->store.Add(record);
-    }
+    for (const char* category : {"ウイルス", "ワーム", "トロイ"})
+      ctx_->store.Add(uitest::Record("x", Cp(category)));
     ctx_->scanOptions.ApplyCategoryChecks(ctx_->store);
     QVERIFY(!ctx_->store.FindCategory(Cp("ウイルス"))->SearchFlag());
     QVERIFY(!ctx_->store.FindCategory(Cp("ワーム"))->SearchFlag());
@@ -103,7 +67,7 @@ class ScanOptionTest : public QObject {
                  {CDScanOption::kIdModeDelete, kModeDelete, false, false},
                  {CDScanOption::kIdModeLeave, kModeLeave, false, false}};
     for (const auto& c : cases) {
-      ClickMode(c.id);
+      ClickRadio(c.id);
       QCOMPARE(ctx_->scanOptions.Mode(), c.mode);
       QCOMPARE(Control(CDScanOption::kIdRule)->isEnabled(), c.rule);
       QCOMPARE(Control(CDScanOption::kIdMoveFolder)->isEnabled(), c.move);
@@ -111,14 +75,14 @@ class ScanOptionTest : public QObject {
   }
 
   void RuleAndMoveFolderFollowEveryEdit() {
-    ClickMode(CDScanOption::kIdModeRename);
+    ClickRadio(CDScanOption::kIdModeRename);
     auto* rule = Control<QComboBox>(CDScanOption::kIdRule);
     rule->setCurrentIndex(1);
     QCOMPARE(ctx_->scanOptions.Rule(), std::string("_*.*_"));
     TypeRule("*.*.INV");
     QCOMPARE(ctx_->scanOptions.Rule(), std::string("*.*.INV"));
 
-    ClickMode(CDScanOption::kIdModeMove);
+    ClickRadio(CDScanOption::kIdModeMove);
     auto* folder = Control<QLineEdit>(CDScanOption::kIdMoveFolder);
     uitest::TypeText(folder, QString::fromUtf8("/隔離"));
     QCOMPARE(ctx_->scanOptions.MoveFolder(), Cp("/隔離"));
@@ -141,7 +105,7 @@ class ScanOptionTest : public QObject {
     const std::string report = home_->Write("data/report.doc", "x");
     const std::string other = home_->Write("data/other.doc", "y");
     home_->Write("data/other.doc.INV", "taken");
-    ClickMode(CDScanOption::kIdModeRename);
+    ClickRadio(CDScanOption::kIdModeRename);
     TypeRule("*.*.INV");
     ctx_->results.ResetResult();
     auto signature = std::make_shared<InvalFileInfo>();
@@ -150,7 +114,7 @@ class ScanOptionTest : public QObject {
     QVERIFY(!PathExists(report) && PathExists(report + ".INV"));
     QCOMPARE(home_->Read("data/other.doc.INV"), std::string("taken"));
 
-    ClickMode(CDScanOption::kIdModeMove);
+    ClickRadio(CDScanOption::kIdModeMove);
     const std::string quarantine = home_->MakeDir("quarantine");
     uitest::TypeText(Control(CDScanOption::kIdMoveFolder), QString::fromStdString(quarantine));
     ctx_->results.AddDetectedFile(other, 0, signature);

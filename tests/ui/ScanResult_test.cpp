@@ -6,28 +6,18 @@
 #include <QTest>
 #include <memory>
 
-#include "support/TempDir.h"
-#include "ui/AppContext.h"
 #include "ui/CDScanResult.h"
-#include "ui/CListCtrEx.h"
-#include "ui/DialogHooks.h"
-#include "ui/QtMessagePresenter.h"
-#include "ui/support/UiTestSupport.h"
+#include "ui/support/FormFixture.h"
 #include "util/FileChecks.h"
 #include "util/StringTable.h"
 
 using uitest::Cp;
 using uitest::FindById;
 
-class ScanResultTest : public QObject {
+class ScanResultTest : public QObject, uitest::FormFixture<CDScanResult> {
   Q_OBJECT
 
  private:
-  QtMessagePresenter presenter_;
-  std::unique_ptr<testing_support::TempDir> home_;
-  std::unique_ptr<AppContext> ctx_;
-  std::unique_ptr<CDScanResult> form_;
-
   void Hit(const std::string& path, int32_t position, const char* name = "Alpha") {
     ctx_->results.AddDetectedFile(path, position, ctx_->store.FindRecord(Cp("ウイルス"), name));
   }
@@ -41,31 +31,15 @@ class ScanResultTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    uitest::UseProgramLook();
-    SetMessagePresenter(&presenter_);
-    DialogHooks::SetStrict(true);
-  }
+  void initTestCase() { uitest::StartFormTests(&presenter_); }
   void init() {
-    DialogHooks::Reset();
-    home_ = std::make_unique<testing_support::TempDir>();
-    home_->Write("Vorlet.ini", "");
-    BindSettingsFile(home_->folder());
-    ctx_ = std::make_unique<AppContext>(home_->folder());
-    for (const char* name : {"Alpha", "Beta"}) {
-      auto record = std::make_shared<InvalFileInfo>();
-      record->SetFromText(name, Cp("ウイルス"), "", OleDate{}, "", "00112233445566778899aabbccddeeff", "");
-      ctx_->store.Add(record);
-    }
-    form_ = std::make_unique<CDScanResult>(*ctx_);
-    form_->resize(640, 480);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    NewHome("");
+    NewContext();
+    for (const char* name : {"Alpha", "Beta"}) ctx_->store.Add(uitest::Record(name, Cp("ウイルス")));
+    NewForm();
+    ShowForm();
   }
-  void cleanup() {
-    form_.reset();
-    ctx_.reset();
-  }
+  void cleanup() { CloseForm(); }
 
   void ButtonsFollowRunningAndSelectionStopClearsRunning() {
     QCOMPARE(Buttons(), QStringLiteral("00110"));  // before any search

@@ -65,11 +65,7 @@ class ScanTargetTest : public QObject {
   QtMessagePresenter presenter_;
 
  private slots:
-  void initTestCase() {
-    uitest::UseProgramLook();
-    SetMessagePresenter(&presenter_);
-    DialogHooks::SetStrict(true);
-  }
+  void initTestCase() { uitest::StartFormTests(&presenter_); }
   void init() { DialogHooks::Reset(); }
 
   void FirstRunDefaults() {

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEventLoop>
 #include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -31,32 +30,12 @@
 #include "util/StringTable.h"
 
 using uitest::FindById;
+using uitest::PaintCounter;
+using uitest::RunEventLoopUntil;
 
 namespace {
 
 const std::string kBadContent(300, '\x01');
-
-// The program's own event loop (one that blocks when idle, so idle work runs) until done.
-bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  QEventLoop loop;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    if (done()) loop.quit();
-  });
-  poll.start(5);
-  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-  loop.exec();
-  return done();
-}
-
-class PaintCounter : public QObject {
- public:
-  int count = 0;
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++count;
-    return false;
-  }
-};
 
 // The program's host that does one thing at the first status text of a search, while the
 // walk is under way.

@@ -2,11 +2,17 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QEventLoop>
 #include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include "platform/Encoding.h"
 #include "ui/AppLook.h"
+#include "ui/DialogHooks.h"
+#include "ui/QtMessagePresenter.h"
 
 namespace uitest {
 
@@ -19,14 +25,55 @@ void UseProgramLook() {
   LoadQtJapanese(*app);
 }
 
+void StartFormTests(QtMessagePresenter* presenter) {
+  UseProgramLook();
+  SetMessagePresenter(presenter);
+  DialogHooks::SetStrict(true);
+}
+
 void TypeText(QWidget* widget, const QString& text) {
   QInputMethodEvent event;
   event.setCommitString(text);
   QApplication::sendEvent(widget, &event);
 }
 
+void Retype(QLineEdit* edit, const QString& text) {
+  edit->setFocus();
+  edit->selectAll();
+  TypeText(edit, text);
+}
+
 void ClickInView(QAbstractItemView* view, const QPoint& viewportPos, Qt::MouseButton button) {
   QTest::mouseClick(view->viewport(), button, Qt::NoModifier, viewportPos);
+}
+
+void ClickRadio(QRadioButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(6, button->height() / 2));
+}
+
+std::shared_ptr<InvalFileInfo> Record(const std::string& name, const std::string& category,
+                                      const std::string& risk, const OleDate& created,
+                                      const std::string& author, const std::string& summary) {
+  auto record = std::make_shared<InvalFileInfo>();
+  record->SetFromText(name, category, risk, created, author, "00112233445566778899aabbccddeeff", summary);
+  return record;
+}
+
+bool RunEventLoopUntil(const std::function<bool()>& done, int timeoutMs) {
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  poll.start(5);
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  loop.exec();
+  return done();
+}
+
+bool PaintCounter::eventFilter(QObject*, QEvent* event) {
+  if (event->type() == QEvent::Paint) ++count;
+  return false;
 }
 
 QImage Render(QWidget* widget) { return widget->grab().toImage(); }

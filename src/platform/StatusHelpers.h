@@ -1,0 +1,43 @@
+// Small helpers the file-system sources of the platform layer share: the optional error
+// out-parameter, and the status and identity taken from a stat record or an open
+// descriptor. Used inside src/platform only.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "platform/FileSystem.h"
+
+namespace platform {
+
+inline void SetError(int* error, int value) {
+  if (error != nullptr) *error = value;
+}
+
+inline FileIdentity IdentityOfStat(const struct stat& st) {
+  return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), true};
+}
+
+inline void FillStatus(const struct stat& st, FileStatus* out) {
+  out->isDirectory = S_ISDIR(st.st_mode);
+  out->isRegular = S_ISREG(st.st_mode);
+  out->isLink = S_ISLNK(st.st_mode);
+  out->size = static_cast<uint64_t>(st.st_size);
+  out->modifiedTime = st.st_mtime;
+  out->device = st.st_dev;
+  out->inode = st.st_ino;
+}
+
+// The identity of the file open as fd; EBADF when nothing is open.
+inline bool IdentityOfFd(int fd, FileIdentity* identity, int* error) {
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    SetError(error, fd < 0 ? EBADF : errno);
+    return false;
+  }
+  *identity = IdentityOfStat(st);
+  return true;
+}
+
+}  // namespace platform
