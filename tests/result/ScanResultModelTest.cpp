@@ -8,6 +8,7 @@
 
 #include "db/InvalFileDB.h"
 #include "result/ScanOptions.h"
+#include "settings/SearchLog.h"
 #include "support/TempDir.h"
 #include "util/FileChecks.h"
 
@@ -139,7 +140,8 @@ TEST_F(ScanResultModelTest, ResetStartsAFreshListAndZeroCounters) {
   EXPECT_EQ(listener_.last, ScanCounts());
 }
 
-// The hit shares the record: removing it from the store leaves the hit's name readable.
+// The hit shares the record: removing it from the store leaves the hit's name readable,
+// in the list and in the log.
 TEST_F(ScanResultModelTest, HitOutlivesItsRecordInTheStore) {
   InvalFileDB store;
   ASSERT_TRUE(store.Add(record_));
@@ -151,6 +153,9 @@ TEST_F(ScanResultModelTest, HitOutlivesItsRecordInTheStore) {
   const DetectedFile& hit = model_.Hits()->back();
   EXPECT_EQ(hit.SignatureName(), "Sample");
   EXPECT_EQ(hit.SignatureCategory(), "Virus");
+  TempDir dir;
+  ASSERT_TRUE(WriteLogFile(dir.folder() + "a.log", SearchRunInfo{}, model_.Hits()));
+  EXPECT_NE(dir.Read("a.log").find("x.exe\t/data\tSample\tVirus\t0\t"), std::string::npos);
 }
 
 TEST_F(ScanResultModelTest, DeletingHitIsGoneWhenListed) {
