@@ -284,28 +284,27 @@ void CListCtrEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option, 
   CListRowPainter(*this).Paint(*painter, index.row(), rowRect);
 }
 
-void CListCtrEx::mousePressEvent(QMouseEvent* event) {
+bool CListCtrEx::ToggleOnCheckClick(QMouseEvent* event, int* row) {
   const QPoint pos = event->position().toPoint();
-  const int row = RowAt(pos);
-  if (event->button() == Qt::LeftButton && InCheckArea(row, pos)) {
-    // The box toggles and the selection stays where it was.
-    ToggleCheck(row);
-    event->accept();
-    return;
-  }
+  *row = RowAt(pos);
+  if (event->button() != Qt::LeftButton || !InCheckArea(*row, pos)) return false;
+  // The box toggles and the selection stays where it was. The second click of a quick
+  // pair toggles again, as two single clicks would.
+  ToggleCheck(*row);
+  event->accept();
+  return true;
+}
+
+void CListCtrEx::mousePressEvent(QMouseEvent* event) {
+  int row = -1;
+  if (ToggleOnCheckClick(event, &row)) return;
   QTreeWidget::mousePressEvent(event);
   emit RowClicked(row, event->button());
 }
 
 void CListCtrEx::mouseDoubleClickEvent(QMouseEvent* event) {
-  const QPoint pos = event->position().toPoint();
-  const int row = RowAt(pos);
-  if (event->button() == Qt::LeftButton && InCheckArea(row, pos)) {
-    // The second click of a quick pair toggles again, as two single clicks would.
-    ToggleCheck(row);
-    event->accept();
-    return;
-  }
+  int row = -1;
+  if (ToggleOnCheckClick(event, &row)) return;
   QTreeWidget::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton && row >= 0) emit RowActivated(row);
 }

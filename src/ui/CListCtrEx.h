@@ -117,6 +117,8 @@ class CListCtrEx : public QTreeWidget {
   class Row;
   Row* RowItem(int row) const;
   bool InCheckArea(int row, const QPoint& viewportPos) const;
+  // A left click in a row's check area toggles its box; true when it did (row is set either way).
+  bool ToggleOnCheckClick(QMouseEvent* event, int* row);
   void RepaintAll();
 
   bool setUp_ = false;

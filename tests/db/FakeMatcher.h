@@ -10,7 +10,7 @@
 
 #include "db/InvalFileInfo.h"
 #include "engine/ContentMatcher.h"
-#include "engine/DetectionSink.h"
+#include "support/RecordingSink.h"
 
 class FakeDigestMatcher : public ContentMatcher {
  public:
@@ -26,20 +26,6 @@ class FakeDigestMatcher : public ContentMatcher {
   std::string path = "/data/file.bin";
   int compares = 0;
   int stopAfter = -1;  // stop at comparison stopAfter + 1; -1 never
-};
-
-struct RecordedHit {
-  std::string path;
-  int32_t position;
-  std::shared_ptr<InvalFileInfo> record;
-};
-
-class RecordingSink : public DetectionSink {
- public:
-  void AddDetectedFile(const std::string& path, int32_t position, std::shared_ptr<InvalFileInfo> record) override {
-    hits.push_back({path, position, std::move(record)});
-  }
-  std::vector<RecordedHit> hits;
 };
 
 // A record with the given key and search bytes (hex), other fields empty.

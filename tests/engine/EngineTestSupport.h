@@ -13,11 +13,11 @@
 #include "db/InvalFileDB.h"
 #include "db/InvalFileInfo.h"
 #include "engine/CScanEngine.h"
-#include "engine/DetectionSink.h"
 #include "engine/Md5.h"
 #include "engine/SearchHost.h"
 #include "engine/SearchProblemSink.h"
 #include "settings/ProfileFile.h"
+#include "support/RecordingSink.h"
 #include "support/TempDir.h"
 #include "util/CPatternList.h"
 #include "util/MessageBox.h"
@@ -44,27 +44,6 @@ class RecordingHost : public SearchHost {
 
  private:
   CScanEngine* engine_;
-};
-
-struct Hit {
-  std::string path;
-  int32_t position;
-  std::shared_ptr<InvalFileInfo> record;
-};
-
-class RecordingSink : public DetectionSink {
- public:
-  void AddDetectedFile(const std::string& path, int32_t position, std::shared_ptr<InvalFileInfo> record) override {
-    hits.push_back({path, position, std::move(record)});
-  }
-  void CountSearchedFile() override {
-    ++searched;
-    if (onCount) onCount(searched);
-  }
-
-  std::vector<Hit> hits;
-  int searched = 0;
-  std::function<void(int)> onCount;
 };
 
 class RecordingProblems : public SearchProblemSink {
