@@ -2,7 +2,21 @@
 // fraction being the time of day), the date form of signatures and of the search times.
 #pragma once
 
+#include <chrono>
+
 namespace platform {
+
+// A monotonic clock that costs a few nanoseconds to read, at the price of a resolution of
+// a few milliseconds: for throttling something that is asked for many times a second,
+// such as handling events between the files of a search.
+struct CoarseClock {
+  using duration = std::chrono::nanoseconds;
+  using rep = duration::rep;
+  using period = duration::period;
+  using time_point = std::chrono::time_point<CoarseClock>;
+  static constexpr bool is_steady = true;
+  static time_point now() noexcept;
+};
 
 struct LocalDateTime {
   int year, month, day, hour, minute, second;

@@ -125,26 +125,37 @@ void CDScanResult::OnReset() {
 }
 
 void CDScanResult::OnCountsChanged(const ScanCounts&) {
-  // Repainting six fields per file would cost a fast search much of its speed.
+  // Repainting six fields per file, or the list for every hit, would cost a fast search
+  // much of its speed: both catch up at most every kCounterRefreshMs.
+  // Called for every file: no clock is read here, the timer runs while changes wait.
   countsPending_ = true;
-  if (refreshNow_ || !sinceRefresh_.isValid() || sinceRefresh_.elapsed() >= kCounterRefreshMs) {
+  if (refreshNow_) {
     RefreshFields();
   } else if (!refreshTimer_.isActive()) {
     refreshTimer_.start();
   }
 }
 
-void CDScanResult::OnHitAdded(size_t, const DetectedFile& hit) {
-  const int row = list_->ItemCount();
+void CDScanResult::OnHitAdded(size_t, const DetectedFile&) {
+  // The row is added with the next refresh of the counters, which follows at once.
+  rowsPending_ = true;
+}
+
+void CDScanResult::AddPendingRows() {
+  rowsPending_ = false;
+  const DetectedFileList* hits = ctx_.results.Hits();
+  const int first = list_->ItemCount();
+  if (hits == nullptr || static_cast<size_t>(first) >= hits->size()) return;
   // The first hit of a search follows again, whatever the user did in the last one.
-  if (row == 0) autoFollowOff_ = false;
-  AddRow(row, hit);
+  if (first == 0) autoFollowOff_ = false;
+  list_->SuspendRedraw(true);
+  for (size_t i = static_cast<size_t>(first); i < hits->size(); ++i) AddRow(static_cast<int>(i), (*hits)[i]);
+  list_->SuspendRedraw(false);
   if (!autoFollowOff_) {
     list_->setFocus();
     list_->DeselectAll();
-    list_->SelectRow(row);
+    list_->SelectRow(list_->ItemCount() - 1);
   }
-  refreshNow_ = true;
   UpdateSelection();
 }
 
@@ -158,6 +169,7 @@ void CDScanResult::AddRow(int row, const DetectedFile& hit) {
 }
 
 void CDScanResult::RefillRows() {
+  rowsPending_ = false;
   list_->SuspendRedraw(true);
   list_->DeleteAllItems();
   if (const DetectedFileList* hits = ctx_.results.Hits(); hits != nullptr && !hits->empty()) {
@@ -181,7 +193,7 @@ bool CDScanResult::UpdateSelection() {
 }
 
 void CDScanResult::UpdateButtons() {
-  if (countsPending_) RefreshFields();
+  if (countsPending_ || rowsPending_) RefreshFields();
   const bool running = ctx_.engine.running;
   const bool hitSelected = selected_ != nullptr;
   back_->setEnabled(!running);
@@ -193,6 +205,9 @@ void CDScanResult::UpdateButtons() {
 
 void CDScanResult::RefreshFields() {
   refreshTimer_.stop();
+  // Rows first: selecting the newest one applies the button rules, which come back here.
+  countsPending_ = false;
+  if (rowsPending_) AddPendingRows();
   const ScanCounts& counts = ctx_.results.Counts();
   for (size_t i = 0; i < kCounters.size(); ++i) {
     const auto member = kCounters[i].counter;
@@ -203,7 +218,6 @@ void CDScanResult::RefreshFields() {
   countsShown_ = true;
   countsPending_ = false;
   refreshNow_ = false;
-  sinceRefresh_.start();
 }
 
 bool CDScanResult::SaveLogAs() {

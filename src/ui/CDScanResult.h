@@ -4,12 +4,12 @@
 // context and follows it live as its listener: rows are added as hits arrive, and the
 // newest hit is selected until the user clicks or types in the list.
 //
-// The counters change for every file searched; their fields are refreshed at most every
-// 100 ms (a hit refreshes them at once), and RefreshFields or UpdateButtons brings them up
-// to date, which the search driver does when a search ends.
+// The counters change for every file searched and hits may come in bursts: the counter
+// fields and the new rows are brought up to date at most every 100 ms, and RefreshFields
+// or UpdateButtons brings them up to date at once, which the search driver does when a
+// search ends.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -41,7 +41,7 @@ class CDScanResult : public QWidget, public ResultListener {
     kIdSignatureInfo = 1019,
     kIdSaveLog = 1022,
   };
-  // The longest the counter fields lag behind the model during a search.
+  // The longest the counter fields and the rows lag behind the model during a search.
   static constexpr int kCounterRefreshMs = 100;
 
   // Registers itself as the listener of ctx.results until it is destroyed.
@@ -61,7 +61,7 @@ class CDScanResult : public QWidget, public ResultListener {
   // Enables the buttons by whether a search runs and whether a hit is selected; also
   // brings the counter fields up to date.
   void UpdateButtons();
-  // Shows the model's counters now.
+  // Shows the model's counters and the hits not listed yet now.
   void RefreshFields();
   // The log save dialog, asked again while the chosen name is taken; false when cancelled
   // or the log could not be written.
@@ -85,6 +85,9 @@ class CDScanResult : public QWidget, public ResultListener {
  private:
   void BuildControls();
   void AddRow(int row, const DetectedFile& hit);
+  // Lists the model's hits that have no row yet; the newest is selected unless the user
+  // has taken over the list.
+  void AddPendingRows();
   void ShowForm(int formId);
   // The main window when the form sits in one, else the form.
   QWidget* DialogOwner();
@@ -106,7 +109,7 @@ class CDScanResult : public QWidget, public ResultListener {
   ScanCounts shownCounts_;
   bool countsShown_ = false;
   bool countsPending_ = false;
+  bool rowsPending_ = false;
   bool refreshNow_ = false;
-  QElapsedTimer sinceRefresh_;
   QTimer refreshTimer_;
 };

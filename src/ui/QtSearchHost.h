@@ -3,7 +3,7 @@
 // user can stop the search. Both are throttled by a monotonic clock, because the engine
 // calls them several times for every file: the status bar is repainted at most every
 // kStatusInterval (the last text always ends up shown), and events are dispatched at most
-// every kPumpInterval. Between those, a call costs a clock read.
+// every kPumpInterval. Between those, a call costs a read of a coarse clock.
 //
 // While it exists it also watches the whole application's events: an Esc key press while
 // a search is armed or running stops it, and so does a close request that the program
@@ -19,6 +19,7 @@
 #include <string>
 
 #include "engine/SearchHost.h"
+#include "platform/Clock.h"
 
 class CMainFrame;
 class CScanEngine;
@@ -27,7 +28,8 @@ class QtSearchHost : public QObject, public SearchHost {
   Q_OBJECT
 
  public:
-  using Clock = std::chrono::steady_clock;
+  // Read several times per file: the coarse clock's few milliseconds do not matter here.
+  using Clock = platform::CoarseClock;
   static constexpr Clock::duration kStatusInterval = std::chrono::milliseconds(100);
   static constexpr Clock::duration kPumpInterval = std::chrono::milliseconds(10);
 

@@ -1,21 +1,37 @@
 #include "util/ShortenText.h"
 
+#include <vector>
+
 #include "platform/Encoding.h"
 
 std::string ShortenText(std::string_view text, int available, int margin, const TextWidthFn& width) {
   if (text.empty() || width(text) + margin <= available) return std::string(text);
   static constexpr std::string_view kDots = "...";
   const int room = available - margin - width(kDots);
-  size_t fitting = 0;  // end of the longest prefix known to fit
+
+  // Where each whole character ends. A lead byte takes its trail byte with it; a lone lead
+  // byte at the end stands alone.
+  std::vector<size_t> ends;
+  ends.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     size_t next = i + 1;
-    // A lead byte takes its trail byte with it; a lone lead byte at the end stands alone.
     if (platform::IsLeadByte(static_cast<unsigned char>(text[i])) && next < text.size()) ++next;
-    if (width(text.substr(0, next)) >= room) break;
-    fitting = next;
+    ends.push_back(next);
     i = next;
   }
-  std::string result(text.substr(0, fitting));
+  // A prefix is never narrower than a shorter one, so the fitting prefixes come first and
+  // the last of them is found by halving: measuring is the costly part (a list repaints
+  // its cells often, and a long path has many characters).
+  size_t low = 0, high = ends.size();  // ends[0, low) fit; ends[high, size) do not
+  while (low < high) {
+    const size_t middle = low + (high - low) / 2;
+    if (width(text.substr(0, ends[middle])) < room) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  std::string result(text.substr(0, low == 0 ? 0 : ends[low - 1]));
   result += kDots;
   return result;
 }

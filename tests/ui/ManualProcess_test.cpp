@@ -53,6 +53,7 @@ class ManualProcessTest : public QObject, uitest::FormFixture<CDScanResult> {
   void HitOn(const std::string& path) {
     ctx_->results.ResetResult();
     ctx_->results.AddDetectedFile(path, 16, record_);
+    form_->UpdateButtons();  // as the driver does when the search ends
   }
   // 処理..., then the button id of the dialog.
   void ProcessBy(int id) {

@@ -73,7 +73,9 @@ class ScanResultTest : public QObject, uitest::FormFixture<CDScanResult> {
     Hit("/b.bin", 6699, "Beta");
     Hit("/c/d/e.com", 0);
 
+    // A burst of hits is listed by itself within the refresh interval.
     CListCtrEx* list = form_->List();
+    QTRY_COMPARE(list->ItemCount(), 3);
     const char* expected[3][5] = {{"表.exe", "/data", "Alpha", "ウイルス", "ff"},
                                   {"b.bin", "/", "Beta", "ウイルス", "1a2b"},
                                   {"e.com", "/c/d", "Alpha", "ウイルス", "0"}};
@@ -98,9 +100,11 @@ class ScanResultTest : public QObject, uitest::FormFixture<CDScanResult> {
     Hit("/a/1.exe", 0);
     Hit("/a/2.exe", 0);
     CListCtrEx* list = form_->List();
+    QTRY_COMPARE(list->ItemCount(), 2);
     QCOMPARE(list->SelectedRow(), 1);
     uitest::ClickInView(list, list->RowRect(0).center());
     Hit("/a/3.exe", 0);
+    QTRY_COMPARE(list->ItemCount(), 3);
     QCOMPARE(list->SelectedRow(), 0);
     QCOMPARE(form_->SelectedHit()->FileName(), std::string("1.exe"));
 
@@ -108,6 +112,8 @@ class ScanResultTest : public QObject, uitest::FormFixture<CDScanResult> {
     QCOMPARE(list->ItemCount(), 0);
     Hit("/a/4.exe", 0);
     Hit("/a/5.exe", 0);
+    form_->UpdateButtons();  // as the driver does at the end of a search
+    QCOMPARE(list->ItemCount(), 2);
     QCOMPARE(list->SelectedRow(), 1);
   }
 

@@ -93,4 +93,22 @@ TEST(ShortenTextTest, EveryWidthGivesLongestWholeCharacterPrefix) {
   }
 }
 
+// A list repaints its cells often, and measuring a text is costly: a long path is measured
+// a few times, not once per character.
+TEST(ShortenTextTest, LongTextMeasuredLogarithmically) {
+  std::string path;
+  for (int i = 0; i < 100; ++i) path += "d" + kHyo;
+  int calls = 0;
+  const TextWidthFn counting = [&calls](std::string_view s) {
+    ++calls;
+    return FakeWidth(s);
+  };
+  const std::string shown = ShortenText(path, 600, kOtherColumnMargin, counting);
+  // room = 600 - 12 - 18 = 570: 31 pairs (558) and one more "d" (564) fit.
+  std::string expected;
+  for (int i = 0; i < 31; ++i) expected += "d" + kHyo;
+  EXPECT_EQ(shown, expected + "d...");
+  EXPECT_LE(calls, 2 + 9);  // the text, "...", and a halving over 200 characters
+}
+
 }  // namespace
