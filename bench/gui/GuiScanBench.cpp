@@ -4,7 +4,9 @@
 // end of the search (the idle driver's FinishSearch). vorlet-scan's time is its whole run.
 // Rounds alternate; the medians are compared.
 //
-//   GuiScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N]
+//   GuiScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N] [--shot PNG]
+//
+// --shot saves the main window as it stands at the end of the last desktop round.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,7 +87,8 @@ Timing RunCli(const std::string& scan, const std::string& home, const std::strin
   return timing;
 }
 
-Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tree, int* hits) {
+Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tree, int* hits,
+              const std::string& shot) {
   CMainApp app(qapp);
   if (!app.InitInstance(home)) {
     std::fprintf(stderr, "the desktop program did not start\n");
@@ -127,6 +130,7 @@ Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tr
   Timing timing{timer.nsecsElapsed() / 1e9, CpuSeconds(after) - CpuSeconds(before), walkWall,
                 CpuSeconds(walkEnd) - CpuSeconds(walkStart)};
   *hits = ctx->results.Counts().invalid;
+  if (!shot.empty()) app.Frame()->grab().save(QString::fromStdString(shot));
   // Nothing of the bench may reach the program folder's settings between rounds.
   form->OnDeleteFolder();
   app.ExitInstance(0);
@@ -140,11 +144,13 @@ int main(int argc, char* argv[]) {
   std::string tree = "/tmp/vorlet-bench-tree";
   std::string scan = std::filesystem::path(argv[0]).parent_path().string() + "/vorlet-scan";
   int rounds = 5;
+  std::string shot;
   std::vector<char*> qtArgs{argv[0]};
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
     else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--shot" && i + 1 < argc) shot = argv[++i];
     else tree = arg;
   }
   int qtArgc = 1;
@@ -164,9 +170,9 @@ int main(int argc, char* argv[]) {
   for (int round = 0; round < rounds; ++round) {
     if (round % 2 == 0) {
       cli.push_back(RunCli(scan, home, tree));
-      gui.push_back(RunGui(qapp, home, tree, &hits));
+      gui.push_back(RunGui(qapp, home, tree, &hits, round + 1 == rounds ? shot : std::string()));
     } else {
-      gui.push_back(RunGui(qapp, home, tree, &hits));
+      gui.push_back(RunGui(qapp, home, tree, &hits, round + 1 == rounds ? shot : std::string()));
       cli.push_back(RunCli(scan, home, tree));
     }
     std::printf("round %d: vorlet-scan %.3f s (cpu %.3f), desktop %.3f s (cpu %.3f; walk %.3f s, cpu %.3f), %d hits\n",
