@@ -5,7 +5,10 @@
 // Rounds alternate; the medians are compared.
 //
 //   GuiScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N] [--shot PNG]
+//                [--planted N]
 //
+// --planted sets how many files of the tree are hits (50 by default); another number
+// gives its own tree, beside the default one unless TREE_ROOT is given.
 // --shot saves the main window as it stands at the end of the last desktop round.
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -145,18 +148,21 @@ int main(int argc, char* argv[]) {
   std::string scan = std::filesystem::path(argv[0]).parent_path().string() + "/vorlet-scan";
   int rounds = 5;
   std::string shot;
+  bench::TreeSpec spec;
+  bool treeGiven = false;
   std::vector<char*> qtArgs{argv[0]};
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
     else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
     else if (arg == "--shot" && i + 1 < argc) shot = argv[++i];
-    else tree = arg;
+    else if (arg == "--planted" && i + 1 < argc) spec.planted = std::clamp(std::atoi(argv[++i]), 0, spec.files);
+    else tree = arg, treeGiven = true;
   }
   int qtArgc = 1;
   QApplication qapp(qtArgc, qtArgs.data());
 
-  bench::TreeSpec spec;
+  if (!treeGiven && spec.planted != bench::TreeSpec().planted) tree += "-hits" + std::to_string(spec.planted);
   if (!bench::TreeIsCurrent(tree, spec)) {
     std::printf("generating %d files below %s ...\n", spec.files, tree.c_str());
     bench::GeneratedTree generated;
