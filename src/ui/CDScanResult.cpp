@@ -149,7 +149,7 @@ void CDScanResult::AddPendingRows() {
   // The first hit of a search follows again, whatever the user did in the last one.
   if (first == 0) autoFollowOff_ = false;
   list_->SuspendRedraw(true);
-  for (size_t i = static_cast<size_t>(first); i < hits->size(); ++i) AddRow(static_cast<int>(i), (*hits)[i]);
+  for (size_t i = static_cast<size_t>(first); i < hits->size(); ++i) AddRow((*hits)[i]);
   list_->SuspendRedraw(false);
   if (!autoFollowOff_) {
     list_->setFocus();
@@ -159,13 +159,10 @@ void CDScanResult::AddPendingRows() {
   UpdateSelection();
 }
 
-void CDScanResult::AddRow(int row, const DetectedFile& hit) {
+void CDScanResult::AddRow(const DetectedFile& hit) {
   // The hit stays at its address until the next search drops every row.
-  list_->SetItem(row, 0, hit.FileName(), CImageList::kPage, -1, &hit);
-  list_->SetItem(row, 1, hit.Folder());
-  list_->SetItem(row, 2, hit.SignatureName());
-  list_->SetItem(row, 3, hit.SignatureCategory());
-  list_->SetItem(row, 4, hit.PositionText());
+  list_->AppendRow({hit.FileName(), hit.Folder(), hit.SignatureName(), hit.SignatureCategory(), hit.PositionText()},
+                   CImageList::kPage, &hit);
 }
 
 void CDScanResult::RefillRows() {
@@ -173,7 +170,7 @@ void CDScanResult::RefillRows() {
   list_->SuspendRedraw(true);
   list_->DeleteAllItems();
   if (const DetectedFileList* hits = ctx_.results.Hits(); hits != nullptr && !hits->empty()) {
-    for (size_t i = 0; i < hits->size(); ++i) AddRow(int(i), (*hits)[i]);
+    for (const DetectedFile& hit : *hits) AddRow(hit);
     list_->SelectRow(0);
   }
   list_->SuspendRedraw(false);

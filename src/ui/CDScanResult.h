@@ -84,7 +84,7 @@ class CDScanResult : public QWidget, public ResultListener {
 
  private:
   void BuildControls();
-  void AddRow(int row, const DetectedFile& hit);
+  void AddRow(const DetectedFile& hit);
   // Lists the model's hits that have no row yet; the newest is selected unless the user
   // has taken over the list.
   void AddPendingRows();

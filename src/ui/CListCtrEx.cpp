@@ -120,20 +120,39 @@ bool CListCtrEx::SetItem(int row, int column, const std::string& text, int image
     return SetItemText(row, column, text);
   }
   row = std::min(row, topLevelItemCount());
-  auto* item = new Row(std::move(userData));
-  item->setSizeHint(0, QSize(0, std::max(fontMetrics().height() + 4, kMinimumRowHeight)));
-  insertTopLevelItem(row, item);
-  if (image != -1) SetImage(row, image);
+  Row* item = NewRow(std::move(userData));
+  FillCell(item, 0, text);
+  if (image != -1) item->setData(0, kImageRole, image);
   // A new row's box is part of the row, not a change the owner has to hear about.
   if (check != -1) item->setCheckState(0, check != 0 ? Qt::Checked : Qt::Unchecked);
-  return SetItemText(row, 0, text);
+  insertTopLevelItem(row, item);
+  return true;
+}
+
+int CListCtrEx::AppendRow(const std::vector<std::string>& texts, int image, std::any userData) {
+  Row* item = NewRow(std::move(userData));
+  const size_t columns = std::min(texts.size(), static_cast<size_t>(std::max(1, columnCount())));
+  for (size_t c = 0; c < columns; ++c) FillCell(item, static_cast<int>(c), texts[c]);
+  if (image != -1) item->setData(0, kImageRole, image);
+  addTopLevelItem(item);
+  return topLevelItemCount() - 1;
+}
+
+CListCtrEx::Row* CListCtrEx::NewRow(std::any userData) const {
+  auto* item = new Row(std::move(userData));
+  item->setSizeHint(0, QSize(0, std::max(fontMetrics().height() + 4, kMinimumRowHeight)));
+  return item;
+}
+
+void CListCtrEx::FillCell(Row* item, int column, const std::string& text) {
+  item->setData(column, kCp932Role, QByteArray::fromStdString(text));
+  item->setText(column, PathToQt(text));
 }
 
 bool CListCtrEx::SetItemText(int row, int column, const std::string& text) {
   Row* item = RowItem(row);
   if (item == nullptr || column < 0 || column >= std::max(1, columnCount())) return false;
-  item->setData(column, kCp932Role, QByteArray::fromStdString(text));
-  item->setText(column, PathToQt(text));
+  FillCell(item, column, text);
   return true;
 }
 

@@ -282,6 +282,20 @@ class ListCtrlTest : public QObject {
     QVERIFY(list.DeleteItem(0));
     QCOMPARE(list.ItemText(0, 0), std::string("appended"));
     QVERIFY(!list.DeleteItem(3));
+
+    // A whole row at once is the row SetItem per cell gives, at the end; texts past the
+    // last column are dropped, missing ones stay empty.
+    QCOMPARE(list.AppendRow({"x.exe", escaped, "past the last column"}, CImageList::kPage, 7), 1);
+    QCOMPARE(list.AppendRow({"y.exe"}, -1, {}), 2);
+    QCOMPARE(list.ItemText(1, 0), std::string("x.exe"));
+    QCOMPARE(list.ItemText(1, 1), escaped);
+    QCOMPARE(list.ItemText(1, 2), std::string());
+    QCOMPARE(list.ItemText(2, 1), std::string());
+    QCOMPARE(list.Image(1), int(CImageList::kPage));
+    QCOMPARE(list.Image(2), -1);
+    QCOMPARE(list.Check(1), -1);
+    QCOMPARE(*list.UserData<int>(1), 7);
+    QVERIFY(list.UserData<int>(2) == nullptr);
   }
 
   void DeselectAllAndSelectRow() {
