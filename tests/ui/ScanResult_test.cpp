@@ -95,6 +95,22 @@ class ScanResultTest : public QObject, uitest::FormFixture<CDScanResult> {
     QCOMPARE(Field(1001), QStringLiteral("1005"));
   }
 
+  // A list that moved its selection for every hit would slow a search with many hits more
+  // and more (each move lays out every row): a burst is listed and followed in one go.
+  void BurstOfHitsIsListedTogether() {
+    ctx_->results.ResetResult();
+    ctx_->engine.running = true;
+    CListCtrEx* list = form_->List();
+    int moves = 0;
+    connect(list, &CListCtrEx::SelectionChanged, this, [&moves] { ++moves; });
+    for (int i = 0; i < 1000; ++i) Hit("/burst/" + std::to_string(i) + ".exe", 0);
+    QTRY_COMPARE(list->ItemCount(), 1000);
+    QCOMPARE(list->SelectedRow(), 999);
+    QCOMPARE(Field(1002), QStringLiteral("1000"));
+    QVERIFY2(moves <= 10, qPrintable(QString::number(moves)));
+    ctx_->engine.running = false;
+  }
+
   void ClickInListStopsFollowingUntilNextSearch() {
     ctx_->results.ResetResult();
     Hit("/a/1.exe", 0);
