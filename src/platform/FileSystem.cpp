@@ -26,20 +26,6 @@ uint32_t AttributesOf(const struct stat& st) {
   return kAttrDevice;
 }
 
-// Writes all of data to fd; false with errno on failure.
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = sys::Write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 std::string ParentOf(const std::string& osPath) {
   size_t slash = osPath.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -325,7 +311,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view content, int* err
     SetError(error, errno);
     return false;
   }
-  bool ok = WriteAll(fd, content.data(), content.size()) && sys::Fsync(fd) == 0;
+  bool ok = WriteFully(sys::Write, fd, content.data(), content.size()) && sys::Fsync(fd) == 0;
   int saved = errno;
   if (sys::Close(fd) != 0 && ok) {
     ok = false;

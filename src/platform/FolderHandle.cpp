@@ -20,20 +20,6 @@ void RemoveOwnCopy(int dirFd, const char* name, const struct stat& copy) {
     ::unlinkat(dirFd, name, 0);
 }
 
-// Writes all of data to fd; false with errno on failure.
-bool CopyOut(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = sys::CopyWrite(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Copies in to out from the start; false with errno on a read or write error.
 bool CopyContent(int in, int out) {
   char buffer[1 << 16];
@@ -44,7 +30,7 @@ bool CopyContent(int in, int out) {
       return false;
     }
     if (n == 0) return true;
-    if (!CopyOut(out, buffer, static_cast<size_t>(n))) return false;
+    if (!WriteFully(sys::CopyWrite, out, buffer, static_cast<size_t>(n))) return false;
   }
 }
 

@@ -1,15 +1,32 @@
 // Small helpers the file-system sources of the platform layer share: the optional error
-// out-parameter, and the status and identity taken from a stat record or an open
-// descriptor. Used inside src/platform only.
+// out-parameter, the status and identity taken from a stat record or an open descriptor,
+// and writing a whole buffer. Used inside src/platform only.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstddef>
 
 #include "platform/FileSystem.h"
 
 namespace platform {
+
+// Writes all of data to fd through write, a system-call wrapper (each use has its own, so
+// that a test can break one without the other); false with errno on failure.
+template <typename WriteCall>
+bool WriteFully(WriteCall write, int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const auto n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
 
 inline void SetError(int* error, int value) {
   if (error != nullptr) *error = value;
