@@ -98,6 +98,10 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     entries_.resize(kKeptEntries);
     entries_.shrink_to_fit();
   }
+  if (lowerNames_.size() > kKeptEntries) {
+    lowerNames_.resize(kKeptEntries);
+    lowerNames_.shrink_to_fit();
+  }
   return ok;
 }
 

@@ -130,6 +130,8 @@ class CScanEngine {
   bool ListFolder(const std::string& folder, const platform::FileIdentity& parent, size_t* count);
   bool FolderNotListed(const std::string& folder, int error);
   bool SearchFiles(const std::string& folder, std::string_view token, size_t count);
+  // Fills lowerNames_ for the first count entries, once per listing.
+  void LowerNames(size_t count);
   bool SearchFile(const std::string& path, const platform::DirEntry& entry);
   // OpenTarget for an entry of the folder being listed: the kernel looks up the name alone.
   int OpenTargetInFolder(const std::string& path, const platform::DirEntry& entry);
@@ -169,8 +171,11 @@ class CScanEngine {
   platform::FileIdentity parentOfNext_;
   // Reused for every folder and file, so a search allocates nothing per file.
   std::string path_;
-  std::string lowerName_;
   std::vector<platform::DirEntry> entries_;
+  // entries_' names with their letters in lower case, as the pattern tokens are matched;
+  // the first `lowered_` of them belong to the current listing.
+  std::vector<std::string> lowerNames_;
+  size_t lowered_ = 0;
 };
 
 // The engine the program's windows reach (set at start-up; null before).

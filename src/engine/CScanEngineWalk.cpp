@@ -113,6 +113,7 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
     finder_->Close();
     return FolderNotListed(folder, ELOOP);
   }
+  lowered_ = 0;
   size_t n = 0;
   for (;;) {
     if (n == entries_.size()) entries_.emplace_back();
@@ -137,14 +138,11 @@ bool CScanEngine::FolderNotListed(const std::string& folder, int error) {
 
 bool CScanEngine::SearchFiles(const std::string& folder, std::string_view token, size_t count) {
   const bool everything = token == "*.*";
+  if (!everything) LowerNames(count);
   for (size_t i = 0; i < count; ++i) {
     const platform::DirEntry& entry = entries_[i];
     if (!IsFileEntry(entry)) continue;
-    if (!everything) {
-      lowerName_.resize(entry.name.size());
-      shiftjis::LowerSingleByteLetters(entry.name, lowerName_.data());
-      if (!CPatternList::MatchToken(token, lowerName_)) continue;
-    }
+    if (!everything && !CPatternList::MatchToken(token, lowerNames_[i])) continue;
     if (PumpSearchMessages()) return false;
     if (!IsDataFileName(entry.name)) {
       path_.assign(folder).append(entry.name);
@@ -153,6 +151,15 @@ bool CScanEngine::SearchFiles(const std::string& folder, std::string_view token,
     if (PumpSearchMessages()) return false;
   }
   return true;
+}
+
+void CScanEngine::LowerNames(size_t count) {
+  if (lowerNames_.size() < count) lowerNames_.resize(count);
+  for (; lowered_ < count; ++lowered_) {
+    const std::string& name = entries_[lowered_].name;
+    lowerNames_[lowered_].resize(name.size());
+    shiftjis::LowerSingleByteLetters(name, lowerNames_[lowered_].data());
+  }
 }
 
 bool CScanEngine::SearchFile(const std::string& path, const platform::DirEntry& entry) {
