@@ -11,6 +11,7 @@
 #include "db/InvalFileInfo.h"
 #include "engine/ContentMatcher.h"
 #include "support/RecordingSink.h"
+#include "support/TestRecords.h"
 
 class FakeDigestMatcher : public ContentMatcher {
  public:
@@ -27,11 +28,3 @@ class FakeDigestMatcher : public ContentMatcher {
   int compares = 0;
   int stopAfter = -1;  // stop at comparison stopAfter + 1; -1 never
 };
-
-// A record with the given key and search bytes (hex), other fields empty.
-inline std::shared_ptr<InvalFileInfo> MakeRecord(const std::string& category, const std::string& name,
-                                                 const std::string& hex = std::string()) {
-  auto record = std::make_shared<InvalFileInfo>();
-  record->SetFromText(name, category, "", OleDate{}, "", hex, "");
-  return record;
-}

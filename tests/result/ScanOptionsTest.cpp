@@ -11,17 +11,12 @@
 #include "engine/CScanEngine.h"
 #include "platform/FileSystem.h"
 #include "support/TempDir.h"
+#include "support/TestRecords.h"
 #include "util/CPatternList.h"
 
 using testing_support::TempDir;
 
 namespace {
-
-std::shared_ptr<InvalFileInfo> Record(const std::string& category, const std::string& name) {
-  auto record = std::make_shared<InvalFileInfo>();
-  record->SetFromText(name, category, "", OleDate{}, "", "00112233445566778899aabbccddeeff", "");
-  return record;
-}
 
 class ScanOptionsTest : public ::testing::Test {
  protected:
@@ -109,9 +104,9 @@ TEST_F(ScanOptionsTest, CategoryChecksGoToTheStoreByName) {
   WriteIni("[DB]\r\nC0=Worm\r\nC1=Virus\r\nC2=Ghost\r\nCS0=0\r\nCS2=0\r\n");
   ScanOptions options = Loaded();
   InvalFileDB store;
-  ASSERT_TRUE(store.Add(Record("Virus", "v1")));
-  ASSERT_TRUE(store.Add(Record("Worm", "w1")));
-  ASSERT_TRUE(store.Add(Record("Other", "o1")));
+  ASSERT_TRUE(store.Add(MakeRecord("Virus", "v1", kSampleFingerprintHex)));
+  ASSERT_TRUE(store.Add(MakeRecord("Worm", "w1", kSampleFingerprintHex)));
+  ASSERT_TRUE(store.Add(MakeRecord("Other", "o1", kSampleFingerprintHex)));
   store.FindCategory("Virus")->SetSearchFlag(false);
   store.FindCategory("Other")->SetSearchFlag(false);
 
@@ -129,7 +124,7 @@ TEST_F(ScanOptionsTest, CategoryChecksGoToTheStoreByName) {
 TEST_F(ScanOptionsTest, NoCategoriesChangeNoFlag) {
   ScanOptions options = Loaded();
   InvalFileDB store;
-  ASSERT_TRUE(store.Add(Record("Virus", "v1")));
+  ASSERT_TRUE(store.Add(MakeRecord("Virus", "v1", kSampleFingerprintHex)));
   store.FindCategory("Virus")->SetSearchFlag(false);
   options.ApplyCategoryChecks(store);
   EXPECT_FALSE(store.FindCategory("Virus")->SearchFlag());

@@ -10,17 +10,12 @@
 #include "result/ScanOptions.h"
 #include "settings/SearchLog.h"
 #include "support/TempDir.h"
+#include "support/TestRecords.h"
 #include "util/FileChecks.h"
 
 using testing_support::TempDir;
 
 namespace {
-
-std::shared_ptr<InvalFileInfo> Record(const std::string& category, const std::string& name) {
-  auto record = std::make_shared<InvalFileInfo>();
-  record->SetFromText(name, category, "", OleDate{}, "", "00112233445566778899aabbccddeeff", "");
-  return record;
-}
 
 // Records what a form would be told, in order.
 class RecordingListener : public ResultListener {
@@ -44,7 +39,7 @@ class ScanResultModelTest : public ::testing::Test {
 
   ScanResultModel model_;
   RecordingListener listener_;
-  std::shared_ptr<InvalFileInfo> record_ = Record("Virus", "Sample");
+  std::shared_ptr<InvalFileInfo> record_ = MakeRecord("Virus", "Sample", kSampleFingerprintHex);
 };
 
 TEST_F(ScanResultModelTest, NothingIsRecordedBeforeTheFirstSearch) {

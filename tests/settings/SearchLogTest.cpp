@@ -10,6 +10,7 @@
 #include "platform/Encoding.h"
 #include "result/DetectedFileList.h"
 #include "support/TempDir.h"
+#include "support/TestRecords.h"
 
 using testing_support::TempDir;
 
@@ -24,12 +25,6 @@ LogDateTime At(int year, int month, int day, int hour, int minute, int second) {
   platform::LocalDateTime local{year, month, day, hour, minute, second};
   time.status = platform::LocalToOleDate(local, &time.oleDate) ? 0 : 1;
   return time;
-}
-
-std::shared_ptr<InvalFileInfo> Record(const std::string& category, const std::string& name) {
-  auto record = std::make_shared<InvalFileInfo>();
-  record->SetFromText(name, category, "", OleDate{}, "", "00112233445566778899aabbccddeeff", "");
-  return record;
 }
 
 class SearchLogTest : public ::testing::Test {
@@ -59,12 +54,12 @@ class SearchLogTest : public ::testing::Test {
 };
 
 TEST_F(SearchLogTest, FullLogByteForByte) {
-  auto record = Record(Sjis("ウイルス"), Sjis("サンプル"));
+  auto record = MakeRecord(Sjis("ウイルス"), Sjis("サンプル"), kSampleFingerprintHex);
   DetectedFileList hits;
   ASSERT_TRUE(hits.Append("/data/sub/a.exe", 0, record, kResultUnprocessed));
   ASSERT_TRUE(hits.Append("/x.exe", 255, record, kResultMoved));
   ASSERT_TRUE(hits.Append(Sjis("/data/表.bin"), -1, record, kResultFailed));
-  ASSERT_TRUE(hits.Append("/data/b.com", 0x1a2b, Record("W", "N"), kResultRenamed));
+  ASSERT_TRUE(hits.Append("/data/b.com", 0x1a2b, MakeRecord("W", "N", kSampleFingerprintHex), kResultRenamed));
   ASSERT_TRUE(hits.Append("/data/c.com", 1, record, kResultDeleted));
 
   const std::string path = dir_.folder() + "20030310090507.log";
