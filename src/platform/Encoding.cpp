@@ -135,9 +135,25 @@ std::string Utf8ToCp932(std::string_view utf8) {
   return result;
 }
 
+// Whether a private-use character (which always travels escaped) may be in the name.
+bool MayHoldPrivateUse(std::string_view os) {
+  for (size_t i = 0; i < os.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(os[i]);
+    if (c == 0xEE || (c == 0xEF && i + 1 < os.size() && static_cast<unsigned char>(os[i + 1]) <= 0xA3)) return true;
+  }
+  return false;
+}
+
 std::string OsNameToCp932(std::string_view os) {
   if (IsPlainAscii(os)) return std::string(os);
   std::string result, piece, back;
+  // Most names convert whole. The mapping goes character by character without state, so a
+  // name that comes back unchanged came back unchanged in every character: the same result
+  // as below, for two conversions instead of two per character.
+  if (!MayHoldPrivateUse(os) && ToCp932().Convert(os, result) && ToUtf8().Convert(result, back) && back == os) {
+    return result;
+  }
+  result.clear();
   result.reserve(os.size());
   for (size_t i = 0; i < os.size();) {
     unsigned char c = static_cast<unsigned char>(os[i]);
@@ -162,7 +178,7 @@ std::string OsNameToCp932(std::string_view os) {
 
 std::string Cp932ToOsName(std::string_view cp) {
   if (IsPlainAscii(cp)) return std::string(cp);
-  std::string result, piece;
+  std::string result;
   result.reserve(cp.size());
   size_t runStart = 0;
   auto flush = [&](size_t end) {
@@ -188,7 +204,6 @@ std::string Cp932ToOsName(std::string_view cp) {
     }
   }
   flush(cp.size());
-  (void)piece;
   return result;
 }
 
