@@ -26,6 +26,8 @@ uint32_t AttributesOf(const struct stat& st) {
   return kAttrDevice;
 }
 
+// The folder part of a path, "." for a bare name. A "/" is never the second byte of a
+// double-byte character, so this serves CP932 paths as well as OS names.
 std::string ParentOf(const std::string& osPath) {
   size_t slash = osPath.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -41,14 +43,7 @@ void SyncFolder(const std::string& osFolder) {
   }
 }
 
-// The folder part and the last component of a CP932 path. A "/" is never the second byte
-// of a double-byte character, so the last one found is a separator.
-std::string ParentPath(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return std::string();
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
+// The last component of a CP932 path (see ParentOf).
 std::string LastComponent(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -352,11 +347,10 @@ bool MoveNoReplace(const std::string& from, const std::string& to, int* error) {
   // name relative to the two folders.
   FolderHandle fromFolder;
   FolderHandle toFolder;
-  if (!fromFolder.Open(ParentPath(from), error) || !toFolder.Open(ParentPath(to), error)) return false;
+  if (!fromFolder.Open(ParentOf(from), error) || !toFolder.Open(ParentOf(to), error)) return false;
   return fromFolder.MoveEntryNoReplace(LastComponent(from), toFolder, LastComponent(to), FileIdentity{}, error);
 }
 
-bool SameFile(const FileStatus& a, const FileStatus& b) { return a.device == b.device && a.inode == b.inode; }
 
 FileIdentity IdentityOf(const FileStatus& status) { return FileIdentity{status.device, status.inode, true}; }
 

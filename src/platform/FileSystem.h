@@ -146,9 +146,6 @@ bool RemoveFile(const std::string& path, int* error = nullptr);
 // a partial copy is removed on failure and the source is never lost.
 bool MoveNoReplace(const std::string& from, const std::string& to, int* error = nullptr);
 
-// True when both statuses describe the same file (device and inode).
-bool SameFile(const FileStatus& a, const FileStatus& b);
-
 // The folder of the running executable, ending in the separator; empty when unknown.
 std::string ExecutableFolder();
 

@@ -7,7 +7,6 @@
 #include "util/FileChecks.h"
 #include "util/FolderTree.h"
 #include "util/MessageBox.h"
-#include "util/PathParts.h"
 #include "util/ShiftJis.h"
 #include "util/StringTable.h"
 
@@ -30,8 +29,6 @@ void LogManager::LoadSettings(const ProfileFile& settings, const std::string& pr
   if (logFolder_.empty()) logFolder_ = programFolder + "Log";
   logEditor_ = settings.GetSettingText(kGeneral, "LogEditor");
 }
-
-void LogManager::LoadSettings() { LoadSettings(SettingsFile(), GetModuleFolder()); }
 
 bool LogManager::SaveSettings(const ProfileFile& settings) const {
   bool ok = settings.PutSettingInt(kGeneral, "fLog", autoLog_ ? 1 : 0);

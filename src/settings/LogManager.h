@@ -34,8 +34,6 @@ class LogManager {
   // programFolder ends with its separator (GetModuleFolder, or the folder a command line
   // names instead); it gives the default log folder.
   void LoadSettings(const ProfileFile& settings, const std::string& programFolder);
-  // SettingsFile() and the executable's folder.
-  void LoadSettings();
   // false when a write failed (the other keys are still written).
   bool SaveSettings(const ProfileFile& settings = SettingsFile()) const;
 
