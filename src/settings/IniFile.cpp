@@ -3,28 +3,13 @@
 #include <initializer_list>
 
 #include "platform/Encoding.h"
+#include "util/ShiftJis.h"
 
 namespace ini_text {
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Length of the character starting at text[i]: 2 for a lead byte with a byte after it.
-size_t CharLength(std::string_view text, size_t i) {
-  return (platform::IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1;
-}
-
-// Position of the last single-byte c in text, or npos; trail bytes never count.
-size_t FindLastChar(std::string_view text, char c) {
-  size_t found = std::string_view::npos;
-  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
-    if (text[i] == c) found = i;
-  }
-  return found;
-}
 
 // Joins texts; also keeps GCC 12 from a false -Wrestrict on "literal" + std::string.
 std::string Join(std::initializer_list<std::string_view> parts) {
@@ -43,25 +28,13 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size();) {
-    size_t length = CharLength(a, i);
-    if (length == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-      return false;
-    }
-    i += length;
-  }
-  return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return shiftjis::EqualIgnoringAsciiCase(a, b); }
 
 std::optional<std::string_view> SectionName(std::string_view line) {
   line = TrimBlanks(line);
   if (line.empty() || line.front() != '[') return std::nullopt;
   line.remove_prefix(1);
-  size_t close = FindLastChar(line, ']');
+  size_t close = shiftjis::FindLastChar(line, ']');
   if (close == std::string_view::npos) return std::nullopt;
   return TrimBlanks(line.substr(0, close));
 }
@@ -88,12 +61,12 @@ bool NameFits(std::string_view name) { return !TrimBlanks(name).empty() && !HasL
 // its second byte and the head would no longer read as one.
 bool EndsInCutCharacter(std::string_view text) {
   size_t i = 0, last = 0;
-  for (; i < text.size(); i += CharLength(text, i)) last = i;
-  return !text.empty() && CharLength(text, last) == 1 && platform::IsLeadByte(static_cast<unsigned char>(text[last]));
+  for (; i < text.size(); i += shiftjis::CharSize(text, i)) last = i;
+  return !text.empty() && shiftjis::CharSize(text, last) == 1 && platform::IsLeadByte(static_cast<unsigned char>(text[last]));
 }
 
 bool SectionFits(std::string_view section) {
-  return NameFits(section) && FindLastChar(section, ']') == std::string_view::npos &&
+  return NameFits(section) && shiftjis::FindLastChar(section, ']') == std::string_view::npos &&
          !EndsInCutCharacter(TrimBlanks(section));
 }
 

@@ -8,6 +8,7 @@
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "settings/IniFile.h"
+#include "util/ShiftJis.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ std::string CutText(std::string_view text, size_t limit) {
   if (text.size() <= limit) return std::string(text);
   size_t end = 0;
   while (end < limit) {
-    size_t length = platform::IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+    const size_t length = shiftjis::CharSize(text, end);
     if (end + length > limit) break;
     end += length;
   }

@@ -15,27 +15,9 @@
 #include "result/DetectedFile.h"
 #include "ui/CDialogUnits.h"
 #include "ui/QtText.h"
+#include "util/ShiftJis.h"
 
 namespace {
-
-unsigned char FoldAscii(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c; }
-
-// Equal but for the case of ASCII letters; the second byte of a double-byte character is
-// compared as it is, since it may look like a letter.
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[i]);
-    const auto y = static_cast<unsigned char>(b[i]);
-    if (platform::IsLeadByte(x) && i + 1 < a.size()) {
-      if (x != y || a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (FoldAscii(x) != FoldAscii(y)) {
-      return false;
-    }
-  }
-  return true;
-}
 
 // A date the picker cannot hold (not valid, or outside its calendar) shows as blank rather
 // than as some other day.
@@ -69,7 +51,7 @@ std::vector<std::string> CDResultInvalFile::ReadNameList(const ProfileFile& sett
 
 int CDResultInvalFile::FindExact(const std::vector<std::string>& names, const std::string& text) {
   for (size_t i = 0; i < names.size(); ++i) {
-    if (EqualIgnoringCase(names[i], text)) return static_cast<int>(i);
+    if (shiftjis::EqualIgnoringAsciiCase(names[i], text)) return static_cast<int>(i);
   }
   return -1;
 }

@@ -40,17 +40,36 @@ inline void LowerSingleByteLetters(std::string_view text, char* out) {
   }
 }
 
-// Byte offset of the last separator character of the path, or npos.
-inline size_t FindLastSeparator(std::string_view path, PathStyle style) {
-  if (static_cast<unsigned char>(style.separator) < 0x40) {
-    // Second bytes start at 0x40, so a byte below it is always a character of its own.
-    return path.rfind(style.separator);
+// Equal but for the case of ASCII letters; a double-byte character is compared as it is,
+// since its second byte may look like a letter.
+inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size();) {
+    if (CharSize(a, i) == 2) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      i += 2;
+    } else {
+      if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+      ++i;
+    }
   }
+  return true;
+}
+
+// Byte offset of the last single-byte character c in text, or npos; second bytes never count.
+inline size_t FindLastChar(std::string_view text, char c) {
   size_t found = std::string_view::npos;
-  for (size_t i = 0; i < path.size(); i += CharSize(path, i)) {
-    if (path[i] == style.separator) found = i;
+  for (size_t i = 0; i < text.size(); i += CharSize(text, i)) {
+    if (text[i] == c) found = i;
   }
   return found;
+}
+
+// Byte offset of the last separator character of the path, or npos.
+inline size_t FindLastSeparator(std::string_view path, PathStyle style) {
+  // Second bytes start at 0x40, so a byte below it is always a character of its own.
+  if (static_cast<unsigned char>(style.separator) < 0x40) return path.rfind(style.separator);
+  return FindLastChar(path, style.separator);
 }
 
 // Byte offset where the file-name part starts: after the last separator, 0 without one.

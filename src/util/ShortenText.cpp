@@ -2,23 +2,17 @@
 
 #include <vector>
 
-#include "platform/Encoding.h"
+#include "util/ShiftJis.h"
 
 std::string ShortenText(std::string_view text, int available, int margin, const TextWidthFn& width) {
   if (text.empty() || width(text) + margin <= available) return std::string(text);
   static constexpr std::string_view kDots = "...";
   const int room = available - margin - width(kDots);
 
-  // Where each whole character ends. A lead byte takes its trail byte with it; a lone lead
-  // byte at the end stands alone.
+  // Where each whole character ends.
   std::vector<size_t> ends;
   ends.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    size_t next = i + 1;
-    if (platform::IsLeadByte(static_cast<unsigned char>(text[i])) && next < text.size()) ++next;
-    ends.push_back(next);
-    i = next;
-  }
+  for (size_t i = 0; i < text.size(); i = ends.back()) ends.push_back(i + shiftjis::CharSize(text, i));
   // A prefix is never narrower than a shorter one, so the fitting prefixes come first and
   // the last of them is found by halving: measuring is the costly part (a list repaints
   // its cells often, and a long path has many characters).
