@@ -7,19 +7,11 @@
 #include "engine/SearchDriver.h"
 #include "engine/SearchRegistration.h"
 #include "settings/AppFiles.h"
+#include "settings/ScanTargetSettings.h"
 #include "settings/SearchLog.h"
 #include "util/CPatternList.h"
 #include "util/FileChecks.h"
 #include "util/FolderTree.h"
-#include "util/ShiftJis.h"
-
-namespace {
-
-constexpr char kScanSection[] = "ScanDlg";
-// The target form keeps 21 slots of each list.
-constexpr int kSettingSlots = 21;
-
-}  // namespace
 
 CliSession::CliSession(const CliOptions& options, const std::string& home, CliConsole& console)
     : options_(options),
@@ -77,29 +69,13 @@ TextList CliSession::Targets() const {
     for (const std::string& folder : options_.folders) targets.Add(folder, false);
     return targets;
   }
-  // As the target form reads its list: up to the first empty slot, each folder once.
-  for (int i = 0; i < kSettingSlots; ++i) {
-    const std::string target = SettingsFile().GetSettingText(kScanSection, "Path" + std::to_string(i));
-    if (target.empty()) break;
-    targets.Add(target, true);
-  }
-  return targets;
+  // As the target form reads its list.
+  return ScanTargetSettings::Load(SettingsFile()).targets;
 }
 
 std::string CliSession::PatternText() const {
-  std::string text;
-  if (options_.patterns) {
-    text = *options_.patterns;
-  } else {
-    // The current file type: the first entry of the history (all slots are read).
-    for (int i = 0; i < kSettingSlots && text.empty(); ++i) {
-      text = SettingsFile().GetSettingText(kScanSection, "File" + std::to_string(i));
-    }
-  }
-  if (text.empty()) text = "*.*";
-  std::string lower(text.size(), '\0');
-  shiftjis::LowerSingleByteLetters(text, lower.data());
-  return lower;
+  return SearchPatternText(options_.patterns ? *options_.patterns
+                                            : ScanTargetSettings::Load(SettingsFile()).CurrentPattern());
 }
 
 int CliSession::Search() {
@@ -131,7 +107,7 @@ int CliSession::Search() {
     }
   }
 
-  const bool subfolders = options_.subfolders.value_or(SettingsFile().GetSettingInt(kScanSection, "fSubDir", 1) == 1);
+  const bool subfolders = options_.subfolders.value_or(ScanTargetSettings::Load(SettingsFile()).subfolders);
   if (!engine_.Prepare(targets, CPatternList(PatternText(), ';'), subfolders, store_)) return kExitTrouble;
   results_.ResetResult();
   engine_.running = true;

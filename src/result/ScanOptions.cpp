@@ -1,17 +1,15 @@
 #include "result/ScanOptions.h"
 
-#include <algorithm>
 
 #include "db/InvalFileDB.h"
 #include "engine/CScanEngine.h"
 #include "result/AutoProcessor.h"
+#include "settings/NumberedTexts.h"
 
 namespace {
 
 const char kGeneral[] = "General";
 const char kDb[] = "DB";
-
-std::string IndexedKey(const char* stem, size_t index) { return stem + std::to_string(index); }
 
 }  // namespace
 
@@ -24,16 +22,10 @@ void ScanOptions::LoadSettings(const ProfileFile& settings) {
   rule_ = settings.GetSettingText(kGeneral, "RuleOfRename");
   moveFolder_ = settings.GetSettingText(kGeneral, "MoveFolder");
 
-  categories_.clear();
-  for (size_t n = 0; n < kMaxCategories; ++n) {
-    std::string name = settings.GetSettingText(kDb, IndexedKey("C", n));
-    if (name.empty()) break;
-    if (std::find(categories_.begin(), categories_.end(), name) != categories_.end()) break;
-    categories_.push_back(std::move(name));
-  }
+  categories_ = ReadNumberedTexts(settings, kDb, "C", kMaxCategories, RepeatedText::kStop);
   checks_.assign(categories_.size(), 0);
   for (size_t j = 0; j < categories_.size(); ++j) {
-    checks_[j] = settings.GetSettingInt(kDb, IndexedKey("CS", j), 1) == 1 ? 1 : 0;
+    checks_[j] = settings.GetSettingInt(kDb, NumberedKey("CS", j), 1) == 1 ? 1 : 0;
   }
 }
 
@@ -42,7 +34,7 @@ bool ScanOptions::SaveSettings(const ProfileFile& settings) const {
   ok = settings.PutSettingText(kGeneral, "RuleOfRename", rule_) && ok;
   ok = settings.PutSettingText(kGeneral, "MoveFolder", moveFolder_) && ok;
   for (size_t i = 0; i < checks_.size(); ++i) {
-    ok = settings.PutSettingInt(kDb, IndexedKey("CS", i), checks_[i] == 1 ? 1 : 0) && ok;
+    ok = settings.PutSettingInt(kDb, NumberedKey("CS", i), checks_[i] == 1 ? 1 : 0) && ok;
   }
   return ok;
 }

@@ -10,21 +10,22 @@
 #include <algorithm>
 
 #include "settings/AppFiles.h"
+#include "settings/NumberedTexts.h"
+#include "settings/ScanTargetSettings.h"
 #include "ui/AppContext.h"
 #include "ui/CImageList.h"
 #include "ui/CListCtrEx.h"
 #include "ui/CMainFrame.h"
 #include "ui/QtText.h"
 #include "util/MessageBox.h"
-#include "util/ShiftJis.h"
 #include "util/StringTable.h"
 
 namespace {
 
-constexpr const char kSection[] = "ScanDlg";
+constexpr const char* kSection = ScanTargetSettings::kSection;
 constexpr const char kAllFiles[] = "*.*";
 
-std::string Key(const char* stem, int index) { return stem + std::to_string(index); }
+std::string Key(const char* stem, int index) { return NumberedKey(stem, static_cast<size_t>(index)); }
 
 }  // namespace
 
@@ -43,18 +44,11 @@ CDScanTarget::~CDScanTarget() {
 }
 
 void CDScanTarget::LoadSettings() {
-  const ProfileFile& settings = SettingsFile();
-  subfolders_ = settings.GetSettingInt(kSection, "fSubDir", 1) == 1 ? 1 : 0;
-  for (int i = 0; i < kSettingSlots; ++i) {
-    const std::string pattern = settings.GetSettingText(kSection, Key("File", i));
-    if (!pattern.empty() && recentPatterns_.Add(pattern, true) && recentPatterns_.size() == 1) fileTypeText_ = pattern;
-  }
-  if (fileTypeText_.empty()) fileTypeText_ = kAllFiles;
-  for (int i = 0; i < kSettingSlots; ++i) {
-    const std::string target = settings.GetSettingText(kSection, Key("Path", i));
-    if (target.empty()) break;
-    targetList_.Add(target, true);
-  }
+  ScanTargetSettings loaded = ScanTargetSettings::Load(SettingsFile());
+  subfolders_ = loaded.subfolders ? 1 : 0;
+  fileTypeText_ = loaded.CurrentPattern();
+  recentPatterns_ = std::move(loaded.patterns);
+  targetList_ = std::move(loaded.targets);
 }
 
 void CDScanTarget::SaveSettings() const {
@@ -196,9 +190,7 @@ void CDScanTarget::RememberPattern(const std::string& text) {
 
 void CDScanTarget::PreparePattern() {
   if (fileTypeText_.empty()) fileTypeText_ = kAllFiles;
-  std::string lower(fileTypeText_.size(), '\0');
-  shiftjis::LowerSingleByteLetters(fileTypeText_, lower.data());
-  patternList_.SetText(lower);
+  patternList_.SetText(SearchPatternText(fileTypeText_));
 }
 
 bool CDScanTarget::OnSearchAll() {

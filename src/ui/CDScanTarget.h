@@ -8,6 +8,8 @@
 // route, so a folder whose name CP932 cannot hold is kept and searched as it is.
 #pragma once
 
+#include "settings/ScanTargetSettings.h"
+
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -42,7 +44,7 @@ class CDScanTarget : public QWidget {
   // The longest file-type text the combo box takes, in characters.
   static constexpr int kMaxFileTypeChars = 256;
   // Slots of the File and Path lists read back at start.
-  static constexpr int kSettingSlots = 21;
+  static constexpr int kSettingSlots = ScanTargetSettings::kSlots;
 
   explicit CDScanTarget(AppContext& ctx, QWidget* parent = nullptr);
   ~CDScanTarget() override;
