@@ -6,6 +6,7 @@
 #include <exception>
 #include <utility>
 
+#include "db/InvalFileDB.h"
 #include "engine/CScanEngine.h"
 #include "engine/DetectionSink.h"
 #include "engine/SearchProblemSink.h"
@@ -20,27 +21,9 @@ namespace {
 
 // The data file is the program's own, wherever it is: never counted, never searched.
 bool IsDataFileName(const std::string& name) {
-  static constexpr char kLower[] = "vorlet.dat";
-  if (name.size() != sizeof kLower - 1) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (shiftjis::LowerAscii(name[i]) != kLower[i]) return false;
-  }
-  return true;
-}
-
-bool IsHidden(const platform::DirEntry& entry) { return entry.name.empty() || entry.name[0] == '.'; }
-
-// Files as the enumeration's file filter takes them: no folders, no links to folders, no
-// devices or FIFOs (their attributes are outside the file mask).
-bool IsFileEntry(const platform::DirEntry& entry) {
-  return !IsHidden(entry) && (entry.attributes & platform::kAttrDirectory) == 0 &&
-         (entry.attributes & CFileFinder::kFileAttributes) != 0;
-}
-
-// Real folders only: a link to a folder comes as a reparse point without the folder bit.
-bool IsFolderEntry(const platform::DirEntry& entry) {
-  return !IsHidden(entry) && (entry.attributes & platform::kAttrDirectory) != 0 &&
-         (entry.attributes & platform::kAttrReparsePoint) == 0;
+  static const std::string kDataFileName =
+      std::string(InvalFileDB::kDataFileBase) + "." + InvalFileDB::kDataFileExt;
+  return shiftjis::EqualIgnoringAsciiCase(name, kDataFileName);
 }
 
 }  // namespace
@@ -86,7 +69,7 @@ bool CScanEngine::WalkFolder(const std::string& folder) {
   // The subfolders' names outlive the entries, which the walk below reuses.
   std::vector<std::string> subfolders;
   for (size_t i = 0; i < count; ++i) {
-    if (IsFolderEntry(entries_[i])) subfolders.push_back(entries_[i].name);
+    if (CFileFinder::IsFolderEntry(entries_[i])) subfolders.push_back(entries_[i].name);
   }
   platform::FileIdentity here;
   if (!subfolders.empty()) finder_->Identity(&here);
@@ -141,7 +124,7 @@ bool CScanEngine::SearchFiles(const std::string& folder, std::string_view token,
   if (!everything) LowerNames(count);
   for (size_t i = 0; i < count; ++i) {
     const platform::DirEntry& entry = entries_[i];
-    if (!IsFileEntry(entry)) continue;
+    if (!CFileFinder::IsFileEntry(entry)) continue;
     if (!everything && !CPatternList::MatchToken(token, lowerNames_[i])) continue;
     if (PumpSearchMessages()) return false;
     if (!IsDataFileName(entry.name)) {

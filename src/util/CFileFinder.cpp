@@ -5,8 +5,6 @@
 void CFileFinder::SetFilter(const CPatternList& patterns) {
   Close();
   filter_.SetText(patterns.Text());
-  include_ = kFileAttributes;
-  exclude_ = 0;
 }
 
 void CFileFinder::Close() { reader_.Close(); }
@@ -14,13 +12,7 @@ void CFileFinder::Close() { reader_.Close(); }
 bool CFileFinder::FindFirst(std::string_view path, Mode mode) {
   Close();
   lastError_ = 0;
-  if (mode == Mode::Files) {
-    include_ = kFileAttributes;
-    exclude_ = platform::kAttrDirectory;
-  } else {
-    include_ = kFolderAttributes;
-    exclude_ = 0;
-  }
+  mode_ = mode;
   const size_t nameStart = shiftjis::NameStartByte(path, kNativePathStyle);
   namePattern_.SetText(path.substr(nameStart));
   if (!reader_.Open(std::string(path.substr(0, nameStart)), &lastError_)) return false;
@@ -40,10 +32,21 @@ bool CFileFinder::Advance() {
 }
 
 bool CFileFinder::Accept(const platform::DirEntry& entry) const {
-  if (!entry.name.empty() && entry.name[0] == '.') return false;
-  const uint32_t attributes = entry.attributes;
-  if (attributes != 0 && (attributes & include_) == 0) return false;
-  if ((attributes & exclude_) != 0) return false;
-  if (include_ == kFolderAttributes) return true;
-  return filter_.MatchName(entry.name) != CPatternList::kNoMatch;
+  if (mode_ == Mode::Folders) return IsFolderEntry(entry);
+  return IsFileEntry(entry) && filter_.MatchName(entry.name) != CPatternList::kNoMatch;
+}
+
+namespace {
+bool IsHidden(const platform::DirEntry& entry) { return entry.name.empty() || entry.name[0] == '.'; }
+}  // namespace
+
+bool CFileFinder::IsFileEntry(const platform::DirEntry& entry) {
+  return !IsHidden(entry) && (entry.attributes & platform::kAttrDirectory) == 0 &&
+         (entry.attributes & kFileAttributes) != 0;
+}
+
+bool CFileFinder::IsFolderEntry(const platform::DirEntry& entry) {
+  // A link to a folder comes as a reparse point, without the folder bit or with it.
+  return !IsHidden(entry) && (entry.attributes & kFolderAttributes) != 0 &&
+         (entry.attributes & platform::kAttrReparsePoint) == 0;
 }

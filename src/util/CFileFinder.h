@@ -23,8 +23,7 @@ class CFileFinder {
   CFileFinder(const CFileFinder&) = delete;
   CFileFinder& operator=(const CFileFinder&) = delete;
 
-  // Closes an open enumeration, copies the list's text into the filter and resets the masks
-  // (include kFileAttributes, exclude none).
+  // Closes an open enumeration and copies the list's text into the filter.
   void SetFilter(const CPatternList& patterns);
   const CPatternList& Filter() const { return filter_; }
 
@@ -39,6 +38,11 @@ class CFileFinder {
 
   // Whether an entry passes the name rule, the masks and (files mode) the filter.
   bool Accept(const platform::DirEntry& entry) const;
+  // The name and attribute rules of each mode, the filter aside; the search walk applies
+  // them to its own listing. No name beginning with "."; files have an attribute of the
+  // file mask and are not folders; folders are real folders, not links to one.
+  static bool IsFileEntry(const platform::DirEntry& entry);
+  static bool IsFolderEntry(const platform::DirEntry& entry);
 
   // The current entry, valid after a true result.
   const platform::DirEntry& Entry() const { return entry_; }
@@ -49,9 +53,6 @@ class CFileFinder {
   int64_t ModifiedTime() const { return entry_.modifiedTime; }
   int LastError() const { return lastError_; }
 
-  uint32_t IncludeMask() const { return include_; }
-  uint32_t ExcludeMask() const { return exclude_; }
-
  private:
   bool Advance();
 
@@ -59,7 +60,6 @@ class CFileFinder {
   platform::DirEntry entry_;
   CPatternList namePattern_;
   CPatternList filter_;
-  uint32_t include_ = kFileAttributes;
-  uint32_t exclude_ = 0;
+  Mode mode_ = Mode::Files;
   int lastError_ = 0;
 };
