@@ -132,9 +132,10 @@ class CScanEngine {
   bool SearchFiles(const std::string& folder, std::string_view token, size_t count);
   // Fills lowerNames_ for the first count entries, once per listing.
   void LowerNames(size_t count);
-  bool SearchFile(const std::string& path, const platform::DirEntry& entry);
+  // The entry of the folder being listed (folder with its separator).
+  bool SearchFile(const std::string& folder, const platform::DirEntry& entry);
   // OpenTarget for an entry of the folder being listed: the kernel looks up the name alone.
-  int OpenTargetInFolder(const std::string& path, const platform::DirEntry& entry);
+  int OpenTargetInFolder(const std::string& folder, const platform::DirEntry& entry);
   int OpenResultOf(bool opened, int error);
   void RegisterFile();
   void ShowLowMemory();
@@ -169,8 +170,7 @@ class CScanEngine {
   // The folder whose subfolder is walked next: a subfolder is opened by its path, and must
   // still be found below the folder that listed it.
   platform::FileIdentity parentOfNext_;
-  // Reused for every folder and file, so a search allocates nothing per file.
-  std::string path_;
+  // Reused for every folder, so a search allocates nothing per file.
   std::vector<platform::DirEntry> entries_;
   // entries_' names with their letters in lower case, as the pattern tokens are matched;
   // the first `lowered_` of them belong to the current listing.

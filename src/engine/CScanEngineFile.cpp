@@ -33,10 +33,10 @@ int CScanEngine::OpenTarget(const std::string& path) {
   return OpenResultOf(opened, error);
 }
 
-int CScanEngine::OpenTargetInFolder(const std::string& path, const platform::DirEntry& entry) {
+int CScanEngine::OpenTargetInFolder(const std::string& folder, const platform::DirEntry& entry) {
   blockPosition_ = 0;
   blockLength_ = 0;
-  file_->AssignPath(path);
+  file_->AssignPath(folder, entry.name);
   int error = 0;
   const bool opened = file_->File().OpenEntry(*finder_, entry, &error);
   targetInFolder_ = opened;

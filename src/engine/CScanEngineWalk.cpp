@@ -127,10 +127,7 @@ bool CScanEngine::SearchFiles(const std::string& folder, std::string_view token,
     if (!CFileFinder::IsFileEntry(entry)) continue;
     if (!everything && !CPatternList::MatchToken(token, lowerNames_[i])) continue;
     if (PumpSearchMessages()) return false;
-    if (!IsDataFileName(entry.name)) {
-      path_.assign(folder).append(entry.name);
-      if (!SearchFile(path_, entry)) return false;
-    }
+    if (!IsDataFileName(entry.name) && !SearchFile(folder, entry)) return false;
     if (PumpSearchMessages()) return false;
   }
   return true;
@@ -145,8 +142,9 @@ void CScanEngine::LowerNames(size_t count) {
   }
 }
 
-bool CScanEngine::SearchFile(const std::string& path, const platform::DirEntry& entry) {
-  const int opened = OpenTargetInFolder(path, entry);
+bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry& entry) {
+  const int opened = OpenTargetInFolder(folder, entry);
+  const std::string& path = file_->PathText();
   // A file that went away since it was listed is passed over as if it had never been
   // there; the open itself is the existence test, so a search costs no extra status call.
   if (opened != kOpened) {

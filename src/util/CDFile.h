@@ -18,6 +18,11 @@ class CDFile {
   CDFile& operator=(const CDFile&) = delete;
 
   void AssignPath(std::string_view path) { path_.Assign(path); }
+  // folder (with its separator) followed by name.
+  void AssignPath(std::string_view folder, std::string_view name) {
+    path_.Assign(folder);
+    path_.Append(name);
+  }
   const CDString& Path() const { return path_; }
   const std::string& PathText() const { return path_.str(); }
   PathStyle Style() const { return style_; }
