@@ -4,7 +4,7 @@
 
 #include "platform/FolderHandle.h"
 #include "result/RenameRule.h"
-#include "util/ShiftJis.h"
+#include "util/FolderTree.h"
 
 namespace {
 
@@ -22,13 +22,11 @@ bool OpenHitFolder(const std::string& folder, const platform::FileIdentity& list
   return handle->Identity(&reached) && platform::SameIdentity(reached, listed);
 }
 
-bool Act(const std::string& path, int32_t mode, const std::string& newName, std::string_view moveFolder,
-         const HitIdentity& hit) {
-  CDFile file;
-  file.AssignPath(path);
-  const std::string name = file.FileNamePart().str();
+// name and folderPath: the hit's name and the folder part of its path.
+bool Act(const std::string& name, const std::string& folderPath, int32_t mode, const std::string& newName,
+         std::string_view moveFolder, const HitIdentity& hit) {
   platform::FolderHandle folder;
-  if (name.empty() || !OpenHitFolder(file.FolderPart().str(), hit.folder, &folder)) return false;
+  if (name.empty() || !OpenHitFolder(folderPath, hit.folder, &folder)) return false;
   if (hit.file.known && !folder.EntryIs(name, hit.file)) return false;
 
   if (mode == kModeDelete) return folder.RemoveEntry(name);
@@ -42,7 +40,7 @@ bool Act(const std::string& path, int32_t mode, const std::string& newName, std:
 
 std::string JoinFolderAndName(std::string_view folder, std::string_view name, PathStyle style) {
   std::string path(folder);
-  if (!path.empty() && shiftjis::FindLastSeparator(path, style) != path.size() - 1) path.push_back(style.separator);
+  AddTrailingSeparator(path, style);
   path.append(name);
   return path;
 }
@@ -70,10 +68,12 @@ ProcessResult AutoProcessFile(const std::string& path, int32_t mode, std::string
                               const HitIdentity& hit) {
   if (mode != kModeDelete && mode != kModeRename && mode != kModeMove) return kResultUnprocessed;
 
-  std::string newName;
+  std::string newName, name, folder;
   try {
     CDFile file;
     file.AssignPath(path);
+    name = file.FileNamePart().str();
+    folder = file.FolderPart().str();
     if (mode == kModeRename && (newName = RenameTargetName(file, rule)).empty()) return kResultFailed;
     if (mode == kModeMove && MoveTarget(file, moveFolder).empty()) return kResultFailed;
   } catch (const std::exception&) {  // a path text that could not be built
@@ -82,7 +82,7 @@ ProcessResult AutoProcessFile(const std::string& path, int32_t mode, std::string
 
   if (closeEngineFile) closeEngineFile();
   try {
-    return Act(path, mode, newName, moveFolder, hit) ? static_cast<ProcessResult>(mode) : kResultFailed;
+    return Act(name, folder, mode, newName, moveFolder, hit) ? static_cast<ProcessResult>(mode) : kResultFailed;
   } catch (const std::exception&) {
     return kResultFailed;
   }
