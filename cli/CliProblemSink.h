@@ -17,8 +17,6 @@ class CliProblemSink : public SearchProblemSink {
   void FileNotRead(const std::string& path, int error, FileStep step) override;
   void FolderNotListed(const std::string& folder, int error) override;
 
-  size_t FileCount() const { return files_.size(); }
-  size_t FolderCount() const { return folders_.size(); }
   bool Empty() const { return files_.empty() && folders_.empty(); }
 
   // The two counts; with named, one line per file and folder before them.

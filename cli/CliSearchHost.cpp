@@ -38,6 +38,5 @@ void CliSearchHost::SetStatusText(const std::string& text) {
 
 void CliSearchHost::PumpEvents() {
   if (!platform::InterruptRequested() || !engine_.running) return;
-  interrupted_ = true;
   engine_.running = false;
 }

@@ -26,8 +26,6 @@ class CliSearchHost : public SearchHost {
   void SetStatusText(const std::string& text) override;
   void PumpEvents() override;
 
-  // Ctrl+C was pressed during this run.
-  bool Interrupted() const { return interrupted_; }
   // The last status text given (the end text of a search or registration).
   const std::string& LastText() const { return lastText_; }
 
@@ -41,7 +39,6 @@ class CliSearchHost : public SearchHost {
   const Clock::duration interval_;
   uint32_t calls_ = 0;
   bool shownOnce_ = false;
-  bool interrupted_ = false;
   Clock::time_point lastShown_{};
   std::string lastText_;
 };

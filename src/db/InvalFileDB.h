@@ -57,7 +57,6 @@ class InvalFileDB {
 
   // Not owned; attached by the engine before every search.
   void SetMatcher(ContentMatcher* matcher) { matcher_ = matcher; }
-  ContentMatcher* Matcher() const { return matcher_; }
   // Tests one file: the first matching record among the categories whose search flag is
   // set, categories in order, then names in order, reports the hit. Returns false when
   // the search must stop (or no matcher is attached). Search finds the candidates through

@@ -94,18 +94,15 @@ class CScanEngine {
   bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& log) const;
 
   // ---- state ----
-  bool SearchSubfolders() const { return searchSubfolders_; }
   const CPatternList* Patterns() const { return patterns_.get(); }
   const TextList& Targets() const { return targets_; }
   InvalFileDB* Store() const { return store_; }
-  DigestMatcher* Matcher() const { return matcher_.get(); }
   int32_t BlockStart() const { return blockStart_; }
   int32_t BlockEnd() const { return blockEnd_; }
   int32_t BufferSize() const { return bufferSize_; }
   int32_t Overlap() const { return overlap_; }
   int32_t BlockPosition() const { return blockPosition_; }
   int32_t BlockLength() const { return blockLength_; }
-  const uint8_t* Buffer() const { return buffer_.get(); }
   // The fingerprint of the last file read.
   const uint8_t* Fingerprint() const { return fingerprint_; }
   const LogDateTime& StartTime() const { return startTime_; }
