@@ -3,8 +3,6 @@
 #include "engine/ContentMatcher.h"
 
 InvalFileCategory& InvalFileDB::CategoryFor(const std::string& name) {
-  auto found = categories_.find(name);
-  if (found != categories_.end()) return found->second;
   return categories_.try_emplace(name, name).first->second;
 }
 
@@ -90,10 +88,7 @@ void InvalFileDB::Clear() {
 
 bool InvalFileDB::Search(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
   if (length != FingerprintIndex::kKeyLength || digest == nullptr) return SearchSequential(file, digest, length, mode);
-  if (matcher_ == nullptr) return false;
-  if (lastFound_ != nullptr) lastFound_->found_ = false;
-  lastFound_ = nullptr;
-  matcher_->Init(file, digest, length, mode);
+  if (!BeginSearch(file, digest, length, mode)) return false;
 
   bool testedAny = false;
   if (const auto* candidates = index_.Find(digest)) {
@@ -112,11 +107,16 @@ bool InvalFileDB::Search(CDFile* file, const uint8_t* digest, int32_t length, ui
   return testedAny || matcher_->Compare(nullptr, 0);
 }
 
-bool InvalFileDB::SearchSequential(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
+bool InvalFileDB::BeginSearch(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
   if (matcher_ == nullptr) return false;
   if (lastFound_ != nullptr) lastFound_->found_ = false;
   lastFound_ = nullptr;
   matcher_->Init(file, digest, length, mode);
+  return true;
+}
+
+bool InvalFileDB::SearchSequential(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
+  if (!BeginSearch(file, digest, length, mode)) return false;
 
   bool testedAny = false;
   for (auto& [name, category] : categories_) {

@@ -80,6 +80,8 @@ class InvalFileDB {
   const std::string& DamagedFileName() const { return damagedKeptAs_; }
 
  private:
+  // Forgets the last hit and hands the file to the matcher; false without a matcher.
+  bool BeginSearch(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode);
   InvalFileCategory& CategoryFor(const std::string& name);
 
   CategoryMap categories_;

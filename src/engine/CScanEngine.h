@@ -91,6 +91,8 @@ class CScanEngine {
 
   // The log's view of the last search; WriteLogHeader writes its header into log.
   SearchRunInfo RunInfo() const;
+  // The message for a search, registration or log that ran out of memory.
+  static void ShowLowMemory();
   bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& log) const;
 
   // ---- state ----
@@ -135,7 +137,6 @@ class CScanEngine {
   int OpenTargetInFolder(const std::string& folder, const platform::DirEntry& entry);
   int OpenResultOf(bool opened, int error);
   void RegisterFile();
-  void ShowLowMemory();
   void SetStatus(const std::string& text);
 
   // In the order the program has always kept them.

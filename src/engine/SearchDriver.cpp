@@ -4,7 +4,6 @@
 
 #include "engine/CScanEngine.h"
 #include "engine/SearchHost.h"
-#include "util/MessageBox.h"
 #include "util/StringTable.h"
 
 bool SearchDriver::RunArmedSearch() {
@@ -17,7 +16,7 @@ bool SearchDriver::RunArmedSearch() {
     }
   } catch (const std::exception&) {
     // Only memory can fail out here (the log's texts); the search itself is over.
-    MessageBoxById(kStrLowMemory, MessageButtons::Ok, MessageIcon::Information, true);
+    CScanEngine::ShowLowMemory();
   }
   FinishSearch();
   return true;

@@ -8,7 +8,6 @@
 #include "platform/Clock.h"
 #include "util/CDFile.h"
 #include "util/CPatternList.h"
-#include "util/MessageBox.h"
 #include "util/StringTable.h"
 #include "util/TextList.h"
 
@@ -22,7 +21,7 @@ bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& 
       completed = engine.Run(CScanEngine::kSearchBufferSize, CScanEngine::kSearchOverlap);
     }
   } catch (const std::exception&) {
-    MessageBoxById(kStrLowMemory, MessageButtons::Ok, MessageIcon::Information, true);
+    CScanEngine::ShowLowMemory();
   }
   engine.running = false;
   engine.registering = false;
