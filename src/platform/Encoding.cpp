@@ -2,8 +2,6 @@
 
 #include <iconv.h>
 
-#include <cerrno>
-#include <cstring>
 
 namespace platform {
 namespace {

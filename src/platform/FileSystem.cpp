@@ -192,8 +192,8 @@ bool DirReader::ParentIs(const FileIdentity& parent) const {
   if (dirFd_ < 0) return false;
   const int fd = sys::OpenAt(dirFd_, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat st;
-  const bool same = ::fstat(fd, &st) == 0 && SameIdentity(IdentityOfStat(st), parent);
+  FileIdentity identity;
+  const bool same = IdentityOfFd(fd, &identity, nullptr) && SameIdentity(identity, parent);
   sys::Close(fd);
   return same;
 }

@@ -1,7 +1,5 @@
 #include "platform/FolderHandle.h"
 
-#include <cstring>
-
 #include "platform/Encoding.h"
 #include "platform/StatusHelpers.h"
 #include "platform/SysCalls.h"
@@ -16,7 +14,7 @@ constexpr int kHandleFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 // the clean-up must happen whatever a test broke.
 void RemoveOwnCopy(int dirFd, const char* name, const struct stat& copy) {
   struct stat now;
-  if (::fstatat(dirFd, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_dev == copy.st_dev && now.st_ino == copy.st_ino)
+  if (::fstatat(dirFd, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && SameIdentity(IdentityOfStat(now), IdentityOfStat(copy)))
     ::unlinkat(dirFd, name, 0);
 }
 
@@ -187,7 +185,7 @@ bool FolderHandle::CopyAcross(const std::string& osName, const FolderHandle& to,
     if (sys::FstatAt(fd_, osName.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
       ok = false;
       failure = errno;
-    } else if (now.st_dev != source.st_dev || now.st_ino != source.st_ino) {
+    } else if (!SameIdentity(IdentityOfStat(now), IdentityOfStat(source))) {
       ok = false;
       failure = ESTALE;
     } else if (sys::UnlinkAt(fd_, osName.c_str()) != 0) {

@@ -1,5 +1,6 @@
 #include "util/CDFile.h"
 
+#include "util/FileChecks.h"
 #include "util/ShiftJis.h"
 
 size_t CDFile::NameStartByte() const { return shiftjis::NameStartByte(path_.view(), style_); }
@@ -61,9 +62,6 @@ void CDFile::ReplaceFileName(std::string_view name) {
   path_ = std::move(path);
 }
 
-bool CDFile::Exists() const {
-  platform::FileStatus status;
-  return platform::GetStatus(path_.str(), &status);
-}
+bool CDFile::Exists() const { return PathExists(path_.str()); }
 
 bool CDFile::OpenPath(int* error) { return file_.Open(path_.str(), error); }

@@ -1,7 +1,6 @@
 #include "util/MessageBox.h"
 
-
-std::string LoadString(int stringId);  // the string table
+#include "util/StringTable.h"
 
 namespace {
 MessagePresenter* g_presenter = nullptr;
