@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "db/LittleEndian.h"
+#include "util/LittleEndian.h"
 #include "engine/ContentMatcher.h"
 #include "engine/DetectionSink.h"
 
@@ -79,8 +79,8 @@ bool InvalFileInfo::Serialize(ProfileFile::Direction direction, ProfileFile& fil
   using Direction = ProfileFile::Direction;
   unsigned char date[kDateSize];
   if (direction == Direction::Store) {
-    db::PutLittleEndian64(std::bit_cast<uint64_t>(createdDate_.days), date);
-    db::PutLittleEndian32(static_cast<uint32_t>(createdDate_.status), date + 8);
+    byte_order::PutLittleEndian64(std::bit_cast<uint64_t>(createdDate_.days), date);
+    byte_order::PutLittleEndian32(static_cast<uint32_t>(createdDate_.status), date + 8);
     int32_t length = SearchLength();
     return file.TransferText(direction, name_) && file.TransferText(direction, category_) &&
            file.TransferText(direction, riskLevel_) && file.TransferBlock(direction, date, kDateSize) &&
@@ -106,8 +106,8 @@ bool InvalFileInfo::Serialize(ProfileFile::Direction direction, ProfileFile& fil
   name_ = std::move(name);
   category_ = std::move(category);
   riskLevel_ = std::move(riskLevel);
-  createdDate_.days = std::bit_cast<double>(db::GetLittleEndian64(date));
-  createdDate_.status = static_cast<int32_t>(db::GetLittleEndian32(date + 8));
+  createdDate_.days = std::bit_cast<double>(byte_order::GetLittleEndian64(date));
+  createdDate_.status = static_cast<int32_t>(byte_order::GetLittleEndian32(date + 8));
   author_ = std::move(author);
   searchBytes_ = std::move(bytes);
   summary_ = std::move(summary);

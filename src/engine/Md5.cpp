@@ -2,21 +2,9 @@
 
 #include <cstring>
 
+#include "util/LittleEndian.h"
+
 namespace {
-
-// Little-endian word access written byte by byte, so the code is right on any host; the
-// compiler turns it into a plain load or store.
-inline uint32_t LoadWord(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-         static_cast<uint32_t>(p[3]) << 24;
-}
-
-inline void StoreWord(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
 
 inline uint32_t Rotl(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
@@ -42,7 +30,7 @@ void Md5::Init() {
 
 void Md5::Transform(const uint8_t block[64]) {
   uint32_t x[16];
-  for (int i = 0; i < 16; ++i) x[i] = LoadWord(block + 4 * i);
+  for (int i = 0; i < 16; ++i) x[i] = byte_order::GetLittleEndian32(block + 4 * i);
   uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
 
   Step<F>(a, b, c, d, x[0], 0xd76aa478u, 7);
@@ -149,10 +137,9 @@ void Md5::Final(uint8_t out[kDigestSize]) {
     used = 0;
   }
   std::memset(buffer_ + used, 0, 56 - used);
-  StoreWord(buffer_ + 56, static_cast<uint32_t>(bits));
-  StoreWord(buffer_ + 60, static_cast<uint32_t>(bits >> 32));
+  byte_order::PutLittleEndian64(bits, buffer_ + 56);
   Transform(buffer_);
-  for (int i = 0; i < 4; ++i) StoreWord(out + 4 * i, state_[i]);
+  for (int i = 0; i < 4; ++i) byte_order::PutLittleEndian32(state_[i], out + 4 * i);
 }
 
 void Md5Digest(const void* data, size_t size, uint8_t out[Md5::kDigestSize]) {

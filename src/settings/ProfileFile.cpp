@@ -4,7 +4,7 @@
 #include <new>
 #include <utility>
 
-#include "db/LittleEndian.h"
+#include "util/LittleEndian.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -126,10 +126,10 @@ bool ProfileFile::TransferInt(Direction direction, int32_t& value) {
     }
     std::memcpy(raw, a.bytes.data() + a.position, sizeof raw);
     a.position += sizeof raw;
-    value = static_cast<int32_t>(db::GetLittleEndian32(raw));
+    value = static_cast<int32_t>(byte_order::GetLittleEndian32(raw));
     return true;
   }
-  db::PutLittleEndian32(static_cast<uint32_t>(value), raw);
+  byte_order::PutLittleEndian32(static_cast<uint32_t>(value), raw);
   try {
     a.bytes.append(reinterpret_cast<const char*>(raw), sizeof raw);
   } catch (const std::exception&) {

@@ -1,10 +1,11 @@
-// The data file stores every integer little-endian whatever the machine; these helpers
-// keep that independent of the host's byte order.
+// Little-endian integers (the data file's, the digest's words) read and written byte by
+// byte, so the code is right on any host; the compiler turns them into plain loads and
+// stores.
 #pragma once
 
 #include <cstdint>
 
-namespace db {
+namespace byte_order {
 
 inline void PutLittleEndian32(uint32_t value, unsigned char* out) {
   out[0] = static_cast<unsigned char>(value);
@@ -27,4 +28,4 @@ inline uint64_t GetLittleEndian64(const unsigned char* in) {
   return static_cast<uint64_t>(GetLittleEndian32(in)) | static_cast<uint64_t>(GetLittleEndian32(in + 4)) << 32;
 }
 
-}  // namespace db
+}  // namespace byte_order
