@@ -144,12 +144,11 @@ Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tr
 
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  std::string tree = "/tmp/vorlet-bench-tree";
+  std::string tree;  // given, or the default one for the spec
   std::string scan = std::filesystem::path(argv[0]).parent_path().string() + "/vorlet-scan";
   int rounds = 5;
   std::string shot;
   bench::TreeSpec spec;
-  bool treeGiven = false;
   std::vector<char*> qtArgs{argv[0]};
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -157,12 +156,15 @@ int main(int argc, char* argv[]) {
     else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
     else if (arg == "--shot" && i + 1 < argc) shot = argv[++i];
     else if (arg == "--planted" && i + 1 < argc) spec.planted = std::clamp(std::atoi(argv[++i]), 0, spec.files);
-    else tree = arg, treeGiven = true;
+    else tree = arg;
   }
   int qtArgc = 1;
   QApplication qapp(qtArgc, qtArgs.data());
 
-  if (!treeGiven && spec.planted != bench::TreeSpec().planted) tree += "-hits" + std::to_string(spec.planted);
+  if (tree.empty()) {
+    tree = "/tmp/vorlet-bench-tree";
+    if (spec.planted != bench::TreeSpec().planted) tree += "-hits" + std::to_string(spec.planted);
+  }
   if (!bench::TreeIsCurrent(tree, spec)) {
     std::printf("generating %d files below %s ...\n", spec.files, tree.c_str());
     bench::GeneratedTree generated;
