@@ -8,7 +8,7 @@
 #include "ui/CMainFrame.h"
 
 QtSearchHost::QtSearchHost(CScanEngine& engine, QObject* parent)
-    : QObject(parent), engine_(engine), stop_([this] { engine_.running = false; }) {
+    : QObject(parent), engine_(engine) {
   flushTimer_.setSingleShot(true);
   flushTimer_.setInterval(std::chrono::duration_cast<std::chrono::milliseconds>(kStatusInterval));
   connect(&flushTimer_, &QTimer::timeout, this, &QtSearchHost::Flush);
@@ -40,8 +40,8 @@ void QtSearchHost::PumpEvents() {
   const Clock::time_point now = Clock::now();
   if (now - lastPump_ < kPumpInterval) return;
   lastPump_ = now;
+  // A text held back shows from flushTimer_, which these events include.
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-  if (textPending_ && Clock::now() - lastShown_ >= kStatusInterval) ShowText(Clock::now());
 }
 
 void QtSearchHost::Flush() {
@@ -62,13 +62,13 @@ bool QtSearchHost::eventFilter(QObject* watched, QEvent* event) {
     if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
     // A message box or an open menu takes its own Esc, as it would without a search.
     if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) return false;
-    if (stop_) stop_();
+    engine_.running = false;
     return true;
   }
   // A close request that the program makes of the frame stops the search and the frame
   // stays; the window system's own request goes on to the frame, which refuses it.
   if (frame_.isNull() || watched != frame_.data() || event->spontaneous()) return false;
   event->ignore();
-  if (stop_) stop_();
+  engine_.running = false;
   return true;
 }

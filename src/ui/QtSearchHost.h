@@ -15,7 +15,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <chrono>
-#include <functional>
 #include <string>
 
 #include "engine/SearchHost.h"
@@ -33,15 +32,13 @@ class QtSearchHost : public QObject, public SearchHost {
   static constexpr Clock::duration kStatusInterval = std::chrono::milliseconds(100);
   static constexpr Clock::duration kPumpInterval = std::chrono::milliseconds(10);
 
-  // Installs its event filter on the application; stop defaults to clearing the engine's
+  // Installs its event filter on the application; a stop request clears the engine's
   // running flag.
   explicit QtSearchHost(CScanEngine& engine, QObject* parent = nullptr);
   ~QtSearchHost() override;
 
   // The frame whose status bar shows the texts; texts wait until there is one.
   void SetFrame(CMainFrame* frame);
-  // How a stop request (Esc, a close request) stops the search.
-  void SetStop(std::function<void()> stop) { stop_ = std::move(stop); }
 
   // SearchHost.
   void SetStatusText(const std::string& text) override;
@@ -60,7 +57,6 @@ class QtSearchHost : public QObject, public SearchHost {
 
   CScanEngine& engine_;
   QPointer<CMainFrame> frame_;
-  std::function<void()> stop_;
   std::string text_;
   bool textPending_ = false;
   Clock::time_point lastShown_{};
