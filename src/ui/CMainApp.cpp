@@ -112,7 +112,7 @@ void CMainApp::WireSearch() {
   SetSearchControl([&ctx] { return ctx.engine.running; }, [&ctx] { ctx.engine.running = false; });
   // A registration runs inside the database form's own handler, never from here.
   SetIdleWork(
-      [this, &ctx] { return !inSearch_ && !ctx.engine.registering && (ctx.engine.running || searchArmed_); },
+      [this, &ctx] { return !ctx.engine.registering && (ctx.engine.running || searchArmed_); },
       [this] { RunArmedSearch(); });
   SearchDriver::Hooks& hooks = ctx.driver.hooks();
   hooks.refreshForms = [this] { RefreshForms(); };
@@ -124,10 +124,8 @@ void CMainApp::WireSearch() {
 void CMainApp::RunArmedSearch() {
   AppContext& ctx = *context_;
   searchArmed_ = false;
-  inSearch_ = true;
   // A search stopped before it could start still ends as a stopped search.
   if (!ctx.driver.RunArmedSearch()) ctx.driver.FinishSearch();
-  inSearch_ = false;
   host_->Flush();
 }
 

@@ -84,7 +84,6 @@ class CMainApp : public QObject {
   // A form armed a search that has not run yet. It may have been stopped before it ran;
   // it is finished all the same, so that the forms come back.
   bool searchArmed_ = false;
-  bool inSearch_ = false;
   bool started_ = false;
   std::string programFolder_;
   std::string helpPath_;
