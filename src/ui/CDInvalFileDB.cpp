@@ -370,7 +370,6 @@ void CDInvalFileDB::AddRecord() {
   const int row = list_->ItemCount();
   AddRow(row, record);
   list_->setFocus();
-  list_->DeselectAll();
   list_->SelectRow(row);
   list_->EnsureVisible(row);
   ReadSelection();

@@ -153,7 +153,6 @@ void CDScanResult::AddPendingRows() {
   list_->SuspendRedraw(false);
   if (!autoFollowOff_) {
     list_->setFocus();
-    list_->DeselectAll();
     list_->SelectRow(list_->ItemCount() - 1);
   }
   UpdateSelection();
@@ -206,14 +205,13 @@ void CDScanResult::RefreshFields() {
   countsPending_ = false;
   if (rowsPending_) AddPendingRows();
   const ScanCounts& counts = ctx_.results.Counts();
+  // The fields start at "0", as shownCounts_ does.
   for (size_t i = 0; i < kCounters.size(); ++i) {
     const auto member = kCounters[i].counter;
-    if (countsShown_ && shownCounts_.*member == counts.*member) continue;
+    if (shownCounts_.*member == counts.*member) continue;
     counterFields_[i]->setText(QString::number(counts.*member));
   }
   shownCounts_ = counts;
-  countsShown_ = true;
-  countsPending_ = false;
   refreshNow_ = false;
 }
 

@@ -107,7 +107,6 @@ class CDScanResult : public QWidget, public ResultListener {
   bool autoFollowOff_ = false;
 
   ScanCounts shownCounts_;
-  bool countsShown_ = false;
   bool countsPending_ = false;
   bool rowsPending_ = false;
   bool refreshNow_ = false;
