@@ -50,6 +50,7 @@ CListCtrEx::CListCtrEx(QWidget* parent) : QTreeWidget(parent) {
     emit SelectionChanged();
   });
   connect(this, &QTreeWidget::currentItemChanged, this, [this] { RepaintAll(); });
+  MeasureRowHeight();
 }
 
 CListCtrEx::~CListCtrEx() = default;
@@ -140,9 +141,11 @@ int CListCtrEx::AppendRow(const std::vector<std::string>& texts, int image, std:
 
 CListCtrEx::Row* CListCtrEx::NewRow(std::any userData) const {
   auto* item = new Row(std::move(userData));
-  item->setSizeHint(0, QSize(0, std::max(fontMetrics().height() + 4, kMinimumRowHeight)));
+  item->setSizeHint(0, QSize(0, rowHeight_));
   return item;
 }
+
+void CListCtrEx::MeasureRowHeight() { rowHeight_ = std::max(fontMetrics().height() + 4, kMinimumRowHeight); }
 
 void CListCtrEx::FillCell(Row* item, int column, const std::string& text) {
   item->setData(column, kCp932Role, QByteArray::fromStdString(text));
@@ -350,6 +353,11 @@ void CListCtrEx::focusInEvent(QFocusEvent* event) {
 void CListCtrEx::focusOutEvent(QFocusEvent* event) {
   QTreeWidget::focusOutEvent(event);
   RepaintAll();
+}
+
+void CListCtrEx::changeEvent(QEvent* event) {
+  QTreeWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) MeasureRowHeight();
 }
 
 CListCtrEx::Row* CListCtrEx::RowItem(int row) const {

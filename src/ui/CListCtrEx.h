@@ -116,6 +116,7 @@ class CListCtrEx : public QTreeWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   class Row;
@@ -126,10 +127,13 @@ class CListCtrEx : public QTreeWidget {
   // A left click in a row's check area toggles its box; true when it did (row is set either way).
   bool ToggleOnCheckClick(QMouseEvent* event, int* row);
   void RepaintAll();
+  // Every row's height follows the list's font; measured once per font, not per row.
+  void MeasureRowHeight();
 
   bool setUp_ = false;
   bool checkToggle_ = false;
   bool redrawSuspended_ = false;
+  int rowHeight_ = 0;
   std::vector<Align> aligns_;
   CImageList smallImages_;
   CImageList normalImages_;

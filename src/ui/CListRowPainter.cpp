@@ -83,12 +83,22 @@ CListRowPainter::Geometry CListRowPainter::Layout(int row, const QRect& rowRect)
 
 QString CListRowPainter::ShownText(const Geometry& geometry, int row, int column) const {
   if (column < 0 || column >= static_cast<int>(geometry.cells.size())) return QString();
-  const QFontMetrics metrics = list_.fontMetrics();
-  const TextWidthFn width = [&metrics](std::string_view text) {
+  bool shortened = false;
+  return FitText(row, column, geometry.cells[column].width(), list_.fontMetrics(), &shortened);
+}
+
+QString CListRowPainter::FitText(int row, int column, int width, const QFontMetrics& metrics, bool* shortened) const {
+  // The display text is what the cell's CP932 text converts to; converting is only needed
+  // again to cut a text that does not fit.
+  const QTreeWidgetItem* item = list_.topLevelItem(row);
+  const QString full = item != nullptr ? item->text(column) : QString();
+  const int margin = column == 0 ? kFirstColumnMargin : kOtherColumnMargin;
+  *shortened = !full.isEmpty() && metrics.horizontalAdvance(full) + margin > width;
+  if (!*shortened) return full;
+  const TextWidthFn measure = [&metrics](std::string_view text) {
     return metrics.horizontalAdvance(PathToQt(std::string(text)));
   };
-  const int margin = column == 0 ? kFirstColumnMargin : kOtherColumnMargin;
-  return PathToQt(ShortenText(list_.ItemText(row, column), geometry.cells[column].width(), margin, width));
+  return PathToQt(ShortenText(list_.ItemText(row, column), width, margin, measure));
 }
 
 void CListRowPainter::Paint(QPainter& painter, int row, const QRect& rowRect) const {
@@ -123,13 +133,14 @@ void CListRowPainter::Paint(QPainter& painter, int row, const QRect& rowRect) co
   if (!image.isNull() && g.icon.width() >= 2) DrawCentred(painter, g.icon, selected ? Blended(image, highlight) : image);
 
   const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+  const QFontMetrics metrics = list_.fontMetrics();
   for (int c = 0; c < static_cast<int>(g.cells.size()); ++c) {
     const QRect& cell = g.cells[c];
     if (cell.width() <= 0) continue;
-    const QString full = PathToQt(list_.ItemText(row, c));
-    const QString shown = ShownText(g, row, c);
+    bool shortened = false;
+    const QString shown = FitText(row, c, cell.width(), metrics, &shortened);
     Qt::Alignment align = Qt::AlignLeft;
-    if (c > 0 && shown == full) {
+    if (c > 0 && !shortened) {
       const CListCtrEx::Align a = list_.ColumnAlign(c);
       align = a == CListCtrEx::Align::Right ? Qt::AlignRight : a == CListCtrEx::Align::Center ? Qt::AlignHCenter : Qt::AlignLeft;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 class CListCtrEx;
+class QFontMetrics;
 class QPainter;
 
 class CListRowPainter {
@@ -31,5 +32,9 @@ class CListRowPainter {
   void Paint(QPainter& painter, int row, const QRect& rowRect) const;
 
  private:
+  // The cell's display text, or when it is too wide for width, its CP932 text cut to whole
+  // characters; *shortened says which.
+  QString FitText(int row, int column, int width, const QFontMetrics& metrics, bool* shortened) const;
+
   const CListCtrEx& list_;
 };
