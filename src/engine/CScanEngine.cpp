@@ -52,7 +52,10 @@ bool CScanEngine::Prepare(const TextList& targets, const CPatternList& patternSo
     patterns_->SetText(patternSource.Text());
     if (!finder_) finder_ = std::make_unique<platform::DirReader>();
     if (!file_) file_ = std::make_unique<CDFile>();
-    if (!matcher_) matcher_ = std::make_unique<DigestMatcher>(this);
+    if (!matcher_) {
+      matcher_ = std::make_unique<DigestMatcher>(this);
+      matcher_->sink = sink_;
+    }
     store_ = &store;
     return true;
   } catch (const std::exception&) {
@@ -76,7 +79,6 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     matcher_->SetBuffer(buffer_.get(), overlap_);
     // A hit's position is where its fingerprinted block starts.
     matcher_->position = blockStart_;
-    matcher_->sink = sink_;
     if (store_ != nullptr) store_->SetMatcher(matcher_.get());
   }
 

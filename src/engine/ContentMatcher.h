@@ -40,7 +40,7 @@ class ContentMatcher {
   // false only when the search must stop; the outcome is left in matched.
   virtual bool Compare(const uint8_t* searchBytes, int32_t searchLength) = 0;
   // The full path of the current file, as reported with a hit.
-  virtual std::string FilePath() const = 0;
+  virtual const std::string& FilePath() const = 0;
 
   const uint8_t* buffer = nullptr;       // not owned
   int32_t overlap = 0;

@@ -15,4 +15,7 @@ bool DigestMatcher::Compare(const uint8_t* searchBytes, int32_t searchLength) {
   return true;
 }
 
-std::string DigestMatcher::FilePath() const { return file != nullptr ? file->PathText() : std::string(); }
+const std::string& DigestMatcher::FilePath() const {
+  static const std::string kNoFile;
+  return file != nullptr ? file->PathText() : kNoFile;
+}

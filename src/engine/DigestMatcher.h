@@ -20,7 +20,7 @@ class DigestMatcher : public ContentMatcher {
 
   // Records shorter than the fingerprint never match, and nothing beyond searchLength is read.
   bool Compare(const uint8_t* searchBytes, int32_t searchLength) override;
-  std::string FilePath() const override;
+  const std::string& FilePath() const override;
 
  private:
   CScanEngine* engine_;

@@ -22,7 +22,7 @@ class FakeDigestMatcher : public ContentMatcher {
     matched = searchLength >= 16 && fingerprint != nullptr && std::memcmp(searchBytes, fingerprint, 16) == 0;
     return true;
   }
-  std::string FilePath() const override { return path; }
+  const std::string& FilePath() const override { return path; }
 
   std::string path = "/data/file.bin";
   int compares = 0;
