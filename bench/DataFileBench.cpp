@@ -26,7 +26,8 @@ class BenchMatcher : public ContentMatcher {
     matched = searchLength >= 16 && std::memcmp(searchBytes, fingerprint, 16) == 0;
     return true;
   }
-  std::string FilePath() const override { return std::string(); }
+  const std::string& FilePath() const override { return path; }
+  std::string path;
   long compares = 0;
 };
 
