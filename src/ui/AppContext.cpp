@@ -2,10 +2,6 @@
 
 #include "engine/SearchHost.h"
 
-namespace {
-AppContext* g_context = nullptr;
-}
-
 AppContext::AppContext(const std::string& folder)
     : programFolder(folder), driver(engine, SearchDriver::Hooks{}) {
   // A hit is processed (deleted, renamed, moved) before it is recorded; the engine's open
@@ -15,14 +11,7 @@ AppContext::AppContext(const std::string& folder)
   engine.SetDetectionSink(&results);
   driver.hooks().checkLogFolder = [this] { return logManager.CheckLogFolder(); };
   driver.hooks().writeAutoLog = [this](const SearchRunInfo& run) { logManager.WriteAutoLog(run, results.Hits()); };
-  g_context = this;
 }
-
-AppContext::~AppContext() {
-  if (g_context == this) g_context = nullptr;
-}
-
-AppContext* AppContext::Instance() { return g_context; }
 
 bool AppContext::LoadStore() {
   return store.Load(programFolder, [this] {

@@ -19,7 +19,6 @@ class AppContext {
  public:
   // programFolder ends with its separator; it holds Vorlet.ini and Vorlet.dat.
   explicit AppContext(const std::string& programFolder);
-  ~AppContext();
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
@@ -27,9 +26,6 @@ class AppContext {
   // open attempts.
   bool LoadStore();
   bool SaveStore();
-
-  // The one context of the run, or null before start-up and after exit.
-  static AppContext* Instance();
 
   const std::string programFolder;
   CScanEngine engine;

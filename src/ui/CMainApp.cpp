@@ -11,6 +11,7 @@
 #include "ui/CDAbout.h"
 #include "ui/CDScanResult.h"
 #include "ui/CDScanTarget.h"
+#include "ui/FormFactory.h"
 #include "ui/QtSearchHost.h"
 #include "util/MessageBox.h"
 #include "util/PathParts.h"
@@ -74,7 +75,9 @@ bool CMainApp::InitInstance(const std::string& programFolder) {
     if (stopSearch_) stopSearch_();
   });
   connect(frame_.get(), &CMainFrame::AboutRequested, this, &CMainApp::ShowAbout);
-  if (!frame_->Create(formFactory_)) {
+  const CMainFrame::FormFactory forms =
+      formFactory_ ? formFactory_ : [this](int id, QWidget* parent) { return CreateForm(*context_, id, parent); };
+  if (!frame_->Create(forms)) {
     frame_.reset();
     return false;
   }

@@ -15,7 +15,6 @@
 #include <string>
 
 #include "ui/CMainFrame.h"
-#include "ui/FormFactory.h"
 #include "ui/QtMessagePresenter.h"
 
 class AppContext;
@@ -38,7 +37,8 @@ class CMainApp : public QObject {
   // Destroys what is left of the frame, saves the store, then the application-wide objects.
   int ExitInstance(int exitCode);
 
-  // Before InitInstance: how the frame builds its forms (CreateForm unless a test says).
+  // Before InitInstance: how the frame builds its forms (CreateForm over the context unless
+  // a test says).
   void SetFormFactory(CMainFrame::FormFactory factory) { formFactory_ = std::move(factory); }
   // Whether a search runs, and how to stop one; handed on to the frame.
   void SetSearchControl(std::function<bool()> running, std::function<void()> stop);
@@ -74,7 +74,7 @@ class CMainApp : public QObject {
   std::unique_ptr<AppContext> context_;
   std::unique_ptr<QtSearchHost> host_;
   std::unique_ptr<CMainFrame> frame_;
-  CMainFrame::FormFactory formFactory_ = CreateForm;
+  CMainFrame::FormFactory formFactory_;
   std::function<bool()> running_;
   std::function<void()> stopSearch_;
   std::function<bool()> idlePending_;

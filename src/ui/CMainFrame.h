@@ -37,7 +37,7 @@ class CMainFrame : public QMainWindow {
   using FormFactory = std::function<QWidget*(int formId, QWidget* parent)>;
   using UrlOpener = std::function<bool(const QUrl& url)>;
 
-  // Until the real forms exist: an empty widget per id.
+  // A stand-in form: an empty widget showing the form's name (the default factory).
   static QWidget* CreatePlaceholderForm(int formId, QWidget* parent);
   // The frame a form (or any of its controls) lives in; null outside a frame.
   static CMainFrame* Of(const QWidget* widget);

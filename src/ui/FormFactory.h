@@ -1,8 +1,9 @@
 // The one place that knows the five form classes: builds the form of a dialog id (102..106)
-// as a child of the frame's form area. A form that cannot be built gives null, and the frame
-// treats it as missing.
+// over the application's objects, as a child of the frame's form area. Another id gives
+// null, which the frame treats as a missing form.
 #pragma once
 
+class AppContext;
 class QWidget;
 
-QWidget* CreateForm(int formId, QWidget* parent);
+QWidget* CreateForm(AppContext& ctx, int formId, QWidget* parent);
