@@ -25,8 +25,6 @@
 
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
 constexpr size_t kMaxNames = 256;
 
 const char kGuide[] =
@@ -132,17 +130,11 @@ void CDInvalFileDB::BuildControls() {
   auto label = [&](const char* text, int y) {
     du.Place(new QLabel(Utf8(text), this), 0, 168, y + 1, 48, 10);
   };
-  auto button = [&](int id, const char* text, int x, int w) {
-    auto* b = new QPushButton(Utf8(text), this);
-    // Enter presses the focused button, as in a dialog.
-    b->setAutoDefault(true);
-    du.Place(b, id, x, 236, w, 14);
-    return b;
-  };
+  auto button = [&](int id, const char* text, int x, int w) { return du.Button(this, id, Utf8(text), x, 236, w); };
 
   // Frames first, so that the controls inside lie above them.
   du.Place(new QGroupBox(Utf8("詳細情報"), this), 0, 162, 3, 150, 173);
-  du.Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 179, 305, 52);
+  du.Guide(this, kIdGuide, kGuide, 179, 52, 190, 38);
 
   du.Place(new QLabel(Utf8("不正ﾌｧｲﾙ一覧"), this), 0, 7, 4, 100, 10);
   list_ = new CListCtrEx(this);
@@ -183,11 +175,6 @@ void CDInvalFileDB::BuildControls() {
   summary_ = new QPlainTextEdit(this);
   summary_->setTabChangesFocus(true);
   du.Place(summary_, kIdSummary, 168, 117, 138, 53);
-
-  auto* guide = new QLabel(Utf8(kGuide), this);
-  guide->setWordWrap(true);
-  guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  du.Place(guide, kIdGuide, 14, 190, 291, 38);
 
   register_ = button(kIdRegister, "検索登録...", 7, 56);
   add_ = button(kIdAdd, "追加", 72, 42);
@@ -421,7 +408,7 @@ void CDInvalFileDB::DeleteRecord() {
 void CDInvalFileDB::Back() {
   RequestMode(Mode::Browse);
   ReadSelection();
-  if (CMainFrame* frame = CMainFrame::Of(this)) frame->ShowForm(kFormTarget);
+  CMainFrame::ShowTargetForm(this);
 }
 
 void CDInvalFileDB::Cancel() {

@@ -9,15 +9,11 @@
 
 CDInvalFileOpe::CDInvalFileOpe(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("147"));
-  setWindowTitle(QString::fromUtf8("不正ﾌｧｲﾙ処理"));
+  setWindowTitle(Utf8("不正ﾌｧｲﾙ処理"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
   const CDialogUnits du(font());
-  auto button = [&](int id, const char* text, int x) {
-    auto* b = new QPushButton(QString::fromUtf8(text), this);
-    du.Place(b, id, x, 7, 50, 14);
-    return b;
-  };
+  auto button = [&](int id, const char* text, int x) { return du.Button(this, id, Utf8(text), x, 7, 50); };
   const struct {
     int id;
     const char* text;
@@ -45,7 +41,7 @@ bool ProcessHitByHand(QWidget* owner, const std::string& path) {
     operation = dialog.ManualOperation();
   }
   // Windows' "*.*" lists every file; here it would hide names without a dot.
-  const std::string filter = FromQt(QString::fromUtf8("全てのﾌｧｲﾙ (*)"));
+  const std::string filter = FromQt(Utf8("全てのﾌｧｲﾙ (*)"));
   return ProcessByHand(operation, path, [owner, &filter](const std::string& initial) {
     return GetSaveFileName(owner, std::string(), initial, filter);
   });

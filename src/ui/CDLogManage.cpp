@@ -24,8 +24,6 @@
 
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
 const char kGuide[] =
     "ログ保存一覧を示します。\n"
     "ログ保存場所をﾃｷｽﾄﾎﾞｯｸｽで変更入力した場合、ｶｰｿﾙを他へ移動すると\n"
@@ -67,17 +65,10 @@ CDLogManage::~CDLogManage() {
 
 void CDLogManage::BuildControls() {
   const CDialogUnits du(font());
-  auto button = [&](int id, const char* text, int x, int y, int w) {
-    auto* b = new QPushButton(Utf8(text), this);
-    // Enter presses the focused button, as in a dialog.
-    b->setAutoDefault(true);
-    du.Place(b, id, x, y, w, 14);
-    return b;
-  };
 
   // Frames first, so that the controls inside lie above them.
   du.Place(new QGroupBox(Utf8("自動ﾛｸﾞ保存"), this), 0, 7, 128, 305, 46);
-  du.Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 190, 305, 40);
+  du.Guide(this, kIdGuide, kGuide, 190, 40, 202, 27);
 
   du.Place(new QLabel(Utf8("ﾛｸﾞ一覧"), this), 0, 7, 4, 80, 10);
   list_ = new CListCtrEx(this);
@@ -97,24 +88,16 @@ void CDLogManage::BuildControls() {
   du.Place(new QLabel(Utf8("ﾛｸﾞ保存場所："), this), 0, 16, 157, 62, 10);
   folder_ = new QLineEdit(this);
   du.Place(folder_, kIdFolder, 80, 156, 170, 12);
-  button(kIdBrowseFolder, "参照...", 254, 155, 50);
+  QPushButton* browseFolder = du.Button(this, kIdBrowseFolder, Utf8("参照..."), 254, 155, 50);
   du.Place(new QLabel(Utf8("ﾛｸﾞ表示ｴﾃﾞｨﾀ："), this), 0, 16, 176, 62, 10);
   editor_ = new QLineEdit(this);
   du.Place(editor_, kIdEditor, 80, 175, 170, 12);
-  button(kIdBrowseEditor, "参照...", 254, 174, 50);
+  QPushButton* browseEditor = du.Button(this, kIdBrowseEditor, Utf8("参照..."), 254, 174, 50);
 
-  auto* guide = new QLabel(Utf8(kGuide), this);
-  guide->setWordWrap(true);
-  guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  du.Place(guide, kIdGuide, 14, 202, 291, 27);
-
-  QPushButton* showLog = button(kIdShowLog, "ﾛｸﾞ表示...", 7, 236, 56);
-  back_ = button(kIdBack, "戻る", 262, 236, 50);
+  QPushButton* showLog = du.Button(this, kIdShowLog, Utf8("ﾛｸﾞ表示..."), 7, 236, 56);
+  back_ = du.Button(this, kIdBack, Utf8("戻る"), 262, 236, 50);
   back_->setDefault(true);
-  // The form's cancel exists but can never be pressed.
-  QPushButton* cancel = button(kIdCancel, "ｷｬﾝｾﾙ", 208, 236, 50);
-  cancel->setEnabled(false);
-  cancel->hide();
+  du.InertCancel(this);
 
   connect(autoLogOff_, &QRadioButton::clicked, this, [this] {
     ctx_.logManager.SetAutoLog(false);
@@ -133,14 +116,10 @@ void CDLogManage::BuildControls() {
           [this](const QString& text) { ctx_.logManager.SetLogEditor(PathFromQt(text)); });
   // Leaving the folder field lists the folder typed; typing alone does not.
   folder_->installEventFilter(this);
-  connect(findChild<QPushButton*>(QString::number(kIdBrowseFolder)), &QPushButton::clicked, this,
-          &CDLogManage::BrowseLogFolder);
-  connect(findChild<QPushButton*>(QString::number(kIdBrowseEditor)), &QPushButton::clicked, this,
-          &CDLogManage::BrowseLogEditor);
+  connect(browseFolder, &QPushButton::clicked, this, &CDLogManage::BrowseLogFolder);
+  connect(browseEditor, &QPushButton::clicked, this, &CDLogManage::BrowseLogEditor);
   connect(showLog, &QPushButton::clicked, this, &CDLogManage::ShowLog);
-  connect(back_, &QPushButton::clicked, this, [this] {
-    if (CMainFrame* frame = CMainFrame::Of(this)) frame->ShowForm(kFormTarget);
-  });
+  connect(back_, &QPushButton::clicked, this, [this] { CMainFrame::ShowTargetForm(this); });
   connect(list_, &CListCtrEx::SelectionChanged, this, [this] {
     if (list_->isVisible()) UpdateSelection();
   });

@@ -34,7 +34,7 @@ CDResultInvalFile::CDResultInvalFile(QWidget* parent, const ProfileFile& setting
       categoryNames_(ReadNameList(settings, "C")),
       riskNames_(ReadNameList(settings, "RISK")) {
   setObjectName(QStringLiteral("107"));
-  setWindowTitle(QString::fromUtf8("不正ﾌｧｲﾙ情報"));
+  setWindowTitle(Utf8("不正ﾌｧｲﾙ情報"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   BuildControls();
 }
@@ -74,7 +74,7 @@ void CDResultInvalFile::ShowHit(QWidget* owner, const DetectedFile& hit) {
 void CDResultInvalFile::BuildControls() {
   const CDialogUnits du(font());
   auto label = [&](const char* text, int x, int y, int w) {
-    du.Place(new QLabel(QString::fromUtf8(text), this), 0, x, y + 2, w, 8);
+    du.Place(new QLabel(Utf8(text), this), 0, x, y + 2, w, 8);
   };
   auto field = [&](int id, int x, int y, int w) {
     auto* edit = new QLineEdit(this);
@@ -92,7 +92,7 @@ void CDResultInvalFile::BuildControls() {
   };
 
   // The frame first, so that the controls inside lie above it.
-  du.Place(new QGroupBox(QString::fromUtf8("詳細情報"), this), 0, 7, 39, 246, 146);
+  du.Place(new QGroupBox(Utf8("詳細情報"), this), 0, 7, 39, 246, 146);
 
   label("ﾌｧｲﾙ名", 7, 7, 44);
   fileNameEdit_ = field(kIdFileName, 52, 7, 201);
@@ -121,9 +121,8 @@ void CDResultInvalFile::BuildControls() {
   summary_->setEnabled(false);
   du.Place(summary_, kIdSummary, 64, 116, 182, 62);
 
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  QPushButton* ok = du.Button(this, kIdOk, QStringLiteral("OK"), 203, 191, 50);
   ok->setDefault(true);
-  du.Place(ok, kIdOk, 203, 191, 50, 14);
   // Nothing here can be changed, so there is nothing to check before closing.
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
   setFixedSize(du.Size(260, 212));

@@ -21,8 +21,6 @@
 
 namespace {
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
 const char kGuide[] =
     "検索分類項目をﾁｪｯｸして、検索する不正ﾌｧｲﾙの種類を設定して下さい。\n"
     "ﾁｪｯｸした検索分類に属する不正のみ検索することができます。\n"
@@ -49,7 +47,7 @@ void CDScanOption::BuildControls() {
 
   // Frames first, so that the controls inside lie above them.
   du.Place(new QGroupBox(Utf8("自動処理"), this), 0, 184, 3, 128, 158);
-  du.Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 166, 305, 64);
+  du.Guide(this, kIdGuide, kGuide, 166, 64, 178, 48);
 
   du.Place(new QLabel(Utf8("検索分類"), this), 0, 7, 4, 80, 10);
   list_ = new CListCtrEx(this);
@@ -80,23 +78,10 @@ void CDScanOption::BuildControls() {
   radio(kModeMove, kIdModeMove, "移動", 95);
   moveFolder_ = new QLineEdit(this);
   du.Place(moveFolder_, kIdMoveFolder, 206, 110, 98, 13);
-  auto* browse = new QPushButton(Utf8("参照..."), this);
-  browse->setAutoDefault(true);
-  du.Place(browse, kIdBrowse, 254, 127, 50, 14);
+  QPushButton* browse = du.Button(this, kIdBrowse, Utf8("参照..."), 254, 127, 50);
 
-  auto* guide = new QLabel(Utf8(kGuide), this);
-  guide->setWordWrap(true);
-  guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  du.Place(guide, kIdGuide, 14, 178, 291, 48);
-
-  back_ = new QPushButton(Utf8("戻る"), this);
-  back_->setAutoDefault(true);
-  du.Place(back_, kIdBack, 262, 236, 50, 14);
-  // The form's cancel exists but can never be pressed.
-  auto* cancel = new QPushButton(Utf8("ｷｬﾝｾﾙ"), this);
-  du.Place(cancel, kIdCancel, 208, 236, 50, 14);
-  cancel->setEnabled(false);
-  cancel->hide();
+  back_ = du.Button(this, kIdBack, Utf8("戻る"), 262, 236, 50);
+  du.InertCancel(this);
 
   connect(modes_, &QButtonGroup::idToggled, this, [this](int mode, bool checked) {
     if (!checked) return;
@@ -111,9 +96,7 @@ void CDScanOption::BuildControls() {
   connect(list_, &CListCtrEx::CheckChanged, this,
           [this](int row, int check) { ctx_.scanOptions.SetChecked(size_t(row), check == 1); });
   connect(browse, &QPushButton::clicked, this, &CDScanOption::BrowseMoveFolder);
-  connect(back_, &QPushButton::clicked, this, [this] {
-    if (CMainFrame* frame = CMainFrame::Of(this)) frame->ShowForm(kFormTarget);
-  });
+  connect(back_, &QPushButton::clicked, this, [this] { CMainFrame::ShowTargetForm(this); });
 }
 
 void CDScanOption::ShowMembers() {

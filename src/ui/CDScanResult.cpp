@@ -45,8 +45,6 @@ constexpr std::array<const char*, 5> kColumnTitles = {
     "ファイル名             ", "フォルダ名            ", "名称            ", "分類            ", "位置情報        ",
 };
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
 }  // namespace
 
 CDScanResult::CDScanResult(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
@@ -92,23 +90,16 @@ void CDScanResult::BuildControls() {
   for (size_t c = 0; c < kColumnTitles.size(); ++c) list_->InsertColumn(FromQt(Utf8(kColumnTitles[c])), int(c));
   list_->SuspendRedraw(false);
 
-  auto button = [&](int id, const char* text, int x) {
-    auto* b = new QPushButton(Utf8(text), this);
-    // Enter presses the focused button, as in a dialog.
-    b->setAutoDefault(true);
-    du.Place(b, id, x, 236, 50, 14);
-    return b;
-  };
-  process_ = button(kIdProcess, "処理...", 7);
-  signatureInfo_ = button(kIdSignatureInfo, "DB情報...", 61);
-  saveLog_ = button(kIdSaveLog, "ﾛｸﾞ保存...", 115);
-  back_ = button(kIdBack, "戻る", 208);
-  stop_ = button(kIdStop, "検索中止", 262);
+  process_ = du.Button(this, kIdProcess, Utf8("処理..."), 7, 236, 50);
+  signatureInfo_ = du.Button(this, kIdSignatureInfo, Utf8("DB情報..."), 61, 236, 50);
+  saveLog_ = du.Button(this, kIdSaveLog, Utf8("ﾛｸﾞ保存..."), 115, 236, 50);
+  back_ = du.Button(this, kIdBack, Utf8("戻る"), 208, 236, 50);
+  stop_ = du.Button(this, kIdStop, Utf8("検索中止"), 262, 236, 50);
 
   connect(process_, &QPushButton::clicked, this, [this] { ProcessSelected(); });
   connect(signatureInfo_, &QPushButton::clicked, this, &CDScanResult::ShowSignatureInfo);
   connect(saveLog_, &QPushButton::clicked, this, [this] { SaveLogAs(); });
-  connect(back_, &QPushButton::clicked, this, [this] { ShowForm(kFormTarget); });
+  connect(back_, &QPushButton::clicked, this, [this] { CMainFrame::ShowTargetForm(this); });
   connect(stop_, &QPushButton::clicked, this, &CDScanResult::StopSearch);
   connect(list_, &CListCtrEx::SelectionChanged, this, [this] {
     if (list_->isVisible()) UpdateSelection();
@@ -249,10 +240,6 @@ void CDScanResult::ShowSignatureInfo() {
 QWidget* CDScanResult::DialogOwner() {
   CMainFrame* frame = CMainFrame::Of(this);
   return frame != nullptr ? static_cast<QWidget*>(frame) : this;
-}
-
-void CDScanResult::ShowForm(int formId) {
-  if (CMainFrame* frame = CMainFrame::Of(this)) frame->ShowForm(formId);
 }
 
 void CDScanResult::keyPressEvent(QKeyEvent* event) {

@@ -88,7 +88,6 @@ class CDScanResult : public QWidget, public ResultListener {
   // Lists the model's hits that have no row yet; the newest is selected unless the user
   // has taken over the list.
   void AddPendingRows();
-  void ShowForm(int formId);
   // The main window when the form sits in one, else the form.
   QWidget* DialogOwner();
 

@@ -1,7 +1,6 @@
 // The controls of the search target form and their layout in dialog units.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,8 +15,6 @@
 #include "ui/QtText.h"
 
 namespace {
-
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
 const char kGuide[] =
     "「検索対象」ﾌｫﾙﾀﾞを追加し、「全検索」または「選択検索」ﾎﾞﾀﾝを押して下さい。\n"
@@ -54,15 +51,9 @@ class FileTypeCombo : public QComboBox {
 
 void CDScanTarget::BuildControls() {
   const CDialogUnits du(font());
-  auto button = [&](const char* text, int id, int x, int y) {
-    auto* b = new QPushButton(Utf8(text), this);
-    b->setAutoDefault(true);
-    du.Place(b, id, x, y, 50, 14);
-    return b;
-  };
+  auto button = [&](const char* text, int id, int x, int y) { return du.Button(this, id, Utf8(text), x, y, 50); };
 
-  // The frame first, so that the text inside lies above it.
-  du.Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), this), 0, 7, 172, 305, 50);
+  du.Guide(this, kIdGuide, kGuide, 172, 50, 184, 34);
 
   du.Place(new QLabel(Utf8("検索ﾌｧｲﾙﾀｲﾌﾟ"), this), 0, 7, 6, 100, 10);
   fileType_ = new FileTypeCombo(this, [this] { RefillPatternChoices(); });
@@ -99,11 +90,6 @@ void CDScanTarget::BuildControls() {
   searchAll_->setDefault(true);
   searchSelected_ = button("選択検索", kIdSearchSelected, 262, 117);
   result_ = button("検索結果", kIdResult, 262, 150);
-
-  auto* guide = new QLabel(Utf8(kGuide), this);
-  guide->setWordWrap(true);
-  guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  du.Place(guide, kIdGuide, 14, 184, 291, 34);
 
   exit_ = button("終了", kIdExit, 262, 236);
   // The form's cancel is never seen; Esc and the result form's stop button do its work.

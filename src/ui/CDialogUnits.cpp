@@ -1,8 +1,13 @@
 #include "ui/CDialogUnits.h"
 
 #include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QWidget>
 #include <cmath>
+
+#include "ui/QtText.h"
 
 CDialogUnits::CDialogUnits(const QFont& font) {
   const QFontMetrics metrics(font);
@@ -26,4 +31,26 @@ QRect CDialogUnits::Rect(int x, int y, int width, int height) const {
 void CDialogUnits::Place(QWidget* widget, int id, int x, int y, int width, int height) const {
   if (id != 0) widget->setObjectName(QString::number(id));
   widget->setGeometry(Rect(x, y, width, height));
+}
+
+QPushButton* CDialogUnits::Button(QWidget* form, int id, const QString& text, int x, int y, int width) const {
+  auto* button = new QPushButton(text, form);
+  button->setAutoDefault(true);
+  Place(button, id, x, y, width, 14);
+  return button;
+}
+
+void CDialogUnits::Guide(QWidget* form, int id, const char* text, int y, int height, int textY,
+                         int textHeight) const {
+  Place(new QGroupBox(Utf8("ｶﾞｲﾄﾞ"), form), 0, 7, y, 305, height);
+  auto* label = new QLabel(Utf8(text), form);
+  label->setWordWrap(true);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Place(label, id, 14, textY, 291, textHeight);
+}
+
+void CDialogUnits::InertCancel(QWidget* form) const {
+  QPushButton* cancel = Button(form, 2, Utf8("ｷｬﾝｾﾙ"), 208, 236, 50);
+  cancel->setEnabled(false);
+  cancel->hide();
 }

@@ -1,13 +1,16 @@
 // Dialog units: the forms were designed on a grid that scales with the font (a quarter of
 // the average character width across, an eighth of the line height down). Forms give their
 // control rectangles in these units and get pixels for the font in use, so all five forms
-// keep their proportions and share one size whatever the font.
+// keep their proportions and share one size whatever the font. It also builds the controls
+// that look the same on every form: the push buttons, the guide and the unused cancel.
 #pragma once
 
 #include <QFont>
 #include <QRect>
 #include <QSize>
 
+class QPushButton;
+class QString;
 class QWidget;
 
 class CDialogUnits {
@@ -28,8 +31,15 @@ class CDialogUnits {
   // objectName (decimal), by which the program and its tests find the control.
   void Place(QWidget* widget, int id, int x, int y, int width, int height) const;
 
-  int BaseX() const { return baseX_; }
-  int BaseY() const { return baseY_; }
+  // A push button of the one button height on form; Enter presses it while it has the
+  // focus, as in a dialog.
+  QPushButton* Button(QWidget* form, int id, const QString& text, int x, int y, int width) const;
+  // The guide across the foot of a form: the "ｶﾞｲﾄﾞ" frame from y down height units and,
+  // inside it, the wrapped text (control id) from textY down textHeight. Made before the
+  // other controls, so that they lie above the frame.
+  void Guide(QWidget* form, int id, const char* text, int y, int height, int textY, int textHeight) const;
+  // The form's cancel button (id 2), which exists but can never be seen or pressed.
+  void InertCancel(QWidget* form) const;
 
  private:
   int baseX_;  // average character width in pixels

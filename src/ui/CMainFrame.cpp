@@ -44,7 +44,7 @@ const char* PlaceholderTitle(int formId) {
 QWidget* CMainFrame::CreatePlaceholderForm(int formId, QWidget* parent) {
   auto* form = new QWidget(parent);
   auto* layout = new QVBoxLayout(form);
-  auto* title = new QLabel(QString::fromUtf8(PlaceholderTitle(formId)), form);
+  auto* title = new QLabel(Utf8(PlaceholderTitle(formId)), form);
   title->setAlignment(Qt::AlignCenter);
   layout->addWidget(title);
   return form;
@@ -52,6 +52,10 @@ QWidget* CMainFrame::CreatePlaceholderForm(int formId, QWidget* parent) {
 
 CMainFrame* CMainFrame::Of(const QWidget* widget) {
   return widget != nullptr ? qobject_cast<CMainFrame*>(widget->window()) : nullptr;
+}
+
+void CMainFrame::ShowTargetForm(const QWidget* form) {
+  if (CMainFrame* frame = Of(form)) frame->ShowForm(kFormTarget);
 }
 
 CMainFrame::CMainFrame(QWidget* parent)

@@ -41,6 +41,8 @@ class CMainFrame : public QMainWindow {
   static QWidget* CreatePlaceholderForm(int formId, QWidget* parent);
   // The frame a form (or any of its controls) lives in; null outside a frame.
   static CMainFrame* Of(const QWidget* widget);
+  // The 戻る of a form: back to the search target form of its frame, if it has one.
+  static void ShowTargetForm(const QWidget* form);
 
   explicit CMainFrame(QWidget* parent = nullptr);
   ~CMainFrame() override;

@@ -8,6 +8,9 @@
 
 #include "platform/Encoding.h"
 
+// A text written in this program's (UTF-8) sources, such as a form's Japanese labels.
+inline QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
 inline QString ToQt(const std::string& cp932) { return QString::fromStdString(platform::Cp932ToUtf8(cp932)); }
 
 inline QString PathToQt(const std::string& cp932) {
