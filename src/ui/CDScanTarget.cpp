@@ -74,13 +74,7 @@ void CDScanTarget::SaveSettings() const {
 
 void CDScanTarget::InitDialog() {
   RefillList();
-  {
-    const QSignalBlocker block(fileType_);
-    fileType_->clear();
-    for (const std::string& pattern : recentPatterns_) {
-      if (!pattern.empty()) fileType_->addItem(PathToQt(pattern));
-    }
-  }
+  FillPatternChoices();
   WriteControls();
   // The frame gives the form the focus when it shows it; the file type takes it.
   setFocusProxy(fileType_);
@@ -98,15 +92,17 @@ void CDScanTarget::RefillList() {
 
 void CDScanTarget::RefillPatternChoices() {
   ReadControls();
-  {
-    const QSignalBlocker block(fileType_);
-    fileType_->clear();
-    for (const std::string& pattern : recentPatterns_) {
-      if (!pattern.empty()) fileType_->addItem(PathToQt(pattern));
-    }
-  }
+  FillPatternChoices();
   // The typed text stays in the box.
   WriteControls();
+}
+
+void CDScanTarget::FillPatternChoices() {
+  const QSignalBlocker block(fileType_);
+  fileType_->clear();
+  for (const std::string& pattern : recentPatterns_) {
+    if (!pattern.empty()) fileType_->addItem(PathToQt(pattern));
+  }
 }
 
 void CDScanTarget::ReadControls() {

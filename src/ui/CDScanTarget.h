@@ -89,7 +89,10 @@ class CDScanTarget : public QWidget {
   void BuildControls();
   void InitDialog();
   void RefillList();
+  // The history as the box's drop-down list, after the text typed so far is taken in.
   void RefillPatternChoices();
+  // The history as the box's drop-down list; the text in the box is WriteControls' part.
+  void FillPatternChoices();
   // Data exchange with the controls.
   void ReadControls();
   void WriteControls();
