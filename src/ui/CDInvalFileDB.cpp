@@ -15,11 +15,13 @@
 #include "engine/SearchRegistration.h"
 #include "platform/Clock.h"
 #include "settings/AppFiles.h"
+#include "settings/NumberedTexts.h"
 #include "ui/AppContext.h"
 #include "ui/CDialogUnits.h"
 #include "ui/CListCtrEx.h"
 #include "ui/CMainFrame.h"
 #include "ui/QtText.h"
+#include "ui/SignatureFields.h"
 #include "util/MessageBox.h"
 #include "util/StringTable.h"
 
@@ -55,49 +57,11 @@ class SearchTextInput : public QValidator {
   }
 };
 
-// "DB" stem0, stem1, ... up to the first empty value.
-std::vector<std::string> ReadNames(const char* stem) {
-  std::vector<std::string> names;
-  for (size_t i = 0; i < kMaxNames; ++i) {
-    std::string name = SettingsFile().GetSettingText("DB", stem + std::to_string(i));
-    if (name.empty()) break;
-    names.push_back(std::move(name));
-  }
-  return names;
-}
-
 int IndexOf(const std::vector<std::string>& names, const std::string& name) {
   for (size_t i = 0; i < names.size(); ++i) {
     if (names[i] == name) return int(i);
   }
   return -1;
-}
-
-// The summary box breaks lines with LF; records keep the CR LF of a multi-line edit.
-QString SummaryToQt(const std::string& summary) {
-  QString text = ToQt(summary);
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return text;
-}
-
-std::string SummaryFromQt(QString text) {
-  text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-  return FromQt(text);
-}
-
-QDateTime ToQDateTime(const OleDate& date) {
-  platform::LocalDateTime t{};
-  if (date.status != 0 || !platform::OleDateToLocal(date.days, &t)) return QDateTime::currentDateTime();
-  return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
-}
-
-OleDate FromQDateTime(const QDateTime& value) {
-  const QDate d = value.date();
-  const QTime t = value.time();
-  OleDate date;
-  const platform::LocalDateTime local{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
-  if (!platform::LocalToOleDate(local, &date.days)) date = OleDate{platform::LocalOleDateNow(), 0};
-  return date;
 }
 
 // A text the user left as it was shown keeps its exact bytes, even those that do not
@@ -110,8 +74,8 @@ std::string Unless(const QString& now, const QString& shownText, const std::stri
 }  // namespace
 
 CDInvalFileDB::CDInvalFileDB(AppContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
-  categoryNames_ = ReadNames("C");
-  riskNames_ = ReadNames("RISK");
+  categoryNames_ = ReadNumberedTexts(SettingsFile(), "DB", "C", kMaxNames, RepeatedText::kKeep);
+  riskNames_ = ReadNumberedTexts(SettingsFile(), "DB", "RISK", kMaxNames, RepeatedText::kKeep);
   registrationEnabled_ = SettingsFile().GetSettingInt("General", "AutoEntry", 0) == 1;
   BuildControls();
   // Until a record is shown: empty texts, no category or risk level, now.
@@ -159,10 +123,7 @@ void CDInvalFileDB::BuildControls() {
   for (const std::string& name : categoryNames_) category_->addItem(ToQt(name));
   for (const std::string& name : riskNames_) risk_->addItem(ToQt(name));
   label("作成日:", 60);
-  date_ = new QDateTimeEdit(this);
-  date_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-  date_->setMinimumDate(QDate(100, 1, 1));
-  date_->setMaximumDate(QDate(9999, 12, 31));
+  date_ = NewDateEdit(this);
   du.Place(date_, kIdDate, 216, 60, 90, 12);
   label("作成者:", 75);
   author_ = new QLineEdit(this);
@@ -226,7 +187,7 @@ void CDInvalFileDB::FocusName() {
 
 void CDInvalFileDB::ShowDate(const OleDate& date) {
   shown_.createdDate = date;
-  shownDateTime_ = ToQDateTime(date);
+  shownDateTime_ = OleDateToQt(date, QDateTime::currentDateTime());
   date_->setDateTime(shownDateTime_);
 }
 
@@ -282,7 +243,7 @@ bool CDInvalFileDB::TakeFields(Fields* fields) const {
   fields->category = category >= 0 && size_t(category) < categoryNames_.size() ? categoryNames_[category] : "";
   const int risk = risk_->currentIndex();
   fields->riskLevel = risk >= 0 && size_t(risk) < riskNames_.size() ? riskNames_[risk] : "";
-  fields->createdDate = date_->dateTime() == shownDateTime_ ? shown_.createdDate : FromQDateTime(date_->dateTime());
+  fields->createdDate = date_->dateTime() == shownDateTime_ ? shown_.createdDate : OleDateFromQt(date_->dateTime());
   fields->author = Unless(author_->text(), ToQt(shown_.author), shown_.author, FromQt);
   fields->searchText = Unless(search, QString::fromStdString(shown_.searchText), shown_.searchText, FromQt);
   fields->summary = Unless(summary_->toPlainText(), SummaryToQt(shown_.summary), shown_.summary, SummaryFromQt);

@@ -7,46 +7,23 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <algorithm>
 
 #include "db/InvalFileInfo.h"
-#include "platform/Clock.h"
-#include "platform/Encoding.h"
 #include "result/DetectedFile.h"
+#include "settings/NumberedTexts.h"
 #include "ui/CDialogUnits.h"
 #include "ui/QtText.h"
+#include "ui/SignatureFields.h"
 #include "util/ShiftJis.h"
-
-namespace {
-
-// A date the picker cannot hold (not valid, or outside its calendar) shows as blank rather
-// than as some other day.
-QDateTime ToQtDate(const OleDate& date) {
-  platform::LocalDateTime local{};
-  if (date.status != 0 || !platform::OleDateToLocal(date.days, &local)) return QDateTime();
-  return QDateTime(QDate(local.year, local.month, local.day), QTime(local.hour, local.minute, local.second));
-}
-
-}  // namespace
 
 CDResultInvalFile::CDResultInvalFile(QWidget* parent, const ProfileFile& settings)
     : QDialog(parent),
-      categoryNames_(ReadNameList(settings, "C")),
-      riskNames_(ReadNameList(settings, "RISK")) {
+      categoryNames_(ReadNumberedTexts(settings, "DB", "C", kMaxListNames, RepeatedText::kSkip)),
+      riskNames_(ReadNumberedTexts(settings, "DB", "RISK", kMaxListNames, RepeatedText::kSkip)) {
   setObjectName(QStringLiteral("107"));
   setWindowTitle(Utf8("不正ﾌｧｲﾙ情報"));
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   BuildControls();
-}
-
-std::vector<std::string> CDResultInvalFile::ReadNameList(const ProfileFile& settings, const char* stem) {
-  std::vector<std::string> names;
-  for (int n = 0; n < kMaxListNames; ++n) {
-    std::string name = settings.GetSettingText("DB", stem + std::to_string(n));
-    if (name.empty()) break;
-    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
-  }
-  return names;
 }
 
 int CDResultInvalFile::FindExact(const std::vector<std::string>& names, const std::string& text) {
@@ -106,9 +83,7 @@ void CDResultInvalFile::BuildControls() {
   label("危険度：", 146, 68, 34);
   risk_ = dropDown(kIdRisk, riskNames_, 182, 68, 64);
   label("作成日:", 14, 84, 44);
-  created_ = new QDateTimeEdit(QDateTime::currentDateTime(), this);
-  created_->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-  created_->setMinimumDate(QDate(100, 1, 1));
+  created_ = NewDateEdit(this);
   created_->setSpecialValueText(QStringLiteral(" "));
   created_->setEnabled(false);
   du.Place(created_, kIdCreated, 64, 84, 74, 12);
@@ -147,10 +122,11 @@ void CDResultInvalFile::LoadFields() {
   show(nameEdit_, ToQt(record->Name()));
   category_->setCurrentIndex(FindExact(categoryNames_, record->Category()));
   risk_->setCurrentIndex(FindExact(riskNames_, record->RiskLevel()));
-  const QDateTime created = ToQtDate(record->CreatedDate());
+  // A date the box cannot hold (not valid, or outside its calendar) shows as blank rather
+  // than as some other day.
+  const QDateTime created = OleDateToQt(record->CreatedDate(), QDateTime());
   created_->setDateTime(created.isValid() ? created : created_->minimumDateTime());
   show(author_, ToQt(record->Author()));
   show(searchText_, QString::fromLatin1(record->GetSearchText()));
-  // The editor keeps line breaks as CR LF; a lone CR would show as a stray character.
-  summary_->setPlainText(ToQt(record->Summary()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  summary_->setPlainText(SummaryToQt(record->Summary()));
 }

@@ -44,7 +44,7 @@ class CDResultInvalFile : public QDialog {
   // The most names each settings list is read for.
   static constexpr int kMaxListNames = 256;
 
-  // Reads the category and risk lists from settings.
+  // Reads the category and risk lists from settings; a name listed before is left out.
   explicit CDResultInvalFile(QWidget* parent = nullptr, const ProfileFile& settings = SettingsFile());
 
   // What to show; call before the dialog is shown. signature may be null (its fields
@@ -54,9 +54,6 @@ class CDResultInvalFile : public QDialog {
   const std::vector<std::string>& CategoryNames() const { return categoryNames_; }
   const std::vector<std::string>& RiskNames() const { return riskNames_; }
 
-  // stem + 0, 1, ... of section "DB" up to the first empty value; a name read before is
-  // skipped and reading goes on.
-  static std::vector<std::string> ReadNameList(const ProfileFile& settings, const char* stem);
   // The index of the entry equal to text (ASCII letters in either case), or -1.
   static int FindExact(const std::vector<std::string>& names, const std::string& text);
 
