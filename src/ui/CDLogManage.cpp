@@ -16,7 +16,7 @@
 #include "ui/CDialogUnits.h"
 #include "ui/CListCtrEx.h"
 #include "ui/CMainFrame.h"
-#include "ui/OpenFileChooser.h"
+#include "ui/QtMessagePresenter.h"
 #include "ui/QtText.h"
 #include "util/MessageBox.h"
 #include "util/ShiftJis.h"
@@ -184,7 +184,7 @@ void CDLogManage::BrowseLogEditor() {
   const std::string& editor = ctx_.logManager.LogEditor();
   const std::string initial = editor.empty() ? std::string() : BuildEditorCommand(editor, std::string()).front();
   // Programs here have no extension to filter by.
-  const std::string chosen = OpenFileChooser::Choose(this, std::string(), initial, FromQt(Utf8("エディタ (*)")));
+  const std::string chosen = GetOpenFileName(this, std::string(), initial, FromQt(Utf8("エディタ (*)")));
   if (chosen.empty()) return;
   ctx_.logManager.SetLogEditor(QuoteProgramPath(chosen));
   ShowMembers();

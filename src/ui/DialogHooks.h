@@ -1,5 +1,5 @@
 // Test hooks for every modal question the program asks: message boxes, the folder chooser
-// and the save-file dialog. A test queues the answers before it acts; while an answer is
+// and the open-file and save-file dialogs. A test queues the answers before it acts; while an answer is
 // queued no dialog appears, so no test ever blocks. Every question asked is recorded, so a
 // test can assert which message (by its text) was shown with which buttons and icon.
 // With strict mode on (tests turn it on), a question without a queued answer is recorded
@@ -30,10 +30,12 @@ class DialogHooks {
   static void QueueAnswer(int answer);
   // An empty text answers as Cancel.
   static void QueueFolder(const std::string& folder);
+  static void QueueOpenFileName(const std::string& path);
   static void QueueSaveFileName(const std::string& path);
 
   static const std::vector<Message>& Messages();
   static const std::vector<Request>& FolderRequests();
+  static const std::vector<Request>& OpenRequests();
   static const std::vector<Request>& SaveRequests();
   // Forgets queued answers and records; strict mode stays as it is.
   static void Reset();
@@ -43,8 +45,10 @@ class DialogHooks {
   // For the dialogs themselves: take the next queued answer, if any.
   static bool TakeAnswer(int* answer);
   static bool TakeFolder(std::string* folder);
+  static bool TakeOpenFileName(std::string* path);
   static bool TakeSaveFileName(std::string* path);
   static void RecordMessage(const Message& message);
   static void RecordFolderRequest(const Request& request);
+  static void RecordOpenRequest(const Request& request);
   static void RecordSaveRequest(const Request& request);
 };

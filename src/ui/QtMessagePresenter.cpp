@@ -77,6 +77,24 @@ std::string TrimFolder(std::string folder) {
   return folder;
 }
 
+// A path question: the queued answer, the cancelling (empty) one in strict mode, or what
+// the dialog gives; recorded in every case.
+template <class Dialog>
+std::string Ask(DialogHooks::Request request, bool (*take)(std::string*),
+                void (*record)(const DialogHooks::Request&), const Dialog& dialog) {
+  std::string chosen;
+  if (!take(&chosen)) {
+    if (DialogHooks::Strict()) {
+      request.unanswered = true;
+    } else {
+      const QString path = dialog();
+      if (!path.isEmpty()) chosen = PathFromQt(path);
+    }
+  }
+  record(request);
+  return chosen;
+}
+
 }  // namespace
 
 int QtMessagePresenter::Show(const std::string& text, MessageButtons buttons, MessageIcon icon, bool beep) {
@@ -100,35 +118,24 @@ int QtMessagePresenter::Show(const std::string& text, MessageButtons buttons, Me
 }
 
 std::string QtMessagePresenter::ChooseFolder(const std::string& title, const std::string& initial) {
-  DialogHooks::Request request{title, initial, false};
-  std::string chosen;
-  if (!DialogHooks::TakeFolder(&chosen)) {
-    if (DialogHooks::Strict()) {
-      request.unanswered = true;
-    } else {
-      const QString folder = QFileDialog::getExistingDirectory(DialogParent(), ToQt(title), PathToQt(initial),
-                                                               QFileDialog::ShowDirsOnly);
-      if (!folder.isEmpty()) chosen = PathFromQt(folder);
-    }
-  }
-  DialogHooks::RecordFolderRequest(request);
-  return TrimFolder(chosen);
+  return TrimFolder(Ask({title, initial, false}, DialogHooks::TakeFolder, DialogHooks::RecordFolderRequest, [&] {
+    return QFileDialog::getExistingDirectory(DialogParent(), ToQt(title), PathToQt(initial), QFileDialog::ShowDirsOnly);
+  }));
+}
+
+std::string GetOpenFileName(QWidget* parent, const std::string& title, const std::string& initialPath,
+                            const std::string& filter) {
+  return Ask({title, initialPath, false}, DialogHooks::TakeOpenFileName, DialogHooks::RecordOpenRequest, [&] {
+    return QFileDialog::getOpenFileName(parent != nullptr ? parent : DialogParent(), ToQt(title),
+                                        PathToQt(initialPath), ToQt(filter));
+  });
 }
 
 std::string GetSaveFileName(QWidget* parent, const std::string& title, const std::string& initialPath,
                             const std::string& filter) {
-  DialogHooks::Request request{title, initialPath, false};
-  std::string chosen;
-  if (!DialogHooks::TakeSaveFileName(&chosen)) {
-    if (DialogHooks::Strict()) {
-      request.unanswered = true;
-    } else {
-      const QString path = QFileDialog::getSaveFileName(parent != nullptr ? parent : DialogParent(), ToQt(title),
-                                                        PathToQt(initialPath), ToQt(filter), nullptr,
-                                                        QFileDialog::DontConfirmOverwrite);
-      if (!path.isEmpty()) chosen = PathFromQt(path);
-    }
-  }
-  DialogHooks::RecordSaveRequest(request);
-  return chosen;
+  return Ask({title, initialPath, false}, DialogHooks::TakeSaveFileName, DialogHooks::RecordSaveRequest, [&] {
+    return QFileDialog::getSaveFileName(parent != nullptr ? parent : DialogParent(), ToQt(title),
+                                        PathToQt(initialPath), ToQt(filter), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+  });
 }

@@ -1,7 +1,8 @@
 // The desktop program's message boxes and folder chooser: QMessageBox titled with the
 // application title (string 57344) and the buttons and icon the caller names, the
 // information beep before it when asked, and QFileDialog for folders. Both honour the test
-// hooks of DialogHooks. GetSaveFileName is the save-as dialog of the forms, hooked alike.
+// hooks of DialogHooks. GetOpenFileName and GetSaveFileName are the file dialogs of the
+// forms, hooked alike.
 #pragma once
 
 #include <string>
@@ -15,6 +16,12 @@ class QtMessagePresenter : public MessagePresenter {
   int Show(const std::string& text, MessageButtons buttons, MessageIcon icon, bool beep) override;
   std::string ChooseFolder(const std::string& title, const std::string& initial) override;
 };
+
+// The open-file dialog: only an existing file can be chosen. title, initial path and
+// filter ("エディタ (*)", several separated by ";;") are CP932; returns the chosen path, or
+// empty when cancelled.
+std::string GetOpenFileName(QWidget* parent, const std::string& title, const std::string& initialPath,
+                            const std::string& filter);
 
 // The save-as dialog: title, initial path and filter ("ログ ファイル (*.log)", several
 // separated by ";;") are CP932; returns the chosen path, or empty when cancelled. It asks

@@ -9,7 +9,6 @@
 #include "platform/Clock.h"
 #include "platform/Encoding.h"
 #include "ui/CDLogManage.h"
-#include "ui/OpenFileChooser.h"
 #include "ui/support/FormFixture.h"
 #include "util/StringTable.h"
 
@@ -40,7 +39,6 @@ class LogManageTest : public QObject, uitest::FormFixture<CDLogManage> {
   void initTestCase() { uitest::StartFormTests(&presenter_); }
   void init() {
     NewHome("[General]\r\nfLog=1\r\n");
-    OpenFileChooser::Reset();
     started_.clear();
     failStarts_ = 0;
     home_->Write("Log/20030310090507.log", "b");
@@ -141,12 +139,14 @@ class LogManageTest : public QObject, uitest::FormFixture<CDLogManage> {
 
     // A chosen program whose path the editor text would split is quoted.
     Retype(CDLogManage::kIdEditor, "\"/opt/ed\" -n");
-    OpenFileChooser::QueueAnswer("");
-    OpenFileChooser::QueueAnswer("/opt/my \"ed\"");
+    DialogHooks::QueueOpenFileName("");
+    DialogHooks::QueueOpenFileName("/opt/my \"ed\"");
     QTest::mouseClick(Control(CDLogManage::kIdBrowseEditor), Qt::LeftButton);
     QCOMPARE(ctx_->logManager.LogEditor(), std::string("\"/opt/ed\" -n"));
     QTest::mouseClick(Control(CDLogManage::kIdBrowseEditor), Qt::LeftButton);
-    QCOMPARE(OpenFileChooser::Requests(), (std::vector<std::string>{"/opt/ed", "/opt/ed"}));
+    std::vector<std::string> initialPaths;
+    for (const DialogHooks::Request& request : DialogHooks::OpenRequests()) initialPaths.push_back(request.initial);
+    QCOMPARE(initialPaths, (std::vector<std::string>{"/opt/ed", "/opt/ed"}));
     form_->ShowLog();
     QCOMPARE(started_.back(), (Argv{"/opt/my \"ed\"", other + "/1.log"}));
   }
