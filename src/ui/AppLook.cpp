@@ -33,5 +33,3 @@ bool LoadQtJapanese(QApplication& app) {
   app.installTranslator(translator);
   return true;
 }
-
-QFont ApplicationFont() { return QApplication::font(); }

@@ -3,13 +3,9 @@
 #pragma once
 
 class QApplication;
-class QFont;
 
 // Makes IPAGothic the application font; false when it is not installed (Qt's default stays).
 bool UseJapaneseFont(QApplication& app);
 
 // Loads Qt's Japanese translation; false when the translation file is missing.
 bool LoadQtJapanese(QApplication& app);
-
-// The font every form and dialog is laid out in.
-QFont ApplicationFont();

@@ -76,7 +76,6 @@ class CDScanResult : public QWidget, public ResultListener {
 
   const DetectedFile* SelectedHit() const { return selected_; }
   int SelectedIndex() const { return selectedIndex_; }
-  bool AutoFollowOff() const { return autoFollowOff_; }
   CListCtrEx* List() const { return list_; }
 
  protected:

@@ -56,11 +56,7 @@ CListCtrEx::CListCtrEx(QWidget* parent) : QTreeWidget(parent) {
 CListCtrEx::~CListCtrEx() = default;
 
 bool CListCtrEx::Setup(bool checkToggle) {
-  const bool wasSuspended = redrawSuspended_;
-  if (!wasSuspended) setUpdatesEnabled(false);
-  setUp_ = true;
   checkToggle_ = checkToggle;
-  if (!wasSuspended) setUpdatesEnabled(true);
   RepaintAll();
   return true;
 }
@@ -183,13 +179,6 @@ void CListCtrEx::DeleteAllItems() {
 int CListCtrEx::Image(int row) const {
   const Row* item = RowItem(row);
   return item == nullptr ? -1 : item->data(0, kImageRole).toInt();
-}
-
-bool CListCtrEx::SetImage(int row, int image) {
-  Row* item = RowItem(row);
-  if (item == nullptr) return false;
-  item->setData(0, kImageRole, image);
-  return true;
 }
 
 int CListCtrEx::Check(int row) const {
@@ -328,7 +317,6 @@ void CListCtrEx::mouseDoubleClickEvent(QMouseEvent* event) {
   int row = -1;
   if (ToggleOnCheckClick(event, &row)) return;
   QTreeWidget::mouseDoubleClickEvent(event);
-  if (event->button() == Qt::LeftButton && row >= 0) emit RowActivated(row);
 }
 
 void CListCtrEx::keyPressEvent(QKeyEvent* event) {
@@ -338,9 +326,6 @@ void CListCtrEx::keyPressEvent(QKeyEvent* event) {
     ToggleCheck(row);
     event->accept();
     return;
-  }
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && row >= 0) {
-    emit RowActivated(row);
   }
   QTreeWidget::keyPressEvent(event);
 }

@@ -27,8 +27,6 @@ class CListCtrEx : public QTreeWidget {
   // Once, before the first column: rows are drawn by the list, and with checkToggle a click
   // in a row's check area (or Space) toggles its check box.
   bool Setup(bool checkToggle);
-  bool IsSetUp() const { return setUp_; }
-  bool CheckToggleEnabled() const { return checkToggle_; }
 
   // Installs the row pictures, the large pictures (kept, not drawn in report view) and the
   // check-box pictures; a null pointer leaves that list as it was.
@@ -39,7 +37,6 @@ class CListCtrEx : public QTreeWidget {
   // Width = the pixel width of text in the list's font, plus 15. column may be at most the
   // current column count (the cells of later columns move right).
   bool InsertColumn(const std::string& text, int column, Align align = Align::Left);
-  int ColumnCount() const { return columnCount(); }
   // name, 3 blanks, 2 ideographic blanks, 112 blanks, 2 ideographic blanks (CP932): the
   // title of a list's only column, which makes it wider than the list whatever its texts.
   static std::string WideColumnTitle(const QString& name);
@@ -61,7 +58,6 @@ class CListCtrEx : public QTreeWidget {
   void DeleteAllItems();
 
   int Image(int row) const;
-  bool SetImage(int row, int image);
   int Check(int row) const;
   bool SetCheck(int row, int check);
   // With check toggling on, flips a row's box between unchecked and checked; a row without
@@ -78,7 +74,6 @@ class CListCtrEx : public QTreeWidget {
 
   // Holds every repaint while rows are filled in bulk; off repaints the whole list once.
   void SuspendRedraw(bool on);
-  bool IsRedrawSuspended() const { return redrawSuspended_; }
 
   // Removes the selected and the focused state from every row.
   void DeselectAll();
@@ -104,8 +99,6 @@ class CListCtrEx : public QTreeWidget {
   void RowClicked(int row, Qt::MouseButton button);
   // Sent for every key press before the list handles it.
   void KeyPressed(int key, Qt::KeyboardModifiers modifiers);
-  // Double click or Enter on a row.
-  void RowActivated(int row);
 
  protected:
   // A point right of the last column still hits its row, as the highlight shows.
@@ -130,7 +123,6 @@ class CListCtrEx : public QTreeWidget {
   // Every row's height follows the list's font; measured once per font, not per row.
   void MeasureRowHeight();
 
-  bool setUp_ = false;
   bool checkToggle_ = false;
   bool redrawSuspended_ = false;
   int rowHeight_ = 0;

@@ -56,7 +56,6 @@ class CMainFrame : public QMainWindow {
   bool IsSearchRunning() const { return running_ && running_(); }
   // Set by the result form once it holds a hit list (after the first search).
   void SetResultAvailable(bool available);
-  bool IsResultAvailable() const { return resultAvailable_; }
   // Applies the enable rules to the commands; call when a search starts or ends.
   void UpdateCommandStates();
 
