@@ -94,6 +94,12 @@ void CDInvalFileDB::BuildControls() {
   auto label = [&](const char* text, int y) {
     du.Place(new QLabel(Utf8(text), this), 0, 168, y + 1, 48, 10);
   };
+  // A detail field right of its label.
+  auto field = [&]<class Control>(const char* text, Control* control, int id, int y) {
+    label(text, y);
+    du.Place(control, id, 216, y, 90, 12);
+    return control;
+  };
   auto button = [&](int id, const char* text, int x, int w) { return du.Button(this, id, Utf8(text), x, 236, w); };
 
   // Frames first, so that the controls inside lie above them.
@@ -101,37 +107,18 @@ void CDInvalFileDB::BuildControls() {
   du.Guide(this, kIdGuide, kGuide, 179, 52, 190, 38);
 
   du.Place(new QLabel(Utf8("不正ﾌｧｲﾙ一覧"), this), 0, 7, 4, 100, 10);
-  list_ = new CListCtrEx(this);
-  du.Place(list_, kIdList, 7, 15, 150, 161);
-  list_->SuspendRedraw(true);
-  if (list_->Setup(false)) {
-    const CImageList rows = CImageList::RowImages();
-    list_->SetImageLists(&rows, nullptr, nullptr);
-  }
+  list_ = du.List(this, kIdList, 7, 15, 150, 161);
   for (int c = 0; c < 3; ++c) list_->InsertColumn(FromQt(Utf8(kColumnTitles[c])), c, CListCtrEx::Align::Center);
-  list_->SuspendRedraw(false);
 
-  label("名称：", 15);
-  name_ = new QLineEdit(this);
-  du.Place(name_, kIdName, 216, 15, 90, 12);
-  label("分類：", 30);
-  category_ = new QComboBox(this);
-  du.Place(category_, kIdCategory, 216, 30, 90, 12);
-  label("危険度：", 45);
-  risk_ = new QComboBox(this);
-  du.Place(risk_, kIdRisk, 216, 45, 90, 12);
+  name_ = field("名称：", new QLineEdit(this), kIdName, 15);
+  category_ = field("分類：", new QComboBox(this), kIdCategory, 30);
+  risk_ = field("危険度：", new QComboBox(this), kIdRisk, 45);
   for (const std::string& name : categoryNames_) category_->addItem(ToQt(name));
   for (const std::string& name : riskNames_) risk_->addItem(ToQt(name));
-  label("作成日:", 60);
-  date_ = NewDateEdit(this);
-  du.Place(date_, kIdDate, 216, 60, 90, 12);
-  label("作成者:", 75);
-  author_ = new QLineEdit(this);
-  du.Place(author_, kIdAuthor, 216, 75, 90, 12);
-  label("検索ｽﾄﾘﾝｸﾞ：", 90);
-  searchText_ = new QLineEdit(this);
+  date_ = field("作成日:", NewDateEdit(this), kIdDate, 60);
+  author_ = field("作成者:", new QLineEdit(this), kIdAuthor, 75);
+  searchText_ = field("検索ｽﾄﾘﾝｸﾞ：", new QLineEdit(this), kIdSearchText, 90);
   searchText_->setValidator(new SearchTextInput(searchText_));
-  du.Place(searchText_, kIdSearchText, 216, 90, 90, 12);
   label("概要：", 105);
   summary_ = new QPlainTextEdit(this);
   summary_->setTabChangesFocus(true);

@@ -71,15 +71,8 @@ void CDLogManage::BuildControls() {
   du.Guide(this, kIdGuide, kGuide, 190, 40, 202, 27);
 
   du.Place(new QLabel(Utf8("ﾛｸﾞ一覧"), this), 0, 7, 4, 80, 10);
-  list_ = new CListCtrEx(this);
-  du.Place(list_, kIdList, 7, 15, 305, 108);
-  list_->SuspendRedraw(true);
-  if (list_->Setup(false)) {
-    const CImageList rows = CImageList::RowImages();
-    list_->SetImageLists(&rows, nullptr, nullptr);
-  }
+  list_ = du.List(this, kIdList, 7, 15, 305, 108);
   list_->InsertColumn(CListCtrEx::WideColumnTitle(Utf8("ファイル名")), 0);
-  list_->SuspendRedraw(false);
 
   autoLogOff_ = new QRadioButton(Utf8("しない"), this);
   du.Place(autoLogOff_, kIdAutoLogOff, 16, 140, 50, 12);

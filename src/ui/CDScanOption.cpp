@@ -50,14 +50,7 @@ void CDScanOption::BuildControls() {
   du.Guide(this, kIdGuide, kGuide, 166, 64, 178, 48);
 
   du.Place(new QLabel(Utf8("検索分類"), this), 0, 7, 4, 80, 10);
-  list_ = new CListCtrEx(this);
-  du.Place(list_, kIdCategories, 7, 15, 170, 146);
-  list_->SuspendRedraw(true);
-  if (list_->Setup(true)) {
-    const CImageList rows = CImageList::RowImages();
-    const CImageList boxes = CImageList::CheckBoxes();
-    list_->SetImageLists(&rows, nullptr, &boxes);
-  }
+  list_ = du.List(this, kIdCategories, 7, 15, 170, 146, true);
   list_->InsertColumn(CListCtrEx::WideColumnTitle(Utf8("分類")), 0);
 
   modes_ = new QButtonGroup(this);

@@ -80,15 +80,8 @@ void CDScanResult::BuildControls() {
     counterFields_[i] = edit;
   }
 
-  list_ = new CListCtrEx(this);
-  du.Place(list_, kIdList, 14, 81, 291, 143);
-  list_->SuspendRedraw(true);
-  if (list_->Setup(false)) {
-    const CImageList rows = CImageList::RowImages();
-    list_->SetImageLists(&rows, nullptr, nullptr);
-  }
+  list_ = du.List(this, kIdList, 14, 81, 291, 143);
   for (size_t c = 0; c < kColumnTitles.size(); ++c) list_->InsertColumn(FromQt(Utf8(kColumnTitles[c])), int(c));
-  list_->SuspendRedraw(false);
 
   process_ = du.Button(this, kIdProcess, Utf8("処理..."), 7, 236, 50);
   signatureInfo_ = du.Button(this, kIdSignatureInfo, Utf8("DB情報..."), 61, 236, 50);

@@ -10,7 +10,6 @@
 #include "ui/AppIcon.h"
 #include "ui/CDScanTarget.h"
 #include "ui/CDialogUnits.h"
-#include "ui/CImageList.h"
 #include "ui/CListCtrEx.h"
 #include "ui/QtText.h"
 
@@ -75,14 +74,8 @@ void CDScanTarget::BuildControls() {
   du.Place(version, 0, 250, 25, 62, 18);
 
   du.Place(new QLabel(Utf8("検索対象"), this), 0, 7, 38, 100, 10);
-  list_ = new CListCtrEx(this);
-  du.Place(list_, kIdTargets, 7, 49, 248, 115);
-  list_->SuspendRedraw(true);
-  list_->Setup(false);
-  const CImageList rows = CImageList::RowImages();
-  list_->SetImageLists(&rows, nullptr, nullptr);
+  list_ = du.List(this, kIdTargets, 7, 49, 248, 115);
   list_->InsertColumn(CListCtrEx::WideColumnTitle(Utf8("フォルダ名")), 0);
-  list_->SuspendRedraw(false);
 
   add_ = button("追加...", kIdAdd, 262, 49);
   delete_ = button("削除", kIdDelete, 262, 66);

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cmath>
 
+#include "ui/CListCtrEx.h"
 #include "ui/QtText.h"
 
 CDialogUnits::CDialogUnits(const QFont& font) {
@@ -38,6 +39,16 @@ QPushButton* CDialogUnits::Button(QWidget* form, int id, const QString& text, in
   button->setAutoDefault(true);
   Place(button, id, x, y, width, 14);
   return button;
+}
+
+CListCtrEx* CDialogUnits::List(QWidget* form, int id, int x, int y, int width, int height, bool checkBoxes) const {
+  auto* list = new CListCtrEx(form);
+  Place(list, id, x, y, width, height);
+  list->Setup(checkBoxes);
+  const CImageList rows = CImageList::RowImages();
+  const CImageList boxes = checkBoxes ? CImageList::CheckBoxes() : CImageList();
+  list->SetImageLists(&rows, nullptr, checkBoxes ? &boxes : nullptr);
+  return list;
 }
 
 void CDialogUnits::Guide(QWidget* form, int id, const char* text, int y, int height, int textY,

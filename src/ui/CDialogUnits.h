@@ -2,13 +2,15 @@
 // the average character width across, an eighth of the line height down). Forms give their
 // control rectangles in these units and get pixels for the font in use, so all five forms
 // keep their proportions and share one size whatever the font. It also builds the controls
-// that look the same on every form: the push buttons, the guide and the unused cancel.
+// that look the same on every form: the push buttons, the lists, the guide and the unused
+// cancel.
 #pragma once
 
 #include <QFont>
 #include <QRect>
 #include <QSize>
 
+class CListCtrEx;
 class QPushButton;
 class QString;
 class QWidget;
@@ -34,6 +36,9 @@ class CDialogUnits {
   // A push button of the one button height on form; Enter presses it while it has the
   // focus, as in a dialog.
   QPushButton* Button(QWidget* form, int id, const QString& text, int x, int y, int width) const;
+  // A list on form whose rows show the row pictures; with checkBoxes they also show the
+  // check-box pictures, which a click or Space toggles. The caller adds the columns.
+  CListCtrEx* List(QWidget* form, int id, int x, int y, int width, int height, bool checkBoxes = false) const;
   // The guide across the foot of a form: the "ｶﾞｲﾄﾞ" frame from y down height units and,
   // inside it, the wrapped text (control id) from textY down textHeight. Made before the
   // other controls, so that they lie above the frame.
