@@ -289,8 +289,7 @@ void CDInvalFileDB::AddRecord() {
     return;
   }
   auto record = std::make_shared<InvalFileInfo>();
-  if (!record->SetFromText(fields.name, fields.category, fields.riskLevel, fields.createdDate, fields.author,
-                           fields.searchText, fields.summary)) {
+  if (!fields.SetRecord(*record)) {
     MessageBoxText(FromQt(Utf8(kBadSearchText)), MessageButtons::Ok, MessageIcon::Information, true);
     searchText_->setFocus();
     return;
@@ -326,10 +325,7 @@ void CDInvalFileDB::ModifyRecord() {
   const std::shared_ptr<InvalFileInfo> stored = selected_;
   auto edited = std::make_shared<InvalFileInfo>();
   std::shared_ptr<InvalFileInfo> holder;
-  if (stored == nullptr ||
-      !edited->SetFromText(fields.name, fields.category, fields.riskLevel, fields.createdDate, fields.author,
-                           fields.searchText, fields.summary) ||
-      !ctx_.store.Modify(edited, stored, &holder)) {
+  if (stored == nullptr || !fields.SetRecord(*edited) || !ctx_.store.Modify(edited, stored, &holder)) {
     MessageBoxById(kStrNameDuplicate, MessageButtons::Ok, MessageIcon::Information, true);
     FocusName();
     return;

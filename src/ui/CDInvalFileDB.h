@@ -90,6 +90,11 @@ class CDInvalFileDB : public QWidget {
   struct Fields {
     std::string name, category, riskLevel, author, searchText, summary;
     OleDate createdDate;
+
+    // false, with record unchanged, when the search text is not valid hex.
+    bool SetRecord(InvalFileInfo& record) const {
+      return record.SetFromText(name, category, riskLevel, createdDate, author, searchText, summary);
+    }
   };
 
   void BuildControls();
