@@ -11,7 +11,7 @@
 #include <string>
 
 #include "db/InvalFileDB.h"
-#include "engine/ContentMatcher.h"
+#include "db/ContentMatcher.h"
 #include "platform/FileSystem.h"
 
 namespace {

@@ -3,7 +3,8 @@
 #include <string_view>
 
 #include "CliConsole.h"
-#include "settings/SearchLog.h"
+#include "result/ProcessResult.h"
+#include "settings/LogFormat.h"
 
 void CliHitPrinter::OnHitAdded(size_t, const DetectedFile& hit) {
   console_.Out(Line(hit));
@@ -14,17 +15,12 @@ void CliHitPrinter::OnHitAdded(size_t, const DetectedFile& hit) {
 std::string CliHitPrinter::Line(const DetectedFile& hit) const {
   if (console_.Cp932()) {
     return LogHitLine(hit.FileName(), hit.Folder(), hit.SignatureName(), hit.SignatureCategory(), hit.Position(),
-                      hit.Result());
+                      ProcessResultText(hit.Result()));
   }
-  // The log's line over converted fields; only the processing text, which the writer
-  // adds itself, is still CP932: it follows the last TAB (a file name may hold a TAB, the
-  // processing text never does).
   std::string line = LogHitLine(console_.Path(hit.FileName()), console_.Path(hit.Folder()),
                                 console_.Text(hit.SignatureName()), console_.Text(hit.SignatureCategory()),
-                                hit.Position(), hit.Result());
+                                hit.Position(), console_.Text(ProcessResultText(hit.Result())));
   if (line.ends_with("\r\n")) line.resize(line.size() - 2);
-  const size_t last = line.rfind('\t') + 1;
-  std::string out = line.substr(0, last) + console_.Text(std::string_view(line).substr(last));
-  out.push_back('\n');
-  return out;
+  line.push_back('\n');
+  return line;
 }

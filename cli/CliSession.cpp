@@ -8,7 +8,7 @@
 #include "engine/SearchRegistration.h"
 #include "settings/AppFiles.h"
 #include "settings/ScanTargetSettings.h"
-#include "settings/SearchLog.h"
+#include "log/SearchLog.h"
 #include "util/CPatternList.h"
 #include "util/FileChecks.h"
 #include "util/FolderTree.h"

@@ -18,7 +18,7 @@
 #include "engine/CScanEngine.h"
 #include "result/ScanOptions.h"
 #include "result/ScanResultModel.h"
-#include "settings/LogManager.h"
+#include "log/LogManager.h"
 #include "util/TextList.h"
 
 class CliSession {

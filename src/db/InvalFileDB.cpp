@@ -1,6 +1,6 @@
 #include "db/InvalFileDB.h"
 
-#include "engine/ContentMatcher.h"
+#include "db/ContentMatcher.h"
 
 InvalFileCategory& InvalFileDB::CategoryFor(const std::string& name) {
   return categories_.try_emplace(name, name).first->second;

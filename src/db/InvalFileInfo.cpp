@@ -3,8 +3,8 @@
 #include <bit>
 
 #include "util/LittleEndian.h"
-#include "engine/ContentMatcher.h"
-#include "engine/DetectionSink.h"
+#include "db/ContentMatcher.h"
+#include "db/DetectionSink.h"
 
 namespace {
 

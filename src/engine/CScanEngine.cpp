@@ -4,11 +4,11 @@
 #include <new>
 
 #include "db/InvalFileDB.h"
-#include "engine/DetectionSink.h"
+#include "db/DetectionSink.h"
 #include "engine/SearchHost.h"
 #include "platform/Clock.h"
 #include "settings/AppFiles.h"
-#include "settings/SearchLog.h"
+#include "settings/LogFormat.h"
 #include "util/CDFile.h"
 #include "util/CPatternList.h"
 #include "util/MessageBox.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine/DigestMatcher.h"
-#include "engine/SearchRunInfo.h"
+#include "settings/SearchRunInfo.h"
 #include "platform/FileSystem.h"
 #include "settings/ProfileFile.h"
 #include "util/TextList.h"

@@ -8,7 +8,7 @@
 
 #include "db/InvalFileDB.h"
 #include "engine/CScanEngine.h"
-#include "engine/DetectionSink.h"
+#include "db/DetectionSink.h"
 #include "engine/SearchProblemSink.h"
 #include "util/CDFile.h"
 #include "util/CFileFinder.h"

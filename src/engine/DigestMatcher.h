@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/ContentMatcher.h"
+#include "db/ContentMatcher.h"
 
 class CScanEngine;
 

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "engine/SearchRunInfo.h"
+#include "settings/SearchRunInfo.h"
 
 class CScanEngine;
 

@@ -1,7 +1,7 @@
 #include "result/DetectedFile.h"
 
 #include "db/InvalFileInfo.h"
-#include "settings/SearchLog.h"
+#include "settings/LogFormat.h"
 
 DetectedFile::DetectedFile(std::string_view path, int32_t position, std::shared_ptr<InvalFileInfo> signature,
                            ProcessResult result)
@@ -23,6 +23,6 @@ std::string DetectedFile::SignatureCategory() const {
 
 bool DetectedFile::WriteLogLine(ProfileFile::Direction direction, ProfileFile& file) const {
   if (direction != ProfileFile::Direction::Store) return true;
-  std::string line = LogHitLine(FileName(), Folder(), SignatureName(), SignatureCategory(), position_, result_);
+  std::string line = LogHitLine(FileName(), Folder(), SignatureName(), SignatureCategory(), position_, ProcessResultText(result_));
   return file.TransferText(direction, line);
 }

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "settings/SearchLog.h"
+#include "settings/LogFormat.h"
 
 bool DetectedFileList::Append(std::string_view path, int32_t position, std::shared_ptr<InvalFileInfo> signature,
                               ProcessResult result) {

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/DetectionSink.h"
+#include "db/DetectionSink.h"
 #include "result/DetectedFileList.h"
 #include "result/ProcessResult.h"
 #include "result/ResultListener.h"

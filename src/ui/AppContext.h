@@ -13,7 +13,7 @@
 #include "engine/SearchDriver.h"
 #include "result/ScanOptions.h"
 #include "result/ScanResultModel.h"
-#include "settings/LogManager.h"
+#include "log/LogManager.h"
 
 class AppContext {
  public:

@@ -11,7 +11,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/Process.h"
-#include "settings/LogManager.h"
+#include "log/LogManager.h"
 #include "ui/AppContext.h"
 #include "ui/CDialogUnits.h"
 #include "ui/CListCtrEx.h"

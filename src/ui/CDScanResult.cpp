@@ -7,8 +7,8 @@
 #include <QPushButton>
 
 #include "result/DetectedFileList.h"
-#include "settings/LogManager.h"
-#include "settings/SearchLog.h"
+#include "log/LogManager.h"
+#include "log/SearchLog.h"
 #include "ui/AppContext.h"
 #include "ui/CDInvalFileOpe.h"
 #include "ui/CDResultInvalFile.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "db/InvalFileInfo.h"
-#include "engine/ContentMatcher.h"
+#include "db/ContentMatcher.h"
 #include "support/RecordingSink.h"
 #include "support/TestRecords.h"
 

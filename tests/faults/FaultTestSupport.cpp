@@ -12,7 +12,7 @@
 #include "engine/Md5.h"
 #include "platform/Encoding.h"
 #include "result/AutoProcessor.h"
-#include "settings/SearchLog.h"
+#include "log/SearchLog.h"
 #include "util/CPatternList.h"
 #include "util/TextList.h"
 

@@ -14,7 +14,7 @@
 #include "platform/Faults.h"
 #include "result/DetectedFileList.h"
 #include "settings/ProfileFile.h"
-#include "settings/SearchLog.h"
+#include "log/SearchLog.h"
 #include "support/TempDir.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "db/InvalFileDB.h"
 #include "result/ScanOptions.h"
-#include "settings/SearchLog.h"
+#include "log/SearchLog.h"
 #include "support/TempDir.h"
 #include "support/TestRecords.h"
 #include "util/FileChecks.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/DetectionSink.h"
+#include "db/DetectionSink.h"
 
 class InvalFileInfo;
 

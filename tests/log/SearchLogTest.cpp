@@ -1,4 +1,4 @@
-#include "settings/SearchLog.h"
+#include "log/SearchLog.h"
 
 #include <gtest/gtest.h>
 

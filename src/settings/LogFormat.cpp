@@ -1,9 +1,8 @@
-#include "settings/SearchLog.h"
+#include "settings/LogFormat.h"
 
 #include <cstdio>
 
 #include "platform/Clock.h"
-#include "result/DetectedFileList.h"
 #include "util/CDFile.h"
 #include "util/IntToText.h"
 
@@ -69,7 +68,7 @@ std::string LogDetectionsHead(size_t hitCount) {
 }
 
 std::string LogHitLine(std::string_view fileName, std::string_view folder, std::string_view name,
-                       std::string_view category, int32_t position, int32_t result) {
+                       std::string_view category, int32_t position, std::string_view resultText) {
   std::string line;
   for (std::string_view field : {fileName, folder, name, category}) {
     line += field;
@@ -77,7 +76,7 @@ std::string LogHitLine(std::string_view fileName, std::string_view folder, std::
   }
   line += FormatLogPosition(position);
   line += '\t';
-  line += ProcessResultText(result);
+  line += resultText;
   line += kNewLine;
   return line;
 }
@@ -106,26 +105,4 @@ bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& file, const S
     if (!file.TransferText(direction, line)) return false;
   }
   return true;
-}
-
-bool WriteLogFile(const std::string& path, const SearchRunInfo& run, const DetectedFileList* hits,
-                  ProfileFile& file) {
-  try {
-    CDFile target;
-    target.AssignPath(path);
-    if (target.FileNamePart().IsEmpty()) return false;
-    if (!file.SetPath(target.FileNamePart().str(), target.FolderPart().str(), nullptr, true)) return false;
-    if (!file.OpenArchive(ProfileFile::Direction::Store, true)) return false;
-
-    const DetectedFileList noHits;
-    const DetectedFileList& list = hits != nullptr ? *hits : noHits;
-    // After a refused text the archive refuses every further one and the close reports it;
-    // the old file then stays as it was.
-    WriteLogHeader(ProfileFile::Direction::Store, file, run) &&
-        list.WriteLogDetections(ProfileFile::Direction::Store, file);
-    return file.CloseArchive();
-  } catch (const std::exception&) {
-    file.CloseArchive();
-    return false;
-  }
 }

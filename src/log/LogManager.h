@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/SearchRunInfo.h"
+#include "settings/SearchRunInfo.h"
 #include "settings/AppFiles.h"
 #include "settings/ProfileFile.h"
-#include "settings/SearchLog.h"
+#include "log/SearchLog.h"
 
 class DetectedFileList;
 

@@ -1,4 +1,4 @@
-#include "settings/LogManager.h"
+#include "log/LogManager.h"
 
 #include <algorithm>
 

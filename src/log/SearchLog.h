@@ -1,0 +1,21 @@
+// The writer of whole search logs (the format is settings/LogFormat.h). The writers of
+// the header and the hits hand their texts to a ProfileFile bound in raw text mode;
+// WriteLogFile runs them for one file. A store is committed when the file is closed, by
+// replacing any file of that name as a whole, so an older longer log never leaves its
+// tail behind.
+#pragma once
+
+#include <string>
+
+#include "settings/AppFiles.h"
+#include "settings/LogFormat.h"
+#include "settings/ProfileFile.h"
+
+class DetectedFileList;
+
+// Writes a whole log to path: header, then the hits section (no hits for a null list).
+// The file object is bound anew (raw text) and closed again. True when the log was put in
+// place; false when the file could not be opened or written, and then an old file of that
+// name is as it was.
+bool WriteLogFile(const std::string& path, const SearchRunInfo& run, const DetectedFileList* hits,
+                  ProfileFile& file = ScanLogFile());
