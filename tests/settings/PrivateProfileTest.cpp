@@ -10,7 +10,9 @@
 #include <string>
 
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
+using testing_support::RunAsUnprivileged;
 using testing_support::TempDir;
 
 namespace {
@@ -158,7 +160,7 @@ TEST(PrivateProfileTest, FailedWriteLeavesOldFileIntact) {
 }
 
 TEST(PrivateProfileTest, ReadOnlyFolderRefusesWrite) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  if (!RunAsUnprivileged()) return;
   TempDir dir;
   const std::string old = "[S]\r\nk=v\r\n";
   std::string path = dir.Write("ro/a.ini", old);
