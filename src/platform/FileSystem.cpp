@@ -9,12 +9,12 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <random>
 
 #include "platform/Encoding.h"
 #include "platform/FolderHandle.h"
 #include "platform/StatusHelpers.h"
 #include "platform/SysCalls.h"
+#include "platform/TempFile.h"
 
 namespace platform {
 namespace {
@@ -35,25 +35,10 @@ std::string ParentOf(const std::string& osPath) {
   return osPath.substr(0, slash);
 }
 
-void SyncFolder(const std::string& osFolder) {
-  int fd = sys::Open(osFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    sys::Fsync(fd);
-    sys::Close(fd);
-  }
-}
-
 // The last component of a CP932 path (see ParentOf).
 std::string LastComponent(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string TemporaryName(const std::string& osPath) {
-  static std::mt19937_64 rng{std::random_device{}()};
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".tmp%08llx", static_cast<unsigned long long>(rng() & 0xFFFFFFFFu));
-  return osPath + suffix;
 }
 
 // Never blocks on a FIFO, never takes a terminal as the controlling one.
@@ -294,36 +279,78 @@ bool ReadWholeFile(const std::string& path, std::string* content, int* error) {
   return file.Open(path, error) && file.ReadAll(content, error);
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view content, int* error) {
-  std::string os = Cp932ToOsName(path);
-  std::string temp = TemporaryName(os);
-  // Keep the permissions of the file being replaced.
-  mode_t mode = 0644;
-  struct stat old;
-  if (::stat(os.c_str(), &old) == 0) mode = old.st_mode & 07777;
-  int fd = sys::Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-  if (fd < 0) {
+namespace {
+
+// Writes content into a new temporary file of the folder of osPath and hands it to
+// publish(folderFd, temporaryName), which gives it its real name. On any failure the
+// temporary is removed and the real name is untouched.
+template <typename Publish>
+bool WriteThroughTemporary(const std::string& osPath, std::string_view content, mode_t mode, int* error,
+                           Publish publish) {
+  const int folder = sys::Open(ParentOf(osPath).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) {
     SetError(error, errno);
     return false;
   }
-  bool ok = WriteFully(sys::Write, fd, content.data(), content.size()) && sys::Fsync(fd) == 0;
+  std::string temp;
+  const int fd = CreateTemporaryAt(folder, mode, &temp);
+  if (fd < 0) {
+    SetError(error, errno);
+    sys::Close(folder);
+    return false;
+  }
+  bool ok = WriteFully(sys::Write, fd, content.data(), content.size()) && sys::Fsync(fd) == 0 &&
+            publish(folder, temp.c_str());
   int saved = errno;
+  if (!ok) {
+    // Not through the fault switch: the clean-up must happen whatever the test broke.
+    ::unlinkat(folder, temp.c_str(), 0);
+  }
+  // The lock goes with the descriptor, after the temporary name is gone.
   if (sys::Close(fd) != 0 && ok) {
     ok = false;
     saved = errno;
   }
-  if (ok && sys::Rename(temp.c_str(), os.c_str()) != 0) {
-    ok = false;
-    saved = errno;
+  if (ok) {
+    const int sync = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (sync >= 0) {
+      sys::Fsync(sync);
+      sys::Close(sync);
+    }
   }
-  if (!ok) {
-    // Not through the fault switch: the clean-up must happen whatever the test broke.
-    ::unlink(temp.c_str());
-    SetError(error, saved);
-    return false;
-  }
-  SyncFolder(ParentOf(os));
-  return true;
+  sys::Close(folder);
+  if (!ok) SetError(error, saved);
+  return ok;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::string& path, std::string_view content, int* error) {
+  const std::string os = Cp932ToOsName(path);
+  // Keep the permissions of the file being replaced.
+  mode_t mode = 0644;
+  struct stat old;
+  if (::stat(os.c_str(), &old) == 0) mode = old.st_mode & 07777;
+  const std::string name = LastComponent(os);
+  const std::string folderPath = ParentOf(os) + "/";
+  return WriteThroughTemporary(os, content, mode, error, [&](int, const char* temp) {
+    return sys::Rename((folderPath + temp).c_str(), os.c_str()) == 0;
+  });
+}
+
+bool WriteFileNoReplace(const std::string& path, std::string_view content, int* error) {
+  const std::string os = Cp932ToOsName(path);
+  const std::string name = LastComponent(os);
+  return WriteThroughTemporary(os, content, 0644, error, [&](int folder, const char* temp) {
+    // A second name for the finished file; EEXIST leaves whatever holds the name alone.
+    if (::linkat(folder, temp, folder, name.c_str(), 0) == 0) {
+      ::unlinkat(folder, temp, 0);
+      return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) return false;
+    // File systems without hard links.
+    return sys::RenameAt2(folder, temp, folder, name.c_str(), RENAME_NOREPLACE) == 0;
+  });
 }
 
 bool MakeDirectory(const std::string& path, int* error) {

@@ -130,10 +130,14 @@ class ReadFile {
 // Reads a whole file; false with *error when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string* content, int* error = nullptr);
 
-// Replaces path with content atomically: a temporary file in the same folder, written,
-// fsynced, renamed over the old one, and the folder fsynced. A failure leaves the old file
-// as it was and no temporary file behind.
+// Replaces path with content atomically: a temporary file in the same folder (TempFile.h),
+// written, fsynced, renamed over the old one, and the folder fsynced. A failure leaves the
+// old file as it was and no temporary file behind.
 bool WriteFileAtomic(const std::string& path, std::string_view content, int* error = nullptr);
+// Creates path with content, never replacing anything: written and fsynced under a
+// temporary name as above, then linked to its name (EEXIST when the name is taken: the
+// file there is untouched and nothing of ours is left). Never a partial file under path.
+bool WriteFileNoReplace(const std::string& path, std::string_view content, int* error = nullptr);
 
 // mkdir; false with *error (EEXIST when it is there already).
 bool MakeDirectory(const std::string& path, int* error = nullptr);

@@ -12,6 +12,7 @@
 #include "engine/EngineTestSupport.h"
 #include "faults/FaultTestSupport.h"
 #include "platform/Faults.h"
+#include "platform/TempFile.h"
 #include "result/DetectedFileList.h"
 #include "settings/ProfileFile.h"
 #include "log/SearchLog.h"
@@ -59,16 +60,16 @@ struct Fault {
   const char* what;
   Call call;
   int error;
-  const char* pathTail;  // after the file's name: ".tmp" for the temporary only
+  bool onTemporary;  // armed on the temporary file the content is written to, not on the file's own name
 };
 
 const Fault kFaults[] = {
-    {"disk full on write", Call::Write, ENOSPC, ""},
-    {"I/O error on write", Call::Write, EIO, ""},
-    {"I/O error on fsync", Call::Fsync, EIO, ""},
-    {"disk full on fsync", Call::Fsync, ENOSPC, ""},
-    {"I/O error on rename", Call::Rename, EIO, ""},
-    {"disk full creating the temporary", Call::Open, ENOSPC, ".tmp"},
+    {"disk full on write", Call::Write, ENOSPC, true},
+    {"I/O error on write", Call::Write, EIO, true},
+    {"I/O error on fsync", Call::Fsync, EIO, true},
+    {"disk full on fsync", Call::Fsync, ENOSPC, true},
+    {"I/O error on rename", Call::Rename, EIO, false},
+    {"disk full creating the temporary", Call::Open, ENOSPC, true},
 };
 
 // Readable parameters in the test list.
@@ -86,7 +87,7 @@ TEST_P(SaveFaultTest, OldFileStaysAndNothingIsLeftBehind) {
   const fault_test::TreeSnapshot before = fault_test::SnapshotTree(dir.path());
 
   platform::faults::Scope faults;
-  platform::faults::Arm(fault.call, fault.error, 0, std::string(file.name) + fault.pathTail);
+  platform::faults::Arm(fault.call, fault.error, 0, fault.onTemporary ? std::string(platform::kTemporaryPrefix) : std::string(file.name));
   EXPECT_FALSE(file.save(dir.folder(), false)) << fault.what;
   EXPECT_GE(platform::faults::FailuresInjected(), 1) << "the fault never fired: " << fault.what;
 

@@ -1,7 +1,11 @@
 #include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -20,6 +24,49 @@ TEST(FileSystemTest, AtomicWriteReplacesAndLeavesNoTemporary) {
   int count = 0;
   for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++count;
   EXPECT_EQ(count, 1);
+}
+
+TEST(FileSystemTest, NoReplaceWriteNeverTouchesATakenName) {
+  TempDir dir;
+  const std::string path = dir.Write("a.log", "first");
+  int error = 0;
+  EXPECT_FALSE(platform::WriteFileNoReplace(path, "second", &error));
+  EXPECT_EQ(error, EEXIST);
+  EXPECT_TRUE(platform::WriteFileNoReplace(dir.folder() + "b.log", "second"));
+  EXPECT_EQ(dir.Read("a.log"), "first");
+  EXPECT_EQ(dir.Read("b.log"), "second");
+  int count = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) (void)e, ++count;
+  EXPECT_EQ(count, 2);
+}
+
+// What a killed save leaves is removed by the next write into its folder; a temporary
+// still held by a live writer, a fresh one, or a user's file of a similar name is not.
+TEST(FileSystemTest, NextWriteRemovesOnlyAbandonedTemporaries) {
+  TempDir dir;
+  const std::string abandoned = dir.Write(".vorlet-tmp-00000000000000aa", "half");
+  const std::string held = dir.Write(".vorlet-tmp-00000000000000bb", "busy");
+  const std::string fresh = dir.Write(".vorlet-tmp-00000000000000cc", "just made");
+  const std::string user = dir.Write(".vorlet-tmp-notours", "mine");
+  const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  for (const std::string* path : {&abandoned, &held, &user}) ASSERT_EQ(::utimensat(AT_FDCWD, path->c_str(), old, 0), 0);
+  const int lock = ::open(held.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+  // The lock is per open file, so a child holding it stands for another process.
+  const pid_t holder = ::fork();
+  if (holder == 0) {
+    ::pause();
+    ::_exit(0);
+  }
+  ::close(lock);
+
+  ASSERT_TRUE(platform::WriteFileAtomic(dir.folder() + "Vorlet.ini", "[S]\r\n"));
+  ::kill(holder, SIGKILL);
+  ::waitpid(holder, nullptr, 0);
+  EXPECT_FALSE(std::filesystem::exists(abandoned));
+  EXPECT_TRUE(std::filesystem::exists(held));
+  EXPECT_TRUE(std::filesystem::exists(fresh));
+  EXPECT_TRUE(std::filesystem::exists(user));
 }
 
 TEST(FileSystemTest, AtomicWriteIntoMissingFolderFailsCleanly) {
