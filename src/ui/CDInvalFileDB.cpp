@@ -117,12 +117,15 @@ void CDInvalFileDB::BuildControls() {
   for (const std::string& name : riskNames_) risk_->addItem(ToQt(name));
   date_ = field("作成日:", NewDateEdit(this), kIdDate, 60);
   author_ = field("作成者:", new QLineEdit(this), kIdAuthor, 75);
-  searchText_ = field("検索ｽﾄﾘﾝｸﾞ：", new QLineEdit(this), kIdSearchText, 90);
+  // The digest gets a line of its own under its label, wide enough for all 32 digits.
+  label("検索ｽﾄﾘﾝｸﾞ：", 90);
+  searchText_ = new QLineEdit(this);
+  du.Place(searchText_, kIdSearchText, 168, 101, 138, 12);
   searchText_->setValidator(new SearchTextInput(searchText_));
-  label("概要：", 105);
+  label("概要：", 116);
   summary_ = new QPlainTextEdit(this);
   summary_->setTabChangesFocus(true);
-  du.Place(summary_, kIdSummary, 168, 117, 138, 53);
+  du.Place(summary_, kIdSummary, 168, 127, 138, 43);
 
   register_ = button(kIdRegister, "検索登録...", 7, 56);
   add_ = button(kIdAdd, "追加", 72, 42);
@@ -157,7 +160,9 @@ void CDInvalFileDB::UpdateEnabling() {
   for (QWidget* field : std::initializer_list<QWidget*>{name_, category_, risk_, date_, author_, summary_}) {
     field->setEnabled(idle && !browse);
   }
-  searchText_->setEnabled(idle && mode_ == Mode::Add);
+  // Outside add mode the digest stays readable and selectable, only not editable.
+  searchText_->setEnabled(idle);
+  searchText_->setReadOnly(mode_ != Mode::Add);
   add_->setEnabled(idle && mode_ != Mode::Modify);
   modify_->setEnabled(idle && mode_ != Mode::Add && selected);
   delete_->setEnabled(idle && browse && selected);
@@ -390,7 +395,8 @@ void CDInvalFileDB::keyPressEvent(QKeyEvent* event) {
       return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      back_->click();
+      // While a record is being typed Enter must not leave the mode and drop the input.
+      if (mode_ == Mode::Browse) back_->click();
       return;
     default:
       QWidget::keyPressEvent(event);
