@@ -153,3 +153,8 @@ std::string GetSaveFileName(QWidget* parent, const std::string& title, const std
     return RunFileDialog(dialog);
   });
 }
+
+void ShowViewerFailure(const std::string& file) {
+  MessageBoxText(FromQt(Utf8("ファイルを表示するプログラムを起動できませんでした。\n")) + file, MessageButtons::Ok,
+                 MessageIcon::Exclamation);
+}

@@ -334,6 +334,13 @@ class MainFrameTest : public QObject {
     QTest::keyClick(frame.get(), Qt::Key_F1);
     QTest::keyClick(frame.get(), Qt::Key_F1, Qt::ShiftModifier);
     QCOMPARE(opened.size(), 3);
+    // No program to show it: the user is told, with the help file's name.
+    frame->SetUrlOpener([](const QUrl&) { return false; });
+    DialogHooks::QueueAnswer(kIdOk);
+    frame->Action(kIdOnlineHelp)->trigger();
+    QCOMPARE(DialogHooks::Messages().size(), size_t(1));
+    QCOMPARE(DialogHooks::Messages()[0].text,
+             Cp("ファイルを表示するプログラムを起動できませんでした。\n") + GetModuleFolder() + "vorlet.html");
   }
 };
 
