@@ -129,6 +129,12 @@ class LogManageTest : public QObject, uitest::FormFixture<CDLogManage> {
       QVERIFY(form_->List()->hasFocus());
       form_->ShowLog();
     }
+    // A button clicked straight from the folder field still does its work.
+    Control(CDLogManage::kIdFolder)->setFocus();
+    QTest::mouseClick(Control(CDLogManage::kIdShowLog), Qt::LeftButton);
+    QVERIFY(form_->List()->hasFocus());
+    QCOMPARE(started_.size(), size_t(3));
+    started_.pop_back();
     QCOMPARE(started_, (std::vector<Argv>{{"missing-editor", japanese + "/1.log"}, {"missing-editor"}}));
   }
 
