@@ -315,6 +315,24 @@ class MainFrameTest : public QObject {
     }
     // The message pane takes what the indicators leave.
     QVERIFY(frame->StatusBar()->Pane(0)->width() > frame->width() / 2);
+
+    // Offscreen the lock states cannot be read: grey. Where they can, a key shows them.
+    for (int pane = 1; pane < CMainStatusBar::kPaneCount; ++pane) QVERIFY(!frame->StatusBar()->IndicatorOn(pane));
+    LockStates keys;
+    frame->StatusBar()->SetLockReader([&keys](LockStates* states) {
+      *states = keys;
+      return true;
+    });
+    keys.caps = keys.scroll = true;
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_CapsLock);
+    QCOMPARE(QString("%1%2%3%4")
+                 .arg(frame->StatusBar()->IndicatorOn(1))
+                 .arg(frame->StatusBar()->IndicatorOn(2))
+                 .arg(frame->StatusBar()->IndicatorOn(3))
+                 .arg(frame->StatusBar()->IndicatorOn(4)),
+             QStringLiteral("0101"));
   }
 
   void HelpOpensTheHelpFileBesideTheProgram() {
