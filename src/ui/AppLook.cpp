@@ -4,10 +4,14 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QTreeView>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -117,4 +121,15 @@ QString JapaneseFileTime(const QDateTime& time) {
 void UseJapaneseFileDetails(QFileDialog& dialog) {
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setProxyModel(new JapaneseFileDetails(&dialog));
+  // Wide enough for the Japanese kind and the full date; the name column takes the rest.
+  auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+  if (view == nullptr) return;
+  const QFontMetrics metrics(view->font());
+  const int margin = 2 * metrics.averageCharWidth() + 8;
+  const QString widest[] = {QStringLiteral("9,999,999 KB"), QString::fromUtf8("ファイル フォルダー"),
+                            QStringLiteral("2026/12/31 23:59")};
+  for (int column = 1; column <= 3; ++column) {
+    view->header()->resizeSection(column, metrics.horizontalAdvance(widest[column - 1]) + margin);
+  }
+  dialog.resize(std::max(dialog.width(), 760), std::max(dialog.height(), 460));
 }

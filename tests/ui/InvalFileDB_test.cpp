@@ -88,6 +88,7 @@ class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
     QCOMPARE(FirstColumn(), (std::vector<std::string>{"b", "d", "a"}));
     QVERIFY(form_->List()->ItemText(0, 1) == Cp("ウイルス") && SelectedName() == "b");
     QCOMPARE(Enabled(), QStringLiteral("000000011101"));
+    QVERIFY(uitest::AllColumnsInSight(form_->List(), true));
     // The whole digest is in sight and can be selected, though not edited.
     auto* search = Control<QLineEdit>(CDInvalFileDB::kIdSearchText);
     QVERIFY(search->isEnabled() && search->isReadOnly());

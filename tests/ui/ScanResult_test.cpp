@@ -84,6 +84,7 @@ class ScanResultTest : public QObject, uitest::FormFixture<CDScanResult> {
     // A burst of hits is listed by itself within the refresh interval.
     CListCtrEx* list = form_->List();
     QTRY_COMPARE(list->ItemCount(), 3);
+    QVERIFY(uitest::AllColumnsInSight(list));
     const char* expected[3][5] = {{"表.exe", "/data", "Alpha", "ウイルス", "ff"},
                                   {"b.bin", "/", "Beta", "ウイルス", "1a2b"},
                                   {"e.com", "/c/d", "Alpha", "ウイルス", "0"}};
