@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -92,22 +93,23 @@ CDInvalFileDB::~CDInvalFileDB() = default;
 void CDInvalFileDB::BuildControls() {
   const CDialogUnits du(font());
   auto label = [&](const char* text, int y) {
-    du.Place(new QLabel(Utf8(text), this), 0, 168, y + 1, 48, 10);
+    du.Place(new QLabel(Utf8(text), this), 0, 179, y + 1, 45, 10);
   };
   // A detail field right of its label.
   auto field = [&]<class Control>(const char* text, Control* control, int id, int y) {
     label(text, y);
-    du.Place(control, id, 216, y, 90, 12);
+    du.Place(control, id, 224, y, 84, 12);
     return control;
   };
   auto button = [&](int id, const char* text, int x, int w) { return du.Button(this, id, Utf8(text), x, 236, w); };
 
   // Frames first, so that the controls inside lie above them.
-  du.Place(new QGroupBox(Utf8("詳細情報"), this), 0, 162, 3, 150, 173);
+  du.Place(new QGroupBox(Utf8("詳細情報"), this), 0, 175, 3, 137, 173);
   du.Guide(this, kIdGuide, kGuide, 179, 52, 190, 38);
 
   du.Place(new QLabel(Utf8("不正ﾌｧｲﾙ一覧"), this), 0, 7, 4, 100, 10);
-  list_ = du.List(this, kIdList, 7, 15, 150, 161);
+  // Wide enough for its three columns also when the vertical scroll bar shows.
+  list_ = du.List(this, kIdList, 7, 15, 164, 161);
   for (int c = 0; c < 3; ++c) list_->InsertColumn(FromQt(Utf8(kColumnTitles[c])), c, CListCtrEx::Align::Center);
 
   name_ = field("名称：", new QLineEdit(this), kIdName, 15);
@@ -117,12 +119,15 @@ void CDInvalFileDB::BuildControls() {
   for (const std::string& name : riskNames_) risk_->addItem(ToQt(name));
   date_ = field("作成日:", NewDateEdit(this), kIdDate, 60);
   author_ = field("作成者:", new QLineEdit(this), kIdAuthor, 75);
-  searchText_ = field("検索ｽﾄﾘﾝｸﾞ：", new QLineEdit(this), kIdSearchText, 90);
+  // The digest gets a line of its own under its label, wide enough for all 32 digits.
+  label("検索ｽﾄﾘﾝｸﾞ：", 90);
+  searchText_ = new QLineEdit(this);
+  du.Place(searchText_, kIdSearchText, 179, 101, 129, 12);
   searchText_->setValidator(new SearchTextInput(searchText_));
-  label("概要：", 105);
+  label("概要：", 116);
   summary_ = new QPlainTextEdit(this);
   summary_->setTabChangesFocus(true);
-  du.Place(summary_, kIdSummary, 168, 117, 138, 53);
+  du.Place(summary_, kIdSummary, 179, 127, 129, 43);
 
   register_ = button(kIdRegister, "検索登録...", 7, 56);
   add_ = button(kIdAdd, "追加", 72, 42);
@@ -157,7 +162,13 @@ void CDInvalFileDB::UpdateEnabling() {
   for (QWidget* field : std::initializer_list<QWidget*>{name_, category_, risk_, date_, author_, summary_}) {
     field->setEnabled(idle && !browse);
   }
-  searchText_->setEnabled(idle && mode_ == Mode::Add);
+  // Outside add mode the digest stays readable and selectable, only not editable.
+  searchText_->setEnabled(idle);
+  searchText_->setReadOnly(mode_ != Mode::Add);
+  // Read-only, it looks like the greyed fields beside it, not like one waiting for input.
+  QPalette look = palette();
+  if (mode_ != Mode::Add) look.setColor(QPalette::Base, look.color(QPalette::Window));
+  searchText_->setPalette(look);
   add_->setEnabled(idle && mode_ != Mode::Modify);
   modify_->setEnabled(idle && mode_ != Mode::Add && selected);
   delete_->setEnabled(idle && browse && selected);
@@ -390,7 +401,8 @@ void CDInvalFileDB::keyPressEvent(QKeyEvent* event) {
       return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      back_->click();
+      // While a record is being typed Enter must not leave the mode and drop the input.
+      if (mode_ == Mode::Browse) back_->click();
       return;
     default:
       QWidget::keyPressEvent(event);

@@ -153,8 +153,9 @@ bool CDLogManage::UpdateSelection() {
 void CDLogManage::ShowLog() {
   const std::string logPath = UpdateSelection() ? ctx_.logManager.LogPath(selectedEntry_) : std::string();
   if (Launch(BuildEditorCommand(ctx_.logManager.LogEditor(), logPath))) return;
-  // The second start's outcome is not examined: there is nothing left to try.
-  Launch(BuildEditorCommand(std::string(), logPath));
+  if (Launch(BuildEditorCommand(std::string(), logPath))) return;
+  // Nothing left to try; the user must not be left wondering why no log appeared.
+  ShowViewerFailure(logPath.empty() ? BuildEditorCommand(std::string(), logPath).front() : logPath);
 }
 
 bool CDLogManage::Launch(const std::vector<std::string>& argv) {
@@ -187,9 +188,8 @@ bool CDLogManage::eventFilter(QObject* watched, QEvent* event) {
   if (watched == folder_ && event->type() == QEvent::FocusOut) {
     // A menu over the field or a switch to another window is not leaving the field.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-    // The focus goes where the user sent it: taking it away from a button being pressed
-    // would cancel the button's click.
-    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) RefreshLogList(false);
+    // The refreshed list takes the focus; a button being clicked still gets its click.
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) RefreshLogList();
   }
   return QWidget::eventFilter(watched, event);
 }

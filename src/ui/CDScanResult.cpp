@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -81,6 +82,8 @@ void CDScanResult::BuildControls() {
   }
 
   list_ = du.List(this, kIdList, 14, 81, 291, 143);
+  // The form takes the focus (when it is shown for a search) on its list.
+  setFocusProxy(list_);
   for (size_t c = 0; c < kColumnTitles.size(); ++c) list_->InsertColumn(FromQt(Utf8(kColumnTitles[c])), int(c));
 
   process_ = du.Button(this, kIdProcess, Utf8("処理..."), 7, 236, 50);
@@ -176,11 +179,15 @@ void CDScanResult::UpdateButtons() {
   if (countsPending_ || rowsPending_) RefreshFields();
   const bool running = ctx_.engine.running;
   const bool hitSelected = selected_ != nullptr;
+  QWidget* focused = QApplication::focusWidget();
   back_->setEnabled(!running);
   stop_->setEnabled(running);
   saveLog_->setEnabled(!running);
   signatureInfo_->setEnabled(!running && hitSelected);
   process_->setEnabled(!running && hitSelected);
+  // A button greyed with the focus would pass it on to the next control, a counter field;
+  // the list is where the user goes on.
+  if (focused != nullptr && isAncestorOf(focused) && QApplication::focusWidget() != focused) list_->setFocus();
 }
 
 void CDScanResult::RefreshFields() {

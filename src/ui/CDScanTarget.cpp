@@ -1,5 +1,6 @@
 #include "ui/CDScanTarget.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -36,8 +37,9 @@ CDScanTarget::CDScanTarget(AppContext& ctx, QWidget* parent) : QWidget(parent), 
 }
 
 CDScanTarget::~CDScanTarget() {
-  // What the box shows joins the history, even when it was never searched.
-  ReadControls();
+  // The file type last taken from the box (by a search or the drop-down) joins the history;
+  // text typed and never used is not remembered.
+  WriteControls();
   RememberPattern(fileTypeText_);
   list_->DeleteAllItems();
   SaveSettings();
@@ -91,10 +93,16 @@ void CDScanTarget::RefillList() {
 }
 
 void CDScanTarget::RefillPatternChoices() {
-  ReadControls();
+  const QString typed = fileType_->currentText();
+  const bool taken = ReadControls();
   FillPatternChoices();
-  // The typed text stays in the box.
-  WriteControls();
+  // The typed text stays in the box, also one refused for its length.
+  if (taken) {
+    WriteControls();
+  } else {
+    const QSignalBlocker block(fileType_);
+    fileType_->setEditText(typed);
+  }
 }
 
 void CDScanTarget::FillPatternChoices() {
@@ -105,9 +113,19 @@ void CDScanTarget::FillPatternChoices() {
   }
 }
 
-void CDScanTarget::ReadControls() {
-  fileTypeText_ = PathFromQt(fileType_->currentText());
+bool CDScanTarget::ReadControls() {
+  const QString text = fileType_->currentText();
+  if (text.size() > kMaxFileTypeChars) {
+    // The length check of the original dialog framework, in its words; nothing is taken.
+    MessageBoxText(FromQt(Utf8("%1 文字以内で入力してください。").arg(kMaxFileTypeChars)), MessageButtons::Ok,
+                   MessageIcon::Exclamation);
+    fileType_->setFocus();
+    fileType_->lineEdit()->selectAll();
+    return false;
+  }
+  fileTypeText_ = PathFromQt(text);
   subfolders_ = subfolderBox_->isChecked() ? 1 : 0;
+  return true;
 }
 
 void CDScanTarget::WriteControls() {
@@ -185,8 +203,10 @@ void CDScanTarget::RememberPattern(const std::string& text) {
 }
 
 void CDScanTarget::PreparePattern() {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   if (fileTypeText_.empty()) fileTypeText_ = kAllFiles;
   patternList_.SetText(SearchPatternText(fileTypeText_));
+  QApplication::restoreOverrideCursor();
 }
 
 bool CDScanTarget::OnSearchAll() {
@@ -203,7 +223,7 @@ bool CDScanTarget::OnSearchSelected() {
 }
 
 bool CDScanTarget::ArmSearch(const TextList& targets) {
-  ReadControls();
+  if (!ReadControls()) return false;
   ctx_.scanOptions.ApplyCategoryChecks(ctx_.store);
   PreparePattern();
   if (!ctx_.engine.Prepare(targets, patternList_, subfolders_ == 1, ctx_.store)) return false;

@@ -93,8 +93,9 @@ class CDScanTarget : public QWidget {
   void RefillPatternChoices();
   // The history as the box's drop-down list; the text in the box is WriteControls' part.
   void FillPatternChoices();
-  // Data exchange with the controls.
-  void ReadControls();
+  // Data exchange with the controls; false, with the length message, when the file type
+  // is too long (the members are then unchanged).
+  bool ReadControls();
   void WriteControls();
   void PreparePattern();
   bool ArmSearch(const TextList& targets);

@@ -59,7 +59,9 @@ void CDScanTarget::BuildControls() {
   fileType_->setEditable(true);
   fileType_->setInsertPolicy(QComboBox::NoInsert);
   fileType_->setMaxVisibleItems(10);
-  fileType_->lineEdit()->setMaxLength(kMaxFileTypeChars);
+  // The text searched is exactly the text typed: the history is offered in the drop-down
+  // list only, never completed into the field.
+  fileType_->setCompleter(nullptr);
   fileType_->lineEdit()->setValidator(new LowerCaseValidator(fileType_));
   du.Place(fileType_, kIdFileType, 7, 17, 180, 14);
   subfolderBox_ = new QCheckBox(Utf8("ｻﾌﾞﾌｫﾙﾀﾞ"), this);

@@ -26,6 +26,14 @@ class CListCtrEx::Row : public QTreeWidgetItem {
     setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
     setData(0, kImageRole, -1);
   }
+  // Every cell asks for the list's row height: the view measures a row by the columns in
+  // sight, so a row measured while column 0 is scrolled away must not come out smaller.
+  QVariant data(int column, int role) const override {
+    if (role == Qt::SizeHintRole) {
+      if (const auto* list = static_cast<const CListCtrEx*>(treeWidget())) return QSize(0, list->rowHeight_);
+    }
+    return QTreeWidgetItem::data(column, role);
+  }
   std::any userData;
 };
 
@@ -136,9 +144,7 @@ int CListCtrEx::AppendRow(const std::vector<std::string>& texts, int image, std:
 }
 
 CListCtrEx::Row* CListCtrEx::NewRow(std::any userData) const {
-  auto* item = new Row(std::move(userData));
-  item->setSizeHint(0, QSize(0, rowHeight_));
-  return item;
+  return new Row(std::move(userData));
 }
 
 void CListCtrEx::MeasureRowHeight() { rowHeight_ = std::max(fontMetrics().height() + 4, kMinimumRowHeight); }

@@ -16,6 +16,7 @@
 #include "ui/CDialogUnits.h"
 #include "ui/CMainMenu.h"
 #include "ui/CMainStatusBar.h"
+#include "ui/QtMessagePresenter.h"
 #include "ui/QtText.h"
 #include "util/MessageBox.h"
 #include "util/PathParts.h"
@@ -61,7 +62,10 @@ void CMainFrame::ShowTargetForm(const QWidget* form) {
 CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      urlOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      urlOpener_([](const QUrl& url) {
+        // When the desktop's handler refuses, the opener program is asked directly.
+        return QDesktopServices::openUrl(url) || QProcess::startDetached(QStringLiteral("xdg-open"), {url.toLocalFile()});
+      }) {
   setObjectName(QStringLiteral("128"));
   setWindowTitle(ToQt(LoadString(kStrProgramName)));
   setWindowIcon(AppIcon());
@@ -181,10 +185,9 @@ void CMainFrame::ToggleTopMost() {
 std::string CMainFrame::GetHelpPath() const { return GetModuleFolder() + kHelpFileName; }
 
 void CMainFrame::ShowHelp() {
-  const QString path = PathToQt(GetHelpPath());
-  if (urlOpener_ && urlOpener_(QUrl::fromLocalFile(path))) return;
-  // The desktop's handler refused: ask the opener program directly, then give up quietly.
-  QProcess::startDetached(QStringLiteral("xdg-open"), {path});
+  const std::string path = GetHelpPath();
+  if (urlOpener_ && urlOpener_(QUrl::fromLocalFile(PathToQt(path)))) return;
+  ShowViewerFailure(path);
 }
 
 void CMainFrame::RequestClose() { QCoreApplication::postEvent(this, new QEvent(kPostedClose)); }

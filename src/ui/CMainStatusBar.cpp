@@ -1,9 +1,13 @@
 #include "ui/CMainStatusBar.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 
 namespace {
 const char* const kIndicators[] = {"ｶﾅ", "CAP", "NUM", "SCRL"};
+// A lock key pressed in another window shows here within this time.
+constexpr int kLockPollMs = 300;
 }
 
 CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
@@ -28,6 +32,37 @@ CMainStatusBar::CMainStatusBar(QWidget* parent) : QStatusBar(parent) {
     addPermanentWidget(label);
     panes_[i] = label;
   }
+  lockTimer_.setInterval(kLockPollMs);
+  connect(&lockTimer_, &QTimer::timeout, this, &CMainStatusBar::UpdateLockIndicators);
+  SetLockReader(ReadLockStates);
+  // Any key typed in the program may have been a lock key.
+  qApp->installEventFilter(this);
+}
+
+void CMainStatusBar::SetLockReader(LockReader reader) {
+  lockReader_ = std::move(reader);
+  UpdateLockIndicators();
+  LockStates ignored;
+  // Only a platform that tells the states is asked again and again.
+  if (lockReader_ && lockReader_(&ignored)) {
+    lockTimer_.start();
+  } else {
+    lockTimer_.stop();
+  }
+}
+
+void CMainStatusBar::UpdateLockIndicators() {
+  LockStates states;
+  if (!lockReader_ || !lockReader_(&states)) return;
+  SetIndicator(1, states.kana);
+  SetIndicator(2, states.caps);
+  SetIndicator(3, states.num);
+  SetIndicator(4, states.scroll);
+}
+
+bool CMainStatusBar::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyRelease && watched->isWidgetType()) UpdateLockIndicators();
+  return QStatusBar::eventFilter(watched, event);
 }
 
 void CMainStatusBar::SetPaneText(int pane, const QString& text) {

@@ -1,11 +1,15 @@
 // The frame's status bar: the message pane (stretching; the searched folder, the end of a
 // search, menu prompts while the mouse is on an item) and the four lock indicators ｶﾅ, CAP,
-// NUM and SCRL. Qt cannot read the lock states portably, so the indicators stay greyed
-// unless someone reports a state with SetIndicator.
+// NUM and SCRL. The indicators follow the lock keys where the platform tells their states
+// (read after every key and a few times a second); elsewhere they stay grey.
 #pragma once
 
 #include <QStatusBar>
+#include <QTimer>
 #include <array>
+#include <functional>
+
+#include "ui/LockKeys.h"
 
 class QLabel;
 
@@ -27,6 +31,17 @@ class CMainStatusBar : public QStatusBar {
   bool IndicatorOn(int pane) const;
   QLabel* Pane(int pane) const;
 
+  // Where the lock states come from (ReadLockStates unless replaced); read at once.
+  using LockReader = std::function<bool(LockStates*)>;
+  void SetLockReader(LockReader reader);
+  // Lights the indicators by the reader; a reader that cannot tell leaves them as they are.
+  void UpdateLockIndicators();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   std::array<QLabel*, kPaneCount> panes_{};
+  LockReader lockReader_;
+  QTimer lockTimer_;
 };

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ui/AppLook.h"
 #include "ui/DialogHooks.h"
 #include "ui/QtText.h"
 #include "util/StringTable.h"
@@ -77,6 +78,13 @@ std::string TrimFolder(std::string folder) {
   return folder;
 }
 
+// A file or folder dialog in Japanese throughout; the chosen path, or empty.
+QString RunFileDialog(QFileDialog& dialog) {
+  UseJapaneseFileDetails(dialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().constFirst();
+}
+
 // A path question: the queued answer, the cancelling (empty) one in strict mode, or what
 // the dialog gives; recorded in every case.
 template <class Dialog>
@@ -119,23 +127,34 @@ int QtMessagePresenter::Show(const std::string& text, MessageButtons buttons, Me
 
 std::string QtMessagePresenter::ChooseFolder(const std::string& title, const std::string& initial) {
   return TrimFolder(Ask({title, initial, false}, DialogHooks::TakeFolder, DialogHooks::RecordFolderRequest, [&] {
-    return QFileDialog::getExistingDirectory(DialogParent(), ToQt(title), PathToQt(initial), QFileDialog::ShowDirsOnly);
+    QFileDialog dialog(DialogParent(), ToQt(title), PathToQt(initial));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    return RunFileDialog(dialog);
   }));
 }
 
 std::string GetOpenFileName(QWidget* parent, const std::string& title, const std::string& initialPath,
                             const std::string& filter) {
   return Ask({title, initialPath, false}, DialogHooks::TakeOpenFileName, DialogHooks::RecordOpenRequest, [&] {
-    return QFileDialog::getOpenFileName(parent != nullptr ? parent : DialogParent(), ToQt(title),
-                                        PathToQt(initialPath), ToQt(filter));
+    QFileDialog dialog(parent != nullptr ? parent : DialogParent(), ToQt(title), PathToQt(initialPath), ToQt(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return RunFileDialog(dialog);
   });
 }
 
 std::string GetSaveFileName(QWidget* parent, const std::string& title, const std::string& initialPath,
                             const std::string& filter) {
   return Ask({title, initialPath, false}, DialogHooks::TakeSaveFileName, DialogHooks::RecordSaveRequest, [&] {
-    return QFileDialog::getSaveFileName(parent != nullptr ? parent : DialogParent(), ToQt(title),
-                                        PathToQt(initialPath), ToQt(filter), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    QFileDialog dialog(parent != nullptr ? parent : DialogParent(), ToQt(title), PathToQt(initialPath), ToQt(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    return RunFileDialog(dialog);
   });
+}
+
+void ShowViewerFailure(const std::string& file) {
+  MessageBoxText(FromQt(Utf8("ファイルを表示するプログラムを起動できませんでした。\n")) + file, MessageButtons::Ok,
+                 MessageIcon::Exclamation);
 }

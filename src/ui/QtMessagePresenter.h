@@ -28,3 +28,6 @@ std::string GetOpenFileName(QWidget* parent, const std::string& title, const std
 // nothing about an existing file: the callers check that themselves.
 std::string GetSaveFileName(QWidget* parent, const std::string& title, const std::string& initialPath,
                             const std::string& filter);
+
+// Tells the user that no program could be started to show file (CP932).
+void ShowViewerFailure(const std::string& file);

@@ -58,11 +58,13 @@ class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
     uitest::Retype(Control<QLineEdit>(id), QString::fromUtf8(utf8));
   }
   std::string SelectedName() const { return form_->SelectedRecord() ? form_->SelectedRecord()->Name() : "-"; }
-  // Enabled states: the six fields, search text, 追加 修正 削除 ｷｬﾝｾﾙ, list.
+  // Enabled (and, for a line field, editable) states: the six fields, search text, 追加 修正 削除 ｷｬﾝｾﾙ, list.
   QString Enabled() const {
     QString states;
     for (int id : {1029, 1028, 1034, 1036, 1030, 1032, 1031, 1018, 1039, 1052, 2, 1007}) {
-      states += Control(id)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+      const auto* edit = qobject_cast<const QLineEdit*>(Control(id));
+      const bool editable = Control(id)->isEnabled() && (edit == nullptr || !edit->isReadOnly());
+      states += editable ? QLatin1Char('1') : QLatin1Char('0');
     }
     return states;
   }
@@ -86,6 +88,11 @@ class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
     QCOMPARE(FirstColumn(), (std::vector<std::string>{"b", "d", "a"}));
     QVERIFY(form_->List()->ItemText(0, 1) == Cp("ウイルス") && SelectedName() == "b");
     QCOMPARE(Enabled(), QStringLiteral("000000011101"));
+    QVERIFY(uitest::AllColumnsInSight(form_->List(), true));
+    // The whole digest is in sight and can be selected, though not edited.
+    auto* search = Control<QLineEdit>(CDInvalFileDB::kIdSearchText);
+    QVERIFY(search->isEnabled() && search->isReadOnly());
+    QVERIFY(search->fontMetrics().horizontalAdvance(search->text()) < search->width() - 8);
 
     Click(CDInvalFileDB::kIdAdd);
     QCOMPARE(form_->CurrentMode(), Mode::Add);
@@ -95,6 +102,10 @@ class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
             Control<QComboBox>(CDInvalFileDB::kIdRisk)->currentIndex() == 0);
     QCOMPARE(Control<QDateTimeEdit>(CDInvalFileDB::kIdDate)->date(), QDate::currentDate());
     QTest::keyClicks(Control(CDInvalFileDB::kIdSearchText), "00ff");
+    QCOMPARE(Control<QLineEdit>(CDInvalFileDB::kIdSearchText)->text(), QStringLiteral("00FF"));
+    // Enter in a field of a record being typed keeps the mode and the input.
+    QTest::keyClick(Control(CDInvalFileDB::kIdSearchText), Qt::Key_Return);
+    QCOMPARE(form_->CurrentMode(), Mode::Add);
     QCOMPARE(Control<QLineEdit>(CDInvalFileDB::kIdSearchText)->text(), QStringLiteral("00FF"));
 
     // ｷｬﾝｾﾙ drops the input and shows the selected record again.
@@ -108,6 +119,9 @@ class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
     Click(CDInvalFileDB::kIdModify);
     QCOMPARE(form_->CurrentMode(), Mode::Modify);
     QCOMPARE(Enabled(), QStringLiteral("111111001010"));
+    Type(CDInvalFileDB::kIdName, "z");
+    QTest::keyClick(Control(CDInvalFileDB::kIdName), Qt::Key_Enter);
+    QVERIFY(form_->CurrentMode() == Mode::Modify && Control<QLineEdit>(CDInvalFileDB::kIdName)->text() == "z");
     QTest::keyClick(form_.get(), Qt::Key_Escape);
     QCOMPARE(form_->CurrentMode(), Mode::Browse);
   }

@@ -1,5 +1,6 @@
 // The list control driven through the mouse and the keyboard, as the forms use it.
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -132,6 +133,26 @@ class ListCtrlTest : public QObject {
     wide.InsertColumn(title, 0);
     QCOMPARE(wide.columnWidth(0), wide.fontMetrics().horizontalAdvance(ToQt(title)) + 15);
     QVERIFY(!list.InsertColumn("x", 9));
+  }
+
+  void RowHeightTheSameWhateverTheScrollPosition() {
+    CListCtrEx list;
+    list.resize(200, 200);
+    list.Setup(false);
+    for (int c = 0; c < 3; ++c) list.InsertColumn(std::string(60, 'x'), c);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    list.SetItem(0, 0, "a", CImageList::kYellowMark);
+    const int height = list.visualItemRect(list.topLevelItem(0)).height();
+    QVERIFY(height >= CImageList::kImageSize);
+    // Column 0 scrolled out of sight while the list is refilled, as when a search starts.
+    list.horizontalScrollBar()->setValue(list.horizontalScrollBar()->maximum());
+    QVERIFY(list.columnViewportPosition(0) + list.columnWidth(0) < 0);
+    list.DeleteAllItems();
+    list.AppendRow({"b", "c", "d"}, CImageList::kYellowMark, {});
+    list.SetItem(1, 0, "e", CImageList::kYellowMark);
+    QCOMPARE(list.visualItemRect(list.topLevelItem(0)).height(), height);
+    QCOMPARE(list.visualItemRect(list.topLevelItem(1)).height(), height);
   }
 
   void InsertedColumnMovesLaterCells() {

@@ -110,16 +110,31 @@ class LogManageTest : public QObject, uitest::FormFixture<CDLogManage> {
       QTest::mouseClick(Control(CDLogManage::kIdShowLog), Qt::LeftButton);
       QCOMPARE(started_, c.expected);
     }
+    // Neither could be started: the user is told, with the log's name.
+    QCOMPARE(DialogHooks::Messages().size(), size_t(1));
+    QVERIFY(DialogHooks::Messages()[0].text.find(Cp("起動できませんでした")) != std::string::npos);
+    QVERIFY(DialogHooks::Messages()[0].text.find(log) != std::string::npos);
     // A Japanese folder reaches the editor in the file system's bytes; with no log the
     // editor starts alone.
     const std::string japanese = home_->MakeDir("ログ");
     home_->Write("ログ/1.log", "");
     started_.clear();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     for (const std::string& folder : {japanese, japanese + "/none"}) {
       Retype(CDLogManage::kIdFolder, Cp(folder.c_str()));
+      Control(CDLogManage::kIdFolder)->setFocus();
       QTest::keyClick(Control(CDLogManage::kIdFolder), Qt::Key_Tab);
+      // Leaving the folder field refreshes the list, which takes the focus.
+      QVERIFY(form_->List()->hasFocus());
       form_->ShowLog();
     }
+    // A button clicked straight from the folder field still does its work.
+    Control(CDLogManage::kIdFolder)->setFocus();
+    QTest::mouseClick(Control(CDLogManage::kIdShowLog), Qt::LeftButton);
+    QVERIFY(form_->List()->hasFocus());
+    QCOMPARE(started_.size(), size_t(3));
+    started_.pop_back();
     QCOMPARE(started_, (std::vector<Argv>{{"missing-editor", japanese + "/1.log"}, {"missing-editor"}}));
   }
 

@@ -39,7 +39,8 @@ class MainAppTest : public QObject {
       QVERIFY(frame->isVisible());
       QCOMPARE(frame->CurrentFormId(), int(kFormTarget));
       // The look every screen shares: the Japanese font and Qt's own texts in Japanese.
-      QCOMPARE(QApplication::font().family(), QStringLiteral("IPAGothic"));
+      QCOMPARE(QApplication::font().family(), QStringLiteral("IPAPGothic"));
+      QCOMPARE(QLocale().name(), QStringLiteral("ja_JP"));
       QVERIFY(QCoreApplication::translate("QPlatformTheme", "Cancel") != QStringLiteral("Cancel"));
 
       QCOMPARE(app.ExitInstance(7), 7);

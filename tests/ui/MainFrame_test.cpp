@@ -315,6 +315,24 @@ class MainFrameTest : public QObject {
     }
     // The message pane takes what the indicators leave.
     QVERIFY(frame->StatusBar()->Pane(0)->width() > frame->width() / 2);
+
+    // Offscreen the lock states cannot be read: grey. Where they can, a key shows them.
+    for (int pane = 1; pane < CMainStatusBar::kPaneCount; ++pane) QVERIFY(!frame->StatusBar()->IndicatorOn(pane));
+    LockStates keys;
+    frame->StatusBar()->SetLockReader([&keys](LockStates* states) {
+      *states = keys;
+      return true;
+    });
+    keys.caps = keys.scroll = true;
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_CapsLock);
+    QCOMPARE(QString("%1%2%3%4")
+                 .arg(frame->StatusBar()->IndicatorOn(1))
+                 .arg(frame->StatusBar()->IndicatorOn(2))
+                 .arg(frame->StatusBar()->IndicatorOn(3))
+                 .arg(frame->StatusBar()->IndicatorOn(4)),
+             QStringLiteral("0101"));
   }
 
   void HelpOpensTheHelpFileBesideTheProgram() {
@@ -334,6 +352,13 @@ class MainFrameTest : public QObject {
     QTest::keyClick(frame.get(), Qt::Key_F1);
     QTest::keyClick(frame.get(), Qt::Key_F1, Qt::ShiftModifier);
     QCOMPARE(opened.size(), 3);
+    // No program to show it: the user is told, with the help file's name.
+    frame->SetUrlOpener([](const QUrl&) { return false; });
+    DialogHooks::QueueAnswer(kIdOk);
+    frame->Action(kIdOnlineHelp)->trigger();
+    QCOMPARE(DialogHooks::Messages().size(), size_t(1));
+    QCOMPARE(DialogHooks::Messages()[0].text,
+             Cp("ファイルを表示するプログラムを起動できませんでした。\n") + GetModuleFolder() + "vorlet.html");
   }
 };
 

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTreeView>
 #include <QTest>
 #include <QTimer>
 
@@ -168,6 +170,36 @@ class MessagePresenterTest : public QObject {
 
     OnNextModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     QCOMPARE(BrowseForFolder(kStrAddFolderTitle, dir.path()), std::string());
+  }
+
+  void RealFileDialogListsInJapanese() {
+    DialogHooks::SetStrict(false);
+    testing_support::TempDir dir;
+    dir.MakeDir("sub");
+    dir.Write("a.txt", std::string(2049, 'x'));
+    QStringList size, kind, date;
+    OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
+      auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+      QAbstractItemModel* model = view->model();
+      QTRY_COMPARE(model->rowCount(view->rootIndex()), 2);
+      for (int row = 0; row < 2; ++row) {
+        const QModelIndex name = model->index(row, 0, view->rootIndex());
+        QTRY_VERIFY(!model->data(name.siblingAtColumn(3)).toString().isEmpty());
+        size << model->data(name.siblingAtColumn(1)).toString();
+        kind << model->data(name.siblingAtColumn(2)).toString();
+        date << model->data(name.siblingAtColumn(3)).toString();
+      }
+      dialog->reject();
+    });
+    GetOpenFileName(nullptr, uitest::Cp("開く"), dir.path() + "/", "*");
+    // Folders first: no size, the Japanese kind; files in whole kilobytes rounded up.
+    QCOMPARE(size, QStringList({QString(), QStringLiteral("3 KB")}));
+    QCOMPARE(kind[0], QString::fromUtf8("ファイル フォルダー"));
+    for (const QString& shown : date) {
+      QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$")).match(shown).hasMatch(),
+               qPrintable(shown));
+    }
+    QCOMPARE(QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat), QStringLiteral("2026/12/08"));
   }
 
   void SaveFileNameThroughHookAndDialog() {

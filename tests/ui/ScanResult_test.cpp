@@ -54,8 +54,16 @@ class ScanResultTest : public QObject, uitest::FormFixture<CDScanResult> {
     ctx_->engine.running = true;
     QTest::keyClick(form_->List(), Qt::Key_Escape);
     QVERIFY(!ctx_->engine.running);
+    // Shown for a search, the form has the focus on its list, and keeps it there when
+    // the focused 検索中止 is greyed at the end of the search.
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    form_->setFocus();
+    QVERIFY(form_->List()->hasFocus());
+    Button(2)->setFocus();
     ctx_->engine.running = false;
     form_->UpdateButtons();
+    QVERIFY(form_->List()->hasFocus());
     QCOMPARE(Buttons(), QStringLiteral("11110"));
     ctx_->results.ResetResult();  // a search without hits
     form_->UpdateButtons();
@@ -76,6 +84,7 @@ class ScanResultTest : public QObject, uitest::FormFixture<CDScanResult> {
     // A burst of hits is listed by itself within the refresh interval.
     CListCtrEx* list = form_->List();
     QTRY_COMPARE(list->ItemCount(), 3);
+    QVERIFY(uitest::AllColumnsInSight(list));
     const char* expected[3][5] = {{"表.exe", "/data", "Alpha", "ウイルス", "ff"},
                                   {"b.bin", "/", "Beta", "ウイルス", "1a2b"},
                                   {"e.com", "/c/d", "Alpha", "ウイルス", "0"}};

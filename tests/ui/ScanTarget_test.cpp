@@ -136,6 +136,37 @@ class ScanTargetTest : public QObject {
     QCOMPARE(f.FileType()->currentText(), QStringLiteral("*.*"));
   }
 
+  void FileTypeSearchedExactlyAsTypedAndLimited() {
+    Fixture f("[ScanDlg]\r\nFile0=*.exe;*.com;*.txt\r\n");
+    f.Add("/data/a");
+    // Keys typed are not completed from the history.
+    f.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+    f.FileType()->lineEdit()->clear();
+    f.FileType()->setFocus();
+    QTest::keyClicks(f.FileType()->lineEdit(), "*.ex");
+    QCOMPARE(f.FileType()->currentText(), QStringLiteral("*.ex"));
+    f.Search();
+    QCOMPARE(f.ctx->engine.Patterns()->Text(), std::string("*.ex"));
+
+    // One character too many: the length message, no search, the text left as typed.
+    f.Type(QString(257, QLatin1Char('a')));
+    QTest::mouseClick(f.Button(CDScanTarget::kIdSearchAll), Qt::LeftButton);
+    QVERIFY(!f.ctx->engine.running);
+    QCOMPARE(DialogHooks::Messages().size(), size_t(1));
+    QCOMPARE(DialogHooks::Messages()[0].text, Cp("256 文字以内で入力してください。"));
+    QCOMPARE(f.FileType()->currentText().size(), 257);
+    f.Type(QString(256, QLatin1Char('a')));
+    f.Search();
+
+    // At exit the file type last searched is remembered, not text typed and never used.
+    f.Type(QStringLiteral("*.zip"));
+    f.form.reset();
+    QCOMPARE(f.Setting("File0"), std::string(256, 'a'));
+    QCOMPARE(f.Setting("File1"), std::string("*.ex"));
+    QCOMPARE(f.Setting("File2"), std::string("*.exe;*.com;*.txt"));
+  }
+
   void SettingsReadAndWrittenByTheirListRules() {
     Fixture f(
         "[ScanDlg]\r\nfSubDir=2\r\nFile0=\r\nFile1=*.txt\r\nFile2=*.txt\r\nFile3=*.doc\r\n"

@@ -203,6 +203,12 @@ class SearchRunTest : public QObject {
       auto* fileType = FindById<QComboBox>(p.form, CDScanTarget::kIdFileType);
       fileType->lineEdit()->clear();
       QTest::keyClicks(fileType->lineEdit(), "*.EXE");
+      QTest::mouseClick(p.Button(CDScanTarget::kIdSearchAll), Qt::LeftButton);
+      QVERIFY(p.SearchEnds());
+      // Typed and never used: not remembered.
+      p.frame->ShowForm(kFormTarget);
+      fileType->lineEdit()->clear();
+      QTest::keyClicks(fileType->lineEdit(), "*.zip");
     }
     Program p;
     QVERIFY(p.Start(home.path()));

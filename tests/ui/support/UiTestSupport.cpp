@@ -3,11 +3,14 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QEventLoop>
+#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include "platform/Encoding.h"
 #include "ui/AppLook.h"
@@ -35,6 +38,11 @@ void TypeText(QWidget* widget, const QString& text) {
   QInputMethodEvent event;
   event.setCommitString(text);
   QApplication::sendEvent(widget, &event);
+}
+
+bool AllColumnsInSight(QTreeView* view, bool withScrollBar) {
+  const int bar = withScrollBar ? view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view) : 0;
+  return view->header()->length() <= view->viewport()->width() - bar;
 }
 
 void Retype(QLineEdit* edit, const QString& text) {

@@ -16,6 +16,7 @@
 #include "db/InvalFileInfo.h"
 
 class QAbstractItemView;
+class QTreeView;
 class QApplication;
 class QLineEdit;
 class QRadioButton;
@@ -56,6 +57,10 @@ std::shared_ptr<InvalFileInfo> Record(const std::string& name, const std::string
                                       const OleDate& created = OleDate{},
                                       const std::string& author = std::string(),
                                       const std::string& summary = std::string());
+
+// Whether every column of view is in sight without scrolling sideways, also once the
+// vertical scroll bar takes its room when withScrollBar is set.
+bool AllColumnsInSight(QTreeView* view, bool withScrollBar = false);
 
 // Runs a real event loop (one that blocks when it has nothing to do, as the program's
 // does, so idle work runs) until done says so or the time is up; done's last answer.
