@@ -108,6 +108,10 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     lowerNames_.resize(kKeptEntries);
     lowerNames_.shrink_to_fit();
   }
+  if (taken_.size() > kKeptEntries) {
+    taken_.resize(kKeptEntries);
+    taken_.shrink_to_fit();
+  }
   return ok;
 }
 
