@@ -98,17 +98,9 @@ int CliSession::Search() {
   // The command line logs only when asked to.
   logManager_.SetAutoLog(options_.autoLog);
 
-  // The engine passes over a target that is not there; here it must not pass for clean.
-  for (const std::string& target : targets) {
-    if (!target.empty() && !PathExists(target)) {
-      std::string folder = target;
-      AddTrailingSeparator(folder);
-      problems_.FolderNotListed(folder, ENOENT);
-    }
-  }
-
   const bool subfolders = options_.subfolders.value_or(ScanTargetSettings::Load(SettingsFile()).subfolders);
   if (!engine_.Prepare(targets, CPatternList(PatternText(), ';'), subfolders, store_)) return kExitTrouble;
+  engine_.SetFoldersNotSearched(scanOptions_.FoldersNotSearched());
   results_.ResetResult();
   engine_.running = true;
 

@@ -74,6 +74,9 @@ class InvalFileDB {
   // damaged file is first kept beside it (DamagedFileName) and the save fails if it
   // cannot be kept.
   bool Save(const std::string& folder, const std::function<void()>& retryPump = {});
+  // The data file the last Load or Save was given (empty before either); a search passes
+  // over this very file wherever it meets it.
+  const std::string& FilePath() const { return filePath_; }
   // Whether the last Load met a damaged or unreadable file.
   bool LoadWasIncomplete() const { return loadIncomplete_; }
   // Where the damaged file was kept by the last Save; empty if no copy was needed.
@@ -89,6 +92,7 @@ class InvalFileDB {
   int32_t recordCount_ = 0;
   ContentMatcher* matcher_ = nullptr;
   InvalFileCategory* lastFound_ = nullptr;
+  std::string filePath_;
   bool loadIncomplete_ = false;
   bool damagedKept_ = false;
   std::string damagedKeptAs_;

@@ -22,6 +22,7 @@ bool InvalFileDB::Load(const std::string& folder, const std::function<void()>& r
 
   ProfileFile file;
   BindDataFile(file, folder, retryPump);
+  filePath_ = file.FullPath();
   if (!file.OpenArchive(Direction::Load, true)) {
     // An existing file we could not read must not be replaced unseen by the next save.
     platform::FileStatus status;
@@ -51,6 +52,7 @@ bool InvalFileDB::Load(const std::string& folder, const std::function<void()>& r
 bool InvalFileDB::Save(const std::string& folder, const std::function<void()>& retryPump) {
   ProfileFile file;
   BindDataFile(file, folder, retryPump);
+  filePath_ = file.FullPath();
   if (loadIncomplete_ && !damagedKept_) {
     if (!db::KeepDamagedDataFile(file.FullPath(), &damagedKeptAs_)) return false;
     damagedKept_ = true;

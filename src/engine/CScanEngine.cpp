@@ -50,6 +50,9 @@ bool CScanEngine::Prepare(const TextList& targets, const CPatternList& patternSo
     targets_ = targets;
     if (!patterns_) patterns_ = std::make_unique<CPatternList>(';');
     patterns_->SetText(patternSource.Text());
+    const std::vector<std::string_view> tokens = patterns_->Tokens();
+    tokens_.assign(tokens.begin(), tokens.end());
+    notSearchedPaths_.clear();
     if (!finder_) finder_ = std::make_unique<platform::DirReader>();
     if (!file_) file_ = std::make_unique<CDFile>();
     if (!matcher_) {
@@ -85,6 +88,7 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
   startTime_ = Now();
   bool ok = false;
   try {
+    IdentifyPassedOver();
     ok = SearchTargets(&targets_);
   } catch (const std::exception&) {
     // Only the target paths are built out here; SearchFolder catches everything below.
@@ -104,6 +108,10 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     lowerNames_.resize(kKeptEntries);
     lowerNames_.shrink_to_fit();
   }
+  if (taken_.size() > kKeptEntries) {
+    taken_.resize(kKeptEntries);
+    taken_.shrink_to_fit();
+  }
   return ok;
 }
 
@@ -114,6 +122,7 @@ bool CScanEngine::SearchTargets(const TextList* targets) {
     if (target.empty()) continue;
     CDFile folder;
     folder.ReplaceFolder(target);
+    targetNext_ = true;
     if (!SearchFolder(folder.PathText())) return false;
   }
   return true;

@@ -59,9 +59,14 @@ class CScanEngine {
 
   // ---- one search ----
   // Takes copies of the targets (folder paths in order) and of the pattern text (";"-
-  // separated, lower case) and borrows the store until the next Prepare. False only when
-  // memory ran out.
+  // separated, lower case) and borrows the store until the next Prepare. Forgets the
+  // folders passed over. False only when memory ran out.
   bool Prepare(const TextList& targets, const CPatternList& patternSource, bool subfolders, InvalFileDB& store);
+  // Folders the walk passes over wherever it meets them below a target (the move folder,
+  // whose files have been dealt with already), told apart by what they are, not by how
+  // they are spelled; each is looked up when Run starts, and one that is not there is
+  // ignored. A target itself is always searched. Set after Prepare.
+  void SetFoldersNotSearched(std::vector<std::string> folders) { notSearchedPaths_ = std::move(folders); }
   // Allocates the block buffer (bufferSize 0 keeps the one there is), times the walk and
   // records its completion. False at once, with times and completion untouched, when the
   // overlap is not smaller than the buffer or the buffer cannot be had.
@@ -124,11 +129,17 @@ class CScanEngine {
 
  private:
   bool WalkFolder(const std::string& folder);
-  // Takes every entry of folder into entries_ (*count of them); false when the search
-  // must end (an unreachable folder).
-  bool ListFolder(const std::string& folder, const platform::FileIdentity& parent, size_t* count);
+  // Takes every entry of folder into entries_ (*count of them); none for a folder passed
+  // over. False when the search must end (an unreachable folder).
+  bool ListFolder(const std::string& folder, const platform::FileIdentity& parent, bool target, size_t* count);
   bool FolderNotListed(const std::string& folder, int error);
+  // Whether the folder open in finder_ is one of the folders not searched.
+  bool IsFolderNotSearched() const;
+  // Looks up the data file and the folders not searched, once per Run.
+  void IdentifyPassedOver();
   bool SearchFiles(const std::string& folder, std::string_view token, size_t count);
+  // The store's own data file, met in the folder being listed.
+  bool IsDataFile(const platform::DirEntry& entry) const;
   // Fills lowerNames_ for the first count entries, once per listing.
   void LowerNames(size_t count);
   // The entry of the folder being listed (folder with its separator).
@@ -142,6 +153,8 @@ class CScanEngine {
   // In the order the program has always kept them.
   bool searchSubfolders_ = false;
   std::unique_ptr<CPatternList> patterns_;
+  // The usable tokens of patterns_, in order.
+  std::vector<std::string> tokens_;
   TextList targets_;
   // The folder enumerator: one folder at a time, read in full before its files are opened.
   std::unique_ptr<platform::DirReader> finder_;
@@ -168,6 +181,15 @@ class CScanEngine {
   // The folder whose subfolder is walked next: a subfolder is opened by its path, and must
   // still be found below the folder that listed it.
   platform::FileIdentity parentOfNext_;
+  // The folder walked next is a target (not a subfolder met on the way).
+  bool targetNext_ = false;
+  // The data file in use, and the folders passed over, as Run found them.
+  platform::FileIdentity dataFile_;
+  std::vector<std::string> notSearchedPaths_;
+  std::vector<platform::FileIdentity> notSearched_;
+  // Per entry of the current listing, with several tokens: already taken by an earlier
+  // token, so that a file is searched once, at the first token that matches it.
+  std::vector<uint8_t> taken_;
   // Reused for every folder, so a search allocates nothing per file.
   std::vector<platform::DirEntry> entries_;
   // entries_' names with their letters in lower case, as the pattern tokens are matched;

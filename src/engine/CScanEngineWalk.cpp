@@ -19,7 +19,9 @@
 
 namespace {
 
-// The data file is the program's own, wherever it is: never counted, never searched.
+// The data file's usual name: the one the identity of a listed file is checked against
+// even when the listing's inode says otherwise (a file system whose listing does not give
+// the inode a status call gives).
 bool IsDataFileName(const std::string& name) {
   static const std::string kDataFileName =
       std::string(InvalFileDB::kDataFileBase) + "." + InvalFileDB::kDataFileExt;
@@ -27,6 +29,35 @@ bool IsDataFileName(const std::string& name) {
 }
 
 }  // namespace
+
+void CScanEngine::IdentifyPassedOver() {
+  platform::FileStatus status;
+  dataFile_ = platform::FileIdentity{};
+  if (store_ != nullptr && !store_->FilePath().empty() && platform::GetStatus(store_->FilePath(), &status))
+    dataFile_ = platform::IdentityOf(status);
+  notSearched_.clear();
+  for (const std::string& folder : notSearchedPaths_) {
+    if (!folder.empty() && platform::GetStatus(folder, &status) && status.isDirectory)
+      notSearched_.push_back(platform::IdentityOf(status));
+  }
+}
+
+bool CScanEngine::IsDataFile(const platform::DirEntry& entry) const {
+  // The listing's inode and the name spare a status call for every other file.
+  if (!dataFile_.known || (entry.inode != dataFile_.inode && !IsDataFileName(entry.name))) return false;
+  platform::FileIdentity identity;
+  return finder_->EntryIdentity(entry, &identity) && platform::SameIdentity(identity, dataFile_);
+}
+
+bool CScanEngine::IsFolderNotSearched() const {
+  if (notSearched_.empty()) return false;
+  platform::FileIdentity here;
+  if (!finder_->Identity(&here)) return false;
+  for (const platform::FileIdentity& folder : notSearched_) {
+    if (platform::SameIdentity(here, folder)) return true;
+  }
+  return false;
+}
 
 bool CScanEngine::OpenFolder(platform::DirReader& reader, const std::string& folder, int* error) {
   return reader.Open(folder, error);
@@ -47,15 +78,13 @@ bool CScanEngine::SearchFolder(const std::string& folder) {
 
 bool CScanEngine::WalkFolder(const std::string& folder) {
   const platform::FileIdentity parent = std::exchange(parentOfNext_, platform::FileIdentity{});
+  const bool target = std::exchange(targetNext_, false);
   SetStatus(folder);
   size_t count = 0;
-  if (!ListFolder(folder, parent, &count)) return false;
+  if (!ListFolder(folder, parent, target, &count)) return false;
 
-  for (int i = 0;; ++i) {
-    // The token after the last one is empty, and so is one between two adjacent
-    // separators: either ends the list.
-    const std::string_view token = patterns_->GetToken(i);
-    if (token.empty()) break;
+  if (tokens_.size() > 1) taken_.assign(count, 0);
+  for (const std::string& token : tokens_) {
     if (!SearchFiles(folder, token, count)) {
       finder_->Close();
       return false;
@@ -84,11 +113,15 @@ bool CScanEngine::WalkFolder(const std::string& folder) {
   return true;
 }
 
-bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIdentity& parent, size_t* count) {
+bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIdentity& parent, bool target,
+                             size_t* count) {
+  *count = 0;
+  lowered_ = 0;
   int error = 0;
   if (!OpenFolder(*finder_, folder, &error)) {
-    // No folder there: simply nothing to search.
-    return error == ENOENT || FolderNotListed(folder, error);
+    // A subfolder gone since its parent was listed: simply nothing to search. A target
+    // that is not there was asked for, and is told once, like any folder not listed.
+    return (error == ENOENT && !target) || FolderNotListed(folder, error);
   }
   // A subfolder swapped for a link (to anywhere) since its parent was listed would lead the
   // walk, and the processing of its hits, out of the tree: it is passed over as a link.
@@ -96,7 +129,10 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
     finder_->Close();
     return FolderNotListed(folder, ELOOP);
   }
-  lowered_ = 0;
+  if (!target && IsFolderNotSearched()) {
+    finder_->Close();
+    return true;
+  }
   size_t n = 0;
   for (;;) {
     if (n == entries_.size()) entries_.emplace_back();
@@ -121,13 +157,18 @@ bool CScanEngine::FolderNotListed(const std::string& folder, int error) {
 
 bool CScanEngine::SearchFiles(const std::string& folder, std::string_view token, size_t count) {
   const bool everything = token == "*.*";
+  const bool several = tokens_.size() > 1;
   if (!everything) LowerNames(count);
   for (size_t i = 0; i < count; ++i) {
     const platform::DirEntry& entry = entries_[i];
-    if (!CFileFinder::IsFileEntry(entry)) continue;
+    // An entry that could not be looked at may be a file: if its name is one searched
+    // for, it is counted and told as not read rather than silently left out.
+    if (!CFileFinder::IsFileEntry(entry) && entry.error == 0) continue;
+    if (several && taken_[i] != 0) continue;
     if (!everything && !CPatternList::MatchToken(token, lowerNames_[i])) continue;
+    if (several) taken_[i] = 1;
     if (PumpSearchMessages()) return false;
-    if (!IsDataFileName(entry.name) && !SearchFile(folder, entry)) return false;
+    if (!IsDataFile(entry) && !SearchFile(folder, entry)) return false;
     if (PumpSearchMessages()) return false;
   }
   return true;
@@ -143,13 +184,19 @@ void CScanEngine::LowerNames(size_t count) {
 }
 
 bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry& entry) {
-  const int opened = OpenTargetInFolder(folder, entry);
-  const std::string& path = file_->PathText();
-  // A file that went away since it was listed is passed over as if it had never been
-  // there; the open itself is the existence test, so a search costs no extra status call.
-  if (opened != kOpened) {
-    if (openError_ == ENOENT || openError_ == ENOTDIR || !file_->Exists()) return true;
+  int opened = kNotOpenable;
+  if (entry.error != 0) {
+    file_->AssignPath(folder, entry.name);
+    openError_ = entry.error;
+  } else {
+    opened = OpenTargetInFolder(folder, entry);
+    // A file that went away since it was listed is passed over as if it had never been
+    // there; the open itself is the existence test, so a search costs no extra status
+    // call. Any other failure (no permission, a link loop, a failing disk) leaves a file
+    // that is there and was not read.
+    if (opened != kOpened && platform::IsAbsentError(openError_)) return true;
   }
+  const std::string& path = file_->PathText();
   SetStatus(path);
   if (sink_ != nullptr) sink_->CountSearchedFile();
   if (opened == kOpened) {

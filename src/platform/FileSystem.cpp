@@ -79,6 +79,8 @@ bool GetLinkStatus(const std::string& path, FileStatus* status, int* error) {
   return true;
 }
 
+bool IsAbsentError(int error) { return error == ENOENT || error == ENOTDIR; }
+
 bool IsUnreachableError(int error) {
   switch (error) {
     case EIO: case ENODEV: case ENXIO: case ESTALE: case ENOTCONN: case EHOSTDOWN: case ETIMEDOUT:
@@ -125,6 +127,8 @@ bool DirReader::Next(DirEntry* entry, int* error) {
     entry->size = 0;
     entry->modifiedTime = 0;
     entry->plainFile = d->d_type == DT_REG;
+    entry->inode = d->d_ino;
+    entry->error = 0;
     // d_type spares a stat for the common cases; links and unknown types are looked at.
     struct stat st;
     switch (d->d_type) {
@@ -141,17 +145,28 @@ bool DirReader::Next(DirEntry* entry, int* error) {
         break;
     }
     if (sys::FstatAt(dirFd_, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      entry->attributes = kAttrReparsePoint;  // vanished or unreadable: nothing to open
+      // Vanished since it was listed: nothing there. Any other failure leaves an entry
+      // that is there but could not be looked at.
+      entry->attributes = kAttrReparsePoint;
+      entry->error = IsAbsentError(errno) ? 0 : errno;
       return true;
     }
     entry->plainFile = S_ISREG(st.st_mode);
     if (S_ISLNK(st.st_mode)) {
       struct stat target;
-      if (sys::FstatAt(dirFd_, n, &target, 0) != 0 || S_ISDIR(target.st_mode)) {
+      if (sys::FstatAt(dirFd_, n, &target, 0) != 0) {
+        // A dangling link leads nowhere; a link whose target cannot be reached (a loop, a
+        // folder we may not enter, a failing disk) may well lead to a file.
+        entry->attributes = kAttrReparsePoint;
+        entry->error = IsAbsentError(errno) ? 0 : errno;
+        return true;
+      }
+      if (S_ISDIR(target.st_mode)) {
         entry->attributes = kAttrReparsePoint;
         return true;
       }
       st = target;
+      entry->inode = static_cast<uint64_t>(st.st_ino);
     }
     entry->attributes = AttributesOf(st);
     entry->size = static_cast<uint64_t>(st.st_size);
@@ -181,6 +196,15 @@ bool DirReader::ParentIs(const FileIdentity& parent) const {
   const bool same = IdentityOfFd(fd, &identity, nullptr) && SameIdentity(identity, parent);
   sys::Close(fd);
   return same;
+}
+
+bool DirReader::EntryIdentity(const DirEntry& entry, FileIdentity* identity) const {
+  if (dirFd_ < 0) return false;
+  const char* osName = entry.osName.empty() ? entry.name.c_str() : entry.osName.c_str();
+  struct stat st;
+  if (sys::FstatAt(dirFd_, osName, &st, 0) != 0) return false;
+  *identity = IdentityOfStat(st);
+  return true;
 }
 
 ReadFile::~ReadFile() { Close(); }

@@ -49,6 +49,11 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
 bool GetStatus(const std::string& path, FileStatus* status, int* error = nullptr);
 bool GetLinkStatus(const std::string& path, FileStatus* status, int* error = nullptr);
 
+// Errors that mean "no such file": the path leads nowhere (ENOENT; ENOTDIR when a part of
+// it that should be a folder is not one). Every other error means the file may be there
+// but could not be reached.
+bool IsAbsentError(int error);
+
 // Errors that mean "the drive or network is not there" rather than "this entry is bad".
 bool IsUnreachableError(int error);
 
@@ -61,10 +66,19 @@ struct DirEntry {
   std::string osName;
   // Listed as a regular file in its own right, not through a link.
   bool plainFile = false;
+  // The inode the listing gives (the target's for a link that was looked at): a hint,
+  // cheap to compare, that EntryIdentity confirms.
+  uint64_t inode = 0;
+  // The errno of an entry whose kind could not be told: a link whose target, or an entry
+  // whose own status, could not be read for any reason other than its absence (EACCES,
+  // ELOOP, EIO, ...). Such an entry comes with kAttrReparsePoint; it is there, but could
+  // not be looked at. 0 otherwise, and for a dangling link.
+  int error = 0;
 };
 
 // Enumerates one folder (readdir). Links to folders and dangling links are reported with
-// kAttrReparsePoint only; links to files with their target's attributes.
+// kAttrReparsePoint only, and so are entries that could not be looked at (with their
+// error); links to files with their target's attributes.
 class DirReader {
  public:
   DirReader() = default;
@@ -83,6 +97,9 @@ class DirReader {
   // mount point too). A folder reached by a path in which a link was swapped for one of the
   // components does not.
   bool ParentIs(const FileIdentity& parent) const;
+  // The file an entry of the open folder stands for, links followed; false when it cannot
+  // be told.
+  bool EntryIdentity(const DirEntry& entry, FileIdentity* identity) const;
 
  private:
   friend class ReadFile;

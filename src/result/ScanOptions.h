@@ -58,6 +58,12 @@ class ScanOptions {
   // refuses any other. Without one the application's engine is asked, when there is one.
   using IdentityHook = std::function<void(platform::FileIdentity* file, platform::FileIdentity* folder)>;
   void SetHitIdentityHook(IdentityHook hook) { identityHook_ = std::move(hook); }
+  // The folders a search must not walk: the move folder while hits are moved, so that a
+  // moved file is not met again as a second hit. The engine takes them after Prepare.
+  std::vector<std::string> FoldersNotSearched() const {
+    if (mode_ != kModeMove || moveFolder_.empty()) return {};
+    return {moveFolder_};
+  }
   // Processes a detected file by the current mode, rule and move folder.
   ProcessResult AutoProcessFile(const std::string& path) const;
 

@@ -227,6 +227,7 @@ bool CDScanTarget::ArmSearch(const TextList& targets) {
   ctx_.scanOptions.ApplyCategoryChecks(ctx_.store);
   PreparePattern();
   if (!ctx_.engine.Prepare(targets, patternList_, subfolders_ == 1, ctx_.store)) return false;
+  ctx_.engine.SetFoldersNotSearched(ctx_.scanOptions.FoldersNotSearched());
   RememberPattern(patternList_.Text());
   WriteControls();
   ctx_.results.ResetResult();

@@ -37,16 +37,20 @@ bool CFileFinder::Accept(const platform::DirEntry& entry) const {
 }
 
 namespace {
-bool IsHidden(const platform::DirEntry& entry) { return entry.name.empty() || entry.name[0] == '.'; }
+// Only the folder itself and its parent are passed over. Names that merely begin with a
+// full stop are hidden files and folders, which is where unwanted files like to sit.
+bool IsSelfOrParent(const platform::DirEntry& entry) {
+  return entry.name.empty() || entry.name == "." || entry.name == "..";
+}
 }  // namespace
 
 bool CFileFinder::IsFileEntry(const platform::DirEntry& entry) {
-  return !IsHidden(entry) && (entry.attributes & platform::kAttrDirectory) == 0 &&
+  return !IsSelfOrParent(entry) && (entry.attributes & platform::kAttrDirectory) == 0 &&
          (entry.attributes & kFileAttributes) != 0;
 }
 
 bool CFileFinder::IsFolderEntry(const platform::DirEntry& entry) {
   // A link to a folder comes as a reparse point, without the folder bit or with it.
-  return !IsHidden(entry) && (entry.attributes & kFolderAttributes) != 0 &&
+  return !IsSelfOrParent(entry) && (entry.attributes & kFolderAttributes) != 0 &&
          (entry.attributes & platform::kAttrReparsePoint) == 0;
 }

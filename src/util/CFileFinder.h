@@ -1,7 +1,7 @@
 // Enumerates the entries of one folder that pass a wildcard name and attribute masks:
-// files matching the caller's filter patterns, or subfolders. Names beginning with "." are
-// never returned, and neither are links to folders or devices in files mode (their
-// attributes are outside the file mask), so a walk never loops and never opens a FIFO.
+// files matching the caller's filter patterns, or subfolders. "." and ".." are never
+// returned (hidden names are), and neither are links to folders or devices in files mode
+// (their attributes are outside the file mask), so a walk never loops and never opens a FIFO.
 #pragma once
 
 #include <cstdint>
@@ -39,8 +39,8 @@ class CFileFinder {
   // Whether an entry passes the name rule, the masks and (files mode) the filter.
   bool Accept(const platform::DirEntry& entry) const;
   // The name and attribute rules of each mode, the filter aside; the search walk applies
-  // them to its own listing. No name beginning with "."; files have an attribute of the
-  // file mask and are not folders; folders are real folders, not links to one.
+  // them to its own listing. Never "." or ".."; files have an attribute of the file mask
+  // and are not folders; folders are real folders, not links to one.
   static bool IsFileEntry(const platform::DirEntry& entry);
   static bool IsFolderEntry(const platform::DirEntry& entry);
 

@@ -8,16 +8,25 @@ namespace {
 
 constexpr size_t kNone = std::string_view::npos;
 
-// Calls f(token) for each token up to the first empty one; stops when f returns true.
+// Blanks typed around a token ("*.exe; *.txt") are not part of it. Neither byte can be
+// the second byte of a double-byte character, so trimming bytes is safe.
+std::string_view Trimmed(std::string_view token) {
+  const size_t first = token.find_first_not_of(" \t");
+  if (first == kNone) return std::string_view();
+  return token.substr(first, token.find_last_not_of(" \t") - first + 1);
+}
+
+// Calls f(token) for each usable token in order, passing over empty ones (";*.exe",
+// "*.txt;;*.exe"), which would otherwise hide every token after them; stops when f
+// returns true.
 template <typename F>
 bool ForEachToken(std::string_view text, char separator, F&& f) {
   size_t begin = 0;
   while (begin < text.size()) {
     size_t end = text.find(separator, begin);
     if (end == kNone) end = text.size();
-    std::string_view token = text.substr(begin, end - begin);
-    if (token.empty()) return false;
-    if (f(token)) return true;
+    const std::string_view token = Trimmed(text.substr(begin, end - begin));
+    if (!token.empty() && f(token)) return true;
     begin = end + 1;
   }
   return false;
@@ -55,7 +64,20 @@ std::string_view CPatternList::GetToken(int i) const {
     begin = sep + 1;
   }
   size_t end = text.find(separator_, begin);
-  return text.substr(begin, (end == kNone ? text.size() : end) - begin);
+  return Trimmed(text.substr(begin, (end == kNone ? text.size() : end) - begin));
+}
+
+std::vector<std::string_view> CPatternList::Tokens() const {
+  std::vector<std::string_view> tokens;
+  ForEachToken(text_, separator_, [&](std::string_view token) {
+    tokens.push_back(token);
+    return false;
+  });
+  return tokens;
+}
+
+bool CPatternList::HasUsableToken() const {
+  return ForEachToken(text_, separator_, [](std::string_view) { return true; });
 }
 
 int CPatternList::GetCount() const {

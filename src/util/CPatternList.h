@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "util/PathStyle.h"
 
@@ -22,9 +23,15 @@ class CPatternList {
   const std::string& Text() const { return text_; }
   char Separator() const { return separator_; }
 
-  // Token i: the text between the i-th and the (i+1)-th separator; empty beyond the last.
-  // The list ends at the first empty token.
+  // Token i: the text between the i-th and the (i+1)-th separator without the blanks
+  // around it; empty beyond the last. An empty token is passed over by every use of the
+  // list; it does not end it.
   std::string_view GetToken(int i) const;
+  // The usable (non-empty) tokens in order, views into the text.
+  std::vector<std::string_view> Tokens() const;
+  // Whether the text holds a usable token at all: "", ";" or " ; " select nothing, and a
+  // caller must not take them for a search.
+  bool HasUsableToken() const;
   // 0 for an empty text, else the number of separators + 1.
   int GetCount() const;
   // The text with its single-byte letters made lower case equals one of the tokens.

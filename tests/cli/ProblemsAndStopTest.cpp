@@ -38,14 +38,18 @@ TEST_F(ProblemsAndStopTest, UnreadableTargetsAndFilesExitTwoAndAreNamed) {
   const std::string asFile = tree.Write("not-a-folder", "x");
   const std::string missing = tree.path() + "/missing";
   fs::create_symlink("/proc/self/mem", tree.path() + "/unreadable.bin");
+  testing_support::TempDir elsewhere;
+  const std::string loop = elsewhere.path() + "/loop";  // each target is told once, with its own reason
+  fs::create_symlink(loop, loop);
 
-  const auto result = RunScan(home.Args({"-q", "-v", tree.path(), asFile, missing}));
+  const auto result = RunScan(home.Args({"-q", "-v", tree.path(), asFile, missing, loop}));
   EXPECT_EQ(result.exitStatus, 2) << result.err;
   EXPECT_NE(result.err.find("  " + tree.path() + "/unreadable.bin: read: Input/output error\n"), std::string::npos)
       << result.err;
   EXPECT_NE(result.err.find("  " + asFile + "/: list: Not a directory\n"), std::string::npos);
   EXPECT_NE(result.err.find("  " + missing + "/: list: No such file or directory\n"), std::string::npos);
-  EXPECT_NE(result.err.find("開けない・読めないファイル数：1\n一覧できないフォルダ数：2\n"), std::string::npos);
+  EXPECT_NE(result.err.find("  " + loop + "/: list: Too many levels of symbolic links\n"), std::string::npos);
+  EXPECT_NE(result.err.find("開けない・読めないファイル数：1\n一覧できないフォルダ数：3\n"), std::string::npos);
 
   // Without -v only the counts; a hit still decides the status.
   tree.Write("hit.bin", "the sample");

@@ -114,6 +114,31 @@ TEST_F(SearchCommandTest, ProcessingModesActOnTheFile) {
   }
 }
 
+TEST_F(SearchCommandTest, AHitMetAgainIsNotProcessedTwice) {
+  struct Case {
+    std::vector<std::string> args;  // "MOVE" stands for a move folder inside the searched tree
+    const char* resultText;
+    const char* counts;
+  };
+  const Case cases[] = {
+      {{"--mode", "move", "--move-to", "MOVE"}, "移動", "検索ファイル数：1\n不正ファイル数：1\n未処理ファイル数：0\n移動ファイル数：1\n"},
+      {{"--mode", "delete", "-p", "*.exe;*.*"}, "削除", "検索ファイル数：1\n不正ファイル数：1\n"},
+  };
+  for (const Case& c : cases) {
+    testing_support::TempDir caseTree;
+    caseTree.Write("sub/Bad.EXE", kSample);
+    std::vector<std::string> args = c.args;
+    for (std::string& arg : args) {
+      if (arg == "MOVE") arg = caseTree.MakeDir("quarantine");
+    }
+    args.insert(args.end(), {"-q", caseTree.path()});
+    const auto result = RunScan(home.Args(args));
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out, "Bad.EXE\t" + caseTree.path() + "/sub\t見本\tトロイ\t0\t" + c.resultText + "\n");
+    EXPECT_NE(result.err.find(c.counts), std::string::npos) << result.err;
+  }
+}
+
 TEST_F(SearchCommandTest, ModeRuleAndMoveFolderDefaultToTheSettings) {
   home.Set("General", "FileOpe", "2");
   home.Set("General", "RuleOfRename", "*.*.INV");

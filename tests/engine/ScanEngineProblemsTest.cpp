@@ -12,6 +12,7 @@
 #include <set>
 
 #include "engine/EngineTestSupport.h"
+#include "support/Unprivileged.h"
 #include "util/CDStringException.h"
 
 namespace {
@@ -94,7 +95,7 @@ TEST_F(ScanEngineProblemsTest, OtherListingErrorsSkipTheFolderOnce) {
   EXPECT_TRUE(presenter.boxes.empty());
   ASSERT_EQ(problems.folders.size(), 1u);
   EXPECT_EQ(problems.folders[0].error, EACCES);
-  EXPECT_EQ(sink.searched, 4);  // one.bin and three.bin, each through both patterns
+  EXPECT_EQ(sink.searched, 2);  // one.bin and three.bin, once though both patterns match
   EXPECT_EQ(failing.opened.count(tree.folder() + "b/deeper/"), 0u);
 }
 
@@ -150,6 +151,22 @@ TEST_F(ScanEngineProblemsTest, FilesThatCannotBeOpenedOrReadAreCountedAndReporte
   for (const auto& p : problems.files) seen.insert({p.error, p.step});
   EXPECT_EQ(seen.count({EISDIR, SearchProblemSink::FileStep::Read}), 1u);
   EXPECT_EQ(seen.count({ELOOP, SearchProblemSink::FileStep::Open}), 1u);
+}
+
+TEST_F(ScanEngineProblemsTest, LinksThatCannotBeFollowedAreNotReadNotGone) {
+  if (!testing_support::RunAsUnprivileged()) return;
+  tree.Write("locked/inner.bin", "x");
+  fs::create_symlink(tree.folder() + "locked/inner.bin", tree.folder() + "through.bin");
+  fs::create_symlink(tree.folder() + "loop.bin", tree.folder() + "loop.bin");
+  fs::create_symlink(tree.folder() + "nowhere", tree.folder() + "dangling.bin");  // gone: not counted
+  ASSERT_EQ(chmod((tree.folder() + "locked").c_str(), 0), 0);
+  EXPECT_TRUE(Search("*.bin", false));
+  chmod((tree.folder() + "locked").c_str(), 0700);
+  EXPECT_EQ(sink.searched, 2);
+  std::set<std::pair<std::string, int>> seen;
+  for (const auto& p : problems.files) seen.insert({p.path, p.error});
+  EXPECT_EQ(seen, (std::set<std::pair<std::string, int>>{{tree.folder() + "loop.bin", ELOOP},
+                                                         {tree.folder() + "through.bin", EACCES}}));
 }
 
 TEST_F(ScanEngineProblemsTest, RunningOutOfMemoryShowsMessage131AndEndsTheSearch) {

@@ -1,5 +1,5 @@
 // Which files a search counts and reads: patterns, subfolders, the data file, hidden
-// folders, links and special files.
+// names, folders passed over, links and special files.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -35,28 +36,31 @@ TEST_F(ScanEngineWalkTest, PatternTokensDecideWhatIsCounted) {
   tree.Write("b.EXE", "2");
   tree.Write("c.txt", "3");
   tree.Write("noext", "4");
+  store.Add(engine_test::Signature("c", "sig", engine_test::DigestOf("1")));
   struct Case {
     const char* patterns;
     std::vector<std::string> counted;  // sorted
   };
   const Case cases[] = {
-      {"*.*", {"a.exe", "b.EXE", "c.txt", "noext"}},
       {"*.exe", {"a.exe", "b.EXE"}},
-      // A file matching two tokens is counted and read once per token.
-      {"*.exe;*.*", {"a.exe", "a.exe", "b.EXE", "b.EXE", "c.txt", "noext"}},
-      {"*.exe;*.exe", {"a.exe", "a.exe", "b.EXE", "b.EXE"}},
-      // Two adjacent separators end the list: the tokens after them are never used.
-      {"*.exe;;*.txt", {"a.exe", "b.EXE"}},
-      {";*.txt", {}},
+      // A file several tokens match is counted and read once, at the first of them.
+      {"*.exe;*.*", {"a.exe", "b.EXE", "c.txt", "noext"}},
+      {"*.exe;*.exe", {"a.exe", "b.EXE"}},
+      // Empty tokens and blanks around tokens are passed over.
+      {"*.exe;;*.txt", {"a.exe", "b.EXE", "c.txt"}},
+      {"; *.txt ", {"c.txt"}},
+      {";", {}},
       {"*", {"noext"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.patterns);
     host.statusTexts.clear();
     sink.searched = 0;
+    sink.hits.clear();
     EXPECT_TRUE(Search(c.patterns));
     EXPECT_EQ(Sorted(CountedFiles()), c.counted);
     EXPECT_EQ(sink.searched, static_cast<int>(c.counted.size()));
+    EXPECT_EQ(sink.hits.size(), static_cast<size_t>(std::count(c.counted.begin(), c.counted.end(), "a.exe")));
   }
 }
 
@@ -64,7 +68,7 @@ TEST_F(ScanEngineWalkTest, FilesOfEachTokenComeBeforeTheSubfolders) {
   tree.Write("z.txt", "1");
   tree.Write("a.exe", "2");
   tree.Write("sub/b.exe", "3");
-  EXPECT_TRUE(Search("*.exe;*.txt"));
+  EXPECT_TRUE(Search("*.exe;*.*"));  // each file at the first token that matches it
   EXPECT_EQ(CountedFiles(), (std::vector<std::string>{"a.exe", "z.txt", "sub/b.exe"}));
 }
 
@@ -78,26 +82,54 @@ TEST_F(ScanEngineWalkTest, SubfoldersOnlyWhenAsked) {
   EXPECT_EQ(Sorted(CountedFiles()), (std::vector<std::string>{"one/two/deep.bin", "top.bin"}));
 }
 
-TEST_F(ScanEngineWalkTest, DataFileIsNeverCountedInAnyLetterCase) {
+TEST_F(ScanEngineWalkTest, OnlyTheDataFileInUseIsPassedOverUnderAnyName) {
+  ASSERT_TRUE(store.Load(tree.folder()));  // makes the data file, empty
   tree.Write("Vorlet.dat", "x");
-  tree.Write("sub/VORLET.DAT", "x");
-  tree.Write("sub/vorlet.Dat", "x");
-  tree.Write("sub/Vorlet.dat.bak", "x");
-  tree.Write("sub/xVorlet.dat", "x");
+  tree.MakeDir("sub");
+  ASSERT_EQ(link((tree.folder() + "Vorlet.dat").c_str(), (tree.folder() + "sub/same.bin").c_str()), 0);
+  fs::create_symlink(tree.folder() + "Vorlet.dat", tree.path() + "/sub/link.dat");
+  tree.Write("sub/VORLET.DAT", "x");  // another data file: searched like any file
+  tree.Write("sub/Vorlet.dat", "x");
   store.Add(engine_test::Signature("c", "any", engine_test::DigestOf("x")));
   EXPECT_TRUE(Search("*.*;*.dat"));
-  EXPECT_EQ(Sorted(CountedFiles()), (std::vector<std::string>{"sub/Vorlet.dat.bak", "sub/xVorlet.dat", "sub/xVorlet.dat"}));
-  EXPECT_EQ(sink.hits.size(), 3u);
+  EXPECT_EQ(Sorted(CountedFiles()), (std::vector<std::string>{"sub/VORLET.DAT", "sub/Vorlet.dat"}));
+  EXPECT_EQ(sink.hits.size(), 2u);
 }
 
-TEST_F(ScanEngineWalkTest, FoldersStartingWithAFullStopAreNeverEntered) {
+TEST_F(ScanEngineWalkTest, HiddenFilesAndFoldersAreSearched) {
   tree.Write(".hidden/a.bin", "1");
   tree.Write("..twice/b.bin", "2");
   tree.Write("visible/.dotfile", "3");
   tree.Write("visible/c.bin", "4");
   EXPECT_TRUE(Search());
-  EXPECT_EQ(CountedFiles(), std::vector<std::string>{"visible/c.bin"});
-  for (const std::string& text : host.statusTexts) EXPECT_EQ(text.find("hidden"), std::string::npos) << text;
+  EXPECT_EQ(Sorted(CountedFiles()),
+            (std::vector<std::string>{"..twice/b.bin", ".hidden/a.bin", "visible/.dotfile", "visible/c.bin"}));
+}
+
+TEST_F(ScanEngineWalkTest, FoldersNotSearchedArePassedOverByWhatTheyAre) {
+  tree.Write("a.bin", "1");
+  tree.Write("moved/b.bin", "2");
+  tree.Write("sub/c.bin", "3");
+  fs::create_directory_symlink(tree.path() + "/moved", tree.path() + "/alias");
+  TextList targets;
+  targets.Add(tree.path(), false);
+  ASSERT_TRUE(engine.Prepare(targets, CPatternList("*.*", ';'), true, store));
+  engine.SetFoldersNotSearched({tree.path() + "/alias/", tree.path() + "/missing"});  // spelled through a link
+  engine.running = true;
+  EXPECT_TRUE(engine.Run(CScanEngine::kSearchBufferSize, CScanEngine::kSearchOverlap));
+  EXPECT_EQ(Sorted(CountedFiles()), (std::vector<std::string>{"a.bin", "sub/c.bin"}));
+
+  // Named as a target, it is searched; and the next Prepare forgets the list.
+  host.statusTexts.clear();
+  targets.Add(tree.path() + "/moved", false);
+  ASSERT_TRUE(engine.Prepare(targets, CPatternList("*.*", ';'), true, store));
+  engine.SetFoldersNotSearched({tree.path() + "/moved"});
+  engine.running = true;
+  EXPECT_TRUE(engine.Run(CScanEngine::kSearchBufferSize, CScanEngine::kSearchOverlap));
+  EXPECT_EQ(Sorted(CountedFiles()), (std::vector<std::string>{"a.bin", "moved/b.bin", "sub/c.bin"}));
+  host.statusTexts.clear();
+  EXPECT_TRUE(Search());
+  EXPECT_EQ(Sorted(CountedFiles()), (std::vector<std::string>{"a.bin", "moved/b.bin", "sub/c.bin"}));
 }
 
 TEST_F(ScanEngineWalkTest, TargetsAreWalkedInOrderWithTheirSeparator) {
@@ -107,13 +139,15 @@ TEST_F(ScanEngineWalkTest, TargetsAreWalkedInOrderWithTheirSeparator) {
   targets.Add(tree.folder() + "second/", false);  // with its separator
   targets.Add("", false);                         // not the current folder
   targets.Add(tree.path() + "/first", false);     // without
-  targets.Add(tree.path() + "/missing", false);   // no entries, no message, no problem
+  targets.Add(tree.path() + "/missing", false);   // no entries, no message, one problem
   engine_test::RecordingPresenter presenter;
   EXPECT_TRUE(SearchTargets(targets, "*.*", true));
   EXPECT_EQ(CountedFiles(), (std::vector<std::string>{"second/b.bin", "first/a.bin"}));
   EXPECT_EQ(host.statusTexts.front(), tree.folder() + "second/");
   EXPECT_TRUE(presenter.boxes.empty());
-  EXPECT_TRUE(problems.folders.empty());
+  ASSERT_EQ(problems.folders.size(), 1u);
+  EXPECT_EQ(problems.folders[0].folder, tree.folder() + "missing/");
+  EXPECT_EQ(problems.folders[0].error, ENOENT);
   EXPECT_TRUE(engine.Completed());
 }
 

@@ -67,13 +67,18 @@ TEST_F(SearchRegistrationTest, RegisteringTwiceAddsNothing) {
   EXPECT_EQ(host.statusTexts.back(), LoadString(kStrRegisterFinished));
 }
 
-TEST_F(SearchRegistrationTest, EmptyFilesAndTheDataFileAreNotRegistered) {
+TEST_F(SearchRegistrationTest, EmptyFilesAndTheDataFileAreNotRegisteredHiddenFilesAre) {
   tree.Write("s/c/empty.bin", "");
-  tree.Write("s/c/VORLET.DAT", "data");
   tree.Write("s/c/full.bin", "x");
+  ASSERT_TRUE(store.Load(tree.folder() + "s/c/"));
+  tree.Write("s/c/Vorlet.dat", "data");
+  tree.Write("s/d/Vorlet.dat", "other");  // not the store's
+  tree.Write("s/.cache/.x.bin", "hidden");
   EXPECT_TRUE(RegisterFolder(engine, store, tree.path() + "/s", nullptr));
-  EXPECT_EQ(store.RecordCount(), 1);
+  EXPECT_EQ(store.RecordCount(), 3);
   EXPECT_TRUE(store.FindRecord("c", "full.bin"));
+  EXPECT_TRUE(store.FindRecord("d", "Vorlet.dat"));
+  EXPECT_TRUE(store.FindRecord(".cache", ".x.bin"));
 }
 
 TEST_F(SearchRegistrationTest, ARegisteredFileIsFoundAgainUnderAnyName) {

@@ -107,6 +107,23 @@ TEST_F(SearchFaultTest, LockedFolderOrFileIsPassedOverAndReported) {
   ExpectTreeUnchanged();
 }
 
+// A link whose status cannot be read (a failing disk) may lead to a file: it is counted
+// and reported, never passed over as if it were not there.
+TEST_F(SearchFaultTest, LinkThatCannotBeLookedAtIsCountedAsNotRead) {
+  Write("real/a.exe", evil_);
+  const std::string link = dir_.path() + "/tree/link.exe";
+  ASSERT_EQ(symlink((dir_.path() + "/tree/real/a.exe").c_str(), link.c_str()), 0);
+  run_.AddSignatureFor(evil_);
+  platform::faults::Arm(Call::Stat, EIO, 0, "link.exe");
+
+  EXPECT_TRUE(run_.Search());
+  EXPECT_EQ(HitNames(), std::vector<std::string>{"a.exe"});
+  EXPECT_EQ(run_.results.Counts().searched, 2);
+  ASSERT_EQ(run_.problems.files.size(), 1u);
+  EXPECT_EQ(run_.problems.files[0].path, link);
+  EXPECT_EQ(run_.problems.files[0].error, EIO);
+}
+
 // Listed, then deleted before the search opened it: as if it had never been there.
 TEST_F(SearchFaultTest, FileThatVanishesBeforeItIsOpenedIsPassedOver) {
   const std::string gone = Write("gone.exe", evil_);

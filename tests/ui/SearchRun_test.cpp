@@ -12,10 +12,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QtTest/qtestspontaneevent.h>
+#include <filesystem>
 #include <functional>
 
 #include "db/InvalFileInfo.h"
 #include "engine/Md5.h"
+#include "result/ProcessResult.h"
 #include "support/TempDir.h"
 #include "ui/AppContext.h"
 #include "ui/CDScanTarget.h"
@@ -133,6 +135,21 @@ class SearchRunTest : public QObject {
     QCOMPARE(p.ctx->engine.Targets().size(), size_t(1));
     QCOMPARE(p.ctx->results.Counts().searched, 1);
     QCOMPARE(p.ctx->results.Counts().invalid, 1);
+  }
+
+  void MovedHitIsNotMetAgainInTheMoveFolder() {
+    Program p;
+    QVERIFY(p.Start());
+    p.MakeTree();
+    std::filesystem::remove(p.tree.path() + "/sub/bad.exe");
+    p.ctx->scanOptions.SetMode(kModeMove);
+    p.ctx->scanOptions.SetMoveFolder(p.tree.MakeDir("quarantine"));
+    p.Add(p.tree.path());
+    QTest::mouseClick(p.Button(CDScanTarget::kIdSearchAll), Qt::LeftButton);
+    QVERIFY(p.SearchEnds());
+    QCOMPARE(p.ctx->results.Counts().searched, 19);
+    QCOMPARE(p.ctx->results.Counts().invalid, 1);
+    QCOMPARE(p.ctx->results.Counts().moved, 1);
   }
 
   void StopRequestsDuringSearch_data() {

@@ -38,22 +38,22 @@ class CFileFinderTest : public ::testing::Test {
   CFileFinder finder_;
 };
 
-TEST_F(CFileFinderTest, FilesOfAWildcardSkipDotNamesDevicesAndFolderLinks) {
+TEST_F(CFileFinderTest, FilesOfAWildcardIncludeHiddenOnesAndSkipDevicesAndFolderLinks) {
   finder_.SetFilter(CPatternList("*.*", ';'));
-  EXPECT_EQ(All("*.htm", CFileFinder::Mode::Files), (std::set<std::string>{"a.htm", "b.HTM"}));
+  EXPECT_EQ(All("*.htm", CFileFinder::Mode::Files), (std::set<std::string>{"a.htm", "b.HTM", ".hidden.htm"}));
   EXPECT_FALSE(finder_.IsOpen());
 }
 
 TEST_F(CFileFinderTest, FilterDecidesUnderTheAllPattern) {
   finder_.SetFilter(CPatternList("*.htm", ';'));
-  EXPECT_EQ(All("*.*", CFileFinder::Mode::Files), (std::set<std::string>{"a.htm", "b.HTM"}));
+  EXPECT_EQ(All("*.*", CFileFinder::Mode::Files), (std::set<std::string>{"a.htm", "b.HTM", ".hidden.htm"}));
   finder_.SetFilter(CPatternList("*.html;*", ';'));
   EXPECT_EQ(All("*.*", CFileFinder::Mode::Files), (std::set<std::string>{"page.html"}));
 }
 
 TEST_F(CFileFinderTest, FoldersModeReturnsRealSubfoldersOnly) {
   finder_.SetFilter(CPatternList("*.htm", ';'));
-  EXPECT_EQ(All("*.*", CFileFinder::Mode::Folders), (std::set<std::string>{"sub"}));
+  EXPECT_EQ(All("*.*", CFileFinder::Mode::Folders), (std::set<std::string>{"sub", ".git"}));
   ASSERT_TRUE(finder_.FindFirst(dir_.folder() + "*.*", CFileFinder::Mode::Folders));
   EXPECT_TRUE(finder_.IsDirectory());
 }

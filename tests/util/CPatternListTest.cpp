@@ -28,7 +28,9 @@ TEST(CPatternListTest, MatchTable) {
       {"*.", "abc", 0},
       {"*.htm;*.*", "a.html", 2},  // the first matching token decides
       {"*.htm;*.*", "a.htm", 1},
-      {"*.exe;;*.*", "a.txt", 0},  // the empty token ends the list
+      {"*.exe;;*.*", "a.txt", 2},  // an empty token is passed over
+      {";*.txt", "a.txt", 1},
+      {" *.txt ;\t*.exe", "a.exe", 1},  // blanks around a token are not part of it
       {"*.exe;*.exe", "b.EXE", 1},
       {"", "a", 0},
       {"表*.txt", "表X.TXT", 1},
@@ -57,7 +59,11 @@ TEST(CPatternListTest, TokensCountAndUniqueAdd) {
   EXPECT_EQ(list.GetToken(3), "*.c");
   EXPECT_EQ(list.GetToken(9), "");
   EXPECT_TRUE(list.Contains("*.B"));
-  EXPECT_FALSE(list.Contains("*.c"));  // beyond the empty token
+  EXPECT_TRUE(list.Contains("*.c"));  // beyond the empty token
+  EXPECT_EQ(CPatternList(" *.a ;; *.b", ';').Tokens(), (std::vector<std::string_view>{"*.a", "*.b"}));
+  // A text without a usable token selects nothing; callers must be able to tell.
+  for (const char* none : {"", ";", " ; ;", ";;\t"}) EXPECT_FALSE(CPatternList(none, ';').HasUsableToken()) << none;
+  EXPECT_TRUE(CPatternList(";*.a", ';').HasUsableToken());
 
   CPatternList empty;
   EXPECT_EQ(empty.GetCount(), 0);
