@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "CliTexts.h"
+#include "LogPreflight.h"
 #include "SignatureListing.h"
 #include "engine/SearchDriver.h"
 #include "engine/SearchRegistration.h"
@@ -12,6 +13,21 @@
 #include "util/CPatternList.h"
 #include "util/FileChecks.h"
 #include "util/FolderTree.h"
+
+namespace {
+
+// As the pattern list reads the text: ";"-separated tokens, the blanks around a token not
+// part of it, empty tokens skipped.
+bool HasUsablePattern(std::string_view text) {
+  for (size_t start = 0;;) {
+    const size_t end = text.find(';', start);
+    if (text.substr(start, end - start).find_first_not_of(" \t") != std::string_view::npos) return true;
+    if (end == std::string_view::npos) return false;
+    start = end + 1;
+  }
+}
+
+}  // namespace
 
 CliSession::CliSession(const CliOptions& options, const std::string& home, CliConsole& console)
     : options_(options),
@@ -84,6 +100,11 @@ int CliSession::Search() {
     console_.ErrLine("vorlet-scan: no folder to search (give FOLDERs, or fill the target list of the settings)");
     return kExitTrouble;
   }
+  const std::string patternText = PatternText();
+  if (!HasUsablePattern(patternText)) {
+    console_.ErrLine("vorlet-scan: no file-type pattern in \"" + patternText + "\" (give -p, e.g. \"*.exe;*.dll\")");
+    return kExitTrouble;
+  }
   // Loading would make an empty data file, and a search without signatures could only
   // ever report clean.
   if (!DataFileExists()) return kExitTrouble;
@@ -97,6 +118,7 @@ int CliSession::Search() {
   logManager_.LoadSettings(SettingsFile(), home_);
   // The command line logs only when asked to.
   logManager_.SetAutoLog(options_.autoLog);
+  if (scanOptions_.Mode() != kModeLeave && !LogsCanBeWritten()) return kExitTrouble;
 
   // The engine passes over a target that is not there; here it must not pass for clean.
   for (const std::string& target : targets) {
@@ -108,7 +130,7 @@ int CliSession::Search() {
   }
 
   const bool subfolders = options_.subfolders.value_or(ScanTargetSettings::Load(SettingsFile()).subfolders);
-  if (!engine_.Prepare(targets, CPatternList(PatternText(), ';'), subfolders, store_)) return kExitTrouble;
+  if (!engine_.Prepare(targets, CPatternList(patternText, ';'), subfolders, store_)) return kExitTrouble;
   results_.ResetResult();
   engine_.running = true;
 
@@ -125,9 +147,20 @@ int CliSession::Search() {
   console_.ErrLine(std::string(cli_text::kCompleted) + (engine_.Completed() ? "YES" : "NO"));
   problems_.Report(console_, options_.verbose);
 
-  if (results_.Counts().invalid > 0) return kExitHits;
-  const bool clean = storeOk && logsOk && engine_.Completed() && problems_.Empty();
-  return clean ? kExitClean : kExitTrouble;
+  const bool trouble = !(storeOk && logsOk && engine_.Completed() && problems_.Empty());
+  if (results_.Counts().invalid > 0) return trouble ? kExitHitsAndTrouble : kExitHits;
+  return trouble ? kExitTrouble : kExitClean;
+}
+
+bool CliSession::LogsCanBeWritten() const {
+  std::string reason;
+  if ((options_.logFile && !log_preflight::CheckLogFile(*options_.logFile, &reason)) ||
+      (options_.autoLog && !log_preflight::CheckAutoLogFolder(logManager_, &reason))) {
+    console_.ErrLine("vorlet-scan: the log cannot be written: " + reason +
+                     "; nothing was searched, deleted, renamed or moved");
+    return false;
+  }
+  return true;
 }
 
 bool CliSession::WriteLogs(const SearchRunInfo& run) {
