@@ -192,11 +192,13 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
 
 const char* CliUsage() {
   return R"(Usage: vorlet-scan [options] [FOLDER...]
-Searches FOLDERs (default: the target list of the settings) for invalid files with the
-signatures of Vorlet.dat, processing and logging every hit as the desktop program does.
+Searches FOLDERs (default: the target list of the settings; an empty FOLDER is an error)
+for invalid files with the signatures of Vorlet.dat, processing and logging every hit as
+the desktop program does.
 
   -p, --pattern TEXT     file-type patterns, ";"-separated (default: the current file
-                         type of the settings; empty means "*.*"; made lower case)
+                         type of the settings; empty means "*.*"; made lower case); a
+                         text of nothing but ";" and blanks is an error
   --subfolders | --no-subfolders
                          search subfolders too, or not (default: the settings' fSubDir)
   --mode leave|delete|rename|move
