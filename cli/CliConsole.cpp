@@ -1,18 +1,19 @@
 #include "CliConsole.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "CliTexts.h"
 #include "platform/Encoding.h"
 #include "platform/Terminal.h"
+#include "settings/LogFormat.h"
 #include "util/ShiftJis.h"
 
 namespace {
 
 // Erase the line the cursor is on and return to its start.
 constexpr std::string_view kWipeLine = "\r\x1b[K";
-
-void Write(std::FILE* stream, std::string_view bytes) { std::fwrite(bytes.data(), 1, bytes.size(), stream); }
 
 // The tail of path that fits width columns, behind "..." when cut. A CP932 character is
 // as many columns wide as it has bytes, so bytes count columns; no character is split.
@@ -43,26 +44,59 @@ std::string CliConsole::Text(std::string_view cp932) const {
   return traits_.cp932 ? std::string(cp932) : platform::Cp932ToUtf8(cp932);
 }
 
+std::string CliConsole::ShownPath(std::string_view cp932) const {
+  return traits_.cp932 ? EscapeControlCharacters(cp932, true) : EscapeOsBytes(Path(cp932));
+}
+
+std::string CliConsole::ShownText(std::string_view cp932) const {
+  // CP932 text converts to UTF-8 without producing a control character of its own.
+  return Text(EscapeControlCharacters(cp932, true));
+}
+
+std::string CliConsole::EscapeOsBytes(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    const bool c1 = c == 0xC2 && i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) < 0xA0 &&
+                    static_cast<unsigned char>(bytes[i + 1]) >= 0x80;
+    if (c1) {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      const unsigned char control = static_cast<unsigned char>(bytes[++i]);
+      out += "\\xC2\\x";
+      out.push_back(kHex[control >> 4]);
+      out.push_back(kHex[control & 0xF]);
+    } else if (c < 0x20 || c == 0x7F || c == '\\') {
+      // Plain ASCII: LogFormat's escapes are this one byte's.
+      out += EscapeControlCharacters(bytes.substr(i, 1), true);
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
 void CliConsole::Out(std::string_view bytes) {
   // Only a progress line on the same screen is in the way.
   if (traits_.stdoutTerminal) WipeProgress();
   Write(stdout, bytes);
 }
 
-void CliConsole::FlushOut() { std::fflush(stdout); }
+void CliConsole::FlushOut() { Flush(stdout); }
 
 void CliConsole::ErrLine(std::string_view cp932) {
   WipeProgress();
-  std::string line = Text(cp932);
+  // A message may carry a name, with whatever it holds.
+  std::string line = Text(EscapeControlCharacters(cp932));
   line.push_back('\n');
   Write(stderr, line);
-  std::fflush(stderr);
+  Flush(stderr);
 }
 
 void CliConsole::ErrRaw(std::string_view bytes) {
   WipeProgress();
   Write(stderr, bytes);
-  std::fflush(stderr);
+  Flush(stderr);
 }
 
 void CliConsole::Progress(const ScanCounts& counts, std::string_view cp932Path) {
@@ -71,27 +105,49 @@ void CliConsole::Progress(const ScanCounts& counts, std::string_view cp932Path) 
   if (traits_.stderrTerminal) {
     // One column short of the width, so the terminal never wraps the line.
     const size_t width = traits_.columns > 0 ? static_cast<size_t>(traits_.columns) : 80;
-    line += FitTail(cp932Path, width > line.size() + 1 ? width - line.size() - 1 : 0);
+    line += FitTail(EscapeControlCharacters(cp932Path), width > line.size() + 1 ? width - line.size() - 1 : 0);
     std::string shown(kWipeLine);
     shown += Text(line);
     Write(stderr, shown);
     progressShown_ = true;
   } else {
-    line += cp932Path;
+    line += EscapeControlCharacters(cp932Path);
     std::string shown = Text(line);
     shown.push_back('\n');
     Write(stderr, shown);
   }
-  std::fflush(stderr);
+  Flush(stderr);
 }
 
 void CliConsole::EndProgress() {
   WipeProgress();
-  std::fflush(stderr);
+  Flush(stderr);
 }
 
 void CliConsole::WipeProgress() {
   if (!progressShown_) return;
   Write(stderr, kWipeLine);
   progressShown_ = false;
+}
+
+bool CliConsole::Finish() {
+  Flush(stdout);
+  Flush(stderr);
+  if (outError_ != 0 && errError_ == 0) {
+    ErrRaw(std::string("vorlet-scan: cannot write to standard output: ") + std::strerror(outError_) + "\n");
+  }
+  return outError_ == 0 && errError_ == 0;
+}
+
+void CliConsole::Write(std::FILE* stream, std::string_view bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size()) Failed(stream);
+}
+
+void CliConsole::Flush(std::FILE* stream) {
+  if (std::fflush(stream) != 0 || std::ferror(stream)) Failed(stream);
+}
+
+void CliConsole::Failed(std::FILE* stream) {
+  int& error = stream == stdout ? outError_ : errError_;
+  if (error == 0) error = errno != 0 ? errno : EIO;
 }

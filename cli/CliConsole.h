@@ -4,10 +4,18 @@
 // bytes (lossless, so a script can use them); Text converts any other text for display.
 // With a CP932 locale both leave the bytes as they are.
 //
+// Nothing a name or a signature holds reaches the terminal as a control: Shown* escape
+// every control character (LogFormat's escapes, backslash included, and in UTF-8 the C1
+// controls too), so a name can neither forge a line nor send the terminal a sequence.
+//
+// A write that fails (a full disk, a reader that went away) is remembered; Finish says
+// whether everything written went through.
+//
 // The progress line is throttled by its caller; on a terminal it is redrawn in place and
 // wiped before any other line is written, elsewhere each update is a line of its own.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -30,6 +38,12 @@ class CliConsole {
   bool ProgressInPlace() const { return traits_.stderrTerminal; }
   std::string Path(std::string_view cp932) const;
   std::string Text(std::string_view cp932) const;
+  // Path and Text with every control character escaped: for display.
+  std::string ShownPath(std::string_view cp932) const;
+  std::string ShownText(std::string_view cp932) const;
+  // The OS's bytes (UTF-8 or not) with every control character and backslash escaped; a
+  // C1 control counts when it is UTF-8 (0xC2 0x80-0x9F) and is escaped byte by byte.
+  static std::string EscapeOsBytes(std::string_view bytes);
 
   // bytes already converted; written as they are (a line ends with its own newline).
   void Out(std::string_view bytes);
@@ -43,9 +57,18 @@ class CliConsole {
   // Wipes the progress line of a terminal, so the summary starts on a clean line.
   void EndProgress();
 
+  // Flushes both streams; false when any write to either failed. A failure of stdout is
+  // then said on stderr, as long as stderr still takes it.
+  bool Finish();
+
  private:
   void WipeProgress();
+  void Write(std::FILE* stream, std::string_view bytes);
+  void Flush(std::FILE* stream);
+  void Failed(std::FILE* stream);
 
   Traits traits_;
   bool progressShown_ = false;
+  int outError_ = 0;  // errno of the first failed write, 0 while none failed
+  int errError_ = 0;
 };

@@ -14,11 +14,13 @@ void CliHitPrinter::OnHitAdded(size_t, const DetectedFile& hit) {
 
 std::string CliHitPrinter::Line(const DetectedFile& hit) const {
   if (console_.Cp932()) {
-    return LogHitLine(hit.FileName(), hit.Folder(), hit.SignatureName(), hit.SignatureCategory(), hit.Position(),
+    // The log's own line, which escapes the names; the signature's texts are the console's.
+    return LogHitLine(hit.FileName(), hit.Folder(), EscapeControlCharacters(hit.SignatureName()),
+                      EscapeControlCharacters(hit.SignatureCategory()), hit.Position(),
                       ProcessResultText(hit.Result()));
   }
-  std::string line = LogHitLine(console_.Path(hit.FileName()), console_.Path(hit.Folder()),
-                                console_.Text(hit.SignatureName()), console_.Text(hit.SignatureCategory()),
+  std::string line = LogHitLine(console_.ShownPath(hit.FileName()), console_.ShownPath(hit.Folder()),
+                                console_.ShownText(hit.SignatureName()), console_.ShownText(hit.SignatureCategory()),
                                 hit.Position(), console_.Text(ProcessResultText(hit.Result())));
   if (line.ends_with("\r\n")) line.resize(line.size() - 2);
   line.push_back('\n');

@@ -1,8 +1,9 @@
 // Message boxes of the core on the command line: the text goes to stderr and the answer is
 // the one that lets an unattended run go on. A question (Yes/No: message 141, the log
-// folder that cannot be made) is answered Yes, so the search runs without its automatic
-// log rather than not at all; a retry choice is answered Ignore; anything else OK. No
-// folder chooser exists here.
+// folder that cannot be made) is answered Yes, so a search that leaves its hits alone runs
+// without its automatic log rather than not at all (one that processes them has checked
+// its logs before and refused to start); a retry choice is answered Ignore; anything else
+// OK. No folder chooser exists here.
 #pragma once
 
 #include "util/MessageBox.h"

@@ -47,6 +47,37 @@ class ArgumentReader {
   int next_ = 1;
 };
 
+// --move-to asks for moving and --rule for renaming; any other mode beside them, or both
+// together, leaves it open what the user wants done to the files, so nothing is done.
+bool ResolveProcessing(CliOptions* out, std::string* error) {
+  if (out->moveTo && out->moveTo->empty()) {
+    *error = "--move-to needs a folder";
+    return false;
+  }
+  if (out->rule && out->rule->empty()) {
+    *error = "--rule needs a rename rule";
+    return false;
+  }
+  if (out->moveTo && out->rule) {
+    *error = "--move-to (moving) and --rule (renaming) cannot go together";
+    return false;
+  }
+  if (!out->mode) {
+    if (out->moveTo) out->mode = kModeMove;
+    if (out->rule) out->mode = kModeRename;
+    return true;
+  }
+  if (out->moveTo && *out->mode != kModeMove) {
+    *error = "--move-to goes only with --mode move";
+    return false;
+  }
+  if (out->rule && *out->mode != kModeRename) {
+    *error = "--rule goes only with --mode rename";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::string* error) {
@@ -136,6 +167,14 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
       return false;
     }
   }
+  for (const std::string& folder : out->folders) {
+    // An unset variable in a script ("$DIR") must not turn into a search of somewhere else.
+    if (folder.empty()) {
+      *error = "a FOLDER argument is empty";
+      return false;
+    }
+  }
+  if (!ResolveProcessing(out, error)) return false;
   if (out->home && out->home->empty()) {
     *error = "--home needs a folder";
     return false;
@@ -153,21 +192,27 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
 
 const char* CliUsage() {
   return R"(Usage: vorlet-scan [options] [FOLDER...]
-Searches FOLDERs (default: the target list of the settings) for invalid files with the
-signatures of Vorlet.dat, processing and logging every hit as the desktop program does.
+Searches FOLDERs (default: the target list of the settings; an empty FOLDER is an error)
+for invalid files with the signatures of Vorlet.dat, processing and logging every hit as
+the desktop program does.
 
   -p, --pattern TEXT     file-type patterns, ";"-separated (default: the current file
-                         type of the settings; empty means "*.*"; made lower case)
+                         type of the settings; empty means "*.*"; made lower case); a
+                         text of nothing but ";" and blanks is an error
   --subfolders | --no-subfolders
                          search subfolders too, or not (default: the settings' fSubDir)
   --mode leave|delete|rename|move
-                         automatic processing of every hit (default: FileOpe)
-  --rule RULE            rename rule, e.g. "*.*.INV" (default: RuleOfRename)
-  --move-to FOLDER       move folder (default: MoveFolder)
+                         automatic processing of every hit (default: FileOpe, or move
+                         with --move-to, rename with --rule)
+  --rule RULE            rename rule, e.g. "*.*.INV" (default: RuleOfRename); alone it
+                         means --mode rename, with another mode it is an error
+  --move-to FOLDER       move folder (default: MoveFolder); alone it means --mode move,
+                         with another mode it is an error
   --log FILE             write the search log to FILE (the log file format)
   --auto-log             write the automatic log into the log folder (LogFolder), named
-                         after the start time; if the folder cannot be made, the search
-                         runs without it (the question is answered Yes on stderr)
+                         after the start time; if the folder cannot be made, a search
+                         that leaves hits alone runs without it (the question is answered
+                         Yes on stderr), one that processes them does not start
   --register FOLDER      search registration: every file below FOLDER becomes a
                          signature filed under its folder's name; then Vorlet.dat is saved
   --list                 print every signature, one TSV line each: category, name, risk
@@ -189,9 +234,21 @@ Text encoding of stdout and stderr: UTF-8 (file names and folders as the file sy
 bytes), unless the locale (LC_ALL, else LC_CTYPE, else LANG) names a Shift_JIS code set
 such as ja_JP.SJIS: then CP932, and hit lines are exactly the log's lines (CR LF).
 
-Exit status: 1 when at least one hit was found; otherwise 2 when the search was stopped
-(Ctrl+C, recorded as not completed) or failed, when a file or folder could not be read,
-when a log could not be written, or on bad arguments; otherwise 0. --register and --list
-exit 0 on success and 2 on any failure.
+No control character of a name or text reaches the terminal or a log line as it is: on
+stdout and stderr TAB, CR, LF and backslash are written as \t \r \n \\, the other C0
+controls and DEL as \xHH (in UTF-8 also the C1 controls, byte by byte as \xC2\xHH). The
+log escapes the control characters of file and folder names the same way, so one hit is
+one line; there, and in the hit lines of a CP932 console, which are the log's, a backslash
+is left as it is: a name of the file system holds its own backslash as a double-byte code.
+
+A run that deletes, renames or moves and is asked for a log first checks that the log can
+be written (making the log folder of --auto-log); if not it stops before it touches a file.
+
+Exit status: 0 the search ran to its end and found nothing; 1 hits, and everything else
+went well; 2 trouble without hits; 3 hits and trouble. Trouble is a search stopped (Ctrl+C,
+SIGTERM or SIGHUP: the file in hand is finished and the log records the search as not
+completed) or failed, a file or folder that could not be read, a log that could not be
+written, a write error on stdout or stderr, or bad arguments (then nothing is searched).
+--register and --list exit 0 on success and 2 on any failure.
 )";
 }

@@ -5,7 +5,6 @@
 #include "CliConsole.h"
 #include "CliTexts.h"
 
-
 void CliProblemSink::FileNotRead(const std::string& path, int error, FileStep step) {
   files_.push_back(Problem{path, error, step == FileStep::Open ? "open" : "read"});
 }
@@ -19,7 +18,7 @@ void CliProblemSink::Report(CliConsole& console, bool named) const {
     for (const auto* list : {&files_, &folders_}) {
       for (const Problem& problem : *list) {
         // The path as the file system has it, the reason in the C library's words.
-        std::string line = "  " + console.Path(problem.path) + ": " + problem.step + ": " + std::strerror(problem.error);
+        std::string line = "  " + console.ShownPath(problem.path) + ": " + problem.step + ": " + std::strerror(problem.error);
         line.push_back('\n');
         console.ErrRaw(line);
       }

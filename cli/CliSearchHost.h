@@ -1,6 +1,7 @@
 // The command line's side of a running search: the status texts become a progress line on
-// stderr (at most one every kInterval, or none with quiet), and Ctrl+C stops the search the
-// way Esc does in the window, by clearing the engine's running flag at its next check.
+// stderr (at most one every kInterval, or none with quiet), and Ctrl+C, SIGTERM or SIGHUP
+// stops the search the way Esc does in the window, by clearing the engine's running flag
+// at its next check.
 //
 // The engine calls both several times for every file, so the common call costs a counter
 // (and a flag read): the clock is read only every kClockStride status texts.
@@ -20,7 +21,8 @@ class CliSearchHost : public SearchHost {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // Installs the Ctrl+C handler. results gives the counters shown with the progress.
+  // Installs the handler of Ctrl+C, SIGTERM and SIGHUP. results gives the counters shown
+  // with the progress.
   CliSearchHost(CScanEngine& engine, const ScanResultModel& results, CliConsole& console, bool quiet);
 
   void SetStatusText(const std::string& text) override;

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "CliTexts.h"
+#include "LogPreflight.h"
 #include "SignatureListing.h"
 #include "engine/SearchDriver.h"
 #include "engine/SearchRegistration.h"
@@ -84,6 +85,12 @@ int CliSession::Search() {
     console_.ErrLine("vorlet-scan: no folder to search (give FOLDERs, or fill the target list of the settings)");
     return kExitTrouble;
   }
+  const std::string patternText = PatternText();
+  const CPatternList patterns(patternText, ';');
+  if (!patterns.HasUsableToken()) {
+    console_.ErrLine("vorlet-scan: no file-type pattern in \"" + patternText + "\" (give -p, e.g. \"*.exe;*.dll\")");
+    return kExitTrouble;
+  }
   // Loading would make an empty data file, and a search without signatures could only
   // ever report clean.
   if (!DataFileExists()) return kExitTrouble;
@@ -97,9 +104,10 @@ int CliSession::Search() {
   logManager_.LoadSettings(SettingsFile(), home_);
   // The command line logs only when asked to.
   logManager_.SetAutoLog(options_.autoLog);
+  if (scanOptions_.Mode() != kModeLeave && !LogsCanBeWritten()) return kExitTrouble;
 
   const bool subfolders = options_.subfolders.value_or(ScanTargetSettings::Load(SettingsFile()).subfolders);
-  if (!engine_.Prepare(targets, CPatternList(PatternText(), ';'), subfolders, store_)) return kExitTrouble;
+  if (!engine_.Prepare(targets, patterns, subfolders, store_)) return kExitTrouble;
   engine_.SetFoldersNotSearched(scanOptions_.FoldersNotSearched());
   results_.ResetResult();
   engine_.running = true;
@@ -117,9 +125,20 @@ int CliSession::Search() {
   console_.ErrLine(std::string(cli_text::kCompleted) + (engine_.Completed() ? "YES" : "NO"));
   problems_.Report(console_, options_.verbose);
 
-  if (results_.Counts().invalid > 0) return kExitHits;
-  const bool clean = storeOk && logsOk && engine_.Completed() && problems_.Empty();
-  return clean ? kExitClean : kExitTrouble;
+  const bool trouble = !(storeOk && logsOk && engine_.Completed() && problems_.Empty());
+  if (results_.Counts().invalid > 0) return trouble ? kExitHitsAndTrouble : kExitHits;
+  return trouble ? kExitTrouble : kExitClean;
+}
+
+bool CliSession::LogsCanBeWritten() const {
+  std::string reason;
+  if ((options_.logFile && !log_preflight::CheckLogFile(*options_.logFile, &reason)) ||
+      (options_.autoLog && !log_preflight::CheckAutoLogFolder(logManager_, &reason))) {
+    console_.ErrLine("vorlet-scan: the log cannot be written: " + reason +
+                     "; nothing was searched, deleted, renamed or moved");
+    return false;
+  }
+  return true;
 }
 
 bool CliSession::WriteLogs(const SearchRunInfo& run) {

@@ -27,6 +27,7 @@ class CliSession {
   static constexpr int kExitClean = 0;
   static constexpr int kExitHits = 1;
   static constexpr int kExitTrouble = 2;
+  static constexpr int kExitHitsAndTrouble = 3;
 
   // home is the program's folder (CP932, with its separator); the settings file there must
   // be bound before the session is made, since the engine reads its block range at once.
@@ -49,6 +50,8 @@ class CliSession {
   TextList Targets() const;
   std::string PatternText() const;
   bool WriteLogs(const SearchRunInfo& run);
+  // Before a run that processes hits: every log asked for can be written; says why not.
+  bool LogsCanBeWritten() const;
   void ReportCounts() const;
 
   const CliOptions& options_;

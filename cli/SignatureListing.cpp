@@ -6,7 +6,7 @@
 #include "CliConsole.h"
 #include "db/InvalFileDB.h"
 #include "platform/Clock.h"
-#include "util/ShiftJis.h"
+#include "settings/LogFormat.h"
 
 size_t SignatureListing::Print(const InvalFileDB& store) {
   size_t count = 0;
@@ -37,26 +37,7 @@ std::string SignatureListing::Line(const InvalFileInfo& record) const {
   return line;
 }
 
-std::string SignatureListing::Escape(std::string_view field) {
-  std::string out;
-  out.reserve(field.size());
-  for (size_t i = 0; i < field.size();) {
-    const size_t size = shiftjis::CharSize(field, i);
-    if (size == 2) {
-      out.append(field.substr(i, 2));
-    } else {
-      switch (field[i]) {
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\\': out += "\\\\"; break;
-        default: out.push_back(field[i]);
-      }
-    }
-    i += size;
-  }
-  return out;
-}
+std::string SignatureListing::Escape(std::string_view field) { return EscapeControlCharacters(field, true); }
 
 std::string SignatureListing::FormatDate(double oleDate, int status) {
   platform::LocalDateTime local{};

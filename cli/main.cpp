@@ -14,18 +14,26 @@
 #include "util/PathParts.h"
 #include "util/StringTable.h"
 
-int main(int argc, char** argv) {
-  platform::IgnoreBrokenPipe();
-  CliConsole console(CliConsole::Detect());
+namespace {
+
+// The command line's status once the streams are closed: a lost line of output is trouble
+// too, so that a caller never takes a cut list of hits for a whole one.
+int WithOutput(CliConsole& console, int status) {
+  if (console.Finish()) return status;
+  const bool hits = status == CliSession::kExitHits || status == CliSession::kExitHitsAndTrouble;
+  return hits ? CliSession::kExitHitsAndTrouble : CliSession::kExitTrouble;
+}
+
+int Run(CliConsole& console, int argc, char** argv) {
   CliOptions options;
   std::string error;
   if (!CliOptions::Parse(argc, argv, &options, &error)) {
-    console.ErrRaw("vorlet-scan: " + error + "\nTry 'vorlet-scan --help'.\n");
+    // The arguments are the caller's bytes, and shown as such.
+    console.ErrRaw("vorlet-scan: " + CliConsole::EscapeOsBytes(error) + "\nTry 'vorlet-scan --help'.\n");
     return CliSession::kExitTrouble;
   }
   if (options.help) {
     console.Out(CliUsage());
-    console.FlushOut();
     return CliSession::kExitClean;
   }
 
@@ -43,4 +51,13 @@ int main(int argc, char** argv) {
     console.ErrLine(LoadString(kStrLowMemory));
     return CliSession::kExitTrouble;
   }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  platform::IgnoreBrokenPipe();
+  CliConsole console(CliConsole::Detect());
+  const int status = Run(console, argc, argv);
+  return WithOutput(console, status);
 }

@@ -55,9 +55,11 @@ void CatchInterrupt() {
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   // Restarted calls keep a read or a listing from failing only because the user pressed
-  // Ctrl+C; the reset lets a second Ctrl+C end the process.
+  // Ctrl+C; the reset lets a second signal end the process.
   action.sa_flags = SA_RESTART | SA_RESETHAND;
-  ::sigaction(SIGINT, &action, nullptr);
+  // A shutdown (SIGTERM) or a closed session (SIGHUP) must leave the same record as
+  // Ctrl+C: the file in hand finished, the log written and marked as not completed.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
 
 bool InterruptRequested() { return g_interrupted != 0; }

@@ -1,7 +1,7 @@
 // What a command-line program needs of its terminal and of the signals sent to it: whether
 // a standard stream is a terminal and how wide it is, which text encoding the user's
-// locale asks for, and an interrupt (Ctrl+C) that only raises a flag, so that a running
-// search can stop at its next check and still finish its log.
+// locale asks for, and an interrupt (Ctrl+C, SIGTERM, SIGHUP) that only raises a flag, so
+// that a running search can stop at its next check and still finish its log.
 #pragma once
 
 namespace platform {
@@ -16,8 +16,9 @@ int TerminalColumns(StandardStream stream);
 // Shift_JIS, CP932, Windows-31J, PCK): such a terminal shows CP932 bytes as they are.
 bool LocaleUsesCp932();
 
-// From now on the first SIGINT only raises the flag; a second one ends the process as
-// usual, so a program stuck in a system call can still be interrupted.
+// From now on the first SIGINT, SIGTERM or SIGHUP only raises the flag; a second one of
+// the same kind ends the process as usual, so a program stuck in a system call can still
+// be interrupted.
 void CatchInterrupt();
 bool InterruptRequested();
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/Clock.h"
+#include "platform/Encoding.h"
 #include "util/CDFile.h"
 #include "util/IntToText.h"
 
@@ -29,6 +30,8 @@ constexpr std::string_view kHitHeads =
     "\x88\xCA\x92\x75\x8F\xEE\x95\xF1\t"
     "\x8F\x88\x97\x9D\r\n";
 constexpr std::string_view kNewLine = "\r\n";
+
+bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
 
 std::string YesNo(bool on) { return on ? "YES" : "NO"; }
 
@@ -57,6 +60,37 @@ std::string LogFileStamp(const LogDateTime& time) {
 
 std::string FormatLogPosition(int32_t position) { return IntToText(static_cast<uint32_t>(position), 16); }
 
+std::string EscapeControlCharacters(std::string_view text, bool escapeBackslash) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (platform::IsLeadByte(c) && i + 1 < text.size() && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+      out.append(text.substr(i, 2));
+      ++i;
+      continue;
+    }
+    switch (c) {
+      case '\t': out += "\\t"; continue;
+      case '\r': out += "\\r"; continue;
+      case '\n': out += "\\n"; continue;
+      case '\\':
+        out += escapeBackslash ? "\\\\" : "\\";
+        continue;
+      default: break;
+    }
+    if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 0xF]);
+    } else {
+      out.push_back(static_cast<char>(c));
+    }
+  }
+  return out;
+}
+
 std::string LogDetectionsHead(size_t hitCount) {
   std::string text(kNewLine);
   text += std::to_string(hitCount);
@@ -70,7 +104,11 @@ std::string LogDetectionsHead(size_t hitCount) {
 std::string LogHitLine(std::string_view fileName, std::string_view folder, std::string_view name,
                        std::string_view category, int32_t position, std::string_view resultText) {
   std::string line;
-  for (std::string_view field : {fileName, folder, name, category}) {
+  line += EscapeControlCharacters(fileName);
+  line += '\t';
+  line += EscapeControlCharacters(folder);
+  line += '\t';
+  for (std::string_view field : {name, category}) {
     line += field;
     line += '\t';
   }

@@ -27,9 +27,22 @@ std::string LogFileStamp(const LogDateTime& time);
 // The position as an unsigned 32-bit number in lower-case hex without leading zeros.
 std::string FormatLogPosition(int32_t position);
 
+// text with its control characters (0x00-0x1F and DEL) written as escapes: TAB, CR and
+// LF as \t \r \n, the others as \xHH (upper-case hex); with escapeBackslash a backslash
+// as \\ too. Scanned by CP932 character: the second byte of a double-byte character (0x5C
+// for 表 and ソ) is never taken for one, and a lead byte without a valid second byte is a
+// character of its own, so it never hides the control character after it. A text without
+// control characters (and, with escapeBackslash, without backslashes) comes back as it is.
+std::string EscapeControlCharacters(std::string_view text, bool escapeBackslash = false);
+
 // The hits section up to and including its column heads, for hitCount hits.
 std::string LogDetectionsHead(size_t hitCount);
-// One hit's line, CR LF included; resultText is what was done to the file.
+// One hit's line, CR LF included; resultText is what was done to the file. Control
+// characters in the file name and the folder are escaped (EscapeControlCharacters), so a
+// name can never start another line or field of its own; a name without them is written as
+// it is, so every line a name the other platform allows gives stays byte for byte the
+// same. A lone backslash needs no escape of its own: the names of this platform carry
+// theirs mapped to a double-byte code, so here it only ever starts an escape.
 std::string LogHitLine(std::string_view fileName, std::string_view folder, std::string_view name,
                        std::string_view category, int32_t position, std::string_view resultText);
 

@@ -1,6 +1,6 @@
-// What vorlet-scan could not read makes its exit status 2 (unless there were hits) and is
-// counted, or named with -v; Ctrl+C stops a search the way Esc does, and the log records
-// it as not completed.
+// What vorlet-scan could not read makes its exit status 2 (3 with hits) and is counted, or
+// named with -v; Ctrl+C, SIGTERM and SIGHUP stop a search the way Esc does, and the log
+// records it as not completed.
 //
 // As root no permission keeps a file or folder from being read, so the failures used here
 // are the ones root meets too: a target that is a file, a target that is not there, and a
@@ -51,10 +51,10 @@ TEST_F(ProblemsAndStopTest, UnreadableTargetsAndFilesExitTwoAndAreNamed) {
   EXPECT_NE(result.err.find("  " + loop + "/: list: Too many levels of symbolic links\n"), std::string::npos);
   EXPECT_NE(result.err.find("開けない・読めないファイル数：1\n一覧できないフォルダ数：3\n"), std::string::npos);
 
-  // Without -v only the counts; a hit still decides the status.
+  // Without -v only the counts; with a hit the status says both.
   tree.Write("hit.bin", "the sample");
   const auto withHit = RunScan(home.Args({"-q", tree.path(), asFile}));
-  EXPECT_EQ(withHit.exitStatus, 1);
+  EXPECT_EQ(withHit.exitStatus, 3);
   EXPECT_EQ(withHit.err.find("Not a directory"), std::string::npos);
   EXPECT_NE(withHit.err.find("一覧できないフォルダ数：1\n"), std::string::npos);
 }
@@ -84,7 +84,8 @@ TEST_F(ProblemsAndStopTest, PermissionDeniedCountsForOtherUsers) {
   EXPECT_NE(result.err.find(locked + ": open: Permission denied"), std::string::npos) << result.err;
 }
 
-TEST_F(ProblemsAndStopTest, InterruptStopsTheSearchAndTheLogSaysNo) {
+// Ctrl+C, a shutdown's SIGTERM and a closed session's SIGHUP alike.
+TEST_F(ProblemsAndStopTest, SignalsStopTheSearchAndTheLogSaysNo) {
   // Enough files that the search is still walking when the first progress line arrives.
   char name[32];
   for (int i = 0; i < 20000; ++i) {
@@ -92,17 +93,20 @@ TEST_F(ProblemsAndStopTest, InterruptStopsTheSearchAndTheLogSaysNo) {
     tree.Write(name, "content");
   }
   const std::string logPath = tree.path() + "/stopped.log";
-  cli_test::ScanProcess scan(home.Args({"--log", logPath, tree.path()}));
-  ASSERT_TRUE(scan.WaitForStderr("検索ファイル数：", std::chrono::seconds(30)));
-  scan.Signal(SIGINT);
-  const auto result = scan.Finish();
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    cli_test::ScanProcess scan(home.Args({"--log", logPath, tree.path()}));
+    ASSERT_TRUE(scan.WaitForStderr("検索ファイル数：", std::chrono::seconds(30)));
+    scan.Signal(signal);
+    const auto result = scan.Finish();
 
-  EXPECT_EQ(result.exitStatus, 2) << result.err;
-  EXPECT_NE(result.err.find("検索を中止しました\n検索完了の有無：NO\n"), std::string::npos) << result.err;
-  const std::string log = platform::Cp932ToUtf8(tree.Read("stopped.log"));
-  // Line 2 ends with the subfolder flag and the completion.
-  const size_t line2End = log.find("\r\n", log.find("\r\n") + 2);
-  EXPECT_EQ(log.substr(line2End - 7, 7), "\tYES\tNO") << log;
+    EXPECT_EQ(result.exitStatus, 2) << signal << "\n" << result.err;
+    EXPECT_NE(result.err.find("検索を中止しました\n検索完了の有無：NO\n"), std::string::npos) << result.err;
+    const std::string log = platform::Cp932ToUtf8(tree.Read("stopped.log"));
+    // Line 2 ends with the subfolder flag and the completion.
+    const size_t line2End = log.find("\r\n", log.find("\r\n") + 2);
+    EXPECT_EQ(log.substr(line2End - 7, 7), "\tYES\tNO") << signal;
+    tree.Write("stopped.log", "");
+  }
 }
 
 }  // namespace

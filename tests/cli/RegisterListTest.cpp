@@ -49,12 +49,12 @@ TEST(RegisterListTest, RegisteringTwiceAddsNothingTheSecondTime) {
   EXPECT_EQ(std::count(search.out.begin(), search.out.end(), '\n'), 3);
 }
 
-TEST(RegisterListTest, ListingEscapesTabsLineBreaksAndBackslashes) {
+TEST(RegisterListTest, ListingEscapesControlCharactersAndBackslashes) {
   ScanHome home;
   auto record = std::make_shared<InvalFileInfo>();
   // 表 and ソ end in the byte of a backslash; only the real backslash is escaped.
   ASSERT_TRUE(record->SetFromText(platform::Utf8ToCp932("表ソ\tname"), "Cat\\A", platform::Utf8ToCp932("高"),
-                                  OleDate{37690.37855324074, 0}, "au\rthor", "00ff10", "line1\r\nline2"));
+                                  OleDate{37690.37855324074, 0}, "au\rth\x1bor\x7f", "00ff10", "line1\r\nline2"));
   home.store().Add(record);
   auto undated = std::make_shared<InvalFileInfo>();
   ASSERT_TRUE(undated->SetFromText("plain", "Cat\\A", "", OleDate{0.0, 1}, "", "", ""));
@@ -65,7 +65,7 @@ TEST(RegisterListTest, ListingEscapesTabsLineBreaksAndBackslashes) {
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_EQ(result.out,
             "Cat\\\\A\tplain\t\t\t\t\t\n"
-            "Cat\\\\A\t表ソ\\tname\t高\t2003-03-10 09:05:07\tau\\rthor\t00ff10\tline1\\r\\nline2\n");
+            "Cat\\\\A\t表ソ\\tname\t高\t2003-03-10 09:05:07\tau\\rth\\x1Bor\\x7F\t00ff10\tline1\\r\\nline2\n");
 }
 
 TEST(RegisterListTest, RegisterNeedsAnExistingFolder) {

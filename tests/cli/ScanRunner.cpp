@@ -14,9 +14,11 @@
 
 namespace cli_test {
 
-ScanProcess::ScanProcess(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-  int out[2], err[2];
+ScanProcess::ScanProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                         const Redirect& redirect) {
+  int out[2], err[2], unread[2] = {-1, -1};
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+  if (redirect.fd >= 0 && redirect.path.empty() && pipe2(unread, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
   std::vector<std::string> argvText{VORLET_SCAN_PATH};
   argvText.insert(argvText.end(), args.begin(), args.end());
   std::vector<char*> argv, envp;
@@ -30,11 +32,21 @@ ScanProcess::ScanProcess(const std::vector<std::string>& args, const std::vector
   if (pid_ == 0) {
     dup2(out[1], STDOUT_FILENO);
     dup2(err[1], STDERR_FILENO);
+    if (redirect.fd >= 0) {
+      const int target = redirect.path.empty() ? unread[1] : open(redirect.path.c_str(), O_WRONLY);
+      if (target < 0) _exit(126);
+      dup2(target, redirect.fd);
+    }
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   close(out[1]);
   close(err[1]);
+  // The reader of that pipe goes before the child writes.
+  if (unread[0] >= 0) {
+    close(unread[0]);
+    close(unread[1]);
+  }
   outFd_ = out[0];
   errFd_ = err[0];
   if (pid_ < 0) throw std::runtime_error("fork");
@@ -88,8 +100,9 @@ ScanOutcome ScanProcess::Finish() {
   return outcome_;
 }
 
-ScanOutcome RunScan(const std::vector<std::string>& args, const std::vector<std::string>& env) {
-  return ScanProcess(args, env).Finish();
+ScanOutcome RunScan(const std::vector<std::string>& args, const std::vector<std::string>& env,
+                    const Redirect& redirect) {
+  return ScanProcess(args, env, redirect).Finish();
 }
 
 std::vector<uint8_t> FingerprintOf(std::string_view content) {

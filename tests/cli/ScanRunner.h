@@ -22,9 +22,17 @@ struct ScanOutcome {
   std::string err;
 };
 
+// The child's stdout (fd 1) or stderr (fd 2) sent to a file opened for writing (such as
+// /dev/full) instead of being captured; an empty path gives a pipe nobody reads.
+struct Redirect {
+  int fd = -1;
+  std::string path;
+};
+
 class ScanProcess {
  public:
-  explicit ScanProcess(const std::vector<std::string>& args, const std::vector<std::string>& env = {"LANG=C.UTF-8"});
+  explicit ScanProcess(const std::vector<std::string>& args, const std::vector<std::string>& env = {"LANG=C.UTF-8"},
+                       const Redirect& redirect = {});
   ~ScanProcess();
   ScanProcess(const ScanProcess&) = delete;
   ScanProcess& operator=(const ScanProcess&) = delete;
@@ -44,7 +52,8 @@ class ScanProcess {
   ScanOutcome outcome_;
 };
 
-ScanOutcome RunScan(const std::vector<std::string>& args, const std::vector<std::string>& env = {"LANG=C.UTF-8"});
+ScanOutcome RunScan(const std::vector<std::string>& args, const std::vector<std::string>& env = {"LANG=C.UTF-8"},
+                    const Redirect& redirect = {});
 
 // The 16 search bytes a default search computes for a file with this content.
 std::vector<uint8_t> FingerprintOf(std::string_view content);

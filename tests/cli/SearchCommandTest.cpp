@@ -80,7 +80,10 @@ TEST_F(SearchCommandTest, SettingsGiveTheDefaultsAndOptionsOverrideThem) {
   }
 }
 
+// "MOVE" in the arguments stands for the case's move folder.
 TEST_F(SearchCommandTest, ProcessingModesActOnTheFile) {
+  // The settings' delete mode must not win over what the options ask for.
+  home.Set("General", "FileOpe", "1");
   struct Case {
     std::vector<std::string> args;
     const char* resultText;
@@ -91,8 +94,9 @@ TEST_F(SearchCommandTest, ProcessingModesActOnTheFile) {
       {{"--mode", "leave"}, "未処理", "sub/Bad.EXE", false},
       {{"--mode", "delete"}, "削除", "", false},
       {{"--mode", "rename", "--rule", "*.*.INV"}, "ﾘﾈｰﾑ", "sub/Bad.EXE.INV", false},
-      {{"--mode", "rename", "--rule", "_*.*_"}, "ﾘﾈｰﾑ", "sub/_Bad.EXE_", false},
-      {{"--mode", "move"}, "移動", "Bad.EXE", true},
+      {{"--rule", "_*.*_"}, "ﾘﾈｰﾑ", "sub/_Bad.EXE_", false},
+      {{"--mode", "move", "--move-to", "MOVE"}, "移動", "Bad.EXE", true},
+      {{"--move-to", "MOVE"}, "移動", "Bad.EXE", true},
       // A rule whose result would leave the folder fails and leaves the file.
       {{"--mode", "rename", "--rule", "../*.*"}, "失敗", "sub/Bad.EXE", false},
   };
@@ -100,7 +104,10 @@ TEST_F(SearchCommandTest, ProcessingModesActOnTheFile) {
     testing_support::TempDir caseTree, moveTo;
     caseTree.Write("sub/Bad.EXE", kSample);
     std::vector<std::string> args = c.args;
-    args.insert(args.end(), {"-q", "--move-to", moveTo.path(), caseTree.path()});
+    for (std::string& arg : args) {
+      if (arg == "MOVE") arg = moveTo.path();
+    }
+    args.insert(args.end(), {"-q", caseTree.path()});
     const auto result = RunScan(home.Args(args));
     EXPECT_EQ(result.exitStatus, 1) << result.err;
     EXPECT_NE(result.out.find(std::string("\t0\t") + c.resultText + "\n"), std::string::npos) << result.out;
@@ -139,6 +146,65 @@ TEST_F(SearchCommandTest, AHitMetAgainIsNotProcessedTwice) {
   }
 }
 
+// Each refused before a file is searched or touched: exit 2, the reason, nothing on stdout.
+// "MOVE" stands for an empty move folder; the tree is searched after the given arguments.
+TEST_F(SearchCommandTest, RunsThatCannotDoWhatWasAskedTouchNothing) {
+  home.Set("General", "FileOpe", "1");
+  tree.Write("blocker", "a file where a folder should be");
+  home.Set("General", "LogFolder", tree.path() + "/blocker/logs");
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"--mode", "delete", "--move-to", "MOVE"}, "--move-to goes only with --mode move"},
+      {{"--mode", "rename", "--move-to", "MOVE"}, "--move-to goes only with --mode move"},
+      {{"--mode", "leave", "--rule", "*.*.INV"}, "--rule goes only with --mode rename"},
+      {{"--mode", "move", "--rule", "*.*.INV"}, "--rule goes only with --mode rename"},
+      {{"--rule", "*.*.INV", "--move-to", "MOVE"}, "cannot go together"},
+      {{""}, "a FOLDER argument is empty"},
+      {{"-p", ";"}, "no file-type pattern in \";\""},
+      {{"-p", " ; "}, "no file-type pattern in \" ; \""},
+      {{"--log", tree.path() + "/blocker/x.log"},
+       "the log cannot be written: " + tree.path() + "/blocker/x.log: Not a directory"},
+      {{"--auto-log"}, "the log cannot be written: " + tree.path() + "/blocker/logs: the folder cannot be made"},
+  };
+  for (const auto& c : cases) {
+    testing_support::TempDir moveTo;
+    std::vector<std::string> args = c.args;
+    for (std::string& arg : args) {
+      if (arg == "MOVE") arg = moveTo.path();
+    }
+    args.insert(args.end(), {"-q", tree.path()});
+    const auto result = RunScan(home.Args(args));
+    EXPECT_EQ(result.exitStatus, 2) << c.message << "\n" << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("検索ファイル数"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_TRUE(fs::exists(HitFolder() + "/Bad.EXE")) << c.message;
+    EXPECT_TRUE(fs::is_empty(moveTo.path())) << c.message;
+  }
+}
+
+// A line that did not reach its reader is trouble; "" is a pipe nobody reads.
+TEST_F(SearchCommandTest, WriteErrorsOnStdoutAndStderrAreTrouble) {
+  const struct {
+    cli_test::Redirect redirect;
+    const char* pattern;
+    int exitStatus;
+    const char* message;
+  } cases[] = {
+      {{1, "/dev/full"}, "*.exe", 3, "cannot write to standard output: No space left on device"},
+      {{1, ""}, "*.exe", 3, "cannot write to standard output: Broken pipe"},
+      {{2, "/dev/full"}, "*.txt", 2, ""},
+      {{2, "/dev/full"}, "*.exe", 3, ""},
+  };
+  for (const auto& c : cases) {
+    const auto result = RunScan(home.Args({"-q", "-p", c.pattern, tree.path()}), {"LANG=C.UTF-8"}, c.redirect);
+    EXPECT_EQ(result.exitStatus, c.exitStatus) << c.redirect.fd << c.redirect.path << c.pattern << "\n" << result.err;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+}
+
 TEST_F(SearchCommandTest, ModeRuleAndMoveFolderDefaultToTheSettings) {
   home.Set("General", "FileOpe", "2");
   home.Set("General", "RuleOfRename", "*.*.INV");
@@ -165,7 +231,8 @@ TEST_F(SearchCommandTest, LogFileHoldsTheSearchInTheLogFormat) {
 
 TEST_F(SearchCommandTest, AutoLogGoesIntoTheLogFolderMadeOnDemand) {
   home.Set("General", "LogFolder", tree.path() + "/logs/deep");
-  const auto result = RunScan(home.Args({"-q", "--auto-log", "-p", "*.txt", tree.path()}));
+  // Deleting: the folder is made, and checked, before the search, and that leaves nothing.
+  const auto result = RunScan(home.Args({"-q", "--auto-log", "--mode", "delete", "-p", "*.txt", tree.path()}));
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   int logs = 0;
   for (const auto& entry : fs::directory_iterator(tree.path() + "/logs/deep")) {
@@ -198,6 +265,31 @@ TEST_F(SearchCommandTest, NamesComeBackAsTheFileSystemsBytes) {
   // A Shift_JIS locale gets the log's own bytes, CR LF included.
   const auto sjis = RunScan(home.Args({"-q", odd.path() + "/表ソ"}), {"LANG=ja_JP.SJIS"});
   EXPECT_EQ(sjis.out, platform::Utf8ToCp932("見本.exe\t" + odd.path() + "/表ソ\t見本\tトロイ\t0\t未処理\r\n"));
+}
+
+// A name can neither forge a line on stdout or in the log nor send the terminal a sequence:
+// every control character of it is escaped wherever it is shown (hit lines, the progress
+// lines, -v) and in the log's hit line.
+TEST_F(SearchCommandTest, ControlCharactersInNamesAreEscaped) {
+  testing_support::TempDir odd;
+  const std::string folder = odd.path() + "/d\x1b[2J";
+  odd.Write("d\x1b[2J/a\tb\r\nforged\x1b]0;x\x07.exe", kSample);
+  fs::create_symlink("/proc/self/mem", folder + "/u\x1b[1m\x7f");
+  const std::string logPath = odd.path() + "/out.log";
+
+  // The target itself is the first progress line.
+  const auto result = RunScan(home.Args({"-v", "--log", logPath, folder}));
+  EXPECT_EQ(result.exitStatus, 3) << result.err;
+  const std::string fields = "a\\tb\\r\\nforged\\x1B]0;x\\x07.exe\t" + odd.path() + "/d\\x1B[2J\t見本\tトロイ\t0\t未処理";
+  EXPECT_EQ(result.out, fields + "\n");
+  EXPECT_EQ(result.err.find('\x1b'), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("/d\\x1B[2J/u\\x1B[1m\\x7F: read: Input/output error"), std::string::npos) << result.err;
+  // One hit, one line, after the column heads.
+  EXPECT_TRUE(platform::Cp932ToUtf8(odd.Read("out.log")).ends_with("処理\r\n" + fields + "\r\n"));
+
+  // A Shift_JIS console still gets the log's own line.
+  const auto sjis = RunScan(home.Args({"-q", folder}), {"LANG=ja_JP.SJIS"});
+  EXPECT_EQ(sjis.out, platform::Utf8ToCp932(fields + "\r\n"));
 }
 
 }  // namespace
