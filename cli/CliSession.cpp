@@ -155,6 +155,12 @@ int CliSession::Register() {
     console_.ErrLine("vorlet-scan: --register: no such folder: " + folder);
     return kExitTrouble;
   }
+  // Held from the load to the save (and the run's end), so that no other writer of the
+  // data file comes in between and no one's records are lost.
+  if (!store_.LockDataFile(home_)) {
+    console_.ErrLine("vorlet-scan: --register: cannot lock " + DataFilePath() + InvalFileDB::kLockSuffix);
+    return kExitTrouble;
+  }
   const bool storeOk = LoadStore();
   const int32_t before = store_.RecordCount();
   results_.ResetResult();  // counts the files looked at

@@ -71,8 +71,9 @@ bool ProfileFile::OpenArchive(Direction direction, bool createIfMissing) {
   platform::FileStatus status;
   bool exists = platform::GetStatus(fullPath_, &status);
   // Loading with creation asked for leaves an empty file behind, as on a first start; a
-  // store creates its file when it commits.
-  if (!exists && createIfMissing && direction == Direction::Load) platform::WriteFileAtomic(fullPath_, std::string_view());
+  // store creates its file when it commits. Never over a file another process has just
+  // put there.
+  if (!exists && createIfMissing && direction == Direction::Load) platform::WriteFileNoReplace(fullPath_, std::string_view());
 
   for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
     if (direction == Direction::Load) {
