@@ -20,6 +20,7 @@ std::string RegistrationRoot(const std::string& folder) {
   if (!path.empty() && path.front() != separator && platform::CurrentFolder(&current)) {
     path = current + separator + path;
   }
+  if (path.empty() || path.front() != separator) return folder;  // no current folder to start from
   // The separator is never the second byte of a double-byte character, so the path splits
   // at every one of its bytes.
   std::string root;
@@ -30,15 +31,12 @@ std::string RegistrationRoot(const std::string& folder) {
     const std::string_view part = std::string_view(path).substr(begin, end - begin);
     endsInFolder = part.empty() || part == ".";
     if (!endsInFolder) {
-      if (begin > 0 || path.front() == separator) root += separator;
+      root += separator;
       root.append(part);
     }
     begin = end + 1;
   }
-  if (root.empty() || root.front() != separator) {
-    if (path.empty() || path.front() != separator) return folder;  // no current folder to start from
-    return std::string(1, separator);
-  }
+  if (root.empty()) return std::string(1, separator);
   // A final separator the caller gave (or a final ".") stays: it makes the last name count
   // as a folder, as it did.
   if (endsInFolder) root += separator;
