@@ -166,6 +166,10 @@ int CliSession::Register() {
     console_.ErrLine("vorlet-scan: --register: no such folder: " + folder);
     return kExitTrouble;
   }
+  // Held from the load to the save (and the run's end), so that no other writer of the
+  // data file comes in between. Where it cannot be taken (a folder we may not write), the
+  // save tries again and applies this run's records to the file as it is then, or fails.
+  store_.LockDataFile(home_);
   const bool storeOk = LoadStore();
   const int32_t before = store_.RecordCount();
   results_.ResetResult();  // counts the files looked at

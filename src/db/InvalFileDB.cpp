@@ -1,12 +1,48 @@
 #include "db/InvalFileDB.h"
 
+#include <algorithm>
+
 #include "db/ContentMatcher.h"
 
 InvalFileCategory& InvalFileDB::CategoryFor(const std::string& name) {
   return categories_.try_emplace(name, name).first->second;
 }
 
+namespace {
+
+bool SameValues(const InvalFileInfo& a, const InvalFileInfo& b) {
+  return a.Name() == b.Name() && a.Category() == b.Category() && a.RiskLevel() == b.RiskLevel() &&
+         a.CreatedDate() == b.CreatedDate() && a.Author() == b.Author() && a.Summary() == b.Summary() &&
+         a.SearchLength() == b.SearchLength() &&
+         std::equal(a.SearchBytes(), a.SearchBytes() + a.SearchLength(), b.SearchBytes());
+}
+
+}  // namespace
+
+void InvalFileDB::NoteChange(const InvalFileInfo& keyOf, const std::shared_ptr<InvalFileInfo>& now,
+                             bool wasInStore) {
+  auto [entry, first] = changes_.try_emplace(Key{keyOf.Category(), keyOf.Name()});
+  // A key seen for the first time was in the store before: it came from the file.
+  if (first) entry->second.inFile = wasInStore;
+  entry->second.record = now;
+  // Added and removed again: the file never had it, so there is nothing to take out.
+  if (now == nullptr && !entry->second.inFile) changes_.erase(entry);
+}
+
+void InvalFileDB::ApplyChanges(const std::map<Key, Change>& changes) {
+  for (const auto& [key, change] : changes) {
+    if (std::shared_ptr<InvalFileInfo> there = FindRecord(key.first, key.second)) Remove(*there);
+    if (change.record != nullptr) Insert(change.record);
+  }
+}
+
 bool InvalFileDB::Add(const std::shared_ptr<InvalFileInfo>& record) {
+  if (!Insert(record)) return false;
+  NoteChange(*record, record, false);
+  return true;
+}
+
+bool InvalFileDB::Insert(const std::shared_ptr<InvalFileInfo>& record) {
   if (!record) return false;
   // A new category is made only when the record goes in: a name cannot clash in it.
   InvalFileCategory& category = CategoryFor(record->Category());
@@ -21,6 +57,7 @@ bool InvalFileDB::Remove(const InvalFileInfo& record) {
   if (category == categories_.end()) return false;
   auto entry = category->second.records_.find(record.Name());
   if (entry == category->second.records_.end()) return false;
+  NoteChange(*entry->second, nullptr, true);
   index_.Erase(entry->second.get());
   category->second.records_.erase(entry);
   --recordCount_;
@@ -44,10 +81,15 @@ bool InvalFileDB::Modify(const std::shared_ptr<InvalFileInfo>& edited, const std
     index_.Erase(stored.get());
     category.records_.erase(stored->Name());
     index_.Insert(edited.get(), &category);
+    NoteChange(*stored, nullptr, true);
+    NoteChange(*edited, edited, false);
     if (holder != nullptr) *holder = edited;
     return true;
   }
 
+  // Unchanged values are no change of this session: another writer's change to the record
+  // is kept then.
+  if (!SameValues(*edited, *stored)) NoteChange(*stored, stored, true);
   // Same key: the stored object stays, so whoever holds it sees the new values.
   index_.Erase(stored.get());
   stored->CopyFrom(*edited);
@@ -80,6 +122,10 @@ void InvalFileDB::ForEachRecord(const std::function<void(const std::shared_ptr<I
 }
 
 void InvalFileDB::Clear() {
+  changes_.clear();
+  loaded_ = false;
+  loadedFrom_.clear();
+  lockedSinceLoad_ = false;
   index_.Clear();
   categories_.clear();
   recordCount_ = 0;

@@ -3,6 +3,12 @@
 // record of a searched category matches first) through an index on the first 16 search
 // bytes, and reads and writes the data file "Vorlet.dat" in a given folder.
 //
+// Several processes write the data file (the desktop program at exit, registrations from
+// the command line). Every save holds the lock file "Vorlet.dat.lock" beside it, and a
+// store loaded from a folder saves back to it by applying its own changes since the load
+// (records added, modified, removed) to the file as it stands then, so that a save never
+// drops what another process saved in between.
+//
 // Records are shared: the store holds them, and a hit may keep one after the editor has
 // modified or removed it. Add and Modify take a record only on success; on failure the
 // caller's pointer is all there is of it.
@@ -18,6 +24,7 @@
 #include "db/FingerprintIndex.h"
 #include "db/InvalFileCategory.h"
 #include "db/InvalFileInfo.h"
+#include "platform/FileLock.h"
 
 class CDFile;
 class ContentMatcher;
@@ -28,6 +35,8 @@ class InvalFileDB {
 
   static constexpr const char* kDataFileBase = "Vorlet";
   static constexpr const char* kDataFileExt = "dat";
+  // Appended to the data file's path: the lock file every writer holds.
+  static constexpr const char* kLockSuffix = ".lock";
 
   InvalFileDB() = default;
   InvalFileDB(const InvalFileDB&) = delete;
@@ -52,7 +61,8 @@ class InvalFileDB {
   // Categories in order, each with its records in order: the editor's list and the file's.
   const CategoryMap& Categories() const { return categories_; }
   void ForEachRecord(const std::function<void(const std::shared_ptr<InvalFileInfo>&)>& visit) const;
-  // Removes every record and category.
+  // Removes every record and category and forgets the load: the next Save writes the
+  // store as the whole file.
   void Clear();
 
   // Not owned; attached by the engine before every search.
@@ -69,14 +79,23 @@ class InvalFileDB {
   // when missing). Returns false when the file could not be read to its last record; the
   // records read completely before that stay. retryPump runs between open attempts.
   bool Load(const std::string& folder, const std::function<void()>& retryPump = {});
-  // Writes every record to folder + "Vorlet.dat", replacing the file atomically: a failed
-  // save leaves the old file as it was. When the last Load found the file damaged, the
-  // damaged file is first kept beside it (DamagedFileName) and the save fails if it
-  // cannot be kept.
+  // Writes folder + "Vorlet.dat" under the data file's lock, replacing the file atomically:
+  // a failed save leaves the old file as it was. A store loaded from folder (and not under
+  // a lock held ever since) writes the file as it is now, read again under the lock, with
+  // this store's changes since the load applied: a record it added or modified replaces
+  // the file's record of that key, one it removed is taken out, and the rest stays as the
+  // file has it. Any other store is written as the whole file. When the file the save
+  // builds on was found damaged, it is first kept beside it (DamagedFileName) and the save
+  // fails if it cannot be kept. Waits for the lock as long as another writer holds it.
   bool Save(const std::string& folder, const std::function<void()>& retryPump = {});
   // The data file the last Load or Save was given (empty before either); a search passes
   // over this very file wherever it meets it.
   const std::string& FilePath() const { return filePath_; }
+  // Takes the data file's lock in folder and holds it until UnlockDataFile or the store's
+  // end, so that a Load, changes and a Save in between form one step no other writer can
+  // come between. False when the lock file cannot be opened or locked.
+  bool LockDataFile(const std::string& folder, const std::function<void()>& wait = {});
+  void UnlockDataFile();
   // Whether the last Load met a damaged or unreadable file.
   bool LoadWasIncomplete() const { return loadIncomplete_; }
   // Where the damaged file was kept by the last Save; empty if no copy was needed.
@@ -87,6 +106,23 @@ class InvalFileDB {
   bool BeginSearch(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode);
   InvalFileCategory& CategoryFor(const std::string& name);
 
+  // What this session did to one key since the load: the record that holds the key's values
+  // now, or null when the key's record was removed.
+  struct Change {
+    std::shared_ptr<InvalFileInfo> record;
+    bool inFile = false;  // the key came from the loaded file
+  };
+  using Key = std::pair<std::string, std::string>;  // category, name
+  // Add without noting a change: loading.
+  bool Insert(const std::shared_ptr<InvalFileInfo>& record);
+  void NoteChange(const InvalFileInfo& keyOf, const std::shared_ptr<InvalFileInfo>& now, bool wasInStore);
+  void ApplyChanges(const std::map<Key, Change>& changes);
+
+  // Reads the bound data file into this (empty) store; see Load.
+  bool ReadDataFile(ProfileFile& file, bool createIfMissing);
+  bool WriteDataFile(ProfileFile& file) const;
+  bool HoldsLockFor(const std::string& folder) const { return lock_.Held() && lockFolder_ == folder; }
+
   CategoryMap categories_;
   FingerprintIndex index_;
   int32_t recordCount_ = 0;
@@ -96,4 +132,12 @@ class InvalFileDB {
   bool loadIncomplete_ = false;
   bool damagedKept_ = false;
   std::string damagedKeptAs_;
+
+  std::map<Key, Change> changes_;
+  bool loaded_ = false;
+  std::string loadedFrom_;
+  // The lock was held from the load on: nobody else can have written the file since.
+  bool lockedSinceLoad_ = false;
+  platform::FileLock lock_;
+  std::string lockFolder_;
 };

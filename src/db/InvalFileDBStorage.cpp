@@ -1,4 +1,5 @@
-// Load and Save of the signature store: the data file's record count and records.
+// Load and Save of the signature store: the data file's record count and records, the
+// lock every writer holds, and the merge of a session's changes into the file as it is.
 #include "db/DamagedDataFile.h"
 #include "db/InvalFileDB.h"
 #include "platform/FileSystem.h"
@@ -12,18 +13,15 @@ void BindDataFile(ProfileFile& file, const std::string& folder, const std::funct
   file.SetRetryPump(retryPump);
 }
 
+std::string LockPath(const std::string& folder) {
+  return folder + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt + InvalFileDB::kLockSuffix;
+}
+
 }  // namespace
 
-bool InvalFileDB::Load(const std::string& folder, const std::function<void()>& retryPump) {
-  Clear();
+bool InvalFileDB::ReadDataFile(ProfileFile& file, bool createIfMissing) {
   loadIncomplete_ = false;
-  damagedKept_ = false;
-  damagedKeptAs_.clear();
-
-  ProfileFile file;
-  BindDataFile(file, folder, retryPump);
-  filePath_ = file.FullPath();
-  if (!file.OpenArchive(Direction::Load, true)) {
+  if (!file.OpenArchive(Direction::Load, createIfMissing)) {
     // An existing file we could not read must not be replaced unseen by the next save.
     platform::FileStatus status;
     loadIncomplete_ = platform::GetStatus(file.FullPath(), &status);
@@ -42,23 +40,15 @@ bool InvalFileDB::Load(const std::string& folder, const std::function<void()>& r
       complete = false;
       break;
     }
-    Add(record);  // a duplicate key is dropped silently
+    Insert(record);  // a duplicate key is dropped silently
   }
   file.CloseArchive();
   loadIncomplete_ = !complete;
   return complete;
 }
 
-bool InvalFileDB::Save(const std::string& folder, const std::function<void()>& retryPump) {
-  ProfileFile file;
-  BindDataFile(file, folder, retryPump);
-  filePath_ = file.FullPath();
-  if (loadIncomplete_ && !damagedKept_) {
-    if (!db::KeepDamagedDataFile(file.FullPath(), &damagedKeptAs_)) return false;
-    damagedKept_ = true;
-  }
+bool InvalFileDB::WriteDataFile(ProfileFile& file) const {
   if (!file.OpenArchive(Direction::Store, true)) return false;
-
   int32_t count = recordCount_;
   bool written = file.TransferInt(Direction::Store, count);
   for (const auto& [categoryName, category] : categories_) {
@@ -69,4 +59,64 @@ bool InvalFileDB::Save(const std::string& folder, const std::function<void()>& r
   }
   bool committed = file.CloseArchive();
   return written && committed;
+}
+
+bool InvalFileDB::Load(const std::string& folder, const std::function<void()>& retryPump) {
+  Clear();
+  damagedKept_ = false;
+  damagedKeptAs_.clear();
+
+  ProfileFile file;
+  BindDataFile(file, folder, retryPump);
+  filePath_ = file.FullPath();
+  const bool complete = ReadDataFile(file, true);
+  loaded_ = true;
+  loadedFrom_ = folder;
+  lockedSinceLoad_ = HoldsLockFor(folder);
+  return complete;
+}
+
+bool InvalFileDB::LockDataFile(const std::string& folder, const std::function<void()>& wait) {
+  if (HoldsLockFor(folder)) return true;
+  UnlockDataFile();
+  if (!lock_.Acquire(LockPath(folder), wait)) return false;
+  lockFolder_ = folder;
+  return true;
+}
+
+void InvalFileDB::UnlockDataFile() {
+  lock_.Release();
+  lockFolder_.clear();
+  lockedSinceLoad_ = false;
+}
+
+bool InvalFileDB::Save(const std::string& folder, const std::function<void()>& retryPump) {
+  ProfileFile file;
+  BindDataFile(file, folder, retryPump);
+  filePath_ = file.FullPath();
+
+  // Held only for this save unless the store holds the lock already (a second lock of the
+  // same file from this process would wait for itself).
+  platform::FileLock saveLock;
+  if (!HoldsLockFor(folder) && !saveLock.Acquire(LockPath(folder), retryPump)) return false;
+
+  if (!loaded_ || loadedFrom_ != folder || lockedSinceLoad_) {
+    if (loadIncomplete_ && !damagedKept_) {
+      if (!db::KeepDamagedDataFile(file.FullPath(), &damagedKeptAs_)) return false;
+      damagedKept_ = true;
+    }
+    return WriteDataFile(file);
+  }
+
+  // Another writer may have saved since the load: build on what is there now.
+  InvalFileDB current;
+  if (!current.ReadDataFile(file, false) && current.loadIncomplete_) {
+    if (!db::KeepDamagedDataFile(file.FullPath(), &damagedKeptAs_)) return false;
+    damagedKept_ = true;
+  }
+  current.ApplyChanges(changes_);
+  if (!current.WriteDataFile(file)) return false;
+  // The file holds this session's changes now; a later save needs to apply only newer ones.
+  changes_.clear();
+  return true;
 }

@@ -97,8 +97,11 @@ bool InvalFileInfo::Serialize(ProfileFile::Direction direction, ProfileFile& fil
       !file.TransferText(direction, author) || !file.TransferInt(direction, length)) {
     return false;
   }
+  // The layout lets a length of 0 or less stand for "no search bytes": nothing follows it.
+  // Such a record is written back with length 0, the length of a record without them.
+  if (length < 0) length = 0;
   // Checked before the buffer is made: a damaged length must not cost gigabytes.
-  if (length < 0 || static_cast<uint32_t>(length) > file.FileLength()) return false;
+  if (static_cast<uint32_t>(length) > file.FileLength()) return false;
   std::vector<uint8_t> bytes(static_cast<size_t>(length));
   if (length > 0 && !file.TransferBlock(direction, bytes.data(), static_cast<uint32_t>(length))) return false;
   if (!file.TransferText(direction, summary)) return false;

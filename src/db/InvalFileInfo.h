@@ -50,8 +50,9 @@ class InvalFileInfo : public std::enable_shared_from_this<InvalFileInfo> {
   static bool HexToBytes(const std::string& text, std::vector<uint8_t>* bytes);
 
   // Reads or writes the record through an open archive. Loading fills the record only
-  // when the whole record was read; a search length below 0 or beyond what the file can
-  // hold is refused before anything is allocated for it.
+  // when the whole record was read; a search length below 0 gives a record without search
+  // bytes (stored back as 0), one beyond what the file can hold is refused before anything
+  // is allocated for it.
   bool Serialize(ProfileFile::Direction direction, ProfileFile& file);
 
   // Clears matched, compares through the matcher (false: the search must stop) and, on a

@@ -6,17 +6,49 @@
 #include "engine/CScanEngine.h"
 #include "engine/SearchHost.h"
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/WorkingFolder.h"
 #include "util/CDFile.h"
 #include "util/CPatternList.h"
 #include "util/StringTable.h"
 #include "util/TextList.h"
+
+std::string RegistrationRoot(const std::string& folder) {
+  const char separator = platform::kSeparator;
+  std::string path = folder;
+  std::string current;
+  if (!path.empty() && path.front() != separator && platform::CurrentFolder(&current)) {
+    path = current + separator + path;
+  }
+  if (path.empty() || path.front() != separator) return folder;  // no current folder to start from
+  // The separator is never the second byte of a double-byte character, so the path splits
+  // at every one of its bytes.
+  std::string root;
+  bool endsInFolder = false;
+  for (size_t begin = 0; begin <= path.size();) {
+    size_t end = path.find(separator, begin);
+    if (end == std::string::npos) end = path.size();
+    const std::string_view part = std::string_view(path).substr(begin, end - begin);
+    endsInFolder = part.empty() || part == ".";
+    if (!endsInFolder) {
+      root += separator;
+      root.append(part);
+    }
+    begin = end + 1;
+  }
+  if (root.empty()) return std::string(1, separator);
+  // A final separator the caller gave (or a final ".") stays: it makes the last name count
+  // as a folder, as it did.
+  if (endsInFolder) root += separator;
+  return root;
+}
 
 bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& folder, SearchHost* host) {
   bool completed = false;
   engine.registering = true;
   try {
     TextList targets;
-    if (targets.Add(folder, false) && engine.Prepare(targets, CPatternList("*.*", ';'), true, store)) {
+    if (targets.Add(RegistrationRoot(folder), false) && engine.Prepare(targets, CPatternList("*.*", ';'), true, store)) {
       engine.running = true;
       completed = engine.Run(CScanEngine::kSearchBufferSize, CScanEngine::kSearchOverlap);
     }

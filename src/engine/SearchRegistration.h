@@ -14,6 +14,13 @@ class InvalFileDB;
 class InvalFileInfo;
 class SearchHost;
 
+// The folder a registration walks for folder: absolute (a relative one is taken from the
+// current folder), without "." and empty steps, so that the files directly in it are filed
+// under its own name however it was written ("top", "top/", "./top", or "." inside top).
+// A final separator or "." is kept as one separator. folder itself when it is relative and
+// the current folder is unknown.
+std::string RegistrationRoot(const std::string& folder);
+
 // Runs the engine in registration mode over folder and its subfolders, all files, with
 // the standard buffer; running and registering are set only for the run. host (may be
 // null) gets "検索登録終了" or "検索登録を中止しました". Returns whether the walk completed.

@@ -1,6 +1,8 @@
 #include "log/LogManager.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <utility>
 
 #include "util/CDFile.h"
 #include "util/CFileFinder.h"
@@ -13,6 +15,23 @@
 namespace {
 
 const char kGeneral[] = "General";
+
+// Searches started within one second that each keep their log: far more than can start.
+constexpr int kMaxLogsPerSecond = 999;
+
+// A log name's place in the listing: the name without a "-N" before its extension (N from
+// 2 to 999, as WriteAutoLog numbers them), then N (1 for a name without one).
+std::pair<std::string, int> LogOrderKey(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  const size_t dash = dot == std::string::npos || dot == 0 ? std::string::npos : name.rfind('-', dot - 1);
+  if (dash == std::string::npos || dash == 0) return {name, 1};
+  const std::string digits = name.substr(dash + 1, dot - dash - 1);
+  if (digits.empty() || digits.size() > 3 || digits[0] == '0' ||
+      digits.find_first_not_of("0123456789") != std::string::npos || digits == "1") {
+    return {name, 1};
+  }
+  return {name.substr(0, dash) + name.substr(dot), std::stoi(digits)};
+}
 
 std::string WithSeparator(std::string folder) {
   AddTrailingSeparator(folder);
@@ -45,18 +64,24 @@ bool LogManager::CheckLogFolder() const {
 
 std::string LogManager::LogPath(const std::string& fileName) const { return WithSeparator(logFolder_) + fileName; }
 
-std::string LogManager::AutoLogPath(const LogDateTime& startTime) const {
-  return LogPath(LogName(LogFileStamp(startTime)));
+std::string LogManager::AutoLogPath(const LogDateTime& startTime, int number) const {
+  const std::string stamp = LogFileStamp(startTime);
+  return LogPath(LogName(number <= 1 ? stamp : stamp + "-" + std::to_string(number)));
 }
 
 bool LogManager::WriteAutoLog(const SearchRunInfo& run, const DetectedFileList* hits) {
   // Without a folder the log would land in the root or wherever the process happens to be.
   if (!autoLog_ || logFolder_.empty()) return false;
-  const std::string path = AutoLogPath(run.startTime);
-  WriteLogFile(path, run, hits);
-  if (!IsUsableFile(path)) return false;
-  if (logWritten_) logWritten_();
-  return true;
+  for (int number = 1; number <= kMaxLogsPerSecond; ++number) {
+    const std::string path = AutoLogPath(run.startTime, number);
+    int error = 0;
+    if (CreateLogFile(path, run, hits, &error)) {
+      if (logWritten_) logWritten_();
+      return true;
+    }
+    if (error != EEXIST) return false;
+  }
+  return false;
 }
 
 std::vector<std::string> LogManager::ListLogs() const {
@@ -77,7 +102,12 @@ std::vector<std::string> LogManager::ListLogs() const {
   } catch (const std::exception&) {
     // What was listed so far is kept.
   }
-  std::sort(names.begin(), names.end());  // std::string orders as unsigned bytes
+  // std::string orders as unsigned bytes; a numbered log follows the one it is named after.
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const auto keyA = LogOrderKey(a);
+    const auto keyB = LogOrderKey(b);
+    return keyA != keyB ? keyA < keyB : a < b;
+  });
   return names;
 }
 

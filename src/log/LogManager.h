@@ -43,16 +43,21 @@ class LogManager {
   bool CheckLogFolder() const;
 
   // After a search: with automatic logging on, writes the log of run and hits into the log
-  // folder under the start time's name (an existing log of that name is replaced). Returns
-  // whether a usable log file of that name now exists; the log-written hook is then called
-  // too, so that a view refreshes its list. Nothing is written for an empty log folder.
+  // folder under the start time's name. An existing log is never replaced: when the name is
+  // taken (two searches started in the same second), the log gets the first free name of
+  // "-2", "-3" ... after the time stamp. Returns whether the log was written; the
+  // log-written hook is then called too, so that a view refreshes its list. Nothing is
+  // written for an empty log folder.
   bool WriteAutoLog(const SearchRunInfo& run, const DetectedFileList* hits);
   void SetLogWrittenHook(std::function<void()> hook) { logWritten_ = std::move(hook); }
 
-  // Where the automatic log of a search started at startTime goes.
-  std::string AutoLogPath(const LogDateTime& startTime) const;
+  // Where the automatic log of a search started at startTime goes when the name is free;
+  // number 2 and up give the names taken after it.
+  std::string AutoLogPath(const LogDateTime& startTime, int number = 1) const;
   // The file names (no folder) of the "*.log" files of the log folder (the current folder
-  // for an empty one), sorted by name as unsigned bytes. Folders are left out.
+  // for an empty one), sorted by name as unsigned bytes, except that the logs numbered
+  // "-2", "-3" ... follow the one whose name they extend, in the order of their numbers.
+  // Folders are left out.
   std::vector<std::string> ListLogs() const;
   // The log folder, a separator unless it ends with one, and the name.
   std::string LogPath(const std::string& fileName) const;

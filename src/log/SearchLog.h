@@ -2,7 +2,7 @@
 // the header and the hits hand their texts to a ProfileFile bound in raw text mode;
 // WriteLogFile runs them for one file. A store is committed when the file is closed, by
 // replacing any file of that name as a whole, so an older longer log never leaves its
-// tail behind.
+// tail behind, or (CreateLogFile) only as a new file beside it.
 #pragma once
 
 #include <string>
@@ -19,3 +19,7 @@ class DetectedFileList;
 // name is as it was.
 bool WriteLogFile(const std::string& path, const SearchRunInfo& run, const DetectedFileList* hits,
                   ProfileFile& file = ScanLogFile());
+// The same, but only as a new file: a name that is taken (by anything) is left alone and
+// *error is EEXIST. *error is the errno of any other failure (0 when not known).
+bool CreateLogFile(const std::string& path, const SearchRunInfo& run, const DetectedFileList* hits, int* error,
+                   ProfileFile& file = ScanLogFile());

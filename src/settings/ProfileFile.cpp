@@ -1,5 +1,6 @@
 #include "settings/ProfileFile.h"
 
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -21,6 +22,7 @@ constexpr int kOpenAttempts = 5;
 // opening, so a SetPath while the archive is open cannot redirect it.
 struct ProfileFile::Archive {
   Direction direction = Direction::Load;
+  Commit commit = Commit::Replace;
   std::string path;
   std::string bytes;
   size_t position = 0;
@@ -60,19 +62,28 @@ bool ProfileFile::SetPath(const std::string& baseName, const std::string& folder
 
 bool ProfileFile::IsArchiveOpen() const { return archive_ != nullptr; }
 
-bool ProfileFile::OpenArchive(Direction direction, bool createIfMissing) {
+bool ProfileFile::OpenArchive(Direction direction, bool createIfMissing, Commit commit) {
   CloseArchive();
+  storeError_ = 0;
   if (fullPath_.empty()) return false;
 
   auto archive = std::make_unique<Archive>();
   archive->direction = direction;
+  archive->commit = commit;
   archive->path = fullPath_;
 
   platform::FileStatus status;
   bool exists = platform::GetStatus(fullPath_, &status);
   // Loading with creation asked for leaves an empty file behind, as on a first start; a
-  // store creates its file when it commits.
-  if (!exists && createIfMissing && direction == Direction::Load) platform::WriteFileAtomic(fullPath_, std::string_view());
+  // store creates its file when it commits. Never over a file another process has just
+  // put there.
+  if (!exists && createIfMissing && direction == Direction::Load) platform::WriteFileNoReplace(fullPath_, std::string_view());
+  // A name that is taken stays taken however often we try.
+  if (direction == Direction::Store && commit == Commit::CreateNew &&
+      (exists || platform::GetLinkStatus(fullPath_, &status))) {
+    storeError_ = EEXIST;
+    return false;
+  }
 
   for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
     if (direction == Direction::Load) {
@@ -110,8 +121,13 @@ bool ProfileFile::CloseArchive() {
   if (!archive_) return true;
   std::unique_ptr<Archive> archive = std::move(archive_);
   if (archive->direction == Direction::Load) return true;
+  storeError_ = 0;
   if (archive->failed) return false;
-  return platform::WriteFileAtomic(archive->path, archive->bytes);
+  const bool committed = archive->commit == Commit::CreateNew
+                             ? platform::WriteFileNoReplace(archive->path, archive->bytes, &storeError_)
+                             : platform::WriteFileAtomic(archive->path, archive->bytes, &storeError_);
+  if (committed) storeError_ = 0;
+  return committed;
 }
 
 bool ProfileFile::TransferInt(Direction direction, int32_t& value) {

@@ -29,11 +29,18 @@ class ProfileFile {
   // CloseArchive puts it in place atomically. Opening is tried five times; between two
   // attempts the retry pump (when set) lets the program handle one round of its events.
   void SetRetryPump(std::function<void()> pump) { retryPump_ = std::move(pump); }
-  bool OpenArchive(Direction direction, bool createIfMissing);
-  // Loading: closes the file. Storing: commits what was written (atomic replacement);
-  // returns false when the commit failed or a transfer had failed, in which case the old
-  // file is untouched. Closing when nothing is open does nothing and returns true.
+  // How a store puts its file in place: replacing the file of that name, or only as a new
+  // file, never over anything that exists (the opening or the commit then fails, with
+  // EEXIST).
+  enum class Commit { Replace, CreateNew };
+  bool OpenArchive(Direction direction, bool createIfMissing, Commit commit = Commit::Replace);
+  // Loading: closes the file. Storing: commits what was written (atomic replacement, or
+  // creation as a new file); returns false when the commit failed or a transfer had
+  // failed, in which case the old file is untouched. Closing when nothing is open does
+  // nothing and returns true.
   bool CloseArchive();
+  // The errno of the last failed opening for storing or commit; 0 when there was none.
+  int StoreError() const { return storeError_; }
   bool IsArchiveOpen() const;
   // Each returns false on a read or write error (end of file, a length the file cannot
   // hold, a direction other than the archive's); after the first failure every further
@@ -62,6 +69,7 @@ class ProfileFile {
   std::string fullPath_;
   bool raw_ = false;
   uint32_t fileLength_ = 0;
+  int storeError_ = 0;
   std::unique_ptr<Archive> archive_;
   std::function<void()> retryPump_;
 };

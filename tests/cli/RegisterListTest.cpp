@@ -68,6 +68,38 @@ TEST(RegisterListTest, ListingEscapesControlCharactersAndBackslashes) {
             "Cat\\\\A\t表ソ\\tname\t高\t2003-03-10 09:05:07\tau\\rth\\x1Bor\\x7F\t00ff10\tline1\\r\\nline2\n");
 }
 
+// Registrations running at once on one home: each one's records reach the data file. A
+// large file widens the time between a run's load and its save.
+TEST(RegisterListTest, ConcurrentRegistrationsLoseNoRecords) {
+  ScanHome home;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string number = std::to_string(i);
+    home.AddSignature("Old", "r" + number, "old " + number);
+  }
+  home.SaveStore();
+  constexpr int kRuns = 4;
+  std::vector<testing_support::TempDir> samples(kRuns);
+  std::vector<std::unique_ptr<cli_test::ScanProcess>> runs;
+  for (int run = 0; run < kRuns; ++run) {
+    for (int file = 0; file < 20; ++file) {
+      const std::string number = std::to_string(run * 100 + file);
+      samples[run].Write("set" + std::to_string(run) + "/f" + number, std::string("sample ").append(number));
+    }
+    runs.push_back(std::make_unique<cli_test::ScanProcess>(home.Args({"-q", "--register", samples[run].path()})));
+  }
+  for (auto& run : runs) {
+    const auto outcome = run->Finish();
+    EXPECT_EQ(outcome.exitStatus, 0) << outcome.err;
+  }
+  InvalFileDB saved;
+  ASSERT_TRUE(saved.Load(home.path() + "/"));
+  EXPECT_EQ(saved.RecordCount(), 20000 + kRuns * 20);
+  for (int run = 0; run < kRuns; ++run) {
+    const InvalFileCategory* set = saved.FindCategory("set" + std::to_string(run));
+    EXPECT_TRUE(set != nullptr && set->Records().size() == 20u) << run;
+  }
+}
+
 TEST(RegisterListTest, RegisterNeedsAnExistingFolder) {
   ScanHome home;
   const auto result = RunScan(home.Args({"--register", home.path() + "/missing"}));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "engine/EngineTestSupport.h"
 #include "platform/Clock.h"
@@ -49,6 +50,26 @@ TEST_F(SearchRegistrationTest, SameNameInTwoFoldersGivesTwoRecords) {
   EXPECT_FALSE(engine.running);
   EXPECT_FALSE(engine.registering);
   EXPECT_TRUE(sink.hits.empty());
+}
+
+// However the folder is written, the files directly in it are filed under its own name.
+TEST_F(SearchRegistrationTest, FolderSpellingsGiveTheFoldersOwnName) {
+  tree.Write("top/a.bin", "alpha");
+  tree.Write("top/sub/b.bin", "beta");
+  const std::filesystem::path before = std::filesystem::current_path();
+  const struct {
+    const char* cwd;
+    std::string folder;
+  } cases[] = {{"", "top"}, {"", "top/"}, {"", "top//"}, {"", "./top/."}, {"top", "."}, {"top", "./"},
+               {"", tree.path() + "/top/"}};
+  for (const auto& c : cases) {
+    std::filesystem::current_path(tree.path() + "/" + c.cwd);
+    store.Clear();
+    EXPECT_TRUE(RegisterFolder(engine, store, c.folder, &host)) << c.folder;
+    EXPECT_TRUE(store.FindRecord("top", "a.bin") && store.FindRecord("sub", "b.bin")) << c.folder;
+    EXPECT_EQ(store.RecordCount(), 2) << c.folder;
+  }
+  std::filesystem::current_path(before);
 }
 
 TEST_F(SearchRegistrationTest, RegisteringTwiceAddsNothing) {

@@ -1,6 +1,8 @@
 #include "log/LogManager.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <string>
 #include <vector>
@@ -138,6 +140,48 @@ TEST_F(LogManagerTest, AutomaticLogIsNamedAfterTheStartTime) {
   EXPECT_NE(log.find("2003 03/10 09:05:07\t"), std::string::npos);
   EXPECT_NE(log.find("x.exe\t/a\t"), std::string::npos);
   EXPECT_EQ(logs_.AutoLogPath(run.startTime), dir_.folder() + "20030310090507.log");
+}
+
+TEST_F(LogManagerTest, AutomaticLogsOfOneSecondNeverReplaceOneAnother) {
+  SearchRunInfo run;
+  run.startTime = At(2003, 3, 10, 9, 5, 7);
+  logs_.SetAutoLog(true);
+  logs_.SetLogFolder(dir_.path());
+  dir_.Write("20030310090507-3.log", "taken");
+  for (const char* file : {"/a/first.exe", "/a/second.exe", "/a/third.exe"}) {
+    DetectedFileList hits;
+    ASSERT_TRUE(hits.Append(file, 0, nullptr, kResultUnprocessed));
+    ASSERT_TRUE(logs_.WriteAutoLog(run, &hits));
+  }
+  EXPECT_NE(dir_.Read("20030310090507.log").find("first.exe"), std::string::npos);
+  EXPECT_NE(dir_.Read("20030310090507-2.log").find("second.exe"), std::string::npos);
+  EXPECT_EQ(dir_.Read("20030310090507-3.log"), "taken");
+  EXPECT_NE(dir_.Read("20030310090507-4.log").find("third.exe"), std::string::npos);
+  dir_.Write("20030310090507-10.log", "");
+  dir_.Write("20030310090508.log", "");
+  EXPECT_EQ(logs_.ListLogs(), (std::vector<std::string>{"20030310090507.log", "20030310090507-2.log",
+                                                        "20030310090507-3.log", "20030310090507-4.log",
+                                                        "20030310090507-10.log", "20030310090508.log"}));
+}
+
+// An older log of the same name must not pass for the one that could not be written.
+TEST_F(LogManagerTest, FailedAutomaticLogIsNoSuccess) {
+  SearchRunInfo run;
+  run.startTime = At(2003, 3, 10, 9, 5, 7);
+  logs_.SetAutoLog(true);
+  logs_.SetLogFolder(dir_.path());
+  dir_.Write("20030310090507.log", "older");
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit limited = old;
+  limited.rlim_cur = 8;  // less than any log: the write fails as on a full disk
+  auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  const bool written = logs_.WriteAutoLog(run, nullptr);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(logs_.ListLogs(), std::vector<std::string>{"20030310090507.log"});
 }
 
 TEST_F(LogManagerTest, AutomaticLogFailsQuietlyWithoutAUsableFolder) {

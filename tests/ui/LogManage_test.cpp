@@ -63,6 +63,10 @@ class LogManageTest : public QObject, uitest::FormFixture<CDLogManage> {
     QVERIFY(ctx_->logManager.WriteAutoLog(run, nullptr));
     QCOMPARE(FirstColumn().size(), size_t(3));
     QCOMPARE(FirstColumn().back(), std::string("20040506070809.log"));
+    // A second search of the same second keeps its own log, listed after the first.
+    QVERIFY(ctx_->logManager.WriteAutoLog(run, nullptr));
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"20010101000000.log", "20030310090507.log",
+                                                      "20040506070809.log", "20040506070809-2.log"}));
   }
 
   void SettingsFollowTheControlsAndAreWrittenAtExit() {

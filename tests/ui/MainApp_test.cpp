@@ -9,6 +9,7 @@
 
 #include "settings/AppFiles.h"
 #include "support/TempDir.h"
+#include "ui/AppContext.h"
 #include "ui/CMainApp.h"
 #include "ui/CMainMenu.h"
 #include "ui/support/FormRecorder.h"
@@ -135,6 +136,23 @@ class MainAppTest : public QObject {
     QVERIFY(frame->isVisible());
     frame->UpdateCommandStates();
     QVERIFY(frame->Action(kIdViewOption)->isEnabled());
+  }
+
+  // A registration from the command line while the program runs: its records survive the
+  // program's save at exit, and so do the program's own.
+  void ExitKeepsWhatAnotherWriterSaved() {
+    testing_support::TempDir dir;
+    CMainApp app(Qt());
+    app.SetFormFactory(uitest::FormRecorder().Factory());
+    QVERIFY(app.InitInstance(dir.path()));
+    QVERIFY(app.Context()->store.Add(uitest::Record("mine", "Here")));
+    InvalFileDB other;
+    other.Load(dir.folder());
+    QVERIFY(other.Add(uitest::Record("theirs", "Sample")) && other.Save(dir.folder()));
+    app.ExitInstance(0);
+    InvalFileDB saved;
+    QVERIFY(saved.Load(dir.folder()));
+    QVERIFY(saved.FindRecord("Here", "mine") != nullptr && saved.FindRecord("Sample", "theirs") != nullptr);
   }
 };
 
