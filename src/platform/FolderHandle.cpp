@@ -33,12 +33,12 @@ bool CopyContent(int in, int out) {
   }
 }
 
-// Gives the copy what a rename would have kept: owner and group where this process may
-// give them, then the mode, then the times (last, since nothing after them may touch the
-// file). A copy that could not keep its owner or group loses set-user-ID, set-group-ID
-// and sticky bits: a user's set-user-ID program moved by root must not become root's.
-// Owner and times are kept as far as the file system allows; only a mode that cannot be
-// set fails the copy (the source then stays).
+// Gives the written copy what a rename would have kept: owner and group where this
+// process may give them, then the mode (a change of owner clears set-user-ID), then the
+// times. A copy that could not keep its owner or group loses set-user-ID, set-group-ID and
+// sticky bits, as a copying move does: a user's set-user-ID program moved by root must not
+// become root's. Owner and times are kept as far as the file system allows; only a mode
+// that cannot be set fails the copy (the source then stays).
 bool CarryOverAttributes(int out, const struct stat& source) {
   mode_t mode = source.st_mode & 07777;
   if (::fchown(out, source.st_uid, source.st_gid) != 0) {
