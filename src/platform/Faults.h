@@ -24,6 +24,7 @@ enum class Call {
   ReadDir,    // one readdir step of a listing
   CopyWrite,  // write of a copy made across file systems
   Stat,       // stat/lstat/fstatat of a path or an entry
+  Link,       // linkat giving a finished copy its name
 };
 
 }  // namespace platform::faults

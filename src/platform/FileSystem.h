@@ -163,8 +163,10 @@ bool MakeDirectory(const std::string& path, int* error = nullptr);
 bool RemoveFile(const std::string& path, int* error = nullptr);
 
 // Renames without ever replacing an existing entry (renameat2 RENAME_NOREPLACE). Across
-// file systems the file is copied to a new file (O_EXCL), fsynced, and the source removed;
-// a partial copy is removed on failure and the source is never lost.
+// file systems the file is copied as FolderHandle::MoveEntryNoReplace copies it (under a
+// temporary name, owner, mode and times kept as a rename keeps them, then named without
+// replacing), and the source removed; a partial copy is removed on failure and the source
+// is never lost.
 bool MoveNoReplace(const std::string& from, const std::string& to, int* error = nullptr);
 
 // The folder of the running executable, ending in the separator; empty when unknown.

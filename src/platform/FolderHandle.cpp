@@ -3,6 +3,7 @@
 #include "platform/Encoding.h"
 #include "platform/StatusHelpers.h"
 #include "platform/SysCalls.h"
+#include "platform/TempFile.h"
 
 namespace platform {
 namespace {
@@ -30,6 +31,33 @@ bool CopyContent(int in, int out) {
     if (n == 0) return true;
     if (!WriteFully(sys::CopyWrite, out, buffer, static_cast<size_t>(n))) return false;
   }
+}
+
+// Gives the written copy what a rename would have kept: owner and group where this
+// process may give them, then the mode (a change of owner clears set-user-ID), then the
+// times. A copy that could not keep its owner or group loses set-user-ID, set-group-ID and
+// sticky bits, as a copying move does: a user's set-user-ID program moved by root must not
+// become root's. Owner and times are kept as far as the file system allows; only a mode
+// that cannot be set fails the copy (the source then stays).
+bool CarryOverAttributes(int out, const struct stat& source) {
+  mode_t mode = source.st_mode & 07777;
+  if (::fchown(out, source.st_uid, source.st_gid) != 0) {
+    ::fchown(out, static_cast<uid_t>(-1), source.st_gid);  // the group alone, where it may go
+    mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID | S_ISVTX);
+  }
+  if (::fchmod(out, mode) != 0) return false;
+  const struct timespec times[2] = {source.st_atim, source.st_mtim};
+  ::futimens(out, times);
+  return true;
+}
+
+// Gives the finished copy in temp its real name, never replacing what holds that name
+// (EEXIST). A second link where the file system has them, so the temporary name stays
+// ours to remove; a rename that does not replace where it has none.
+bool PublishCopy(int dirFd, const char* temp, const char* name) {
+  if (sys::LinkAt(dirFd, temp, dirFd, name) == 0) return true;
+  if (errno != EPERM && errno != EOPNOTSUPP) return false;
+  return sys::RenameAt2(dirFd, temp, dirFd, name, RENAME_NOREPLACE) == 0;
 }
 
 }  // namespace
@@ -150,25 +178,27 @@ bool FolderHandle::CopyAcross(const std::string& osName, const FolderHandle& to,
     return false;
   }
 
-  const int out = sys::OpenAt(to.fd_, osToName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              source.st_mode & 07777);
-  if (out < 0) {
-    failure = errno;
-    sys::Close(in);
-    SetError(error, failure);
-    return false;
-  }
+  // Readable by nobody else until it has its owner and mode: a set-user-ID program is
+  // never, not even for an instant, somebody else's to run as us.
+  std::string temp;
+  const int out = CreateTemporaryAt(to.fd_, 0600, &temp);
   struct stat copy;
-  if (::fstat(out, &copy) != 0) {
+  if (out < 0 || ::fstat(out, &copy) != 0) {
     failure = errno;
-    sys::Close(out);
+    if (out >= 0) {
+      ::unlinkat(to.fd_, temp.c_str(), 0);  // made by us this instant, O_EXCL
+      sys::Close(out);
+    }
     sys::Close(in);
-    ::unlinkat(to.fd_, osToName.c_str(), 0);  // made by us this instant, O_EXCL
     SetError(error, failure);
     return false;
   }
-  bool ok = CopyContent(in, out) && sys::Fsync(out) == 0;
+  bool ok = CopyContent(in, out) && CarryOverAttributes(out, source) && sys::Fsync(out) == 0 &&
+            PublishCopy(to.fd_, temp.c_str(), osToName.c_str());
   if (!ok) failure = errno;
+  // The name under construction goes while our lock still holds it; on success the copy
+  // lives on under its real name.
+  RemoveOwnCopy(to.fd_, temp.c_str(), copy);
   if (sys::Close(out) != 0 && ok) {
     ok = false;
     failure = errno;
@@ -192,12 +222,10 @@ bool FolderHandle::CopyAcross(const std::string& osName, const FolderHandle& to,
       ok = false;
       failure = errno;
     }
+    // A copy whose source could not be removed is taken back: the file exists once.
+    if (!ok) RemoveOwnCopy(to.fd_, osToName.c_str(), copy);
   }
-  if (!ok) {
-    // A partial copy, or one whose source could not be removed: the file exists once.
-    RemoveOwnCopy(to.fd_, osToName.c_str(), copy);
-    SetError(error, failure);
-  }
+  if (!ok) SetError(error, failure);
   return ok;
 }
 

@@ -44,10 +44,14 @@ class FolderHandle {
   // Moves the entry to toName in folder to (which may be this one) without ever replacing
   // an existing entry (renameat2 RENAME_NOREPLACE: EEXIST, nothing touched). Across file
   // systems only a regular file is moved: it is read through a descriptor opened without
-  // following a link, copied into a new file created with O_EXCL and O_NOFOLLOW, fsynced,
-  // and the source is removed only while it is still the file that was copied; a partial
-  // copy is removed on failure and the source stays. When expected is known, the copy
-  // refuses (ESTALE) a source that is not that file.
+  // following a link and copied under a temporary name in the target folder (TempFile.h),
+  // which then gets the source's owner and group where permitted, its mode (without
+  // set-user-ID and set-group-ID when the owner or group could not follow) and its times;
+  // fsynced, it is given toName without replacing anything (a link, or a rename that does
+  // not replace), and the source is removed only while it is still the file that was
+  // copied. A failure removes the copy and leaves the source; a killed move leaves only
+  // the temporary name, never a partial file under toName. When expected is known, the
+  // copy refuses (ESTALE) a source that is not that file.
   bool MoveEntryNoReplace(const std::string& name, const FolderHandle& to, const std::string& toName,
                           const FileIdentity& expected = FileIdentity{}, int* error = nullptr) const;
 

@@ -91,6 +91,12 @@ inline int RenameAt2(int fromDir, const char* from, int toDir, const char* to, u
   return ::renameat2(fromDir, from, toDir, to, flags);
 }
 
+// A second name for a finished file; matched by the new name.
+inline int LinkAt(int fromDir, const char* from, int toDir, const char* to) {
+  if (Injected(VORLET_FAULT_AT(Link, toDir, to))) return -1;
+  return ::linkat(fromDir, from, toDir, to, 0);
+}
+
 inline int Unlink(const char* path) {
   if (Injected(VORLET_FAULT(Unlink, path))) return -1;
   return ::unlink(path);

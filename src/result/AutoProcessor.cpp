@@ -23,11 +23,16 @@ bool OpenHitFolder(const std::string& folder, const platform::FileIdentity& list
 }
 
 // name and folderPath: the hit's name and the folder part of its path.
+bool OpenHitIn(const std::string& folderPath, const std::string& name, const HitIdentity& hit,
+               platform::FolderHandle* folder) {
+  if (name.empty() || !OpenHitFolder(folderPath, hit.folder, folder)) return false;
+  return !hit.file.known || folder->EntryIs(name, hit.file);
+}
+
 bool Act(const std::string& name, const std::string& folderPath, int32_t mode, const std::string& newName,
          std::string_view moveFolder, const HitIdentity& hit) {
   platform::FolderHandle folder;
-  if (name.empty() || !OpenHitFolder(folderPath, hit.folder, &folder)) return false;
-  if (hit.file.known && !folder.EntryIs(name, hit.file)) return false;
+  if (!OpenHitIn(folderPath, name, hit, &folder)) return false;
 
   if (mode == kModeDelete) return folder.RemoveEntry(name);
   if (mode == kModeRename) return folder.MoveEntryNoReplace(name, folder, newName, hit.file);
@@ -37,6 +42,19 @@ bool Act(const std::string& name, const std::string& folderPath, int32_t mode, c
 }
 
 }  // namespace
+
+bool OpenHit(const std::string& path, const HitIdentity& hit, platform::FolderHandle* folder, std::string* name) {
+  std::string folderPath;
+  try {
+    CDFile file;
+    file.AssignPath(path);
+    *name = file.FileNamePart().str();
+    folderPath = file.FolderPart().str();
+  } catch (const std::exception&) {  // a path text that could not be built
+    return false;
+  }
+  return OpenHitIn(folderPath, *name, hit, folder);
+}
 
 std::string JoinFolderAndName(std::string_view folder, std::string_view name, PathStyle style) {
   std::string path(folder);

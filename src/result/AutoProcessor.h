@@ -12,6 +12,7 @@
 // its path without following links, and acts by name relative to it; and when the search
 // says which file it fingerprinted and which folder it listed, a file or folder that is no
 // longer that one is refused (result 4) rather than deleted, renamed or moved in its place.
+// Processing by hand (ManualProcessor.h) opens the hit the same way (OpenHit).
 #pragma once
 
 #include <functional>
@@ -19,14 +20,19 @@
 #include <string_view>
 
 #include "platform/FileSystem.h"
+#include "result/HitIdentity.h"
 #include "result/ProcessResult.h"
 #include "util/CDFile.h"
 
-// What the search knew of a hit when it read it. A part left unknown is not checked.
-struct HitIdentity {
-  platform::FileIdentity file;    // the file that was fingerprinted (a link's target)
-  platform::FileIdentity folder;  // the folder it was listed in
-};
+namespace platform {
+class FolderHandle;
+}
+
+// The hit at path, opened for an action by name: *folder on its folder, walked without
+// following links (through a link only when the folder reached is the one the search
+// listed), *name its name there, still the file the search fingerprinted. False when the
+// path has no name, the folder is not the one listed or the file is another.
+bool OpenHit(const std::string& path, const HitIdentity& hit, platform::FolderHandle* folder, std::string* name);
 
 // folder + name, with a separator between them unless the folder already ends with one;
 // the name alone for an empty folder.

@@ -4,8 +4,8 @@
 #include "settings/LogFormat.h"
 
 DetectedFile::DetectedFile(std::string_view path, int32_t position, std::shared_ptr<InvalFileInfo> signature,
-                           ProcessResult result)
-    : position_(position), signature_(std::move(signature)), result_(result) {
+                           ProcessResult result, const HitIdentity& identity)
+    : position_(position), signature_(std::move(signature)), result_(result), identity_(identity) {
   path_.AssignPath(path);
 }
 

@@ -1,5 +1,6 @@
 // One hit of a search: the file's full path as the engine reported it, the matcher's
-// position value, the signature that matched and what automatic processing did to the file.
+// position value, the signature that matched, what automatic processing did to the file
+// and which file and folder the search read (so that processing by hand acts on no other).
 // The signature is shared with the store, so its name and category stay readable after the
 // editor has changed or removed the record. A hit never changes once it is recorded; manual
 // processing leaves its result as it was.
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "result/HitIdentity.h"
 #include "result/ProcessResult.h"
 #include "settings/ProfileFile.h"
 #include "util/CDFile.h"
@@ -19,7 +21,7 @@ class InvalFileInfo;
 class DetectedFile {
  public:
   DetectedFile(std::string_view path, int32_t position, std::shared_ptr<InvalFileInfo> signature,
-               ProcessResult result);
+               ProcessResult result, const HitIdentity& identity = HitIdentity{});
   DetectedFile(const DetectedFile&) = delete;
   DetectedFile& operator=(const DetectedFile&) = delete;
 
@@ -38,6 +40,7 @@ class DetectedFile {
   std::string SignatureName() const;
   std::string SignatureCategory() const;
   ProcessResult Result() const { return result_; }
+  const HitIdentity& Identity() const { return identity_; }
 
   // Writes the hit's line of the log (with Store; Load does nothing). False when the
   // archive refused the text.
@@ -48,4 +51,5 @@ class DetectedFile {
   int32_t position_;
   std::shared_ptr<InvalFileInfo> signature_;
   ProcessResult result_;
+  HitIdentity identity_;
 };

@@ -5,10 +5,10 @@
 #include "settings/LogFormat.h"
 
 bool DetectedFileList::Append(std::string_view path, int32_t position, std::shared_ptr<InvalFileInfo> signature,
-                              ProcessResult result) {
+                              ProcessResult result, const HitIdentity& identity) {
   if (path.empty()) return false;
   try {
-    hits_.emplace_back(path, position, std::move(signature), result);
+    hits_.emplace_back(path, position, std::move(signature), result, identity);
   } catch (const std::exception&) {  // std::bad_alloc or a CDStringException
     return false;
   }

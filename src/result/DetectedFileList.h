@@ -22,7 +22,7 @@ class DetectedFileList {
 
   // Fails for an empty path (and when memory runs out); the list is then unchanged.
   bool Append(std::string_view path, int32_t position, std::shared_ptr<InvalFileInfo> signature,
-              ProcessResult result);
+              ProcessResult result, const HitIdentity& identity = HitIdentity{});
 
   size_t size() const { return hits_.size(); }
   bool empty() const { return hits_.empty(); }

@@ -1,6 +1,7 @@
 #include "result/ManualProcessor.h"
 
-#include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
+#include "result/AutoProcessor.h"
 #include "util/FileChecks.h"
 #include "util/MessageBox.h"
 #include "util/StringTable.h"
@@ -9,16 +10,40 @@ namespace {
 
 void ShowFailure() { MessageBoxById(kStrProcessFailed, MessageButtons::Ok, MessageIcon::Information, true); }
 
+bool Delete(const std::string& path, const HitIdentity& hit) {
+  platform::FolderHandle folder;
+  std::string name;
+  return OpenHit(path, hit, &folder, &name) && folder.RemoveEntry(name);
+}
+
+bool Move(const std::string& path, const HitIdentity& hit, const std::string& target) {
+  platform::FolderHandle folder;
+  std::string name;
+  if (!OpenHit(path, hit, &folder, &name)) return false;
+  // The target is the user's own choice: a link in its path is taken as they chose it.
+  std::string targetName;
+  platform::FolderHandle targetFolder;
+  try {
+    CDFile file;
+    file.AssignPath(target);
+    targetName = file.FileNamePart().str();
+    if (targetName.empty() || !targetFolder.Open(file.FolderPart().str())) return false;
+  } catch (const std::exception&) {  // a path text that could not be built
+    return false;
+  }
+  return folder.MoveEntryNoReplace(name, targetFolder, targetName, hit.file);
+}
+
 }  // namespace
 
-bool DeleteByHand(const std::string& path) {
+bool DeleteByHand(const std::string& path, const HitIdentity& hit) {
   if (MessageBoxById(kStrConfirmDelete, MessageButtons::YesNo, MessageIcon::Information) != kIdYes) return false;
-  if (platform::RemoveFile(path)) return true;
+  if (Delete(path, hit)) return true;
   ShowFailure();
   return false;
 }
 
-bool MoveByHand(const std::string& path, const ChooseTarget& chooseTarget) {
+bool MoveByHand(const std::string& path, const HitIdentity& hit, const ChooseTarget& chooseTarget) {
   if (!chooseTarget) return false;
   std::string target;
   for (;;) {
@@ -30,16 +55,17 @@ bool MoveByHand(const std::string& path, const ChooseTarget& chooseTarget) {
   }
   // The existence check above is only a courtesy; the move itself never replaces anything
   // (an empty unreadable file or a folder at the target ends here as a failure).
-  if (platform::MoveNoReplace(path, target)) return true;
+  if (Move(path, hit, target)) return true;
   ShowFailure();
   return false;
 }
 
-bool ProcessByHand(int32_t operation, const std::string& path, const ChooseTarget& chooseTarget) {
+bool ProcessByHand(int32_t operation, const std::string& path, const HitIdentity& hit,
+                   const ChooseTarget& chooseTarget) {
   switch (operation) {
-    case kManualDelete: return DeleteByHand(path);
+    case kManualDelete: return DeleteByHand(path, hit);
     case kManualRename:
-    case kManualMove: return MoveByHand(path, chooseTarget);
+    case kManualMove: return MoveByHand(path, hit, chooseTarget);
     default: return false;
   }
 }

@@ -2,7 +2,6 @@
 
 
 #include "db/InvalFileDB.h"
-#include "engine/CScanEngine.h"
 #include "result/AutoProcessor.h"
 #include "settings/NumberedTexts.h"
 
@@ -47,12 +46,6 @@ void ScanOptions::ApplyCategoryChecks(InvalFileDB& store) const {
 
 ProcessResult ScanOptions::AutoProcessFile(const std::string& path) const {
   HitIdentity hit;
-  if (mode_ != kModeLeave) {
-    if (identityHook_) {
-      identityHook_(&hit.file, &hit.folder);
-    } else if (const CScanEngine* engine = ApplicationScanEngine()) {
-      engine->OpenTargetIdentity(&hit.file, &hit.folder);
-    }
-  }
+  if (mode_ != kModeLeave) hit = AskHitIdentity(identityHook_);
   return ::AutoProcessFile(path, mode_, rule_, moveFolder_, closeFileHook_, hit);
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "result/HitIdentity.h"
 #include "result/ProcessResult.h"
 #include "settings/AppFiles.h"
 #include "settings/ProfileFile.h"
@@ -56,7 +57,7 @@ class ScanOptions {
   // Asked on every hit while the engine still has the file open: which file the search
   // read and which folder it listed (CScanEngine::OpenTargetIdentity), so that processing
   // refuses any other. Without one the application's engine is asked, when there is one.
-  using IdentityHook = std::function<void(platform::FileIdentity* file, platform::FileIdentity* folder)>;
+  using IdentityHook = HitIdentityHook;
   void SetHitIdentityHook(IdentityHook hook) { identityHook_ = std::move(hook); }
   // The folders a search must not walk: the move folder while hits are moved, so that a
   // moved file is not met again as a second hit. The engine takes them after Prepare.

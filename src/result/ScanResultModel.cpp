@@ -15,6 +15,8 @@ void ScanResultModel::AddDetectedFile(const std::string& path, int32_t position,
                                       std::shared_ptr<InvalFileInfo> record) {
   if (path.empty() || !record || !hits_) return;
 
+  // Asked while the engine still holds the file, before processing makes it let go.
+  const HitIdentity identity = AskHitIdentity(identityHook_);
   // The file is dealt with before anything is recorded, so the hit carries the outcome.
   ProcessResult result = kResultUnprocessed;
   if (autoProcess_) {
@@ -22,7 +24,7 @@ void ScanResultModel::AddDetectedFile(const std::string& path, int32_t position,
     if (result < kResultUnprocessed || result > kResultFailed) result = kResultFailed;
   }
 
-  if (!hits_->Append(path, position, std::move(record), result)) return;
+  if (!hits_->Append(path, position, std::move(record), result, identity)) return;
   const size_t index = hits_->size() - 1;
   if (listener_ != nullptr) listener_->OnHitAdded(index, hits_->back());
 

@@ -13,6 +13,7 @@
 
 #include "db/DetectionSink.h"
 #include "result/DetectedFileList.h"
+#include "result/HitIdentity.h"
 #include "result/ProcessResult.h"
 #include "result/ResultListener.h"
 #include "result/ScanCounts.h"
@@ -31,6 +32,9 @@ class ScanResultModel : public DetectionSink {
   // Without one every hit is left in place (result 0). A result outside 0..4 is recorded
   // as a failure.
   void SetAutoProcess(AutoProcess process) { autoProcess_ = std::move(process); }
+  // Asked on every hit before it is processed: which file the search read and which folder
+  // it listed, recorded with the hit. Without one the application's engine is asked.
+  void SetHitIdentityHook(HitIdentityHook hook) { identityHook_ = std::move(hook); }
 
   // DetectionSink. A hit with an empty path or no signature, or one before the first
   // ResetResult, has no effect at all (the file is not processed either).
@@ -51,4 +55,5 @@ class ScanResultModel : public DetectionSink {
   std::unique_ptr<DetectedFileList> hits_;
   ResultListener* listener_ = nullptr;
   AutoProcess autoProcess_;
+  HitIdentityHook identityHook_;
 };

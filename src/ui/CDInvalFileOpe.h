@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "result/HitIdentity.h"
+
 class CDInvalFileOpe : public QDialog {
   Q_OBJECT
 
@@ -25,7 +27,8 @@ class CDInvalFileOpe : public QDialog {
   int32_t operation_ = -1;
 };
 
-// Shows the dialog modally over owner and carries out the choice on the file at path:
-// deletion after confirmation, or a rename or move to a path chosen in the save dialog
-// (started at path). True when the file was deleted or moved.
-bool ProcessHitByHand(QWidget* owner, const std::string& path);
+// Shows the dialog modally over owner and carries out the choice on the file at path, as
+// long as it is still the file the search read (hit): deletion after confirmation, or a
+// rename or move to a path chosen in the save dialog (started at path). True when the file
+// was deleted or moved.
+bool ProcessHitByHand(QWidget* owner, const std::string& path, const HitIdentity& hit);

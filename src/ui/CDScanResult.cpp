@@ -227,9 +227,10 @@ void CDScanResult::StopSearch() { ctx_.engine.running = false; }
 
 bool CDScanResult::ProcessSelected() {
   if (ctx_.engine.running || selected_ == nullptr) return false;
-  // A copy: the hit belongs to the result list, not to the dialogs shown below.
+  // Copies: the hit belongs to the result list, not to the dialogs shown below.
   const std::string path = selected_->PathText();
-  return ProcessHitByHand(DialogOwner(), path);
+  const HitIdentity identity = selected_->Identity();
+  return ProcessHitByHand(DialogOwner(), path, identity);
 }
 
 void CDScanResult::ShowSignatureInfo() {

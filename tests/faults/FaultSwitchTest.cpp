@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/TempFile.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -65,7 +66,8 @@ TEST(FaultSwitchTest, ActionRunsOnceBeforeItsCallAndIsNeverMatchedItself) {
   const std::string a = dir.Write("a.txt", "old");
   platform::faults::Scope faults;
   int runs = 0;
-  platform::faults::Arm(Call::Write, ENOSPC, 0, "a.txt");
+  // A save writes under a temporary name, then renames it to a.txt.
+  platform::faults::Arm(Call::Write, ENOSPC, 0, platform::kTemporaryPrefix);
   platform::faults::Before(Call::Open, "a.txt", [&] {
     ++runs;
     // The action's own calls pass the switch untouched: this save succeeds.

@@ -1,19 +1,25 @@
 // Automatic processing when a call fails or the tree changes between the search and the
 // action: a target that appears is never replaced, a copy across file systems that fails
-// half-way leaves no partial file and keeps the source, a hit replaced by another file is
-// left alone. Every case ends with result 4 and with the tree as it was, except for what
-// the test itself did to it.
+// or is killed half-way leaves no partial file under the real name and keeps the source,
+// a hit replaced by another file is left alone. Every case ends with result 4 and with the
+// tree as it was, except for what the test itself did to it.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "faults/FaultTestSupport.h"
 #include "platform/Encoding.h"
 #include "platform/Faults.h"
+#include "platform/TempFile.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -93,22 +99,32 @@ TEST_F(ProcessFaultTest, TargetAppearingJustBeforeTheMoveOrRenameIsNeverReplaced
   }
 }
 
-TEST_F(ProcessFaultTest, TargetAppearingBeforeTheCopyAcrossFileSystemsIsNeverReplaced) {
+// Somebody takes the target name before the copy starts, or just before the finished copy
+// is given its name.
+TEST_F(ProcessFaultTest, TargetAppearingDuringTheCopyAcrossFileSystemsIsNeverReplaced) {
   UseOtherFileSystem();
   run_.AddSignatureFor(evil_);
   const fault_test::TreeSnapshot before = Snapshot();
   const std::string target = other_.path() + "/x.exe";
-  platform::faults::Before(Call::Open, target, [target] {
-    testing_support::TempDir unused;
-    FILE* f = fopen(target.c_str(), "wb");
-    fputs("theirs", f);
-    fclose(f);
-  });
-  EXPECT_EQ(ProcessOneHit(kModeMove), kResultFailed);
-  EXPECT_EQ(platform::faults::ActionsRun(), 1);
-  EXPECT_EQ(dir_.Read("tree/x.exe"), evil_);
-  EXPECT_EQ(fault_test::SnapshotTree(other_.path()), (fault_test::TreeSnapshot{{"x.exe", FileEntry("theirs")}}));
-  ExpectOnly(before);
+  const struct {
+    Call call;
+    std::string path;
+  } moments[] = {{Call::Open, other_.path() + "/" + platform::kTemporaryPrefix}, {Call::Link, target}};
+  for (const auto& moment : moments) {
+    SCOPED_TRACE(moment.path);
+    platform::faults::Reset();
+    platform::faults::Before(moment.call, moment.path, [target] {
+      FILE* f = fopen(target.c_str(), "wb");
+      fputs("theirs", f);
+      fclose(f);
+    });
+    EXPECT_EQ(ProcessOneHit(kModeMove), kResultFailed);
+    EXPECT_EQ(platform::faults::ActionsRun(), 1);
+    EXPECT_EQ(dir_.Read("tree/x.exe"), evil_);
+    EXPECT_EQ(fault_test::SnapshotTree(other_.path()), (fault_test::TreeSnapshot{{"x.exe", FileEntry("theirs")}}));
+    ExpectOnly(before);
+    unlink(target.c_str());
+  }
 }
 
 struct CopyFault {
@@ -116,26 +132,28 @@ struct CopyFault {
   Call call;
   int error;
   int after;  // matching calls let through first
+  enum { kSource, kCopy, kTarget } on;  // whose path the call names
 };
 
 // The copy fails at any step: no partial copy stays, the source is as it was.
 TEST_F(ProcessFaultTest, CopyAcrossFileSystemsFailingHalfWayLeavesNoPartialCopy) {
   UseOtherFileSystem();
   const CopyFault faults[] = {
-      {"write error after the first chunk", Call::CopyWrite, EIO, 1},
-      {"disk full on the first chunk", Call::CopyWrite, ENOSPC, 0},
-      {"read error on the source", Call::Read, EIO, 1},
-      {"fsync of the copy fails", Call::Fsync, EIO, 0},
-      {"the source cannot be removed", Call::Unlink, EROFS, 0},
+      {"write error after the first chunk", Call::CopyWrite, EIO, 1, CopyFault::kCopy},
+      {"disk full on the first chunk", Call::CopyWrite, ENOSPC, 0, CopyFault::kCopy},
+      {"read error on the source", Call::Read, EIO, 1, CopyFault::kSource},
+      {"fsync of the copy fails", Call::Fsync, EIO, 0, CopyFault::kCopy},
+      {"the copy cannot be named", Call::Link, EIO, 0, CopyFault::kTarget},
+      {"the source cannot be removed", Call::Unlink, EROFS, 0, CopyFault::kSource},
   };
   run_.AddSignatureFor(evil_);
   const fault_test::TreeSnapshot before = Snapshot();
   for (const CopyFault& f : faults) {
     SCOPED_TRACE(f.what);
     platform::faults::Reset();
-    // The copy's calls name the target; the source's read and unlink name the source.
-    const bool onSource = f.call == Call::Read || f.call == Call::Unlink;
-    platform::faults::Arm(f.call, f.error, f.after, onSource ? hitPath_ : other_.path() + "/x.exe");
+    // The copy is written under a temporary name in the move folder, then named.
+    const std::string paths[] = {hitPath_, other_.path() + "/" + platform::kTemporaryPrefix, other_.path() + "/x.exe"};
+    platform::faults::Arm(f.call, f.error, f.after, paths[f.on]);
     EXPECT_EQ(ProcessOneHit(kModeMove), kResultFailed);
     EXPECT_GE(platform::faults::FailuresInjected(), 1);
     EXPECT_TRUE(fault_test::SnapshotTree(other_.path()).empty());
@@ -143,6 +161,34 @@ TEST_F(ProcessFaultTest, CopyAcrossFileSystemsFailingHalfWayLeavesNoPartialCopy)
   }
   // And with the disk well again the move goes through.
   platform::faults::Reset();
+  EXPECT_EQ(ProcessOneHit(kModeMove), kResultMoved);
+  EXPECT_EQ(fault_test::SnapshotTree(other_.path()), (fault_test::TreeSnapshot{{"x.exe", FileEntry(evil_)}}));
+}
+
+// A move killed half-way through the copy leaves the source and, in the move folder, only
+// a temporary name, never a partial file under the real one; the next move into that
+// folder removes the temporary.
+TEST_F(ProcessFaultTest, KilledCopyLeavesOnlyATemporaryThatTheNextMoveRemoves) {
+  UseOtherFileSystem();
+  run_.AddSignatureFor(evil_);
+  const fault_test::TreeSnapshot before = Snapshot();
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    platform::faults::Before(Call::CopyWrite, other_.path(), [] { raise(SIGKILL); }, 1);
+    ProcessOneHit(kModeMove);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+  ExpectOnly(before);
+  const fault_test::TreeSnapshot left = fault_test::SnapshotTree(other_.path());
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_TRUE(platform::IsTemporaryName(left.begin()->first)) << left.begin()->first;
+  // Long abandoned by the time the next move comes.
+  const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, (other_.path() + "/" + left.begin()->first).c_str(), old, 0), 0);
   EXPECT_EQ(ProcessOneHit(kModeMove), kResultMoved);
   EXPECT_EQ(fault_test::SnapshotTree(other_.path()), (fault_test::TreeSnapshot{{"x.exe", FileEntry(evil_)}}));
 }

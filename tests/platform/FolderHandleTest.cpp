@@ -1,16 +1,19 @@
 #include "platform/FolderHandle.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "platform/Encoding.h"
 #include "support/TempDir.h"
+#include "support/Unprivileged.h"
 
 using platform::FileIdentity;
 using platform::FolderHandle;
@@ -128,6 +131,8 @@ TEST(FolderHandleTest, MoveAcrossFileSystems) {
   TempDir dir;
   const std::string file = dir.Write("x", std::string(200000, 'c'));
   ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+  const struct timespec modified[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), modified, 0), 0);
   ASSERT_EQ(symlink(file.c_str(), (dir.folder() + "link").c_str()), 0);
   ASSERT_EQ(mkfifo((dir.folder() + "fifo").c_str(), 0600), 0);
   const std::string wrong = dir.Write("wrong", "w");
@@ -153,7 +158,82 @@ TEST(FolderHandleTest, MoveAcrossFileSystems) {
   struct stat st;
   ASSERT_EQ(stat((other + "/x").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(st.st_mtime, 1000000000);
   EXPECT_EQ(std::filesystem::remove_all(other), 2u);  // the folder and the one copy
+}
+
+constexpr time_t kOldTime = 1000000000;
+
+// from/x: a script of owner and group with mode, last modified at kOldTime; from and to
+// open to everybody, so that any user may move it. Takes root.
+void MakeScript(const std::string& from, const std::string& to, uid_t owner, gid_t group, mode_t mode) {
+  const std::string file = from + "/x";
+  FILE* f = fopen(file.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  fputs("#!/bin/sh\nid -u\n", f);
+  fclose(f);
+  const struct timespec modified[2] = {{kOldTime, 0}, {kOldTime, 0}};
+  ASSERT_EQ(chown(file.c_str(), owner, group), 0);
+  ASSERT_EQ(chmod(file.c_str(), mode), 0);  // after chown, which clears the bits
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), modified, 0), 0);
+  for (const std::string& folder : {from, to}) ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+}
+
+// Moves from/x to to/x, which must cross file systems; the status of the copy.
+void MoveScript(const std::string& from, const std::string& to, struct stat* copy) {
+  FolderHandle source;
+  FolderHandle target;
+  ASSERT_TRUE(source.OpenNoFollow(from));
+  ASSERT_TRUE(target.Open(to));
+  int error = 0;
+  ASSERT_TRUE(source.MoveEntryNoReplace("x", target, "x", FileIdentity{}, &error)) << error;
+  ASSERT_EQ(stat((to + "/x").c_str(), copy), 0);
+}
+
+// Root moving a user's set-user-ID program leaves it the user's, as a rename would.
+TEST(FolderHandleTest, RootMoveAcrossFileSystemsKeepsOwnerGroupAndMode) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user takes root";
+  const std::string to = OtherFileSystemFolder();
+  if (to.empty()) GTEST_SKIP() << "no second file system";
+  TempDir dir;
+  MakeScript(dir.path(), to, 65534, 65534, 06755);
+  struct stat copy;
+  MoveScript(dir.path(), to, &copy);
+  EXPECT_EQ(copy.st_uid, 65534u);
+  EXPECT_EQ(copy.st_gid, 65534u);
+  EXPECT_EQ(copy.st_mode & 07777, 06755u);
+  EXPECT_EQ(copy.st_mtime, kOldTime);
+  std::filesystem::remove_all(to);
+}
+
+// A user moving its own set-user-ID program of a group it is not in cannot give the copy
+// that group: the copy loses the bit rather than run under another group. Only root can
+// make such a file, so root prepares it and the test runs again as user 65534 (who finds
+// the folders in the environment) to move it.
+TEST(FolderHandleTest, CopyThatCannotKeepItsGroupLosesSetUserId) {
+  const char* prepared = getenv("VORLET_TEST_SCRIPT_FOLDERS");
+  if (prepared == nullptr) {
+    if (geteuid() != 0) GTEST_SKIP() << "a file of a group its owner is not in takes root to make";
+    const std::string to = OtherFileSystemFolder();
+    if (to.empty()) GTEST_SKIP() << "no second file system";
+    char from[] = "/tmp/vorlet-group-XXXXXX";  // where user 65534 may go
+    ASSERT_NE(mkdtemp(from), nullptr);
+    MakeScript(from, to, 65534, 0, 04755);
+    setenv("VORLET_TEST_SCRIPT_FOLDERS", (std::string(from) + "\n" + to).c_str(), 1);
+    EXPECT_FALSE(testing_support::RunAsUnprivileged());
+    unsetenv("VORLET_TEST_SCRIPT_FOLDERS");
+    std::filesystem::remove_all(from);
+    std::filesystem::remove_all(to);
+    return;
+  }
+  const std::string folders = prepared;
+  const size_t split = folders.find('\n');
+  struct stat copy;
+  MoveScript(folders.substr(0, split), folders.substr(split + 1), &copy);
+  EXPECT_EQ(copy.st_uid, geteuid());
+  EXPECT_EQ(copy.st_gid, getegid());
+  EXPECT_EQ(copy.st_mode & 07777, 0755u);
+  EXPECT_EQ(copy.st_mtime, kOldTime);
 }
 
 // A subfolder reached by a path in which a link was swapped for a component no longer
