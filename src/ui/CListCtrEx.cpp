@@ -81,6 +81,8 @@ bool CListCtrEx::SetItem(int row, int column, const std::string& text, int image
   if (row < 0 || column < 0 || column >= std::max(1, ColumnCount())) return false;
   if (column != 0) return SetItemText(row, column, text);
   CListCtrExModel::Row record;
+  // The further cells usually follow at once.
+  record.cells.reserve(static_cast<size_t>(std::max(1, ColumnCount())));
   record.cells.push_back(text);
   record.image = image;
   // A new row's box is part of the row, not a change the owner has to hear about.
@@ -129,6 +131,21 @@ bool CListCtrEx::DeleteItem(int row) {
   model_->Remove(row);
   if (wasSelected) emit SelectionChanged();
   return true;
+}
+
+std::vector<CListCtrEx::Row> CListCtrEx::TakeRows() {
+  const bool hadSelection = selectionModel()->hasSelection();
+  std::vector<Row> rows = model_->TakeAll();
+  if (hadSelection) emit SelectionChanged();
+  return rows;
+}
+
+void CListCtrEx::AppendRows(std::vector<Row> rows) {
+  const size_t columns = static_cast<size_t>(std::max(1, ColumnCount()));
+  for (Row& row : rows) {
+    if (row.cells.size() > columns) row.cells.resize(columns);
+  }
+  model_->Append(std::move(rows));
 }
 
 void CListCtrEx::DeleteAllItems() {

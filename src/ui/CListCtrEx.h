@@ -17,8 +17,7 @@
 #include <vector>
 
 #include "ui/CImageList.h"
-
-class CListCtrExModel;
+#include "ui/CListCtrExModel.h"
 
 class CListCtrEx : public QTreeView {
   Q_OBJECT
@@ -57,6 +56,13 @@ class CListCtrEx : public QTreeView {
   // the record, as SetItem per cell would give, but filled before the list sees it, which
   // is much cheaper for a list that grows by thousands of rows. Returns the row index.
   int AppendRow(std::vector<std::string> texts, int image, std::any userData);
+  // Refilling a long list after a small change: every row's record taken out (the list is
+  // left empty, as by DeleteAllItems), and records put back at the end, reaching the view
+  // together. A caller that puts most records back, with their texts set again, saves
+  // making 100,000 rows anew.
+  using Row = CListCtrExModel::Row;
+  std::vector<Row> TakeRows();
+  void AppendRows(std::vector<Row> rows);
   std::string ItemText(int row, int column) const;
   int ItemCount() const;
   int ColumnCount() const;

@@ -91,6 +91,25 @@ void CListCtrExModel::Clear() {
   endResetModel();
 }
 
+std::vector<CListCtrExModel::Row> CListCtrExModel::TakeAll() {
+  beginResetModel();
+  std::vector<Row> rows;
+  rows.swap(rows_);
+  announced_ = 0;
+  endResetModel();
+  return rows;
+}
+
+void CListCtrExModel::Append(std::vector<Row>&& rows) {
+  if (rows_.empty()) {
+    rows_ = std::move(rows);
+  } else {
+    rows_.reserve(rows_.size() + rows.size());
+    for (Row& row : rows) rows_.push_back(std::move(row));
+  }
+  if (!hold_) Announce();
+}
+
 void CListCtrExModel::CellChanged(int row, int column) {
   // A changed cell would make the view lay out every row again before it knows where to
   // repaint; while announcements are held the whole list is repainted afterwards anyway.

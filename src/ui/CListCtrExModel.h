@@ -50,6 +50,9 @@ class CListCtrExModel : public QAbstractTableModel {
   void Insert(int row, Row&& record);
   void Remove(int row);
   void Clear();
+  // Every row out of the model (left empty, as by Clear), and rows back in at the end.
+  std::vector<Row> TakeAll();
+  void Append(std::vector<Row>&& rows);
   // The view hears about a changed cell, unless announcements are held: the view is
   // repainted as a whole when they are released.
   void CellChanged(int row, int column);
