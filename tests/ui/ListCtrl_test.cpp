@@ -319,6 +319,30 @@ class ListCtrlTest : public QObject {
     QVERIFY(list.UserData<int>(2) == nullptr);
   }
 
+  // Rows filled while redraws are held reach the view later, but the list answers for
+  // them at once and in order, also when a row goes in before them or one goes.
+  void RowsFilledWhileRedrawIsHeld() {
+    CListCtrEx list;
+    list.InsertColumn("A", 0);
+    list.SetItem(0, 0, "first");
+    list.SuspendRedraw(true);
+    list.AppendRow({"b"}, -1, {});
+    list.AppendRow({"d"}, -1, {});
+    QVERIFY(list.SetItem(1, 0, "a"));
+    list.AppendRow({"e"}, -1, {});
+    QCOMPARE(list.ItemCount(), 5);
+    QVERIFY(list.SelectRow(4) && list.SelectedRow() == 4 && !list.RowRect(4).isEmpty());
+    QVERIFY(list.DeleteItem(3));
+    QCOMPARE(list.SelectedRow(), 3);
+    list.AppendRow({"f"}, -1, {});
+    list.SuspendRedraw(false);
+    QCOMPARE(list.model()->rowCount(), 5);
+    std::vector<std::string> texts;
+    for (int row = 0; row < list.ItemCount(); ++row) texts.push_back(list.ItemText(row, 0));
+    QCOMPARE(texts, (std::vector<std::string>{"first", "a", "b", "e", "f"}));
+    QCOMPARE(list.model()->index(3, 0).data().toString(), QStringLiteral("e"));
+  }
+
   void DeselectAllAndSelectRow() {
     CListCtrEx list;
     list.InsertColumn("A", 0);
