@@ -43,6 +43,7 @@
 #include "support/TreeGenerator.h"
 #include "ui/AppContext.h"
 #include "ui/CDInvalFileDB.h"
+#include "ui/CDScanResult.h"
 #include "ui/CDScanTarget.h"
 #include "ui/CListCtrEx.h"
 #include "ui/CMainApp.h"
@@ -149,6 +150,13 @@ Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tr
   Timing timing{timer.nsecsElapsed() / 1e9, CpuSeconds(after) - CpuSeconds(before), walkWall,
                 CpuSeconds(walkEnd) - CpuSeconds(walkStart)};
   *hits = ctx->results.Counts().invalid;
+  // Every hit must be listed, or the time would flatter the list.
+  auto* result = app.Frame()->FormAs<CDScanResult>(kFormResult);
+  const int rows = result != nullptr ? result->List()->ItemCount() : -1;
+  if (rows != *hits) {
+    std::fprintf(stderr, "%d hits but %d rows listed\n", *hits, rows);
+    std::exit(1);
+  }
   if (!shot.empty()) app.Frame()->grab().save(QString::fromStdString(shot));
   // Nothing of the bench may reach the program folder's settings between rounds.
   form->OnDeleteFolder();
