@@ -5,18 +5,30 @@
 // Rounds alternate; the medians are compared.
 //
 //   GuiScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N] [--shot PNG]
-//                [--planted N]
+//                [--planted N | --all-hits]
+//   GuiScanBench --editor [--records N] [--rounds N]
 //
-// --planted sets how many files of the tree are hits (50 by default); another number
-// gives its own tree, beside the default one unless TREE_ROOT is given.
+// Without --planted the run measures two trees, one after the other: the usual one with 50
+// hits, and one where every file is a hit (the result list at its largest). --planted sets
+// how many files are hits and measures that tree alone (--all-hits: every file); a number
+// other than 50 gives its own tree, beside the default one unless TREE_ROOT is given.
 // --shot saves the main window as it stands at the end of the last desktop round.
+//
+// --editor times the database editor over a store of N records (100,000 by default):
+// building and first painting the form, scrolling it page by page and by jumps of the
+// scroll bar (the slowest step is the stutter a user would feel), and adding, modifying
+// and deleting a record through its buttons.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -30,7 +42,10 @@
 #include "engine/Md5.h"
 #include "support/TreeGenerator.h"
 #include "ui/AppContext.h"
+#include "ui/CDInvalFileDB.h"
+#include "ui/CDScanResult.h"
 #include "ui/CDScanTarget.h"
+#include "ui/CListCtrEx.h"
 #include "ui/CMainApp.h"
 #include "ui/DialogHooks.h"
 
@@ -72,6 +87,8 @@ std::string MakeHome(const bench::TreeSpec& spec) {
 
 Timing RunCli(const std::string& scan, const std::string& home, const std::string& tree) {
   auto start = std::chrono::steady_clock::now();
+  // What the parent has buffered must not come out a second time through the child.
+  std::fflush(stdout);
   pid_t pid = fork();
   if (pid == 0) {
     freopen("/dev/null", "w", stdout);
@@ -133,6 +150,13 @@ Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tr
   Timing timing{timer.nsecsElapsed() / 1e9, CpuSeconds(after) - CpuSeconds(before), walkWall,
                 CpuSeconds(walkEnd) - CpuSeconds(walkStart)};
   *hits = ctx->results.Counts().invalid;
+  // Every hit must be listed, or the time would flatter the list.
+  auto* result = app.Frame()->FormAs<CDScanResult>(kFormResult);
+  const int rows = result != nullptr ? result->List()->ItemCount() : -1;
+  if (rows != *hits) {
+    std::fprintf(stderr, "%d hits but %d rows listed\n", *hits, rows);
+    std::exit(1);
+  }
   if (!shot.empty()) app.Frame()->grab().save(QString::fromStdString(shot));
   // Nothing of the bench may reach the program folder's settings between rounds.
   form->OnDeleteFolder();
@@ -140,35 +164,18 @@ Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tr
   return timing;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  std::string tree;  // given, or the default one for the spec
-  std::string scan = std::filesystem::path(argv[0]).parent_path().string() + "/vorlet-scan";
-  int rounds = 5;
-  std::string shot;
-  bench::TreeSpec spec;
-  std::vector<char*> qtArgs{argv[0]};
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
-    else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
-    else if (arg == "--shot" && i + 1 < argc) shot = argv[++i];
-    else if (arg == "--planted" && i + 1 < argc) spec.planted = std::clamp(std::atoi(argv[++i]), 0, spec.files);
-    else tree = arg;
-  }
-  int qtArgc = 1;
-  QApplication qapp(qtArgc, qtArgs.data());
-
+// One tree: rounds of both programs, alternating, then the medians.
+void MeasureTree(QApplication& qapp, std::string tree, const std::string& scan, const bench::TreeSpec& spec,
+                 int rounds, const std::string& shot) {
   if (tree.empty()) {
     tree = "/tmp/vorlet-bench-tree";
     if (spec.planted != bench::TreeSpec().planted) tree += "-hits" + std::to_string(spec.planted);
   }
+  std::printf("tree %s: %d files, %d of them hits\n", tree.c_str(), spec.files, spec.planted);
   if (!bench::TreeIsCurrent(tree, spec)) {
     std::printf("generating %d files below %s ...\n", spec.files, tree.c_str());
     bench::GeneratedTree generated;
-    if (!bench::GenerateTree(tree, spec, &generated)) return 1;
+    if (!bench::GenerateTree(tree, spec, &generated)) std::exit(1);
   }
   std::string home = MakeHome(spec);
   RunCli(scan, home, tree);  // warms the cache
@@ -198,8 +205,164 @@ int main(int argc, char* argv[]) {
   std::printf("median wall: vorlet-scan %.3f s, desktop program %.3f s, ratio %.3f (target <= 1.25)\n", cw, gw, gw / cw);
   std::printf("median cpu:  vorlet-scan %.3f s, desktop program %.3f s, ratio %.3f\n", cc, gc, gc / cc);
   double ww = median(gui, &Timing::walkWall), wc = median(gui, &Timing::walkCpu);
-  std::printf("desktop walk alone: %.3f s (ratio to vorlet-scan %.3f), cpu %.3f s (ratio %.3f)\n", ww, ww / cw, wc,
+  std::printf("desktop walk alone: %.3f s (ratio to vorlet-scan %.3f), cpu %.3f s (ratio %.3f)\n\n", ww, ww / cw, wc,
               wc / cc);
+  std::fflush(stdout);
   std::filesystem::remove_all(home);
+}
+
+// A program folder whose data file holds n records over a few categories.
+std::string MakeEditorHome(int n) {
+  std::string home = std::filesystem::temp_directory_path().string() + "/vorlet-guibench-editor";
+  std::filesystem::remove_all(home);
+  std::filesystem::create_directories(home);
+  InvalFileDB store;
+  for (int i = 0; i < n; ++i) {
+    uint8_t digest[16] = {};
+    for (int b = 0; b < 4; ++b) digest[b] = static_cast<uint8_t>(i >> (8 * b));
+    char name[32];
+    std::snprintf(name, sizeof name, "record%06d", i);
+    auto record = std::make_shared<InvalFileInfo>();
+    record->SetFromBytes(name, "category" + std::to_string(i % 10), "", OleDate{45000.5, 0}, "bench", digest, 16,
+                         "");
+    store.Add(record);
+  }
+  store.Save(home + "/");
+  return home;
+}
+
+// Runs the events a user action left behind, paints included; the seconds it all took.
+template <class Action>
+double Timed(QWidget* window, Action action) {
+  QElapsedTimer timer;
+  timer.start();
+  action();
+  if (window != nullptr) window->repaint();
+  QCoreApplication::processEvents();
+  return timer.nsecsElapsed() / 1e9;
+}
+
+struct Figures {
+  std::vector<double> values;
+  void Add(double seconds) { values.push_back(seconds * 1000); }
+  void Print(const char* what) const {
+    std::vector<double> sorted = values;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("  %-34s median %8.2f ms, slowest %8.2f ms (%zu times)\n", what, sorted[sorted.size() / 2],
+                sorted.back(), sorted.size());
+  }
+};
+
+void MeasureEditor(QApplication& qapp, int records, int rounds) {
+  std::printf("database editor over %d records (%d rounds)\n", records, rounds);
+  std::fflush(stdout);
+  const std::string home = MakeEditorHome(records);
+  CMainApp app(qapp);
+  if (!app.InitInstance(home)) {
+    std::fprintf(stderr, "the desktop program did not start\n");
+    std::exit(1);
+  }
+  AppContext* ctx = app.Context();
+  std::printf("  %d records loaded\n", ctx->store.RecordCount());
+  Figures open, page, jump, add, modify, remove;
+  for (int round = 0; round < rounds; ++round) {
+    CDInvalFileDB* form = nullptr;
+    open.Add(Timed(nullptr, [&] {
+      form = new CDInvalFileDB(*ctx);
+      form->resize(app.Frame()->FormSize());
+      form->show();
+      form->repaint();
+    }));
+    CListCtrEx* list = form->List();
+    list->setFocus();
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 40; ++i) {
+      page.Add(Timed(form, [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+        QApplication::sendEvent(list, &press);
+      }));
+    }
+    QScrollBar* bar = list->verticalScrollBar();
+    for (int i = 0; i < 40; ++i) {
+      const int value = static_cast<int>((static_cast<long long>(bar->maximum()) * ((i * 37) % 40)) / 39);
+      jump.Add(Timed(form, [&] { bar->setValue(value); }));
+    }
+    auto button = [form](int id) { return form->findChild<QAbstractButton*>(QString::number(id)); };
+    auto edit = [form](int id) { return form->findChild<QLineEdit*>(QString::number(id)); };
+    for (int i = 0; i < 3; ++i) {
+      button(CDInvalFileDB::kIdAdd)->click();
+      edit(CDInvalFileDB::kIdName)->setText(QStringLiteral("added%1-%2").arg(round).arg(i));
+      edit(CDInvalFileDB::kIdSearchText)->setText(QStringLiteral("%1").arg(round * 10 + i + 1, 32, 16, QLatin1Char('F')));
+      add.Add(Timed(form, [&] { button(CDInvalFileDB::kIdAdd)->click(); }));
+    }
+    for (int i = 0; i < 3; ++i) {
+      list->SelectRow(records / 2 + i * 1000);
+      button(CDInvalFileDB::kIdModify)->click();
+      edit(CDInvalFileDB::kIdName)->setText(QStringLiteral("modified%1-%2").arg(round).arg(i));
+      modify.Add(Timed(form, [&] { button(CDInvalFileDB::kIdModify)->click(); }));
+    }
+    for (int i = 0; i < 3; ++i) {
+      list->SelectRow(records / 3 + i * 1000);
+      remove.Add(Timed(form, [&] { button(CDInvalFileDB::kIdDelete)->click(); }));
+    }
+    delete form;
+  }
+  open.Print("open (build, show, first paint)");
+  page.Print("scroll one page (PageDown)");
+  jump.Print("scroll bar jump");
+  add.Print("add");
+  modify.Print("modify");
+  remove.Print("delete");
+  app.ExitInstance(0);
+  std::filesystem::remove_all(home);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::string tree;  // given, or the default one for the spec
+  std::string scan = std::filesystem::path(argv[0]).parent_path().string() + "/vorlet-scan";
+  int rounds = 5;
+  std::string shot;
+  bench::TreeSpec spec;
+  bool plantedGiven = false;
+  bool editor = false;
+  int records = 100000;
+  std::vector<char*> qtArgs{argv[0]};
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
+    else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--shot" && i + 1 < argc) shot = argv[++i];
+    else if (arg == "--planted" && i + 1 < argc) {
+      spec.planted = std::clamp(std::atoi(argv[++i]), 0, spec.files);
+      plantedGiven = true;
+    } else if (arg == "--all-hits") {
+      spec.planted = spec.files;
+      plantedGiven = true;
+    } else if (arg == "--editor") {
+      editor = true;
+    } else if (arg == "--records" && i + 1 < argc) {
+      records = std::max(1, std::atoi(argv[++i]));
+    } else {
+      tree = arg;
+    }
+  }
+  int qtArgc = 1;
+  QApplication qapp(qtArgc, qtArgs.data());
+
+  if (editor) {
+    MeasureEditor(qapp, records, rounds);
+    return 0;
+  }
+  if (plantedGiven) {
+    MeasureTree(qapp, tree, scan, spec, rounds, shot);
+    return 0;
+  }
+  MeasureTree(qapp, tree, scan, spec, rounds, std::string());
+  bench::TreeSpec allHits = spec;
+  allHits.planted = allHits.files;
+  MeasureTree(qapp, tree.empty() ? std::string() : tree + "-all-hits", scan, allHits, rounds, shot);
   return 0;
 }

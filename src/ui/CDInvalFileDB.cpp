@@ -248,24 +248,49 @@ bool CDInvalFileDB::TakeFields(Fields* fields) const {
   return true;
 }
 
-void CDInvalFileDB::AddRow(int row, const std::shared_ptr<InvalFileInfo>& record) {
-  list_->SetItem(row, 0, record->Name(), CImageList::kRedMark, -1, record);
-  list_->SetItem(row, 1, record->Category());
-  list_->SetItem(row, 2, record->RiskLevel());
+void CDInvalFileDB::AddRow(const std::shared_ptr<InvalFileInfo>& record) {
+  list_->AppendRow({record->Name(), record->Category(), record->RiskLevel()}, CImageList::kRedMark, record);
 }
 
 void CDInvalFileDB::FillList(const InvalFileInfo* select) {
   list_->SuspendRedraw(true);
-  list_->DeleteAllItems();
-  int row = 0;
+  // The rows are made again in store order; a record already listed keeps its row record
+  // (its texts are set again), so that a refill after one change does not cost a new
+  // row for each of 100,000 records. The list is in store order but for the rows added
+  // since it was last filled (at its end) and the record just changed: a record already
+  // listed is found at, or a few rows after, the one taken last.
+  constexpr size_t kLookAhead = 8;
+  std::vector<CListCtrEx::Row> listed = list_->TakeRows();
+  std::vector<CListCtrEx::Row> rows;
+  rows.reserve(static_cast<size_t>(ctx_.store.RecordCount()));
+  size_t next = 0;
   int selectRow = 0;
   for (const auto& [categoryName, category] : ctx_.store.Categories()) {
     for (const auto& [name, record] : category.Records()) {
-      if (record.get() == select) selectRow = row;
-      AddRow(row++, record);
+      if (record.get() == select) selectRow = static_cast<int>(rows.size());
+      CListCtrEx::Row row;
+      for (size_t k = next; k < std::min(listed.size(), next + kLookAhead); ++k) {
+        const auto* held = std::any_cast<std::shared_ptr<InvalFileInfo>>(&listed[k].userData);
+        if (held != nullptr && held->get() == record.get()) {
+          row = std::move(listed[k]);
+          next = k + 1;
+          break;
+        }
+      }
+      if (!row.userData.has_value()) {
+        row.image = CImageList::kRedMark;
+        row.userData = record;
+      }
+      row.cells.resize(3);
+      row.cells[0] = record->Name();
+      row.cells[1] = record->Category();
+      row.cells[2] = record->RiskLevel();
+      rows.push_back(std::move(row));
     }
   }
-  if (row > 0) {
+  const bool any = !rows.empty();
+  list_->AppendRows(std::move(rows));
+  if (any) {
     list_->EnsureVisible(selectRow);
     list_->SelectRow(selectRow);
   }
@@ -313,7 +338,7 @@ void CDInvalFileDB::AddRecord() {
   }
   // The new row goes last; the next filling of the list puts it in its place.
   const int row = list_->ItemCount();
-  AddRow(row, record);
+  AddRow(record);
   list_->setFocus();
   list_->SelectRow(row);
   list_->EnsureVisible(row);

@@ -105,7 +105,8 @@ class CDInvalFileDB : public QWidget {
   bool TakeFields(Fields* fields) const;
   void ShowDate(const OleDate& date);
   void ShowSearchText(const QString& text);
-  void AddRow(int row, const std::shared_ptr<InvalFileInfo>& record);
+  // At the end of the list.
+  void AddRow(const std::shared_ptr<InvalFileInfo>& record);
   void FocusName();
 
   AppContext& ctx_;

@@ -6,38 +6,17 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/CListCtrExModel.h"
 #include "ui/CListRowPainter.h"
 #include "ui/QtText.h"
 
 namespace {
-// The cell's CP932 bytes, kept beside the display text so that ItemText gives back exactly
-// what was stored (a file name need not survive a round trip through UTF-8).
-constexpr int kCp932Role = Qt::UserRole + 1;
-constexpr int kImageRole = Qt::UserRole + 2;
 constexpr int kHeaderExtra = 15;
 constexpr int kMinimumRowHeight = 18;
 }  // namespace
 
-// The per-row record: the caller's data lives and dies with its row.
-class CListCtrEx::Row : public QTreeWidgetItem {
- public:
-  static constexpr int kType = QTreeWidgetItem::UserType + 1;
-  explicit Row(std::any data) : QTreeWidgetItem(kType), userData(std::move(data)) {
-    setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    setData(0, kImageRole, -1);
-  }
-  // Every cell asks for the list's row height: the view measures a row by the columns in
-  // sight, so a row measured while column 0 is scrolled away must not come out smaller.
-  QVariant data(int column, int role) const override {
-    if (role == Qt::SizeHintRole) {
-      if (const auto* list = static_cast<const CListCtrEx*>(treeWidget())) return QSize(0, list->rowHeight_);
-    }
-    return QTreeWidgetItem::data(column, role);
-  }
-  std::any userData;
-};
-
-CListCtrEx::CListCtrEx(QWidget* parent) : QTreeWidget(parent) {
+CListCtrEx::CListCtrEx(QWidget* parent) : QTreeView(parent), model_(new CListCtrExModel(this)) {
+  setModel(model_);
   setRootIsDecorated(false);
   setIndentation(0);
   setItemsExpandable(false);
@@ -48,16 +27,15 @@ CListCtrEx::CListCtrEx(QWidget* parent) : QTreeWidget(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setTextElideMode(Qt::ElideNone);
   setIconSize(QSize(CImageList::kImageSize, CImageList::kImageSize));
-  setColumnCount(0);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
   header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   // The highlight reaches past the last column, so any selection change repaints the rows.
-  connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
     RepaintAll();
     emit SelectionChanged();
   });
-  connect(this, &QTreeWidget::currentItemChanged, this, [this] { RepaintAll(); });
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { RepaintAll(); });
   MeasureRowHeight();
 }
 
@@ -82,34 +60,15 @@ std::string CListCtrEx::WideColumnTitle(const QString& name) {
 }
 
 bool CListCtrEx::InsertColumn(const std::string& text, int column, Align align) {
-  const int count = columnCount();
+  const int count = ColumnCount();
   if (column < 0 || column > count) return false;
   const QString title = ToQt(text);
-  std::vector<QString> titles;
   std::vector<int> widths;
-  for (int c = 0; c < count; ++c) {
-    titles.push_back(headerItem()->text(c));
-    widths.push_back(columnWidth(c));
-  }
-  titles.insert(titles.begin() + column, title);
+  for (int c = 0; c < count; ++c) widths.push_back(columnWidth(c));
   widths.insert(widths.begin() + column, fontMetrics().horizontalAdvance(title) + kHeaderExtra);
   aligns_.insert(aligns_.begin() + column, align);
-  setColumnCount(count + 1);
-  for (int r = 0; r < topLevelItemCount(); ++r) {
-    QTreeWidgetItem* item = topLevelItem(r);
-    for (int c = count; c > column; --c) {
-      item->setText(c, item->text(c - 1));
-      item->setData(c, kCp932Role, item->data(c - 1, kCp932Role));
-    }
-    if (column < count) {
-      item->setText(column, QString());
-      item->setData(column, kCp932Role, QVariant());
-    }
-  }
-  for (int c = 0; c <= count; ++c) {
-    headerItem()->setText(c, titles[c]);
-    setColumnWidth(c, widths[c]);
-  }
+  model_->InsertColumn(column, title);
+  for (int c = 0; c <= count; ++c) setColumnWidth(c, widths[c]);
   return true;
 }
 
@@ -119,89 +78,99 @@ CListCtrEx::Align CListCtrEx::ColumnAlign(int column) const {
 }
 
 bool CListCtrEx::SetItem(int row, int column, const std::string& text, int image, int check, std::any userData) {
-  if (row < 0 || column < 0 || column >= std::max(1, columnCount())) return false;
-  if (column != 0) {
-    if (RowItem(row) == nullptr) return false;
-    return SetItemText(row, column, text);
-  }
-  row = std::min(row, topLevelItemCount());
-  Row* item = NewRow(std::move(userData));
-  FillCell(item, 0, text);
-  if (image != -1) item->setData(0, kImageRole, image);
+  if (row < 0 || column < 0 || column >= std::max(1, ColumnCount())) return false;
+  if (column != 0) return SetItemText(row, column, text);
+  CListCtrExModel::Row record;
+  // The further cells usually follow at once.
+  record.cells.reserve(static_cast<size_t>(std::max(1, ColumnCount())));
+  record.cells.push_back(text);
+  record.image = image;
   // A new row's box is part of the row, not a change the owner has to hear about.
-  if (check != -1) item->setCheckState(0, check != 0 ? Qt::Checked : Qt::Unchecked);
-  insertTopLevelItem(row, item);
+  if (check != -1) record.check = check != 0 ? 1 : 0;
+  record.userData = std::move(userData);
+  model_->Insert(std::min(row, ItemCount()), std::move(record));
   return true;
 }
 
-int CListCtrEx::AppendRow(const std::vector<std::string>& texts, int image, std::any userData) {
-  Row* item = NewRow(std::move(userData));
-  const size_t columns = std::min(texts.size(), static_cast<size_t>(std::max(1, columnCount())));
-  for (size_t c = 0; c < columns; ++c) FillCell(item, static_cast<int>(c), texts[c]);
-  if (image != -1) item->setData(0, kImageRole, image);
-  addTopLevelItem(item);
-  return topLevelItemCount() - 1;
+int CListCtrEx::AppendRow(std::vector<std::string> texts, int image, std::any userData) {
+  CListCtrExModel::Row record;
+  texts.resize(std::min(texts.size(), static_cast<size_t>(std::max(1, ColumnCount()))));
+  record.cells = std::move(texts);
+  record.image = image;
+  record.userData = std::move(userData);
+  const int row = ItemCount();
+  model_->Insert(row, std::move(record));
+  return row;
 }
 
-CListCtrEx::Row* CListCtrEx::NewRow(std::any userData) const {
-  return new Row(std::move(userData));
-}
+int CListCtrEx::ItemCount() const { return model_->RowCount(); }
 
-void CListCtrEx::MeasureRowHeight() { rowHeight_ = std::max(fontMetrics().height() + 4, kMinimumRowHeight); }
+int CListCtrEx::ColumnCount() const { return model_->ColumnCount(); }
 
-void CListCtrEx::FillCell(Row* item, int column, const std::string& text) {
-  item->setData(column, kCp932Role, QByteArray::fromStdString(text));
-  item->setText(column, PathToQt(text));
+void CListCtrEx::MeasureRowHeight() {
+  rowHeight_ = std::max(fontMetrics().height() + 4, kMinimumRowHeight);
+  model_->SetRowHeight(rowHeight_);
 }
 
 bool CListCtrEx::SetItemText(int row, int column, const std::string& text) {
-  Row* item = RowItem(row);
-  if (item == nullptr || column < 0 || column >= std::max(1, columnCount())) return false;
-  FillCell(item, column, text);
+  CListCtrExModel::Row* record = model_->At(row);
+  if (record == nullptr || column < 0 || column >= std::max(1, ColumnCount())) return false;
+  if (static_cast<int>(record->cells.size()) <= column) record->cells.resize(static_cast<size_t>(column) + 1);
+  record->cells[static_cast<size_t>(column)] = text;
+  model_->CellChanged(row, column);
   return true;
 }
 
-std::string CListCtrEx::ItemText(int row, int column) const {
-  const Row* item = RowItem(row);
-  if (item == nullptr) return std::string();
-  return item->data(column, kCp932Role).toByteArray().toStdString();
-}
+std::string CListCtrEx::ItemText(int row, int column) const { return model_->Text(row, column); }
+
+QString CListCtrEx::DisplayText(int row, int column) const { return PathToQt(model_->Text(row, column)); }
 
 bool CListCtrEx::DeleteItem(int row) {
-  Row* item = RowItem(row);
-  if (item == nullptr) return false;
-  const bool wasSelected = item->isSelected();
-  delete item;
+  if (model_->At(row) == nullptr) return false;
+  const bool wasSelected = IsRowSelected(row);
+  model_->Remove(row);
   if (wasSelected) emit SelectionChanged();
   return true;
 }
 
+std::vector<CListCtrEx::Row> CListCtrEx::TakeRows() {
+  const bool hadSelection = selectionModel()->hasSelection();
+  std::vector<Row> rows = model_->TakeAll();
+  if (hadSelection) emit SelectionChanged();
+  return rows;
+}
+
+void CListCtrEx::AppendRows(std::vector<Row> rows) {
+  const size_t columns = static_cast<size_t>(std::max(1, ColumnCount()));
+  for (Row& row : rows) {
+    if (row.cells.size() > columns) row.cells.resize(columns);
+  }
+  model_->Append(std::move(rows));
+}
+
 void CListCtrEx::DeleteAllItems() {
-  const bool hadSelection = !selectedItems().isEmpty();
-  clear();
+  const bool hadSelection = selectionModel()->hasSelection();
+  model_->Clear();
   if (hadSelection) emit SelectionChanged();
 }
 
 int CListCtrEx::Image(int row) const {
-  const Row* item = RowItem(row);
-  return item == nullptr ? -1 : item->data(0, kImageRole).toInt();
+  const CListCtrExModel::Row* record = model_->At(row);
+  return record == nullptr ? -1 : record->image;
 }
 
 int CListCtrEx::Check(int row) const {
-  const Row* item = RowItem(row);
-  if (item == nullptr) return -1;
-  const QVariant state = item->data(0, Qt::CheckStateRole);
-  if (!state.isValid()) return -1;
-  return state.toInt() == Qt::Checked ? 1 : 0;
+  const CListCtrExModel::Row* record = model_->At(row);
+  return record == nullptr ? -1 : record->check;
 }
 
 bool CListCtrEx::SetCheck(int row, int check) {
-  Row* item = RowItem(row);
-  if (item == nullptr) return false;
-  const int before = Check(row);
-  if (check < 0) item->setData(0, Qt::CheckStateRole, QVariant());
-  else item->setCheckState(0, check != 0 ? Qt::Checked : Qt::Unchecked);
-  const int after = Check(row);
+  CListCtrExModel::Row* record = model_->At(row);
+  if (record == nullptr) return false;
+  const int before = record->check;
+  record->check = check < 0 ? -1 : check != 0 ? 1 : 0;
+  const int after = record->check;
+  model_->CellChanged(row, 0);
   if (after != before) emit CheckChanged(row, after);
   return true;
 }
@@ -214,13 +183,14 @@ void CListCtrEx::ToggleCheck(int row) {
 }
 
 std::any* CListCtrEx::UserDataAny(int row) const {
-  Row* item = RowItem(row);
-  return item == nullptr ? nullptr : &item->userData;
+  CListCtrExModel::Row* record = model_->At(row);
+  return record == nullptr ? nullptr : &record->userData;
 }
 
 void CListCtrEx::SuspendRedraw(bool on) {
   redrawSuspended_ = on;
   setUpdatesEnabled(!on);
+  model_->HoldAnnouncements(on);
   if (!on) RepaintAll();
 }
 
@@ -247,19 +217,19 @@ int CListCtrEx::FocusedRow() const {
 }
 
 bool CListCtrEx::SelectRow(int row) {
-  Row* item = RowItem(row);
-  if (item == nullptr) return false;
+  const QModelIndex index = RowIndex(row);
+  if (!index.isValid()) return false;
   const bool autoScroll = hasAutoScroll();
   setAutoScroll(false);
-  selectionModel()->setCurrentIndex(indexFromItem(item), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   setAutoScroll(autoScroll);
   return true;
 }
 
 bool CListCtrEx::EnsureVisible(int row) {
-  Row* item = RowItem(row);
-  if (item == nullptr) return false;
-  scrollToItem(item);
+  const QModelIndex index = RowIndex(row);
+  if (!index.isValid()) return false;
+  scrollTo(index);
   return true;
 }
 
@@ -268,31 +238,46 @@ int CListCtrEx::RowAt(const QPoint& viewportPos) const {
   return index.isValid() ? index.row() : -1;
 }
 
+bool CListCtrEx::IsRowSelected(int row) const {
+  if (row < 0 || row >= model_->rowCount()) return false;
+  return selectionModel()->isSelected(model_->index(row, 0));
+}
+
+QModelIndex CListCtrEx::RowIndex(int row) const {
+  if (row < 0 || row >= ItemCount()) return QModelIndex();
+  model_->Announce();
+  return model_->index(row, 0);
+}
+
+QRect CListCtrEx::RowBounds(int row) const {
+  const QModelIndex index = RowIndex(row);
+  return index.isValid() ? visualRect(index) : QRect();
+}
+
 QModelIndex CListCtrEx::indexAt(const QPoint& point) const {
-  const QModelIndex index = QTreeWidget::indexAt(point);
-  if (index.isValid() || columnCount() == 0 || point.x() < header()->length() - header()->offset()) return index;
-  const QModelIndex last = QTreeWidget::indexAt(QPoint(header()->sectionViewportPosition(columnCount() - 1), point.y()));
+  const QModelIndex index = QTreeView::indexAt(point);
+  if (index.isValid() || ColumnCount() == 0 || point.x() < header()->length() - header()->offset()) return index;
+  const QModelIndex last = QTreeView::indexAt(QPoint(header()->sectionViewportPosition(ColumnCount() - 1), point.y()));
   return last.isValid() ? last.sibling(last.row(), 0) : last;
 }
 
 QRect CListCtrEx::RowRect(int row) const {
-  Row* item = RowItem(row);
-  if (item == nullptr) return QRect();
-  const QRect r = visualItemRect(item);
-  return CListRowPainter(*this).Layout(row, r).frame;
+  const QRect bounds = RowBounds(row);
+  if (!bounds.isValid()) return QRect();
+  return CListRowPainter(*this).Layout(row, bounds).frame;
 }
 
 QRect CListCtrEx::CheckRect(int row) const {
-  Row* item = RowItem(row);
-  if (item == nullptr) return QRect();
-  return CListRowPainter(*this).Layout(row, visualItemRect(item)).checkArea;
+  const QRect bounds = RowBounds(row);
+  if (!bounds.isValid()) return QRect();
+  return CListRowPainter(*this).Layout(row, bounds).checkArea;
 }
 
 QString CListCtrEx::ShownText(int row, int column) const {
-  Row* item = RowItem(row);
-  if (item == nullptr) return QString();
+  const QRect bounds = RowBounds(row);
+  if (!bounds.isValid()) return QString();
   const CListRowPainter painter(*this);
-  return painter.ShownText(painter.Layout(row, visualItemRect(item)), row, column);
+  return painter.ShownText(painter.Layout(row, bounds), row, column);
 }
 
 void CListCtrEx::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -315,14 +300,14 @@ bool CListCtrEx::ToggleOnCheckClick(QMouseEvent* event, int* row) {
 void CListCtrEx::mousePressEvent(QMouseEvent* event) {
   int row = -1;
   if (ToggleOnCheckClick(event, &row)) return;
-  QTreeWidget::mousePressEvent(event);
+  QTreeView::mousePressEvent(event);
   emit RowClicked(row, event->button());
 }
 
 void CListCtrEx::mouseDoubleClickEvent(QMouseEvent* event) {
   int row = -1;
   if (ToggleOnCheckClick(event, &row)) return;
-  QTreeWidget::mouseDoubleClickEvent(event);
+  QTreeView::mouseDoubleClickEvent(event);
 }
 
 void CListCtrEx::keyPressEvent(QKeyEvent* event) {
@@ -333,28 +318,22 @@ void CListCtrEx::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  QTreeWidget::keyPressEvent(event);
+  QTreeView::keyPressEvent(event);
 }
 
 void CListCtrEx::focusInEvent(QFocusEvent* event) {
-  QTreeWidget::focusInEvent(event);
+  QTreeView::focusInEvent(event);
   RepaintAll();
 }
 
 void CListCtrEx::focusOutEvent(QFocusEvent* event) {
-  QTreeWidget::focusOutEvent(event);
+  QTreeView::focusOutEvent(event);
   RepaintAll();
 }
 
 void CListCtrEx::changeEvent(QEvent* event) {
-  QTreeWidget::changeEvent(event);
+  QTreeView::changeEvent(event);
   if (event->type() == QEvent::FontChange) MeasureRowHeight();
-}
-
-CListCtrEx::Row* CListCtrEx::RowItem(int row) const {
-  if (row < 0 || row >= topLevelItemCount()) return nullptr;
-  QTreeWidgetItem* item = topLevelItem(row);
-  return item->type() == Row::kType ? static_cast<Row*>(item) : nullptr;
 }
 
 bool CListCtrEx::InCheckArea(int row, const QPoint& viewportPos) const {

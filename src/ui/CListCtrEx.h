@@ -6,16 +6,20 @@
 //
 // Rows are numbered from 0 in list order; columns likewise. A check value is -1 (no check
 // box), 0 (unchecked) or 1 (checked).
+//
+// The rows live in a model of plain records (CListCtrExModel), not in a widget item per
+// row: a list of 100,000 hits fills, grows and refills in proportion to its texts.
 #pragma once
 
-#include <QTreeWidget>
+#include <QTreeView>
 #include <any>
 #include <string>
 #include <vector>
 
 #include "ui/CImageList.h"
+#include "ui/CListCtrExModel.h"
 
-class CListCtrEx : public QTreeWidget {
+class CListCtrEx : public QTreeView {
   Q_OBJECT
 
  public:
@@ -51,9 +55,17 @@ class CListCtrEx : public QTreeWidget {
   // A whole row at the end: texts by column (further texts are ignored), the picture and
   // the record, as SetItem per cell would give, but filled before the list sees it, which
   // is much cheaper for a list that grows by thousands of rows. Returns the row index.
-  int AppendRow(const std::vector<std::string>& texts, int image, std::any userData);
+  int AppendRow(std::vector<std::string> texts, int image, std::any userData);
+  // Refilling a long list after a small change: every row's record taken out (the list is
+  // left empty, as by DeleteAllItems), and records put back at the end, reaching the view
+  // together. A caller that puts most records back, with their texts set again, saves
+  // making 100,000 rows anew.
+  using Row = CListCtrExModel::Row;
+  std::vector<Row> TakeRows();
+  void AppendRows(std::vector<Row> rows);
   std::string ItemText(int row, int column) const;
-  int ItemCount() const { return topLevelItemCount(); }
+  int ItemCount() const;
+  int ColumnCount() const;
   bool DeleteItem(int row);
   void DeleteAllItems();
 
@@ -73,6 +85,8 @@ class CListCtrEx : public QTreeWidget {
   }
 
   // Holds every repaint while rows are filled in bulk; off repaints the whole list once.
+  // Rows added at the end meanwhile reach the view together (at the latest when the list
+  // needs them: selecting, scrolling to or measuring a row, or off).
   void SuspendRedraw(bool on);
 
   // Removes the selected and the focused state from every row.
@@ -90,6 +104,9 @@ class CListCtrEx : public QTreeWidget {
   QRect RowRect(int row) const;
   // The text a cell shows after shortening, as painted.
   QString ShownText(int row, int column) const;
+  // The text a cell shows before shortening.
+  QString DisplayText(int row, int column) const;
+  bool IsRowSelected(int row) const;
 
  signals:
   void SelectionChanged();
@@ -112,10 +129,10 @@ class CListCtrEx : public QTreeWidget {
   void changeEvent(QEvent* event) override;
 
  private:
-  class Row;
-  Row* RowItem(int row) const;
-  Row* NewRow(std::any userData) const;
-  static void FillCell(Row* item, int column, const std::string& text);
+  // The view's index of a row's first cell; rows waiting for the view reach it first.
+  QModelIndex RowIndex(int row) const;
+  // The row's frame in the viewport (its vertical extent is what counts).
+  QRect RowBounds(int row) const;
   bool InCheckArea(int row, const QPoint& viewportPos) const;
   // A left click in a row's check area toggles its box; true when it did (row is set either way).
   bool ToggleOnCheckClick(QMouseEvent* event, int* row);
@@ -123,6 +140,7 @@ class CListCtrEx : public QTreeWidget {
   // Every row's height follows the list's font; measured once per font, not per row.
   void MeasureRowHeight();
 
+  CListCtrExModel* model_ = nullptr;
   bool checkToggle_ = false;
   bool redrawSuspended_ = false;
   int rowHeight_ = 0;

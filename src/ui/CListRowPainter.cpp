@@ -36,7 +36,7 @@ void DrawCentred(QPainter& painter, const QRect& area, const QPixmap& image) {
 CListRowPainter::Geometry CListRowPainter::Layout(int row, const QRect& rowRect) const {
   Geometry g;
   const QHeaderView* header = list_.header();
-  for (int c = 0; c < list_.columnCount(); ++c) {
+  for (int c = 0; c < list_.ColumnCount(); ++c) {
     g.cells.emplace_back(header->sectionViewportPosition(c), rowRect.top(), header->sectionSize(c),
                          rowRect.height());
   }
@@ -88,10 +88,9 @@ QString CListRowPainter::ShownText(const Geometry& geometry, int row, int column
 }
 
 QString CListRowPainter::FitText(int row, int column, int width, const QFontMetrics& metrics, bool* shortened) const {
-  // The display text is what the cell's CP932 text converts to; converting is only needed
-  // again to cut a text that does not fit.
-  const QTreeWidgetItem* item = list_.topLevelItem(row);
-  const QString full = item != nullptr ? item->text(column) : QString();
+  // The display text is converted from the cell's CP932 text as it is painted (only the
+  // rows in sight are); a text that does not fit is cut over its CP932 characters.
+  const QString full = list_.DisplayText(row, column);
   const int margin = column == 0 ? kFirstColumnMargin : kOtherColumnMargin;
   *shortened = !full.isEmpty() && metrics.horizontalAdvance(full) + margin > width;
   if (!*shortened) return full;
@@ -106,8 +105,7 @@ void CListRowPainter::Paint(QPainter& painter, int row, const QRect& rowRect) co
   const Geometry g = Layout(row, rowRect);
   const QPalette& palette = list_.palette();
   // The selection shows in the active colours even while the focus is elsewhere.
-  const QTreeWidgetItem* item = list_.topLevelItem(row);
-  const bool selected = item != nullptr && item->isSelected();
+  const bool selected = list_.IsRowSelected(row);
   const QColor highlight = palette.color(QPalette::Active, QPalette::Highlight);
 
   painter.fillRect(QRect(QPoint(g.cell0.left(), rowRect.top()), g.frame.bottomRight()),

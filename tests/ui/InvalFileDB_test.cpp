@@ -194,6 +194,23 @@ class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
     QCOMPARE(SelectedName(), std::string("r"));
   }
 
+  // A refill after a modification lists the store again: a row added last moves to its
+  // place, and a record modified in place shows its new texts.
+  void ModifyListsTheStoreAgain() {
+    Click(CDInvalFileDB::kIdAdd);
+    Type(CDInvalFileDB::kIdName, "c");
+    QTest::keyClicks(Control(CDInvalFileDB::kIdSearchText), "0c");
+    Click(CDInvalFileDB::kIdAdd);
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"b", "d", "a", "c"}));
+    QTest::mouseClick(form_->List()->viewport(), Qt::LeftButton, Qt::NoModifier, form_->List()->RowRect(0).center());
+    Click(CDInvalFileDB::kIdModify);
+    Control<QComboBox>(CDInvalFileDB::kIdRisk)->setCurrentIndex(1);
+    Click(CDInvalFileDB::kIdModify);
+    QCOMPARE(FirstColumn(), (std::vector<std::string>{"b", "c", "d", "a"}));
+    QVERIFY(form_->List()->ItemText(0, 2) == Cp("低") && form_->List()->ItemText(1, 2) == Cp("高"));
+    QCOMPARE(SelectedName(), std::string("b"));
+  }
+
   void DeleteSelectsTheRowThatTakesItsPlace() {
     const auto kept = form_->SelectedRecord();
     const struct {

@@ -38,7 +38,7 @@ class ListCtrlTest : public QObject {
   static QRect StyleIndicatorRect(CListCtrEx* list, int row) {
     QStyleOptionViewItem opt;
     opt.initFrom(list);
-    opt.rect = list->visualItemRect(list->topLevelItem(row));
+    opt.rect = list->visualRect(list->model()->index(row, 0));
     opt.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDecoration |
                    QStyleOptionViewItem::HasDisplay;
     opt.decorationSize = QSize(16, 16);
@@ -143,7 +143,7 @@ class ListCtrlTest : public QObject {
     list.show();
     QVERIFY(QTest::qWaitForWindowExposed(&list));
     list.SetItem(0, 0, "a", CImageList::kYellowMark);
-    const int height = list.visualItemRect(list.topLevelItem(0)).height();
+    const int height = list.visualRect(list.model()->index(0, 0)).height();
     QVERIFY(height >= CImageList::kImageSize);
     // Column 0 scrolled out of sight while the list is refilled, as when a search starts.
     list.horizontalScrollBar()->setValue(list.horizontalScrollBar()->maximum());
@@ -151,8 +151,8 @@ class ListCtrlTest : public QObject {
     list.DeleteAllItems();
     list.AppendRow({"b", "c", "d"}, CImageList::kYellowMark, {});
     list.SetItem(1, 0, "e", CImageList::kYellowMark);
-    QCOMPARE(list.visualItemRect(list.topLevelItem(0)).height(), height);
-    QCOMPARE(list.visualItemRect(list.topLevelItem(1)).height(), height);
+    QCOMPARE(list.visualRect(list.model()->index(0, 0)).height(), height);
+    QCOMPARE(list.visualRect(list.model()->index(1, 0)).height(), height);
   }
 
   void InsertedColumnMovesLaterCells() {
@@ -165,7 +165,7 @@ class ListCtrlTest : public QObject {
     QCOMPARE(list.ItemText(0, 0), std::string("a"));
     QCOMPARE(list.ItemText(0, 1), std::string());
     QCOMPARE(list.ItemText(0, 2), std::string("c"));
-    QCOMPARE(list.headerItem()->text(2), QStringLiteral("C"));
+    QCOMPARE(list.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("C"));
     QVERIFY(list.ColumnAlign(1) == CListCtrEx::Align::Right);
     QVERIFY(list.ColumnAlign(2) == CListCtrEx::Align::Left);
   }
@@ -317,6 +317,30 @@ class ListCtrlTest : public QObject {
     QCOMPARE(list.Check(1), -1);
     QCOMPARE(*list.UserData<int>(1), 7);
     QVERIFY(list.UserData<int>(2) == nullptr);
+  }
+
+  // Rows filled while redraws are held reach the view later, but the list answers for
+  // them at once and in order, also when a row goes in before them or one goes.
+  void RowsFilledWhileRedrawIsHeld() {
+    CListCtrEx list;
+    list.InsertColumn("A", 0);
+    list.SetItem(0, 0, "first");
+    list.SuspendRedraw(true);
+    list.AppendRow({"b"}, -1, {});
+    list.AppendRow({"d"}, -1, {});
+    QVERIFY(list.SetItem(1, 0, "a"));
+    list.AppendRow({"e"}, -1, {});
+    QCOMPARE(list.ItemCount(), 5);
+    QVERIFY(list.SelectRow(4) && list.SelectedRow() == 4 && !list.RowRect(4).isEmpty());
+    QVERIFY(list.DeleteItem(3));
+    QCOMPARE(list.SelectedRow(), 3);
+    list.AppendRow({"f"}, -1, {});
+    list.SuspendRedraw(false);
+    QCOMPARE(list.model()->rowCount(), 5);
+    std::vector<std::string> texts;
+    for (int row = 0; row < list.ItemCount(); ++row) texts.push_back(list.ItemText(row, 0));
+    QCOMPARE(texts, (std::vector<std::string>{"first", "a", "b", "e", "f"}));
+    QCOMPARE(list.model()->index(3, 0).data().toString(), QStringLiteral("e"));
   }
 
   void DeselectAllAndSelectRow() {

@@ -74,7 +74,7 @@ class ScanTargetTest : public QObject {
     QVERIFY(FindById<QCheckBox>(f.form.get(), CDScanTarget::kIdSubfolders)->isChecked());
     CListCtrEx* list = f.form->List();
     QCOMPARE(list->ItemCount(), 0);
-    QCOMPARE(FromQt(list->headerItem()->text(0)).size(), size_t(133));
+    QCOMPARE(FromQt(list->model()->headerData(0, Qt::Horizontal).toString()).size(), size_t(133));
     for (int id : {CDScanTarget::kIdSearchAll, CDScanTarget::kIdSearchSelected, CDScanTarget::kIdDelete,
                    CDScanTarget::kIdResult}) {
       QVERIFY2(!f.Button(id)->isEnabled(), qPrintable(QString::number(id)));
