@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QMap>
 #include <QRegularExpression>
 #include <QTreeView>
 #include <QTest>
@@ -177,7 +178,8 @@ class MessagePresenterTest : public QObject {
     testing_support::TempDir dir;
     dir.MakeDir("sub");
     dir.Write("a.txt", std::string(2049, 'x'));
-    QStringList size, kind, date;
+    // Keyed by name: the dialog sorts its rows only once the file details have come in.
+    QMap<QString, QStringList> shown;
     OnNextModal<QFileDialog>([&](QFileDialog* dialog) {
       auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
       QAbstractItemModel* model = view->model();
@@ -185,19 +187,21 @@ class MessagePresenterTest : public QObject {
       for (int row = 0; row < 2; ++row) {
         const QModelIndex name = model->index(row, 0, view->rootIndex());
         QTRY_VERIFY(!model->data(name.siblingAtColumn(3)).toString().isEmpty());
-        size << model->data(name.siblingAtColumn(1)).toString();
-        kind << model->data(name.siblingAtColumn(2)).toString();
-        date << model->data(name.siblingAtColumn(3)).toString();
+        shown[model->data(name).toString()] = {model->data(name.siblingAtColumn(1)).toString(),
+                                               model->data(name.siblingAtColumn(2)).toString(),
+                                               model->data(name.siblingAtColumn(3)).toString()};
       }
       dialog->reject();
     });
     GetOpenFileName(nullptr, uitest::Cp("開く"), dir.path() + "/", "*");
-    // Folders first: no size, the Japanese kind; files in whole kilobytes rounded up.
-    QCOMPARE(size, QStringList({QString(), QStringLiteral("3 KB")}));
-    QCOMPARE(kind[0], QString::fromUtf8("ファイル フォルダー"));
-    for (const QString& shown : date) {
-      QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$")).match(shown).hasMatch(),
-               qPrintable(shown));
+    // A folder has no size and the Japanese kind; a file's size is in whole kilobytes,
+    // rounded up.
+    QCOMPARE(shown.value(QStringLiteral("sub")).value(0), QString());
+    QCOMPARE(shown.value(QStringLiteral("sub")).value(1), QString::fromUtf8("ファイル フォルダー"));
+    QCOMPARE(shown.value(QStringLiteral("a.txt")).value(0), QStringLiteral("3 KB"));
+    for (const QStringList& fields : shown) {
+      QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}/\\d{2}/\\d{2} \\d{1,2}:\\d{2}$")).match(fields.value(2)).hasMatch(),
+               qPrintable(fields.value(2)));
     }
     QCOMPARE(QLocale().toString(QDate(2026, 12, 8), QLocale::ShortFormat), QStringLiteral("2026/12/08"));
   }
