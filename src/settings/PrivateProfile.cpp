@@ -3,19 +3,83 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <optional>
 
+#include "platform/Clock.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "settings/IniFile.h"
+#include "settings/IniFileIndex.h"
 #include "util/ShiftJis.h"
 
 namespace {
 
+// The settings text last read or written, parsed, with the status of the file it came from.
+struct Snapshot {
+  std::string path;
+  platform::FileStatus status;
+  // A time at which bytes were known to be the file's content.
+  int64_t checkedAt = 0;
+  std::string bytes;
+  std::unique_ptr<IniFile> file;
+  std::unique_ptr<IniFileIndex> index;
+};
+
+std::mutex snapshotMutex;
+std::unique_ptr<Snapshot> snapshot;
+size_t parses = 0;
+
+bool SameStamp(const platform::FileStatus& a, const platform::FileStatus& b) {
+  return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modifiedTime == b.modifiedTime;
+}
+
+// File times have whole seconds: a change made in the second the file was last written
+// leaves its time as it was. Once the file was seen unchanged two seconds after its time,
+// any later change gives it a later time.
+bool Settled(const Snapshot& s) { return s.checkedAt - s.status.modifiedTime >= 2; }
+
+void Install(std::string path, const platform::FileStatus& status, int64_t checkedAt, std::string bytes,
+             std::unique_ptr<IniFile> file) {
+  auto fresh = std::make_unique<Snapshot>();
+  fresh->path = std::move(path);
+  fresh->status = status;
+  fresh->checkedAt = checkedAt;
+  fresh->bytes = std::move(bytes);
+  fresh->file = std::move(file);
+  fresh->index = std::make_unique<IniFileIndex>(*fresh->file);
+  snapshot = std::move(fresh);
+}
+
+// The snapshot of the file at path as it is now, or null with *error when it cannot be
+// read. The caller holds snapshotMutex.
+Snapshot* Current(const std::string& path, int* error) {
+  // Taken before the file is looked at: a change after this moment gives a later time.
+  const int64_t now = platform::SecondsSinceEpochNow();
+  platform::ReadFile file;
+  if (!file.Open(path, error)) return nullptr;
+  Snapshot* s = snapshot.get();
+  const bool same = s != nullptr && s->path == path && SameStamp(s->status, file.status());
+  if (same && Settled(*s)) return s;
+  std::string bytes;
+  if (!file.ReadAll(&bytes, error)) return nullptr;
+  if (same && bytes == s->bytes) {
+    s->checkedAt = now;
+    return s;
+  }
+  ++parses;
+  auto parsed = std::make_unique<IniFile>(bytes);
+  Install(path, file.status(), now, std::move(bytes), std::move(parsed));
+  return snapshot.get();
+}
+
 std::optional<std::string> FindValue(const std::string& path, std::string_view section, std::string_view key) {
-  std::string content;
-  if (path.empty() || !platform::ReadWholeFile(path, &content)) return std::nullopt;
-  std::optional<std::string> value = IniFile(content).Find(section, key);
+  if (path.empty()) return std::nullopt;
+  std::lock_guard<std::mutex> lock(snapshotMutex);
+  Snapshot* s = Current(path, nullptr);
+  if (s == nullptr) return std::nullopt;
+  std::optional<std::string> value = s->index->Find(section, key);
   // The platform hands values over as C strings: a NUL byte in the file ends the text.
   if (value) value->resize(std::min(value->size(), value->find('\0')));
   return value;
@@ -57,17 +121,34 @@ int ProfileTextToInt(std::string_view text) {
   return static_cast<int>(negative ? 0u - magnitude : magnitude);
 }
 
+size_t ProfileTextParses() {
+  std::lock_guard<std::mutex> lock(snapshotMutex);
+  return parses;
+}
+
 bool WriteProfileText(const std::string& path, std::string_view section, std::string_view key,
                       std::string_view value) {
   if (path.empty()) return false;
-  std::string content;
+  std::lock_guard<std::mutex> lock(snapshotMutex);
   int error = 0;
-  bool exists = platform::ReadWholeFile(path, &content, &error);
+  Snapshot* s = Current(path, &error);
   // A file that is there but cannot be read must not be replaced by one holding only this key.
-  if (!exists && error != ENOENT) return false;
-  IniFile file(exists ? content : std::string());
-  if (!file.Set(section, key, value)) return false;
-  std::string text = file.Text();
-  if (exists && text == content) return true;
-  return platform::WriteFileAtomic(path, text);
+  if (s == nullptr && error != ENOENT) return false;
+  if (!IniFile::CanSet(section, key, value)) return false;
+  // Most writes at exit put back what was read at start: they cost no copy of the text.
+  if (s != nullptr && s->index->Find(section, key) == value) return true;
+  auto edited = std::make_unique<IniFile>(s != nullptr ? *s->file : IniFile());
+  bool changed = false;
+  if (!edited->Set(section, key, value, &changed)) return false;
+  if (!changed) return true;
+  std::string text = edited->Text();
+  if (!platform::WriteFileAtomic(path, text)) return false;
+  platform::FileStatus status;
+  if (platform::GetStatus(path, &status)) {
+    // Not settled: the next look at the file compares its bytes with these.
+    Install(path, status, status.modifiedTime, std::move(text), std::move(edited));
+  } else {
+    snapshot.reset();
+  }
+  return true;
 }
