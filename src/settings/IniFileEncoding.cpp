@@ -116,6 +116,7 @@ std::string_view Mark(Encoding encoding) {
 std::vector<std::string_view> SplitLines(std::string_view text, Encoding encoding) {
   std::vector<std::string_view> lines;
   const size_t unit = IsUtf16(encoding) ? 2 : 1;
+  text.remove_suffix(text.size() % unit);
   // Neither CR nor LF is ever the second byte of a CP932 character, so CP932 and UTF-8 are
   // split byte by byte.
   auto at = [&](size_t i) -> uint32_t {

@@ -19,8 +19,8 @@ std::string_view Mark(Encoding encoding);
 
 // The lines of the text after its mark, in the file's own bytes and without their endings:
 // LF, CR LF and a CR not followed by LF each end a line (in code units of the encoding); a
-// last line without an ending counts as a line. A UTF-16 text of odd length keeps its last
-// byte in its last line.
+// last line without an ending counts as a line. The last byte of a UTF-16 text of odd
+// length, half a code unit, is no part of any line.
 std::vector<std::string_view> SplitLines(std::string_view text, Encoding encoding);
 
 // One line of the file as the program reads it: CP932, characters CP932 lacks as "?".
