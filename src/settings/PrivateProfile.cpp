@@ -27,9 +27,18 @@ struct Snapshot {
   std::unique_ptr<IniFileIndex> index;
 };
 
-std::mutex snapshotMutex;
-std::unique_ptr<Snapshot> snapshot;
-size_t parses = 0;
+// Never destroyed: a setting written from another static object's destructor at exit
+// still finds it.
+struct State {
+  std::mutex mutex;
+  std::unique_ptr<Snapshot> snapshot;
+  size_t parses = 0;
+};
+
+State& TheState() {
+  static State* state = new State;
+  return *state;
+}
 
 bool SameStamp(const platform::FileStatus& a, const platform::FileStatus& b) {
   return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modifiedTime == b.modifiedTime;
@@ -49,17 +58,17 @@ void Install(std::string path, const platform::FileStatus& status, int64_t check
   fresh->bytes = std::move(bytes);
   fresh->file = std::move(file);
   fresh->index = std::make_unique<IniFileIndex>(*fresh->file);
-  snapshot = std::move(fresh);
+  TheState().snapshot = std::move(fresh);
 }
 
 // The snapshot of the file at path as it is now, or null with *error when it cannot be
-// read. The caller holds snapshotMutex.
+// read. The caller holds the state's mutex.
 Snapshot* Current(const std::string& path, int* error) {
   // Taken before the file is looked at: a change after this moment gives a later time.
   const int64_t now = platform::SecondsSinceEpochNow();
   platform::ReadFile file;
   if (!file.Open(path, error)) return nullptr;
-  Snapshot* s = snapshot.get();
+  Snapshot* s = TheState().snapshot.get();
   const bool same = s != nullptr && s->path == path && SameStamp(s->status, file.status());
   if (same && Settled(*s)) return s;
   std::string bytes;
@@ -68,15 +77,15 @@ Snapshot* Current(const std::string& path, int* error) {
     s->checkedAt = now;
     return s;
   }
-  ++parses;
+  ++TheState().parses;
   auto parsed = std::make_unique<IniFile>(bytes);
   Install(path, file.status(), now, std::move(bytes), std::move(parsed));
-  return snapshot.get();
+  return TheState().snapshot.get();
 }
 
 std::optional<std::string> FindValue(const std::string& path, std::string_view section, std::string_view key) {
   if (path.empty()) return std::nullopt;
-  std::lock_guard<std::mutex> lock(snapshotMutex);
+  std::lock_guard<std::mutex> lock(TheState().mutex);
   Snapshot* s = Current(path, nullptr);
   if (s == nullptr) return std::nullopt;
   std::optional<std::string> value = s->index->Find(section, key);
@@ -122,14 +131,14 @@ int ProfileTextToInt(std::string_view text) {
 }
 
 size_t ProfileTextParses() {
-  std::lock_guard<std::mutex> lock(snapshotMutex);
-  return parses;
+  std::lock_guard<std::mutex> lock(TheState().mutex);
+  return TheState().parses;
 }
 
 bool WriteProfileText(const std::string& path, std::string_view section, std::string_view key,
                       std::string_view value) {
   if (path.empty()) return false;
-  std::lock_guard<std::mutex> lock(snapshotMutex);
+  std::lock_guard<std::mutex> lock(TheState().mutex);
   int error = 0;
   Snapshot* s = Current(path, &error);
   // A file that is there but cannot be read must not be replaced by one holding only this key.
@@ -148,7 +157,7 @@ bool WriteProfileText(const std::string& path, std::string_view section, std::st
     // Not settled: the next look at the file compares its bytes with these.
     Install(path, status, status.modifiedTime, std::move(text), std::move(edited));
   } else {
-    snapshot.reset();
+    TheState().snapshot.reset();
   }
   return true;
 }
