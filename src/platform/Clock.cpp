@@ -82,6 +82,4 @@ double LocalOleDateNow() {
   return result;
 }
 
-int64_t SecondsSinceEpochNow() { return static_cast<int64_t>(std::time(nullptr)); }
-
 }  // namespace platform

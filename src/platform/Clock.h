@@ -3,7 +3,6 @@
 #pragma once
 
 #include <chrono>
-#include <cstdint>
 
 namespace platform {
 
@@ -24,8 +23,6 @@ struct LocalDateTime {
 };
 
 double LocalOleDateNow();
-// The wall clock in whole seconds since 1970-01-01 UTC, the scale of file times.
-int64_t SecondsSinceEpochNow();
 // false for dates outside 100-01-01 .. 9999-12-31.
 bool OleDateToLocal(double oleDate, LocalDateTime* out);
 bool LocalToOleDate(const LocalDateTime& in, double* oleDate);

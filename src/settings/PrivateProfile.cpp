@@ -7,8 +7,8 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/Clock.h"
 #include "platform/Encoding.h"
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 #include "settings/IniFile.h"
 #include "settings/IniFileIndex.h"
@@ -16,12 +16,12 @@
 
 namespace {
 
-// The settings text last read or written, parsed, with the status of the file it came from.
+// The settings text last read or written, parsed, with the stamp of the file it came from.
 struct Snapshot {
   std::string path;
-  platform::FileStatus status;
-  // A time at which bytes were known to be the file's content.
-  int64_t checkedAt = 0;
+  platform::FileStamp stamp;
+  // A time (file clock) at which bytes were known to be the file's content.
+  int64_t checkedAtNs = 0;
   std::string bytes;
   std::unique_ptr<IniFile> file;
   std::unique_ptr<IniFileIndex> index;
@@ -40,21 +40,25 @@ State& TheState() {
   return *state;
 }
 
-bool SameStamp(const platform::FileStatus& a, const platform::FileStatus& b) {
-  return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modifiedTime == b.modifiedTime;
+// File times advance in ticks of the file system's clock (a few milliseconds; whole
+// seconds, or two, on some file systems): a change made in the tick of the last one keeps
+// both times as they were. Once the file was seen unchanged a margin longer than a tick
+// after its change time, any later change gives it a later one.
+constexpr int64_t kFineTickMarginNs = 100'000'000;
+constexpr int64_t kCoarseTickMarginNs = 3'000'000'000;
+
+bool Settled(const Snapshot& s) {
+  // Times in whole seconds tell of a file system with coarse ticks.
+  const bool coarse = s.stamp.changedNs % 1'000'000'000 == 0;
+  return s.checkedAtNs - s.stamp.changedNs >= (coarse ? kCoarseTickMarginNs : kFineTickMarginNs);
 }
 
-// File times have whole seconds: a change made in the second the file was last written
-// leaves its time as it was. Once the file was seen unchanged two seconds after its time,
-// any later change gives it a later time.
-bool Settled(const Snapshot& s) { return s.checkedAt - s.status.modifiedTime >= 2; }
-
-void Install(std::string path, const platform::FileStatus& status, int64_t checkedAt, std::string bytes,
+void Install(std::string path, const platform::FileStamp& stamp, int64_t checkedAtNs, std::string bytes,
              std::unique_ptr<IniFile> file) {
   auto fresh = std::make_unique<Snapshot>();
   fresh->path = std::move(path);
-  fresh->status = status;
-  fresh->checkedAt = checkedAt;
+  fresh->stamp = stamp;
+  fresh->checkedAtNs = checkedAtNs;
   fresh->bytes = std::move(bytes);
   fresh->file = std::move(file);
   fresh->index = std::make_unique<IniFileIndex>(*fresh->file);
@@ -65,21 +69,22 @@ void Install(std::string path, const platform::FileStatus& status, int64_t check
 // read. The caller holds the state's mutex.
 Snapshot* Current(const std::string& path, int* error) {
   // Taken before the file is looked at: a change after this moment gives a later time.
-  const int64_t now = platform::SecondsSinceEpochNow();
-  platform::ReadFile file;
-  if (!file.Open(path, error)) return nullptr;
+  const int64_t now = platform::FileClockNowNs();
+  // The stamp is taken before the bytes are read, so it is never newer than they are.
+  platform::FileStamp stamp;
+  if (!platform::GetFileStamp(path, &stamp, error)) return nullptr;
   Snapshot* s = TheState().snapshot.get();
-  const bool same = s != nullptr && s->path == path && SameStamp(s->status, file.status());
+  const bool same = s != nullptr && s->path == path && s->stamp == stamp;
   if (same && Settled(*s)) return s;
   std::string bytes;
-  if (!file.ReadAll(&bytes, error)) return nullptr;
+  if (!platform::ReadWholeFile(path, &bytes, error)) return nullptr;
   if (same && bytes == s->bytes) {
-    s->checkedAt = now;
+    s->checkedAtNs = now;
     return s;
   }
   ++TheState().parses;
   auto parsed = std::make_unique<IniFile>(bytes);
-  Install(path, file.status(), now, std::move(bytes), std::move(parsed));
+  Install(path, stamp, now, std::move(bytes), std::move(parsed));
   return TheState().snapshot.get();
 }
 
@@ -152,10 +157,10 @@ bool WriteProfileText(const std::string& path, std::string_view section, std::st
   if (!changed) return true;
   std::string text = edited->Text();
   if (!platform::WriteFileAtomic(path, text)) return false;
-  platform::FileStatus status;
-  if (platform::GetStatus(path, &status)) {
+  platform::FileStamp stamp;
+  if (platform::GetFileStamp(path, &stamp)) {
     // Not settled: the next look at the file compares its bytes with these.
-    Install(path, status, status.modifiedTime, std::move(text), std::move(edited));
+    Install(path, stamp, stamp.changedNs, std::move(text), std::move(edited));
   } else {
     TheState().snapshot.reset();
   }

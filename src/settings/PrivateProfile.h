@@ -5,10 +5,10 @@
 //
 // Every call looks at the file anew, so what another program or an earlier call wrote is
 // always seen. The text last read is kept parsed, though, and used again while the file is
-// the same file with the same size and modification time, so reading all the keys at start
-// parses the file once, not once per key. A file changed within a second of being read
-// could keep both, so until its time lies two seconds before a reading, its bytes are read
-// and compared each time.
+// the same file with the same size and times, so reading all the keys at start parses the
+// file once, not once per key. A file changed within one tick of the file system's clock
+// could keep all of them, so until its change time lies well behind a reading, its bytes
+// are read and compared each time.
 #pragma once
 
 #include <cstddef>
