@@ -1,7 +1,7 @@
 // Look-ups into one settings text without walking it for every key: the program reads
-// some hundred keys at start, and a large file walked once per key made the start take
-// minutes. Section heads are indexed at once, the keys of a section the first time one of
-// them is asked for. Answers are those of IniFile::Find.
+// some hundred keys at start, and walking a large file once per key made the start take
+// most of a minute. Section heads are indexed at once, the keys of a section the first
+// time one of them is asked for. Answers are those of IniFile::Find.
 #pragma once
 
 #include <optional>
