@@ -1,8 +1,10 @@
-// The settings file reader and writer over any bytes. Input: an optional edit line
-// "section NUL key NUL value LF" followed by the file text; without two NULs in the first
-// line the whole input is the text and the edits are made up from what it holds. After a
-// Set the text is read again: the value set must read back, and every key that was
-// readable before reads the same.
+// The settings file reader and writer over any bytes, in any of its encodings (a UTF-8 or
+// UTF-16 byte-order mark at the start). Input: an optional edit line "section NUL key NUL
+// value LF" followed by the file text; without two NULs in the first line the whole input
+// is the text and the edits are made up from what it holds. After a Set the text is read
+// again: the value set must read back, and every key that was readable before reads the
+// same; a Set of the value a key already has changes nothing. The index the program reads
+// through must agree with Find.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,66 +13,70 @@
 
 #include "FuzzCheck.h"
 #include "settings/IniFile.h"
+#include "settings/IniFileIndex.h"
 
 namespace {
+
+// Keys looked up through Find as well as through the index: Find walks the whole text, so
+// all of them would make a run cost the square of its length.
+constexpr size_t kCrossChecked = 8;
 
 struct Key {
   std::string section, name;
   std::optional<std::string> value;
 };
 
-// The lines as IniFile splits them: at LF, one CR before it dropped.
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return lines;
-}
-
-// Every key line under a section head, with what Find gives for it.
+// Every key line under a section head, with what the index gives for it (nothing for a key
+// of a later section of the same name); the first few are also looked up with Find, which
+// must agree.
 std::vector<Key> Keys(const IniFile& ini) {
+  IniFileIndex index(ini);
   std::vector<Key> keys;
-  const std::string text = ini.Text();
-  std::optional<std::string_view> section;
-  for (std::string_view line : Lines(text)) {
+  std::optional<std::string> section;
+  for (const std::string& line : ini.Lines()) {
     if (auto head = ini_text::SectionName(line)) {
-      section = head;
+      section = std::string(*head);
       continue;
     }
     std::string_view name, value;
     if (section && ini_text::SplitKeyLine(line, &name, &value)) {
-      keys.push_back({std::string(*section), std::string(name), std::nullopt});
+      Key key{*section, std::string(name), index.Find(*section, name)};
+      if (keys.size() < kCrossChecked) FUZZ_CHECK(ini.Find(key.section, key.name) == key.value);
+      keys.push_back(std::move(key));
     }
   }
-  for (Key& key : keys) key.value = ini.Find(key.section, key.name);
   return keys;
 }
 
-void CheckSet(IniFile& ini, std::string_view section, std::string_view key, std::string_view value) {
+// keys are Keys(ini).
+void CheckSet(IniFile& ini, const std::vector<Key>& keys, std::string_view section, std::string_view key,
+              std::string_view value) {
   const std::string before = ini.Text();
-  const std::vector<Key> keys = Keys(ini);
-  if (!ini.Set(section, key, value)) {
+  const bool held = ini.Find(section, key) == value;
+  bool changed = true;
+  if (!ini.Set(section, key, value, &changed)) {
+    FUZZ_CHECK(!changed);
     FUZZ_CHECK(ini.Text() == before);
     return;
   }
+  // A key that already reads as the value leaves the text alone.
+  FUZZ_CHECK(changed == !held);
   const std::string after = ini.Text();
+  if (!changed) {
+    FUZZ_CHECK(after == before);
+    return;
+  }
   const IniFile reread(after);
   FUZZ_CHECK(reread.Text() == after);
-  const std::optional<std::string> readBack = reread.Find(section, key);
-  FUZZ_CHECK(readBack.has_value());
-  FUZZ_CHECK(*readBack == value);
+  FUZZ_CHECK(reread.Find(section, key) == value);
+  IniFileIndex index(reread);
+  FUZZ_CHECK(index.Find(section, key) == value);
   for (const Key& k : keys) {
     if (ini_text::SameName(k.section, ini_text::TrimBlanks(section)) &&
         ini_text::SameName(k.name, ini_text::TrimBlanks(key))) {
       continue;
     }
-    FUZZ_CHECK(reread.Find(k.section, k.name) == k.value);
+    FUZZ_CHECK(index.Find(k.section, k.name) == k.value);
   }
 }
 
@@ -84,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (nul2 != std::string_view::npos) {
     IniFile ini(input.substr(head.size() == input.size() ? input.size() : head.size() + 1));
-    CheckSet(ini, head.substr(0, nul1), head.substr(nul1 + 1, nul2 - nul1 - 1), head.substr(nul2 + 1));
+    CheckSet(ini, Keys(ini), head.substr(0, nul1), head.substr(nul1 + 1, nul2 - nul1 - 1), head.substr(nul2 + 1));
     return 0;
   }
 
@@ -93,12 +99,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = ini.Text();
   FUZZ_CHECK(IniFile(text).Text() == text);
   const std::vector<Key> keys = Keys(ini);
-  if (!keys.empty()) {
-    // Replace the first key in place, and add a key to the last section seen.
-    CheckSet(ini, keys.front().section, keys.front().name, " edited \"value\" ");
-    CheckSet(ini, keys.back().section, "FuzzAddedKey", "'1'");
+  // One made-up edit per run, picked by the length, keeps a run to a few parses.
+  switch (keys.empty() ? 2 + size % 2 : size % 5) {
+    case 0:  // replace the first key in place
+      CheckSet(ini, keys, keys.front().section, keys.front().name, " edited \"value\" ");
+      break;
+    case 1:  // add a key to the last section seen
+      CheckSet(ini, keys, keys.back().section, "FuzzAddedKey", "'1'");
+      break;
+    case 2:
+      CheckSet(ini, keys, "General", "FileOpe", "2");
+      break;
+    case 3:
+      CheckSet(ini, keys, "DB", "C0", "\x95\x5C\x8E\xA6");
+      break;
+    default:  // put back the value the first key reads as
+      CheckSet(ini, keys, keys.front().section, keys.front().name, keys.front().value.value_or(""));
+      break;
   }
-  CheckSet(ini, "General", "FileOpe", "2");
-  CheckSet(ini, "DB", "C0", "\x95\x5C\x8E\xA6");
   return 0;
 }

@@ -100,6 +100,10 @@ class InvalFileDB {
   bool LoadWasIncomplete() const { return loadIncomplete_; }
   // Where the damaged file was kept by the last Save; empty if no copy was needed.
   const std::string& DamagedFileName() const { return damagedKeptAs_; }
+  // Load and Save over a data file's bytes in memory, for the fuzz targets: records are
+  // read and written as Load and Save read and write them, and no file is touched.
+  bool LoadBytes(std::string bytes);
+  bool SaveBytes(std::string* bytes) const;
 
  private:
   // Forgets the last hit and hands the file to the matcher; false without a matcher.

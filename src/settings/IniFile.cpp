@@ -92,14 +92,33 @@ bool ValueFits(std::string_view value) { return !HasLineBreaker(value); }
 using namespace ini_text;
 
 IniFile::IniFile(std::string_view text) {
-  while (!text.empty()) {
-    size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines_.emplace_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
+  size_t markSize = 0;
+  encoding_ = ini_encoding::Detect(text, &markSize);
+  const std::vector<std::string_view> lines = ini_encoding::SplitLines(text.substr(markSize), encoding_);
+  lines_.reserve(lines.size());
+  if (encoding_ == ini_encoding::Encoding::kCp932) {
+    for (std::string_view line : lines) lines_.emplace_back(line);
+    return;
   }
+  originals_.reserve(lines.size());
+  for (std::string_view line : lines) {
+    lines_.push_back(ini_encoding::ToCp932(line, encoding_));
+    originals_.emplace_back(std::string(line));
+  }
+}
+
+bool IniFile::StoreLine(size_t index, std::string text, bool insert) {
+  std::string stored;
+  if (!ini_encoding::FromCp932(text, encoding_, &stored)) return false;
+  const auto at = static_cast<std::ptrdiff_t>(index);
+  if (insert) {
+    lines_.insert(lines_.begin() + at, std::move(text));
+    if (encoding_ != ini_encoding::Encoding::kCp932) originals_.insert(originals_.begin() + at, std::nullopt);
+  } else {
+    lines_[index] = std::move(text);
+    if (encoding_ != ini_encoding::Encoding::kCp932) originals_[index].reset();
+  }
+  return true;
 }
 
 size_t IniFile::FindSection(std::string_view section) const {
@@ -129,16 +148,28 @@ std::optional<std::string> IniFile::Find(std::string_view section, std::string_v
   return std::nullopt;
 }
 
-bool IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
-  if (!SectionFits(section) || !KeyFits(key) || !ValueFits(value)) return false;
+bool IniFile::CanSet(std::string_view section, std::string_view key, std::string_view value) {
+  return SectionFits(section) && KeyFits(key) && ValueFits(value);
+}
+
+bool IniFile::Set(std::string_view section, std::string_view key, std::string_view value, bool* changed) {
+  if (changed != nullptr) *changed = false;
+  if (!CanSet(section, key, value)) return false;
   section = TrimBlanks(section);
   key = TrimBlanks(key);
+  // However the line is spelled, a key that already reads as the value is left alone.
+  if (Find(section, key) == value) return true;
   std::string encoded = EncodeValue(value);
 
   size_t head = FindSection(section);
   if (head == std::string::npos) {
-    lines_.push_back(Join({"[", section, "]"}));
-    lines_.push_back(Join({key, "=", encoded}));
+    std::string headLine = Join({"[", section, "]"});
+    std::string keyLine = Join({key, "=", encoded});
+    std::string unused;
+    if (!ini_encoding::FromCp932(keyLine, encoding_, &unused)) return false;
+    if (!StoreLine(lines_.size(), std::move(headLine), true)) return false;
+    StoreLine(lines_.size(), std::move(keyLine), true);
+    if (changed != nullptr) *changed = true;
     return true;
   }
   size_t end = SectionEnd(head);
@@ -147,21 +178,35 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     std::string_view name, old;
     if (SplitKeyLine(lines_[i], &name, &old) && SameName(name, key)) {
       // The name keeps the spelling the file has.
-      lines_[i] = Join({name, "=", encoded});
+      if (!StoreLine(i, Join({name, "=", encoded}), false)) return false;
+      if (changed != nullptr) *changed = true;
       return true;
     }
     if (!TrimBlanks(lines_[i]).empty()) lastFilled = i;
   }
   // Blank lines that separate the section from the next stay after the new key.
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastFilled + 1), Join({key, "=", encoded}));
+  if (!StoreLine(lastFilled + 1, Join({key, "=", encoded}), true)) return false;
+  if (changed != nullptr) *changed = true;
   return true;
 }
 
 std::string IniFile::Text() const {
-  std::string text;
-  for (const std::string& line : lines_) {
-    text += line;
-    text += "\r\n";
+  if (encoding_ == ini_encoding::Encoding::kCp932) {
+    std::string text;
+    for (const std::string& line : lines_) {
+      text += line;
+      text += "\r\n";
+    }
+    return text;
+  }
+  std::string text(ini_encoding::Mark(encoding_));
+  const std::string_view lineEnd = ini_encoding::LineEnd(encoding_);
+  std::string stored;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    // A line Set wrote was checked to be storable when it was stored.
+    if (!originals_[i]) ini_encoding::FromCp932(lines_[i], encoding_, &stored);
+    text += originals_[i] ? *originals_[i] : stored;
+    text += lineEnd;
   }
   return text;
 }

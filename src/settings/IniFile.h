@@ -7,6 +7,11 @@
 // Editing keeps everything else as it was: comments, lines it does not understand, other
 // sections and keys, their order and spelling. Only the line endings change: the text is
 // always produced with CR LF, as Windows writes these files.
+//
+// A text that starts with a UTF-8 or UTF-16 byte-order mark is read in that encoding: its
+// lines are seen as CP932 and come out again in their own bytes unless a Set replaced
+// them, so characters CP932 lacks are never lost; the text is produced in the same
+// encoding, mark included.
 #pragma once
 
 #include <optional>
@@ -14,10 +19,13 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/IniFileEncoding.h"
+
 class IniFile {
  public:
   IniFile() = default;
-  // Lines end with LF or CR LF; a last line without an ending counts as a line.
+  // Lines end with LF, CR LF or a CR not followed by LF; a last line without an ending
+  // counts as a line.
   explicit IniFile(std::string_view text);
 
   // The value of the first key of that name in the first section of that name, trimmed and
@@ -29,11 +37,18 @@ class IniFile {
   // come back unchanged (blanks at its ends, matching quotes around it) is written in
   // quotes. Returns false, changing nothing, when a name is empty or any text holds CR, LF
   // or NUL (it would break the line structure), when the section name holds ']' or ends in
-  // a lead byte without its second byte, or the key name holds '=' or starts with ';' or '['.
-  bool Set(std::string_view section, std::string_view key, std::string_view value);
+  // a lead byte without its second byte, or the key name holds '=' or starts with ';' or '[',
+  // or a line to write cannot be stored in the text's encoding. When the key already reads
+  // as value nothing changes and *changed (when given) is false.
+  bool Set(std::string_view section, std::string_view key, std::string_view value, bool* changed = nullptr);
+  // Whether the names and the value are ones Set takes (the encoding aside).
+  static bool CanSet(std::string_view section, std::string_view key, std::string_view value);
 
   // The whole text, every line ended with CR LF.
   std::string Text() const;
+
+  // The lines as CP932, without their endings.
+  const std::vector<std::string>& Lines() const { return lines_; }
 
  private:
   // Index of the first section head of that name, or npos.
@@ -41,7 +56,14 @@ class IniFile {
   // One past the last line of the section whose head is at index head.
   size_t SectionEnd(size_t head) const;
 
+  // Replaces or inserts line index with text; false, changing nothing, when the text
+  // cannot be stored in the encoding.
+  bool StoreLine(size_t index, std::string text, bool insert);
+
+  ini_encoding::Encoding encoding_ = ini_encoding::Encoding::kCp932;
   std::vector<std::string> lines_;
+  // For a text with a byte-order mark, each line's own bytes; none for a line a Set wrote.
+  std::vector<std::optional<std::string>> originals_;
 };
 
 namespace ini_text {

@@ -3,8 +3,12 @@
 // a text comes back in a 1024-byte buffer; an integer is read as GetPrivateProfileInt reads
 // it; a write rewrites the whole file atomically and is on disk when it returns.
 //
-// Every call reads the file anew: nothing is cached, so what another program or an earlier
-// call wrote is always seen.
+// Every call looks at the file anew, so what another program or an earlier call wrote is
+// always seen. The text last read is kept parsed, though, and used again while the file is
+// the same file with the same size and times, so reading all the keys at start parses the
+// file once, not once per key. A file changed within one tick of the file system's clock
+// could keep all of them, so until its change time lies well behind a reading, its bytes
+// are read and compared each time.
 #pragma once
 
 #include <cstddef>
@@ -25,10 +29,13 @@ int ReadProfileInt(const std::string& path, std::string_view section, std::strin
 
 // Sets the key, creating the file and the section as needed. The file is replaced
 // atomically, so a failure (missing or read-only folder, full disk, a file that exists but
-// cannot be read, a text that cannot be stored) leaves it exactly as it was. A value equal to
-// the one in the file does not rewrite it.
+// cannot be read, a text that cannot be stored) leaves it exactly as it was. A key that
+// already reads as the value, however its line is spelled, does not rewrite the file.
 bool WriteProfileText(const std::string& path, std::string_view section, std::string_view key,
                       std::string_view value);
+
+// How many times a settings text has been parsed so far (for tests).
+size_t ProfileTextParses();
 
 // The integer rule of GetPrivateProfileInt: leading bytes up to the blank skipped, an
 // optional '+' or '-', then decimal digits up to the first other byte, taken modulo 2^32.

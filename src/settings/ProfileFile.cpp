@@ -27,6 +27,7 @@ struct ProfileFile::Archive {
   std::string bytes;
   size_t position = 0;
   bool failed = false;
+  bool inMemory = false;
 
   size_t Remaining() const { return bytes.size() - position; }
 };
@@ -117,12 +118,32 @@ bool ProfileFile::OpenArchive(Direction direction, bool createIfMissing, Commit 
   return false;
 }
 
+bool ProfileFile::OpenMemoryArchive(Direction direction, std::string content) {
+  CloseArchive();
+  auto archive = std::make_unique<Archive>();
+  archive->direction = direction;
+  archive->inMemory = true;
+  if (direction == Direction::Load) archive->bytes = std::move(content);
+  fileLength_ = static_cast<uint32_t>(archive->bytes.size());
+  archive_ = std::move(archive);
+  return true;
+}
+
+bool ProfileFile::CloseMemoryArchive(std::string* stored) {
+  if (!archive_ || !archive_->inMemory || archive_->direction == Direction::Load) return CloseArchive();
+  std::unique_ptr<Archive> archive = std::move(archive_);
+  if (archive->failed) return false;
+  *stored = std::move(archive->bytes);
+  return true;
+}
+
 bool ProfileFile::CloseArchive() {
   if (!archive_) return true;
   std::unique_ptr<Archive> archive = std::move(archive_);
   if (archive->direction == Direction::Load) return true;
   storeError_ = 0;
   if (archive->failed) return false;
+  if (archive->inMemory) return true;
   const bool committed = archive->commit == Commit::CreateNew
                              ? platform::WriteFileNoReplace(archive->path, archive->bytes, &storeError_)
                              : platform::WriteFileAtomic(archive->path, archive->bytes, &storeError_);

@@ -42,6 +42,12 @@ class ProfileFile {
   // The errno of the last failed opening for storing or commit; 0 when there was none.
   int StoreError() const { return storeError_; }
   bool IsArchiveOpen() const;
+  // The same archive over bytes in memory instead of the file, so that the data file's
+  // reader can be driven without touching a disk: loading reads content; storing keeps what
+  // was written, handed over by CloseMemoryArchive (CloseArchive drops it).
+  bool OpenMemoryArchive(Direction direction, std::string content = std::string());
+  // Closes the archive like CloseArchive; a memory store puts its bytes in *stored.
+  bool CloseMemoryArchive(std::string* stored);
   // Each returns false on a read or write error (end of file, a length the file cannot
   // hold, a direction other than the archive's); after the first failure every further
   // transfer fails too. Texts are written up to their first NUL byte; in raw mode without

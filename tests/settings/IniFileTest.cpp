@@ -134,3 +134,64 @@ TEST(IniFileTest, RefusesTextsThatWouldBreakTheLines) {
     EXPECT_EQ(file.Text(), text);
   }
 }
+
+// A CR not followed by LF ends a line, as it does for the platform's own readers; writing
+// gives every line CR LF. A clean CR LF text comes back byte for byte.
+TEST(IniFileTest, LoneCrEndsALine) {
+  struct Case {
+    const char* text;
+    const char* key;                     // read in section S, then set to "9"
+    std::optional<std::string> before;
+    const char* after;
+  } cases[] = {
+      {"[S]\rk=1\rj=2", "j", "2", "[S]\r\nk=1\r\nj=9\r\n"},
+      {"[S]\rk=1\rj=2", "k", "1", "[S]\r\nk=9\r\nj=2\r\n"},
+      {"[S]\rk=1\r[B]\rb=1\r", "n", std::nullopt, "[S]\r\nk=1\r\nn=9\r\n[B]\r\nb=1\r\n"},
+      {"[S]\r\r\nk=1\n\rj=2\r\n", "j", "2", "[S]\r\n\r\nk=1\r\n\r\nj=9\r\n"},
+      {"[S]\r\nk=1\r\n\r\n[B]\r\nb=1\r\n", "k", "1", "[S]\r\nk=9\r\n\r\n[B]\r\nb=1\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Lookup(c.text, "S", c.key), c.before) << c.text;
+    EXPECT_EQ(AfterSet(c.text, "S", c.key, "9"), c.after) << c.text;
+  }
+  EXPECT_EQ(Lookup("[B]\rb=1\r", "B", "b"), "1");
+}
+
+namespace {
+
+std::string Utf16(std::u16string_view text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += littleEndian ? std::string{low, high} : std::string{high, low};
+  }
+  return bytes;
+}
+
+}  // namespace
+
+// A byte-order mark names the encoding: the keys after it are found, values come as CP932,
+// and the text is written back in the same encoding with one mark. A character CP932 lacks
+// (the emoji) stays as it was.
+TEST(IniFileTest, ByteOrderMarkFilesKeepTheirEncoding) {
+  const std::string utf8Mark = "\xEF\xBB\xBF";
+  const std::string before = "[DB]\r\nC0=ウイルス\r\n; 😀\r\n";
+  const std::string after = "[DB]\r\nC0=ウイルス\r\n; 😀\r\nC1=ワーム\r\n[S]\r\nk=表\r\n";
+  const std::u16string before16 = u"[DB]\r\nC0=ウイルス\r\n; 😀\r\n";
+  const std::u16string after16 = u"[DB]\r\nC0=ウイルス\r\n; 😀\r\nC1=ワーム\r\n[S]\r\nk=表\r\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {utf8Mark + before, utf8Mark + after},
+      {Utf16(before16, true), Utf16(after16, true)},
+      {Utf16(before16, false), Utf16(after16, false)},
+  };
+  for (const auto& [text, expected] : cases) {
+    IniFile file(text);
+    EXPECT_EQ(file.Find("DB", "C0"), "\x83\x45\x83\x43\x83\x8B\x83\x58");  // ウイルス
+    ASSERT_TRUE(file.Set("DB", "C1", "\x83\x8F\x81\x5B\x83\x80"));           // ワーム
+    ASSERT_TRUE(file.Set("S", "k", "\x95\x5C"));                             // 表
+    EXPECT_EQ(file.Text(), expected);
+    // A byte that is no CP932 character cannot be stored in a Unicode text.
+    EXPECT_FALSE(file.Set("S", "k", "\xA0"));
+    EXPECT_EQ(file.Text(), expected);
+  }
+}

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "support/TempDir.h"
@@ -104,19 +105,43 @@ TEST(PrivateProfileTest, WriteCreatesFileWithCrLfAndRoundTripsCp932) {
   EXPECT_EQ(ReadProfileText(path, "scandlg", "PATH0", ""), folder);
 }
 
+// A key that already reads as the value is not written, however its line is spelled.
 TEST(PrivateProfileTest, UnchangedValueDoesNotRewriteTheFile) {
   TempDir dir;
+  const char* texts[] = {"[S]\r\nk=v\r\n", "[S]\r\nk = v\r\n", "[S]\nk=v\n", "[s]\r\n\tK\t=\t\"v\"\r\n",
+                         "[S]\rk=v\r", "\xEF\xBB\xBF[S]\r\nk=v\r\n"};
+  for (const char* text : texts) {
+    std::string path = dir.Write("a.ini", text);
+    ino_t before = InodeOf(path);
+    ASSERT_TRUE(WriteProfileText(path, "S", "k", "v")) << text;
+    EXPECT_EQ(InodeOf(path), before) << text;
+    EXPECT_EQ(dir.Read("a.ini"), text);
+  }
   std::string path = dir.Write("a.ini", "[S]\r\nk=v\r\n");
   ino_t before = InodeOf(path);
-  ASSERT_TRUE(WriteProfileText(path, "S", "k", "v"));
-  EXPECT_EQ(InodeOf(path), before);
   ASSERT_TRUE(WriteProfileText(path, "S", "k", "w"));
   EXPECT_NE(InodeOf(path), before);
   EXPECT_EQ(dir.Read("a.ini"), "[S]\r\nk=w\r\n");
-  // LF lines are rewritten with CR LF even when the value stays.
-  dir.Write("a.ini", "[S]\nk=v\n");
-  ASSERT_TRUE(WriteProfileText(path, "S", "k", "v"));
-  EXPECT_EQ(dir.Read("a.ini"), "[S]\r\nk=v\r\n");
+}
+
+// Reading every key at start parses the file once; a change, even one that keeps the
+// size and lands in the same second, is still seen at the next read.
+TEST(PrivateProfileTest, ManyReadsParseTheFileOnce) {
+  TempDir dir;
+  std::string path = dir.Write("a.ini", "[DB]\r\nC0=a\r\nC1=b\r\n");
+  const size_t before = ProfileTextParses();
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_EQ(ReadProfileText(path, "DB", i % 2 ? "C1" : "C0", ""), i % 2 ? "b" : "a");
+  }
+  EXPECT_EQ(ProfileTextParses(), before + 1);
+  {
+    std::ofstream inPlace(path, std::ios::binary | std::ios::in | std::ios::out);
+    inPlace << "[DB]\r\nC0=x";
+  }
+  EXPECT_EQ(ReadProfileText(path, "DB", "C0", ""), "x");
+  ASSERT_TRUE(WriteProfileText(path, "DB", "C1", "y"));
+  EXPECT_EQ(ReadProfileText(path, "DB", "C1", ""), "y");
+  EXPECT_EQ(ReadProfileText(path, "DB", "C0", ""), "x");
 }
 
 TEST(PrivateProfileTest, WriteIntoMissingFolderFailsAndLeavesNothing) {

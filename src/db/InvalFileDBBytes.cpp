@@ -1,0 +1,48 @@
+// The data file's record count and records over bytes in memory, the way Load and Save
+// read and write them (InvalFileDBStorage.cpp).
+#include "db/InvalFileDB.h"
+
+namespace {
+
+using Direction = ProfileFile::Direction;
+
+}  // namespace
+
+bool InvalFileDB::LoadBytes(std::string bytes) {
+  Clear();
+  loadIncomplete_ = false;
+  damagedKept_ = false;
+  damagedKeptAs_.clear();
+
+  ProfileFile file;
+  file.OpenMemoryArchive(Direction::Load, std::move(bytes));
+  int32_t count = 0;
+  bool complete = file.TransferInt(Direction::Load, count);
+  if (!complete && file.FileLength() == 0) complete = true;
+  if (count < 0) complete = false;
+  for (int32_t i = 0; complete && i < count; ++i) {
+    auto record = std::make_shared<InvalFileInfo>();
+    if (!record->Serialize(Direction::Load, file)) {
+      complete = false;
+      break;
+    }
+    Add(record);
+  }
+  file.CloseArchive();
+  loadIncomplete_ = !complete;
+  return complete;
+}
+
+bool InvalFileDB::SaveBytes(std::string* bytes) const {
+  ProfileFile file;
+  file.OpenMemoryArchive(Direction::Store);
+  int32_t count = recordCount_;
+  bool written = file.TransferInt(Direction::Store, count);
+  for (const auto& [categoryName, category] : categories_) {
+    for (const auto& [name, record] : category.records_) {
+      if (!written) break;
+      written = record->Serialize(Direction::Store, file);
+    }
+  }
+  return file.CloseMemoryArchive(bytes) && written;
+}
