@@ -1,5 +1,6 @@
 #include "engine/CScanEngine.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 
@@ -41,6 +42,12 @@ CScanEngine::~CScanEngine() {
 void CScanEngine::SetDetectionSink(DetectionSink* sink) {
   sink_ = sink;
   if (matcher_) matcher_->sink = sink;
+}
+
+int CScanEngine::AutomaticJobs() {
+  // Enough reads in flight to keep a disk's queue busy while the search itself works on
+  // one file at a time; the threads wait on the disk far more than they run.
+  return 16;
 }
 
 bool CScanEngine::Prepare(const TextList& targets, const CPatternList& patternSource, bool subfolders,
@@ -85,6 +92,17 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     if (store_ != nullptr) store_->SetMatcher(matcher_.get());
   }
 
+  // Reading ahead only where it can pay: several threads, and blocks small enough that a
+  // window of them stays a few megabytes.
+  if (jobs_ > 1 && buffer_) {
+    int64_t position = 0;
+    int64_t count = 0;
+    BlockRequest(&position, &count);
+    constexpr int64_t kWindowBytes = 8 << 20;
+    const int64_t window = std::clamp<int64_t>(kWindowBytes / std::max<int64_t>(count, 1), 2, 4 * int64_t{jobs_});
+    if (count > 0) ahead_.Start(jobs_, static_cast<size_t>(window), static_cast<size_t>(count));
+  }
+
   startTime_ = Now();
   bool ok = false;
   try {
@@ -98,6 +116,7 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
   }
   endTime_ = Now();
   completed_ = ok;
+  ahead_.Stop();
   // One huge folder must not keep its listing's memory for the rest of the run.
   constexpr size_t kKeptEntries = 4096;
   if (entries_.size() > kKeptEntries) {

@@ -19,6 +19,7 @@
 #include "engine/DigestMatcher.h"
 #include "settings/SearchRunInfo.h"
 #include "platform/FileSystem.h"
+#include "platform/ReadAhead.h"
 #include "settings/ProfileFile.h"
 #include "util/TextList.h"
 
@@ -56,6 +57,13 @@ class CScanEngine {
   DetectionSink* Sink() const { return sink_; }
   // Hears of files that could not be opened or read and folders that could not be listed.
   void SetProblemSink(SearchProblemSink* problems) { problems_ = problems; }
+
+  // Threads that open and read the files ahead of the search (1: the search reads each file
+  // itself, when it comes to it). Whatever the number, files are searched, counted,
+  // reported and processed in the same order and at the same moments.
+  static int AutomaticJobs();
+  void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs; }
+  int Jobs() const { return jobs_; }
 
   // ---- one search ----
   // Takes copies of the targets (folder paths in order) and of the pattern text (";"-
@@ -137,7 +145,14 @@ class CScanEngine {
   bool IsFolderNotSearched() const;
   // Looks up the data file and the folders not searched, once per Run.
   void IdentifyPassedOver();
-  bool SearchFiles(const std::string& folder, std::string_view token, size_t count);
+  // Fills plan_ with the entries of the listing to search, in the order they are searched:
+  // the files of each pattern token in turn, each at the first token that matches it.
+  void PlanFiles(size_t count);
+  bool SearchPlanned(const std::string& folder);
+  // Keeps the read-ahead's window full from plan_[*asked] on.
+  void AskAhead(size_t* asked);
+  // Where the block starts and how many bytes are asked for at most.
+  void BlockRequest(int64_t* position, int64_t* count) const;
   // The store's own data file, met in the folder being listed.
   bool IsDataFile(const platform::DirEntry& entry) const;
   // Fills lowerNames_ for the first count entries, once per listing.
@@ -196,6 +211,11 @@ class CScanEngine {
   // the first `lowered_` of them belong to the current listing.
   std::vector<std::string> lowerNames_;
   size_t lowered_ = 0;
+  std::vector<size_t> plan_;
+  int jobs_ = AutomaticJobs();
+  platform::ReadAhead ahead_;
+  // The block read ahead for the file open in file_, until ReadBlock takes it.
+  platform::ReadAhead::Block* readAhead_ = nullptr;
 };
 
 // The engine the program's windows reach (set at start-up; null before).

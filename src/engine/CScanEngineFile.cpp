@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
+#include <utility>
 
 #include "db/InvalFileDB.h"
 #include "db/InvalFileInfo.h"
@@ -60,26 +62,42 @@ void CScanEngine::OpenTargetIdentity(platform::FileIdentity* file, platform::Fil
   if (targetInFolder_ && finder_ && !finder_->Identity(folder)) *folder = platform::FileIdentity{};
 }
 
-int32_t CScanEngine::ReadBlock() {
-  blockLength_ = 0;
-  if (!buffer_ || bufferSize_ <= 0 || !file_ || !file_->IsOpen()) return 0;
+void CScanEngine::BlockRequest(int64_t* position, int64_t* count) const {
   // An end below the start (or none) leaves the buffer as the only limit.
   int64_t limit = INT32_MAX;
   if (blockEnd_ != 0 && blockStart_ <= blockEnd_) limit = int64_t{blockEnd_} - blockStart_ + 1;
-  blockPosition_ = blockStart_ > 0 ? blockStart_ : 0;
-  int64_t count = std::min<int64_t>(limit, bufferSize_);
+  *position = blockStart_ > 0 ? blockStart_ : 0;
+  *count = std::min<int64_t>(limit, bufferSize_);
+}
 
-  // When the open gave the file's size, asking for no more than it holds keeps short files
-  // to one read call. A size of 0 says nothing (an entry opened as listed, or a file
-  // system that does not know its sizes), so such a file is simply read.
-  const uint64_t size = file_->File().status().size;
-  if (size != 0) {
-    if (static_cast<uint64_t>(blockPosition_) >= size) return 0;
-    count = std::min<int64_t>(count, static_cast<int64_t>(size - static_cast<uint64_t>(blockPosition_)));
-  }
+int32_t CScanEngine::ReadBlock() {
+  blockLength_ = 0;
+  platform::ReadAhead::Block* ahead = std::exchange(readAhead_, nullptr);
+  if (!buffer_ || bufferSize_ <= 0 || !file_ || !file_->IsOpen()) return 0;
+  int64_t position = 0;
+  int64_t count = 0;
+  BlockRequest(&position, &count);
+  blockPosition_ = static_cast<int32_t>(position);
+
   int error = 0;
-  const int64_t n = file_->File().ReadAt(static_cast<uint64_t>(blockPosition_), buffer_.get(),
-                                         static_cast<size_t>(count), &error);
+  int64_t n = 0;
+  if (ahead != nullptr) {
+    // Read ahead from this very open file, as below.
+    if (!ahead->read) return 0;
+    n = ahead->length;
+    error = ahead->readError;
+    if (n > 0) std::memcpy(buffer_.get(), ahead->data, static_cast<size_t>(n));
+  } else {
+    // When the open gave the file's size, asking for no more than it holds keeps short
+    // files to one read call. A size of 0 says nothing (an entry opened as listed, or a
+    // file system that does not know its sizes), so such a file is simply read.
+    const uint64_t size = file_->File().status().size;
+    if (size != 0) {
+      if (static_cast<uint64_t>(blockPosition_) >= size) return 0;
+      count = std::min<int64_t>(count, static_cast<int64_t>(size - static_cast<uint64_t>(blockPosition_)));
+    }
+    n = file_->File().ReadAt(static_cast<uint64_t>(blockPosition_), buffer_.get(), static_cast<size_t>(count), &error);
+  }
   if (n < 0) {
     CloseTarget();
     if (problems_ != nullptr) problems_->FileNotRead(file_->PathText(), error, SearchProblemSink::FileStep::Read);

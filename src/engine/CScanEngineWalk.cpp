@@ -3,6 +3,7 @@
 // processed, so a hit that is renamed in place is not met again under its new name, and
 // the folder is closed before its subfolders are walked, so no descriptor is held per level.
 #include <cerrno>
+#include <chrono>
 #include <exception>
 #include <utility>
 
@@ -83,12 +84,10 @@ bool CScanEngine::WalkFolder(const std::string& folder) {
   size_t count = 0;
   if (!ListFolder(folder, parent, target, &count)) return false;
 
-  if (tokens_.size() > 1) taken_.assign(count, 0);
-  for (const std::string& token : tokens_) {
-    if (!SearchFiles(folder, token, count)) {
-      finder_->Close();
-      return false;
-    }
+  PlanFiles(count);
+  if (!SearchPlanned(folder)) {
+    finder_->Close();
+    return false;
   }
   if (!searchSubfolders_) {
     finder_->Close();
@@ -155,20 +154,67 @@ bool CScanEngine::FolderNotListed(const std::string& folder, int error) {
   return true;
 }
 
-bool CScanEngine::SearchFiles(const std::string& folder, std::string_view token, size_t count) {
-  const bool everything = token == "*.*";
+void CScanEngine::PlanFiles(size_t count) {
+  plan_.clear();
   const bool several = tokens_.size() > 1;
-  if (!everything) LowerNames(count);
-  for (size_t i = 0; i < count; ++i) {
-    const platform::DirEntry& entry = entries_[i];
-    // An entry that could not be looked at may be a file: if its name is one searched
-    // for, it is counted and told as not read rather than silently left out.
-    if (!CFileFinder::IsFileEntry(entry) && entry.error == 0) continue;
-    if (several && taken_[i] != 0) continue;
-    if (!everything && !CPatternList::MatchToken(token, lowerNames_[i])) continue;
-    if (several) taken_[i] = 1;
+  if (several) taken_.assign(count, 0);
+  for (const std::string& token : tokens_) {
+    const bool everything = token == "*.*";
+    if (!everything) LowerNames(count);
+    for (size_t i = 0; i < count; ++i) {
+      const platform::DirEntry& entry = entries_[i];
+      // An entry that could not be looked at may be a file: if its name is one searched
+      // for, it is counted and told as not read rather than silently left out.
+      if (!CFileFinder::IsFileEntry(entry) && entry.error == 0) continue;
+      if (several && taken_[i] != 0) continue;
+      if (!everything && !CPatternList::MatchToken(token, lowerNames_[i])) continue;
+      if (several) taken_[i] = 1;
+      plan_.push_back(i);
+    }
+  }
+}
+
+void CScanEngine::AskAhead(size_t* asked) {
+  int64_t position = 0;
+  int64_t count = 0;
+  BlockRequest(&position, &count);
+  for (; *asked < plan_.size() && ahead_.Outstanding() < ahead_.Window(); ++*asked) {
+    const platform::DirEntry& entry = entries_[plan_[*asked]];
+    // The same test as the search makes when it comes to the entry: what is not opened
+    // there is not opened ahead either.
+    if (entry.error != 0 || IsDataFile(entry)) continue;
+    ahead_.Ask(*finder_, entry, static_cast<uint64_t>(position), static_cast<size_t>(count));
+  }
+}
+
+bool CScanEngine::SearchPlanned(const std::string& folder) {
+  const bool ahead = ahead_.Running();
+  // Whatever way the folder is left, nothing read ahead outlives its listing.
+  struct CancelGuard {
+    platform::ReadAhead& ahead;
+    ~CancelGuard() { ahead.Cancel(); }
+  } guard{ahead_};
+  size_t asked = 0;
+  for (size_t k = 0; k < plan_.size(); ++k) {
+    const platform::DirEntry& entry = entries_[plan_[k]];
+    if (ahead) AskAhead(&asked);
     if (PumpSearchMessages()) return false;
-    if (!IsDataFile(entry) && !SearchFile(folder, entry)) return false;
+    bool ok = true;
+    if (!IsDataFile(entry)) {
+      const bool took = ahead && entry.error == 0;
+      if (took) {
+        platform::ReadAhead::Block* block = nullptr;
+        // A stop is heard while the disk is slow, too.
+        while ((block = ahead_.WaitOldest(std::chrono::milliseconds(20))) == nullptr) {
+          if (PumpSearchMessages()) return false;
+        }
+        readAhead_ = block;
+      }
+      ok = SearchFile(folder, entry);
+      readAhead_ = nullptr;
+      if (took) ahead_.ReleaseOldest();
+    }
+    if (!ok) return false;
     if (PumpSearchMessages()) return false;
   }
   return true;
@@ -188,7 +234,18 @@ bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry
   if (entry.error != 0) {
     file_->AssignPath(folder, entry.name);
     openError_ = entry.error;
+  } else if (readAhead_ != nullptr && readAhead_->opened && finder_->EntryStillIs(entry, readAhead_->identity)) {
+    // Opened ahead, and the name still leads to that file: it is taken as if opened now.
+    // Anything else (a file gone, replaced or unreadable since) is opened again below, so
+    // the search meets the tree as it is at the file's turn.
+    blockPosition_ = 0;
+    blockLength_ = 0;
+    file_->AssignPath(folder, entry.name);
+    file_->File().Swap(readAhead_->file);
+    targetInFolder_ = true;
+    opened = OpenResultOf(true, 0);
   } else {
+    readAhead_ = nullptr;
     opened = OpenTargetInFolder(folder, entry);
     // A file that went away since it was listed is passed over as if it had never been
     // there; the open itself is the existence test, so a search costs no extra status

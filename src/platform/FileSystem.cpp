@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/Encoding.h"
 #include "platform/FolderHandle.h"
@@ -207,6 +208,14 @@ bool DirReader::EntryIdentity(const DirEntry& entry, FileIdentity* identity) con
   return true;
 }
 
+bool DirReader::EntryStillIs(const DirEntry& entry, const FileIdentity& identity) const {
+  if (dirFd_ < 0 || !identity.known) return false;
+  const char* osName = entry.osName.empty() ? entry.name.c_str() : entry.osName.c_str();
+  struct stat st;
+  if (sys::FstatAt(dirFd_, osName, &st, entry.plainFile ? AT_SYMLINK_NOFOLLOW : 0) != 0) return false;
+  return S_ISREG(st.st_mode) && SameIdentity(IdentityOfStat(st), identity);
+}
+
 ReadFile::~ReadFile() { Close(); }
 
 bool ReadFile::Open(const std::string& path, int* error) {
@@ -231,6 +240,11 @@ bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* er
   status_.isRegular = true;
   fd_ = fd;
   return true;
+}
+
+void ReadFile::Swap(ReadFile& other) noexcept {
+  std::swap(fd_, other.fd_);
+  std::swap(status_, other.status_);
 }
 
 // Takes over fd (the result of an open) when it is a regular file.

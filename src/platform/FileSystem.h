@@ -100,6 +100,9 @@ class DirReader {
   // The file an entry of the open folder stands for, links followed; false when it cannot
   // be told.
   bool EntryIdentity(const DirEntry& entry, FileIdentity* identity) const;
+  // The entry still leads to the file identified, as ReadFile::OpenEntry would reach it
+  // now: without following a link for an entry listed as a plain file.
+  bool EntryStillIs(const DirEntry& entry, const FileIdentity& identity) const;
 
  private:
   friend class ReadFile;
@@ -136,6 +139,9 @@ class ReadFile {
   // The open file (fstat of its descriptor, also for an entry opened as listed); false
   // when none is open.
   bool Identity(FileIdentity* identity, int* error = nullptr) const;
+  // Trades open files (descriptor and status) with other: a file opened and read on one
+  // thread is handed to another as the very same open file.
+  void Swap(ReadFile& other) noexcept;
 
  private:
   bool Adopt(int fd, int* error);

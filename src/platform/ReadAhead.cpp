@@ -1,0 +1,143 @@
+#include "platform/ReadAhead.h"
+
+#include <algorithm>
+#include <exception>
+#include <new>
+
+namespace platform {
+
+ReadAhead::~ReadAhead() { Stop(); }
+
+bool ReadAhead::Start(int threads, size_t window, size_t blockBytes) {
+  Stop();
+  if (threads < 1 || window < 1) return false;
+  try {
+    memory_.reset(new (std::nothrow) uint8_t[window * std::max<size_t>(blockBytes, 1)]);
+    if (!memory_) return false;
+    slots_.reset(new (std::nothrow) Slot[window]);
+    if (!slots_) {
+      memory_.reset();
+      return false;
+    }
+    window_ = window;
+    for (size_t i = 0; i < window; ++i) slots_[i].block.data = memory_.get() + i * std::max<size_t>(blockBytes, 1);
+    stopping_ = false;
+    oldest_ = next_ = nextToStart_ = 0;
+    outstanding_ = queuedCount_ = busyCount_ = 0;
+    threads_.reserve(static_cast<size_t>(threads));
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+    return true;
+  } catch (const std::exception&) {
+    // No memory or no thread: whatever was started ends, and the caller reads alone.
+    Stop();
+    return false;
+  }
+}
+
+void ReadAhead::Stop() {
+  Cancel();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  queued_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+  threads_.clear();
+  slots_.reset();
+  window_ = 0;
+  memory_.reset();
+}
+
+void ReadAhead::Ask(const DirReader& reader, const DirEntry& entry, uint64_t position, size_t count) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Slot& slot = slots_[next_];
+    slot.reader = &reader;
+    slot.entry = &entry;
+    slot.position = position;
+    slot.count = count;
+    slot.state = State::kQueued;
+    next_ = (next_ + 1) % window_;
+    ++outstanding_;
+    ++queuedCount_;
+  }
+  queued_.notify_one();
+}
+
+ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (outstanding_ == 0) return nullptr;
+  Slot& slot = slots_[oldest_];
+  if (!done_.wait_for(lock, timeout, [&] { return slot.state == State::kDone; })) return nullptr;
+  return &slot.block;
+}
+
+void ReadAhead::ReleaseOldest() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (outstanding_ == 0) return;
+  Slot& slot = slots_[oldest_];
+  slot.block.file.Close();
+  slot.state = State::kFree;
+  oldest_ = (oldest_ + 1) % window_;
+  --outstanding_;
+}
+
+void ReadAhead::Cancel() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (size_t i = 0; i < window_; ++i) {
+    if (slots_[i].state == State::kQueued) slots_[i].state = State::kFree;
+  }
+  queuedCount_ = 0;
+  done_.wait(lock, [&] { return busyCount_ == 0; });
+  for (size_t i = 0; i < window_; ++i) {
+    slots_[i].block.file.Close();
+    slots_[i].state = State::kFree;
+  }
+  oldest_ = next_ = nextToStart_ = 0;
+  outstanding_ = 0;
+}
+
+void ReadAhead::Work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    queued_.wait(lock, [&] { return stopping_ || queuedCount_ > 0; });
+    if (stopping_) return;
+    // Requests begin in the order they were made: the oldest is never the last one read.
+    while (slots_[nextToStart_].state != State::kQueued) nextToStart_ = (nextToStart_ + 1) % window_;
+    Slot& slot = slots_[nextToStart_];
+    nextToStart_ = (nextToStart_ + 1) % window_;
+    slot.state = State::kBusy;
+    --queuedCount_;
+    ++busyCount_;
+    lock.unlock();
+    Fill(slot);
+    lock.lock();
+    slot.state = State::kDone;
+    --busyCount_;
+    done_.notify_all();
+  }
+}
+
+void ReadAhead::Fill(Slot& slot) {
+  Block& block = slot.block;
+  block.read = false;
+  block.length = 0;
+  block.readError = 0;
+  block.openError = 0;
+  block.identity = FileIdentity{};
+  block.opened = block.file.OpenEntry(*slot.reader, *slot.entry, &block.openError);
+  if (!block.opened) return;
+  if (!block.file.Identity(&block.identity)) block.identity = FileIdentity{};
+  size_t count = slot.count;
+  // As the single-threaded read does: a known size bounds the read, and a block that
+  // starts at or after the end is not read at all.
+  const uint64_t size = block.file.status().size;
+  if (size != 0) {
+    if (slot.position >= size) return;
+    count = static_cast<size_t>(std::min<uint64_t>(count, size - slot.position));
+  }
+  block.read = true;
+  block.length = block.file.ReadAt(slot.position, block.data, count, &block.readError);
+}
+
+}  // namespace platform

@@ -1,0 +1,95 @@
+// Opens entries of a listed folder and reads one block of each on a few threads, ahead of
+// the thread that uses them. On a cold disk one thread waits on one read at a time while
+// the disk could serve many; here the reads of the next files are in flight together.
+// Requests are taken back strictly in the order they were made, so whoever uses them sees
+// the files in the order it asked for them. At most Window() requests are outstanding, so
+// the memory held is fixed however large the tree.
+//
+// A request keeps the file open: the block comes with the very open file it was read
+// from, and so with that file's identity.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace platform {
+
+class ReadAhead {
+ public:
+  struct Block {
+    ReadFile file;         // open when opened
+    bool opened = false;
+    int openError = 0;
+    FileIdentity identity;  // of the open file; unknown when it could not be told
+    // False when the file holds nothing at or after the position: no read was made.
+    bool read = false;
+    int64_t length = 0;    // bytes read; -1 after a read error
+    int readError = 0;
+    uint8_t* data = nullptr;
+  };
+
+  ReadAhead() = default;
+  ~ReadAhead();
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // threads reading threads, window requests of up to blockBytes each. False, with nothing
+  // started, when the threads or the memory cannot be had.
+  bool Start(int threads, size_t window, size_t blockBytes);
+  // Cancels what is outstanding and ends the threads.
+  void Stop();
+  bool Running() const { return !threads_.empty(); }
+  size_t Window() const { return window_; }
+  size_t Outstanding() const { return outstanding_; }
+
+  // Asks for entry of reader (which must stay open, and entry unchanged, until the request
+  // is released or cancelled): opened as ReadFile::OpenEntry opens it, then up to count
+  // bytes at position, never more than the file's known size holds. Only while fewer than
+  // Window() requests are outstanding.
+  void Ask(const DirReader& reader, const DirEntry& entry, uint64_t position, size_t count);
+  // The oldest request once it is done; null when it is not done within timeout.
+  Block* WaitOldest(std::chrono::milliseconds timeout);
+  // Ends the oldest request (after WaitOldest gave it); a file still held is closed.
+  void ReleaseOldest();
+  // Drops every request: those not begun never are, those under way are waited for, and
+  // every file is closed.
+  void Cancel();
+
+ private:
+  enum class State : uint8_t { kFree, kQueued, kBusy, kDone };
+  struct Slot {
+    State state = State::kFree;
+    const DirReader* reader = nullptr;
+    const DirEntry* entry = nullptr;
+    uint64_t position = 0;
+    size_t count = 0;
+    Block block;
+  };
+
+  void Work();
+  static void Fill(Slot& slot);
+
+  std::unique_ptr<Slot[]> slots_;
+  size_t window_ = 0;
+  std::unique_ptr<uint8_t[]> memory_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable queued_;  // workers wait here for work
+  std::condition_variable done_;    // the user waits here for a request to finish
+  size_t oldest_ = 0;               // slot of the oldest outstanding request
+  size_t next_ = 0;                 // slot the next request goes into
+  size_t nextToStart_ = 0;          // slot the workers begin next
+  size_t outstanding_ = 0;
+  size_t queuedCount_ = 0;
+  size_t busyCount_ = 0;
+  bool stopping_ = false;
+};
+
+}  // namespace platform
