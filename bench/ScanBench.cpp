@@ -1,12 +1,17 @@
 // Search speed and memory against the physical limit, measured side by side in one run:
 //   (a) the bare loop (walk, open, read 257 bytes, close) vs `vorlet-scan -q` over the tree;
 //   (b) the engine in this process with 10 vs 100,000 signatures in the store;
-//   (c) the peak memory of vorlet-scan over the whole tree vs a tree of a tenth of it.
+//   (c) the peak memory of vorlet-scan over the whole tree vs a tree of a tenth of it;
+//   (d) cold cache (the page cache dropped before every run; needs root, else skipped with
+//       a note): the bare loop vs the parallel reference (find | xargs -P 32 head) and
+//       vorlet-scan with --jobs 1, 2, 4, 8, 16, 32 and the default.
 // The cache is warmed by one bare loop first; then every round runs each measurement once,
 // in alternating order, and the medians are compared, of the wall time and of the CPU time
 // (user + system). On a machine shared with other work the CPU time is the steadier figure.
 //
-//   ScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N]
+//   ScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N] [--cold-rounds N]
+//             [--files N]
+// --files makes (and expects) a tree of N files instead of 100,000, the folders in step.
 // TREE_ROOT defaults to /tmp/vorlet-bench-tree (reused while it was made the same way); the
 // tenth-size tree goes beside it (TREE_ROOT-small). vorlet-scan defaults to the one in this
 // program's folder.
@@ -19,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <random>
@@ -122,11 +128,13 @@ class Launcher {
     if (pid_ > 0) waitpid(pid_, nullptr, 0);
   }
 
-  // vorlet-scan -q over root (at most 4 KiB of path), output thrown away.
-  ChildRun Run(const std::string& root) {
+  // vorlet-scan -q over root (at most 4 KiB of path), output thrown away; jobs 0 leaves
+  // --jobs out.
+  ChildRun Run(const std::string& root, int jobs = 0) {
     ChildRun run;
     char path[4096] = {};
-    root.copy(path, sizeof path - 1);
+    root.copy(path, sizeof path - 8);
+    std::memcpy(path + sizeof path - sizeof jobs, &jobs, sizeof jobs);
     if (write(requestFd_, path, sizeof path) != static_cast<ssize_t>(sizeof path)) return run;
     if (read(replyFd_, &run, sizeof run) != static_cast<ssize_t>(sizeof run)) return ChildRun{};
     return run;
@@ -136,13 +144,16 @@ class Launcher {
   void Serve(int requests, int replies) {
     char path[4096];
     while (read(requests, path, sizeof path) == static_cast<ssize_t>(sizeof path)) {
-      const ChildRun run = Spawn(path);
+      int jobs = 0;
+      std::memcpy(&jobs, path + sizeof path - sizeof jobs, sizeof jobs);
+      const ChildRun run = Spawn(path, jobs);
       if (write(replies, &run, sizeof run) != static_cast<ssize_t>(sizeof run)) return;
     }
   }
 
-  ChildRun Spawn(const std::string& root) const {
+  ChildRun Spawn(const std::string& root, int jobs) const {
     std::vector<std::string> args{scan_, "-q", "--home", home_, "-p", "*.*", "--subfolders", root};
+    if (jobs > 0) args.insert(args.begin() + 2, {"--jobs", std::to_string(jobs)});
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -212,16 +223,74 @@ void PrintRatio(const char* label, const Series& a, const Series& b, const char*
   std::printf("%-38s %8.3fs %8.3fs %7.3f   %8.3fs %8.3fs %7.3f   %s\n", label, wa, wb, wb / wa, ca, cb, cb / ca, target);
 }
 
+// Empties the page cache (and the dentry and inode caches); false when not permitted.
+bool DropCaches() {
+  sync();
+  const int fd = open("/proc/sys/vm/drop_caches", O_WRONLY);
+  if (fd < 0) return false;
+  const bool ok = write(fd, "3", 1) == 1;
+  close(fd);
+  return ok;
+}
+
+// The parallel reference: what 32 processes reading the same blocks reach.
+double RunParallelReference(const std::string& root) {
+  const std::string command = "find '" + root + "' -type f -print0 | xargs -0 -P 32 -n 200 head -q -c 257 >/dev/null";
+  const Clock::time_point start = Clock::now();
+  if (std::system(command.c_str()) != 0) return -1;
+  return Seconds(start);
+}
+
+// (d): every measurement from a dropped cache, in alternating order, medians.
+void ColdCache(Launcher& launcher, const std::string& root, int rounds) {
+  std::printf("\n(d) cold cache, %d rounds, medians of wall seconds\n", rounds);
+  if (!DropCaches()) {
+    std::printf("    skipped: the page cache cannot be dropped here (needs root and /proc/sys/vm/drop_caches)\n");
+    return;
+  }
+  const int jobs[] = {1, 2, 4, 8, 16, 32, 0};
+  std::vector<double> bare, reference;
+  std::vector<std::vector<double>> scans(std::size(jobs));
+  std::vector<std::function<void()>> steps;
+  steps.push_back([&] {
+    const Clock::time_point start = Clock::now();
+    bench::RunBareLoop(root);
+    bare.push_back(Seconds(start));
+  });
+  steps.push_back([&] { reference.push_back(RunParallelReference(root)); });
+  for (size_t i = 0; i < std::size(jobs); ++i) steps.push_back([&, i] { scans[i].push_back(launcher.Run(root, jobs[i]).seconds); });
+  for (int round = 0; round < rounds; ++round) {
+    for (size_t k = 0; k < steps.size(); ++k) {
+      DropCaches();
+      steps[round % 2 == 0 ? k : steps.size() - 1 - k]();
+    }
+  }
+  const double base = Median(bare);
+  std::printf("    %-44s %8.3fs %7.3f\n", "bare loop, one thread (A)", base, 1.0);
+  std::printf("    %-44s %8.3fs %7.3f\n", "find | xargs -0 -P 32 -n 200 head -q -c 257", Median(reference),
+              Median(reference) / base);
+  for (size_t i = 0; i < std::size(jobs); ++i) {
+    const std::string label = jobs[i] == 0 ? "vorlet-scan -q (default jobs, " + std::to_string(CScanEngine::AutomaticJobs()) + ")"
+                                          : "vorlet-scan -q --jobs " + std::to_string(jobs[i]);
+    std::printf("    %-44s %8.3fs %7.3f%s\n", label.c_str(), Median(scans[i]), Median(scans[i]) / base,
+                jobs[i] == 0 ? "   target <= 0.30" : "");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string root = "/tmp/vorlet-bench-tree";
   std::string scan = platform::ExecutableFolder() + "vorlet-scan";
   int rounds = 5;
+  int coldRounds = 3;
+  int files = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
     else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--cold-rounds" && i + 1 < argc) coldRounds = std::max(0, std::atoi(argv[++i]));
+    else if (arg == "--files" && i + 1 < argc) files = std::max(100, std::atoi(argv[++i]));
     else root = arg;
   }
   if (!root.empty() && root.back() == '/') root.pop_back();
@@ -233,7 +302,11 @@ int main(int argc, char** argv) {
   const std::string home = std::string(homeTemplate) + "/";
   Launcher launcher(scan, home);
 
-  const bench::TreeSpec spec;
+  bench::TreeSpec spec;
+  if (files > 0) {
+    spec.folders = std::max(10, spec.folders * files / spec.files);
+    spec.files = files;
+  }
   bench::TreeSpec smallSpec;
   smallSpec.files = spec.files / 10;
   smallSpec.folders = spec.folders / 10;
@@ -254,7 +327,7 @@ int main(int argc, char** argv) {
   const bench::BareLoopResult warm = bench::RunBareLoop(root);
   bench::RunBareLoop(smallRoot);
 
-  Series bare, cli, engine10, engine100k;
+  Series bare, cli, cliOne, engine10, engine100k;
   std::vector<double> rssFull, rssSmall;
   EngineRun last10, last100k;
   int cliStatus = -1;
@@ -280,6 +353,10 @@ int main(int argc, char** argv) {
         engine100k.Add(last100k.seconds, last100k.cpuSeconds);
       },
       [&] { rssSmall.push_back(static_cast<double>(launcher.Run(smallRoot).maxRssKb)); },
+      [&] {
+        const ChildRun run = launcher.Run(root, 1);
+        cliOne.Add(run.seconds, run.cpuSeconds);
+      },
   };
   for (int round = 0; round < rounds; ++round) {
     // Alternate the order so that neither side always runs right after the other.
@@ -294,12 +371,15 @@ int main(int argc, char** argv) {
               static_cast<unsigned long long>(warm.files), rounds);
   std::printf("%-38s %9s %9s %7s   %9s %9s %7s   %s\n", "", "wall A", "wall B", "B/A", "cpu A", "cpu B", "B/A",
               "target");
-  PrintRatio("(a) A bare loop, B vorlet-scan -q", bare, cli, "<= 1.25");
+  PrintRatio("(a) A bare loop, B vorlet-scan -q", bare, cli, "<= 1.0 (wall)");
+  PrintRatio("(a') A bare loop, B ... --jobs 1", bare, cliOne, "");
   PrintRatio("(b) engine, A 10, B 100,000 signatures", engine10, engine100k, "<= 1.05");
   std::printf("%-38s %7.0fkB %7.0fkB %7.3f   %s\n", "(c) peak memory, A 10% tree, B full", Median(rssSmall),
               Median(rssFull), Median(rssFull) / Median(rssSmall), "about 1");
   std::printf("\nvorlet-scan exit status %d; engine: %d files, %d hits (10 signatures), %d files, %d hits (100,000)\n",
               cliStatus, last10.searched, last10.hits, last100k.searched, last100k.hits);
+
+  if (coldRounds > 0) ColdCache(launcher, root, coldRounds);
 
   platform::RemoveFile(home + "Vorlet.dat");
   rmdir(homeTemplate);

@@ -29,7 +29,7 @@ CliSession::CliSession(const CliOptions& options, const std::string& home, CliCo
   engine_.SetDetectionSink(&results_);
   engine_.SetProblemSink(&problems_);
   engine_.SetHost(&host_);
-  if (options.jobs) engine_.SetJobs(*options.jobs);
+  engine_.SetJobs(options.jobs.value_or(CScanEngine::AutomaticJobs()));
   SetMessagePresenter(&presenter_);
   SetApplicationScanEngine(&engine_);
 }

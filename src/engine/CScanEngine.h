@@ -58,9 +58,10 @@ class CScanEngine {
   // Hears of files that could not be opened or read and folders that could not be listed.
   void SetProblemSink(SearchProblemSink* problems) { problems_ = problems; }
 
-  // Threads that open and read the files ahead of the search (1: the search reads each file
-  // itself, when it comes to it). Whatever the number, files are searched, counted,
-  // reported and processed in the same order and at the same moments.
+  // Threads that open and read the files ahead of the search (1, the default: the search
+  // reads each file itself, when it comes to it; both programs set AutomaticJobs). Whatever
+  // the number, files are searched, counted, reported and processed in the same order and
+  // at the same moments.
   static int AutomaticJobs();
   void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs; }
   int Jobs() const { return jobs_; }
@@ -212,7 +213,7 @@ class CScanEngine {
   std::vector<std::string> lowerNames_;
   size_t lowered_ = 0;
   std::vector<size_t> plan_;
-  int jobs_ = AutomaticJobs();
+  int jobs_ = 1;
   platform::ReadAhead ahead_;
   // The block read ahead for the file open in file_, until ReadBlock takes it.
   platform::ReadAhead::Block* readAhead_ = nullptr;

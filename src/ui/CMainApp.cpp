@@ -63,6 +63,7 @@ bool CMainApp::InitInstance(const std::string& programFolder) {
   if (!folder.empty() && folder.back() != kNativePathStyle.separator) folder += kNativePathStyle.separator;
   context_ = std::make_unique<AppContext>(folder);
   SetApplicationScanEngine(&context_->engine);
+  context_->engine.SetJobs(CScanEngine::AutomaticJobs());
   host_ = std::make_unique<QtSearchHost>(context_->engine);
   context_->engine.SetHost(host_.get());
   WireSearch();

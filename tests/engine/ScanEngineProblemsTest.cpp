@@ -109,48 +109,59 @@ TEST_F(ScanEngineProblemsTest, ATargetThatIsAFileIsNotListed) {
   EXPECT_EQ(sink.searched, 0);
 }
 
+// With files opened ahead too: a change made before a file's turn is what the search meets.
 TEST_F(ScanEngineProblemsTest, AFileThatVanishesBeforeItIsOpenedIsPassedOver) {
-  tree.Write("a.bin", "1");
-  tree.Write("b.bin", "2");
-  tree.Write("c.bin", "3");
-  // When the first file is counted, the other two are deleted (the folder has been listed).
-  sink.onCount = [&](int n) {
-    if (n != 1) return;
-    for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
-      if (host.statusTexts.back() != tree.folder() + name) fs::remove(tree.folder() + name);
-    }
-  };
-  EXPECT_TRUE(Search());
-  EXPECT_EQ(sink.searched, 1);
-  EXPECT_TRUE(problems.files.empty());
+  for (const int jobs : {1, 4}) {
+    SCOPED_TRACE(jobs);
+    engine.SetJobs(jobs);
+    sink.searched = 0;
+    for (const char* name : {"a.bin", "b.bin", "c.bin"}) tree.Write(name, name);
+    // When the first file is counted, the other two are deleted (the folder has been listed).
+    sink.onCount = [&](int n) {
+      if (n != 1) return;
+      for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
+        if (host.statusTexts.back() != tree.folder() + name) fs::remove(tree.folder() + name);
+      }
+    };
+    EXPECT_TRUE(Search());
+    EXPECT_EQ(sink.searched, 1);
+    EXPECT_TRUE(problems.files.empty());
+  }
 }
 
 TEST_F(ScanEngineProblemsTest, FilesThatCannotBeOpenedOrReadAreCountedAndReported) {
-  tree.Write("a.bin", "1");
-  tree.Write("b.bin", "2");
-  tree.Write("target.bin", "3");
-  // When the first file is counted, the others are replaced: one by a folder (it opens,
-  // but cannot be read), one by a link (a listed plain file is never reached through one).
-  sink.onCount = [&](int n) {
-    if (n != 1) return;
-    const std::string current = host.statusTexts.back();
-    int replaced = 0;
+  for (const int jobs : {1, 4}) {
+    SCOPED_TRACE(jobs);
+    engine.SetJobs(jobs);
+    sink.searched = 0;
+    problems.files.clear();
     for (const char* name : {"a.bin", "b.bin", "target.bin"}) {
-      const std::string path = tree.folder() + name;
-      if (path == current) continue;
-      fs::remove(path);
-      if (replaced++ == 0) fs::create_directory(path);
-      else fs::create_symlink(current, path);
+      fs::remove(tree.folder() + name);
+      tree.Write(name, name);
     }
-  };
-  EXPECT_TRUE(Search());
-  EXPECT_TRUE(engine.Completed());
-  EXPECT_EQ(sink.searched, 3);
-  ASSERT_EQ(problems.files.size(), 2u);
-  std::set<std::pair<int, SearchProblemSink::FileStep>> seen;
-  for (const auto& p : problems.files) seen.insert({p.error, p.step});
-  EXPECT_EQ(seen.count({EISDIR, SearchProblemSink::FileStep::Read}), 1u);
-  EXPECT_EQ(seen.count({ELOOP, SearchProblemSink::FileStep::Open}), 1u);
+    // When the first file is counted, the others are replaced: one by a folder (it opens,
+    // but cannot be read), one by a link (a listed plain file is never reached through one).
+    sink.onCount = [&](int n) {
+      if (n != 1) return;
+      const std::string current = host.statusTexts.back();
+      int replaced = 0;
+      for (const char* name : {"a.bin", "b.bin", "target.bin"}) {
+        const std::string path = tree.folder() + name;
+        if (path == current) continue;
+        fs::remove(path);
+        if (replaced++ == 0) fs::create_directory(path);
+        else fs::create_symlink(current, path);
+      }
+    };
+    EXPECT_TRUE(Search());
+    EXPECT_TRUE(engine.Completed());
+    EXPECT_EQ(sink.searched, 3);
+    ASSERT_EQ(problems.files.size(), 2u);
+    std::set<std::pair<int, SearchProblemSink::FileStep>> seen;
+    for (const auto& p : problems.files) seen.insert({p.error, p.step});
+    EXPECT_EQ(seen.count({EISDIR, SearchProblemSink::FileStep::Read}), 1u);
+    EXPECT_EQ(seen.count({ELOOP, SearchProblemSink::FileStep::Open}), 1u);
+  }
 }
 
 TEST_F(ScanEngineProblemsTest, LinksThatCannotBeFollowedAreNotReadNotGone) {
