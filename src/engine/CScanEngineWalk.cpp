@@ -175,6 +175,9 @@ void CScanEngine::PlanFiles(size_t count) {
 }
 
 void CScanEngine::AskAhead(size_t* asked) {
+  // Topped up once half the window is taken: on a warm cache a thread woken per file would
+  // cost more than the read it does.
+  if (*asked >= plan_.size() || ahead_.Outstanding() > ahead_.Window() / 2) return;
   int64_t position = 0;
   int64_t count = 0;
   BlockRequest(&position, &count);
@@ -185,6 +188,7 @@ void CScanEngine::AskAhead(size_t* asked) {
     if (entry.error != 0 || IsDataFile(entry)) continue;
     ahead_.Ask(*finder_, entry, static_cast<uint64_t>(position), static_cast<size_t>(count));
   }
+  ahead_.Flush();
 }
 
 bool CScanEngine::SearchPlanned(const std::string& folder) {

@@ -61,15 +61,18 @@ void ReadAhead::Ask(const DirReader& reader, const DirEntry& entry, uint64_t pos
     ++outstanding_;
     ++queuedCount_;
   }
-  queued_.notify_one();
 }
+
+void ReadAhead::Flush() { queued_.notify_all(); }
 
 ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (outstanding_ == 0) return nullptr;
   Slot& slot = slots_[oldest_];
-  if (!done_.wait_for(lock, timeout, [&] { return slot.state == State::kDone; })) return nullptr;
-  return &slot.block;
+  waiting_ = true;
+  const bool done = done_.wait_for(lock, timeout, [&] { return slot.state == State::kDone; });
+  waiting_ = false;
+  return done ? &slot.block : nullptr;
 }
 
 void ReadAhead::ReleaseOldest() {
@@ -88,7 +91,9 @@ void ReadAhead::Cancel() {
     if (slots_[i].state == State::kQueued) slots_[i].state = State::kFree;
   }
   queuedCount_ = 0;
+  waiting_ = true;
   done_.wait(lock, [&] { return busyCount_ == 0; });
+  waiting_ = false;
   for (size_t i = 0; i < window_; ++i) {
     slots_[i].block.file.Close();
     slots_[i].state = State::kFree;
@@ -114,7 +119,8 @@ void ReadAhead::Work() {
     lock.lock();
     slot.state = State::kDone;
     --busyCount_;
-    done_.notify_all();
+    // Only a waiter needs waking; on a warm cache the user is mostly behind the threads.
+    if (waiting_) done_.notify_all();
   }
 }
 

@@ -54,6 +54,9 @@ class ReadAhead {
   // bytes at position, never more than the file's known size holds. Only while fewer than
   // Window() requests are outstanding.
   void Ask(const DirReader& reader, const DirEntry& entry, uint64_t position, size_t count);
+  // Wakes the threads for the requests made since the last call: asked in batches, the
+  // threads are woken once per batch rather than once per file.
+  void Flush();
   // The oldest request once it is done; null when it is not done within timeout.
   Block* WaitOldest(std::chrono::milliseconds timeout);
   // Ends the oldest request (after WaitOldest gave it); a file still held is closed.
@@ -90,6 +93,7 @@ class ReadAhead {
   size_t queuedCount_ = 0;
   size_t busyCount_ = 0;
   bool stopping_ = false;
+  bool waiting_ = false;            // somebody waits on done_
 };
 
 }  // namespace platform
