@@ -4,9 +4,10 @@
 // first matching record (search) or turns the fingerprint into a new record (registration).
 //
 // One engine lives for the whole run of the program. A form arms a search (Prepare, then
-// running = true) and the idle driver runs it; registration runs it directly. Everything
-// happens on the caller's thread: before and after every file, and before every
-// comparison, the engine lets the host handle pending events, and clearing `running` (from
+// running = true) and the idle driver runs it; registration runs it directly. With jobs
+// above 1 a few threads open and read the next files of the folder being searched (a
+// fixed window of them); everything else happens on the caller's thread: before and after
+// every file, and before every comparison, the engine lets the host handle pending events, and clearing `running` (from
 // one of those events) is the one way to stop it. A stop or an abort unwinds every level
 // with false; Run then records the search as not completed.
 #pragma once
