@@ -61,6 +61,7 @@ void FingerprintIndex::Clear() {
   entries_.clear();
   entries_.shrink_to_fit();
   sorted_ = 0;
+  buckets_.clear();
   filter_.assign(1, 0);
   filterMask_ = 63;
   staleKeys_ = 0;
@@ -80,6 +81,14 @@ void FingerprintIndex::Settle() {
   std::sort(middle, entries_.end(), Before);
   std::inplace_merge(entries_.begin(), middle, entries_.end(), Before);
   sorted_ = entries_.size();
+  buckets_.clear();
+}
+
+void FingerprintIndex::RebuildBuckets() {
+  constexpr size_t kBuckets = size_t{1} << 16;
+  buckets_.assign(kBuckets + 1, 0);
+  for (const Entry& entry : entries_) ++buckets_[BucketOf(entry.key.data()) + 1];
+  for (size_t i = 1; i <= kBuckets; ++i) buckets_[i] += buckets_[i - 1];
 }
 
 void FingerprintIndex::Insert(InvalFileInfo* record, InvalFileCategory* category) {
@@ -104,6 +113,7 @@ void FingerprintIndex::Erase(const InvalFileInfo* record) {
   const bool lastOfKey = last - first == 1;
   entries_.erase(found);
   sorted_ = entries_.size();
+  buckets_.clear();  // renewed by the next Find
   if (!lastOfKey) return;
   // A bit cannot be cleared (another key may share it); stale bits only send a miss on to
   // the array, and are swept once they are a good share of the keys.
@@ -113,9 +123,12 @@ void FingerprintIndex::Erase(const InvalFileInfo* record) {
 std::span<const FingerprintIndex::Entry> FingerprintIndex::Find(const uint8_t* fingerprint) {
   if (!MayHold(fingerprint)) return {};
   Settle();
+  if (buckets_.empty()) RebuildBuckets();
   const Key key = KeyOf(fingerprint);
-  auto first = std::lower_bound(entries_.begin(), entries_.end(), key, KeyBefore);
+  const uint32_t bucket = BucketOf(fingerprint);
+  const auto bucketEnd = entries_.begin() + buckets_[bucket + 1];
+  auto first = std::lower_bound(entries_.begin() + buckets_[bucket], bucketEnd, key, KeyBefore);
   auto last = first;
-  while (last != entries_.end() && last->key == key) ++last;
+  while (last != bucketEnd && last->key == key) ++last;
   return {first, last};
 }

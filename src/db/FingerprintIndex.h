@@ -61,10 +61,16 @@ class FingerprintIndex {
 
   // Puts the entries appended since the last call in order.
   void Settle();
+  void RebuildBuckets();
+  static uint32_t BucketOf(const uint8_t* bytes) { return uint32_t{bytes[0]} << 8 | bytes[1]; }
 
   std::vector<Entry> entries_;
   // entries_[0, sorted_) are in order; the rest were appended since.
   size_t sorted_ = 0;
+  // Where the sorted entries of each first two key bytes begin (and, one on, end): a
+  // search looks at a handful of entries instead of halving the whole array. Emptied by
+  // every change, renewed by the next Find.
+  std::vector<uint32_t> buckets_;
   // One word to start with (every bit clear), so Find needs no test for an empty filter.
   std::vector<uint64_t> filter_ = std::vector<uint64_t>(1, 0);
   uint32_t filterMask_ = 63;
