@@ -8,11 +8,22 @@
 
 namespace {
 
-// Search order of two entries: category text, then name, both as unsigned bytes.
-bool SearchesBefore(const FingerprintIndex::Entry& a, const FingerprintIndex::Entry& b) {
+// Index order: key, then search order (category text, then name, both as unsigned bytes).
+bool Before(const FingerprintIndex::Entry& a, const FingerprintIndex::Entry& b) {
+  if (int byKey = std::memcmp(a.key.data(), b.key.data(), FingerprintIndex::kKeyLength); byKey != 0) {
+    return byKey < 0;
+  }
   int byCategory = a.category->Name().compare(b.category->Name());
   if (byCategory != 0) return byCategory < 0;
   return a.record->Name() < b.record->Name();
+}
+
+bool KeyBefore(const FingerprintIndex::Entry& a, const FingerprintIndex::Key& b) {
+  return std::memcmp(a.key.data(), b.data(), FingerprintIndex::kKeyLength) < 0;
+}
+
+bool KeyAfter(const FingerprintIndex::Key& a, const FingerprintIndex::Entry& b) {
+  return std::memcmp(a.data(), b.key.data(), FingerprintIndex::kKeyLength) < 0;
 }
 
 // The filter holds 16 bits per key up to 2^20 bits: with 100,000 keys about one bit in ten
@@ -20,24 +31,7 @@ bool SearchesBefore(const FingerprintIndex::Entry& a, const FingerprintIndex::En
 constexpr size_t kMaxFilterBits = size_t{1} << 20;
 constexpr size_t kBitsPerKey = 16;
 
-uint64_t Mix(uint64_t x) {
-  x ^= x >> 30;
-  x *= 0xBF58476D1CE4E5B9ULL;
-  x ^= x >> 27;
-  x *= 0x94D049BB133111EBULL;
-  return x ^ (x >> 31);
-}
-
 }  // namespace
-
-size_t FingerprintIndex::KeyHash::operator()(const Key& key) const {
-  // Digests are uniform, but hand-typed search strings may share long prefixes: mix both
-  // halves.
-  uint64_t first, second;
-  std::memcpy(&first, key.data(), 8);
-  std::memcpy(&second, key.data() + 8, 8);
-  return static_cast<size_t>(Mix(first ^ Mix(second)));
-}
 
 FingerprintIndex::Key FingerprintIndex::KeyOf(const uint8_t* bytes) {
   Key key;
@@ -56,27 +50,52 @@ void FingerprintIndex::Mark(const uint8_t* bytes) {
 
 void FingerprintIndex::RebuildFilter() {
   size_t bits = 64;
-  while (bits < kMaxFilterBits && bits < lists_.size() * kBitsPerKey) bits *= 2;
+  while (bits < kMaxFilterBits && bits < entries_.size() * kBitsPerKey) bits *= 2;
   filter_.assign(bits / 64, 0);
   filterMask_ = static_cast<uint32_t>(bits - 1);
   staleKeys_ = 0;
-  for (const auto& [key, list] : lists_) Mark(key.data());
+  for (const Entry& entry : entries_) Mark(entry.key.data());
 }
 
 void FingerprintIndex::Clear() {
-  lists_.clear();
+  entries_.clear();
+  entries_.shrink_to_fit();
+  sorted_ = 0;
+  buckets_.clear();
   filter_.assign(1, 0);
   filterMask_ = 63;
   staleKeys_ = 0;
 }
 
+size_t FingerprintIndex::KeyCount() const {
+  size_t keys = 0;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (i == 0 || entries_[i].key != entries_[i - 1].key) ++keys;
+  }
+  return keys;
+}
+
+void FingerprintIndex::Settle() {
+  if (sorted_ == entries_.size()) return;
+  const auto middle = entries_.begin() + static_cast<std::ptrdiff_t>(sorted_);
+  std::sort(middle, entries_.end(), Before);
+  std::inplace_merge(entries_.begin(), middle, entries_.end(), Before);
+  sorted_ = entries_.size();
+  buckets_.clear();
+}
+
+void FingerprintIndex::RebuildBuckets() {
+  constexpr size_t kBuckets = size_t{1} << 16;
+  buckets_.assign(kBuckets + 1, 0);
+  for (const Entry& entry : entries_) ++buckets_[BucketOf(entry.key.data()) + 1];
+  for (size_t i = 1; i <= kBuckets; ++i) buckets_[i] += buckets_[i - 1];
+}
+
 void FingerprintIndex::Insert(InvalFileInfo* record, InvalFileCategory* category) {
   if (record->SearchLength() < kKeyLength) return;
-  std::vector<Entry>& list = lists_[KeyOf(record->SearchBytes())];
-  Entry entry{record, category};
-  list.insert(std::upper_bound(list.begin(), list.end(), entry, SearchesBefore), entry);
+  entries_.push_back(Entry{KeyOf(record->SearchBytes()), record, category});
   // Doubling keeps the rebuilds to a constant cost per key.
-  if (FilterBits() < kMaxFilterBits && lists_.size() * kBitsPerKey > FilterBits()) {
+  if (FilterBits() < kMaxFilterBits && entries_.size() * kBitsPerKey > FilterBits()) {
     RebuildFilter();
   } else {
     Mark(record->SearchBytes());
@@ -85,20 +104,31 @@ void FingerprintIndex::Insert(InvalFileInfo* record, InvalFileCategory* category
 
 void FingerprintIndex::Erase(const InvalFileInfo* record) {
   if (record->SearchLength() < kKeyLength) return;
-  auto found = lists_.find(KeyOf(record->SearchBytes()));
-  if (found == lists_.end()) return;
-  std::vector<Entry>& list = found->second;
-  list.erase(std::remove_if(list.begin(), list.end(), [record](const Entry& e) { return e.record == record; }),
-             list.end());
-  if (!list.empty()) return;
-  lists_.erase(found);
+  Settle();
+  const Key key = KeyOf(record->SearchBytes());
+  auto first = std::lower_bound(entries_.begin(), entries_.end(), key, KeyBefore);
+  auto last = std::upper_bound(first, entries_.end(), key, KeyAfter);
+  auto found = std::find_if(first, last, [record](const Entry& e) { return e.record == record; });
+  if (found == last) return;
+  const bool lastOfKey = last - first == 1;
+  entries_.erase(found);
+  sorted_ = entries_.size();
+  buckets_.clear();  // renewed by the next Find
+  if (!lastOfKey) return;
   // A bit cannot be cleared (another key may share it); stale bits only send a miss on to
-  // the map, and are swept once they are a good share of the keys.
-  if (++staleKeys_ > lists_.size() / 4 + 16) RebuildFilter();
+  // the array, and are swept once they are a good share of the keys.
+  if (++staleKeys_ > entries_.size() / 4 + 16) RebuildFilter();
 }
 
-const std::vector<FingerprintIndex::Entry>* FingerprintIndex::Find(const uint8_t* fingerprint) const {
-  if (!MayHold(fingerprint)) return nullptr;
-  auto found = lists_.find(KeyOf(fingerprint));
-  return found == lists_.end() ? nullptr : &found->second;
+std::span<const FingerprintIndex::Entry> FingerprintIndex::Find(const uint8_t* fingerprint) {
+  if (!MayHold(fingerprint)) return {};
+  Settle();
+  if (buckets_.empty()) RebuildBuckets();
+  const Key key = KeyOf(fingerprint);
+  const uint32_t bucket = BucketOf(fingerprint);
+  const auto bucketEnd = entries_.begin() + buckets_[bucket + 1];
+  auto first = std::lower_bound(entries_.begin() + buckets_[bucket], bucketEnd, key, KeyBefore);
+  auto last = first;
+  while (last != bucketEnd && last->key == key) ++last;
+  return {first, last};
 }

@@ -8,12 +8,16 @@
 // uniform) answers most misses with one access to a small array before the map is
 // consulted. The filter grows with the keys up to 2^20 bits (128 KiB) and never gives a
 // wrong "no".
+//
+// The entries are one array sorted by key, then search order: no node or list per key.
+// Insert appends; the appended entries are sorted and merged in once, at the next Find or
+// Erase, so that a load or a run of registrations costs one sort, not a move per record.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+#include <span>
 #include <vector>
 
 class InvalFileInfo;
@@ -23,7 +27,9 @@ class FingerprintIndex {
  public:
   static constexpr int32_t kKeyLength = 16;
 
+  using Key = std::array<uint8_t, kKeyLength>;
   struct Entry {
+    Key key;
     InvalFileInfo* record;
     InvalFileCategory* category;  // the category holding the record
   };
@@ -32,18 +38,16 @@ class FingerprintIndex {
   // change while it is indexed.
   void Insert(InvalFileInfo* record, InvalFileCategory* category);
   void Erase(const InvalFileInfo* record);
-  // The records whose first 16 search bytes equal fingerprint[0..15], or nullptr.
-  const std::vector<Entry>* Find(const uint8_t* fingerprint) const;
+  void Reserve(size_t entries) { entries_.reserve(entries); }
+  // The records whose first 16 search bytes equal fingerprint[0..15] (empty when none),
+  // valid until the next Insert, Erase or Clear.
+  std::span<const Entry> Find(const uint8_t* fingerprint);
   void Clear();
-  size_t KeyCount() const { return lists_.size(); }
+  size_t KeyCount() const;
   // The filter's size in bits (0 while nothing was ever indexed).
   size_t FilterBits() const { return filter_.size() * 64; }
 
  private:
-  using Key = std::array<uint8_t, kKeyLength>;
-  struct KeyHash {
-    size_t operator()(const Key& key) const;
-  };
   static Key KeyOf(const uint8_t* bytes);
   // The filter bit of a key: its first bytes, masked to the filter's size.
   static uint32_t FilterSlot(const uint8_t* bytes);
@@ -55,7 +59,18 @@ class FingerprintIndex {
   // Sizes the filter for the keys there are and sets the bit of every key.
   void RebuildFilter();
 
-  std::unordered_map<Key, std::vector<Entry>, KeyHash> lists_;
+  // Puts the entries appended since the last call in order.
+  void Settle();
+  void RebuildBuckets();
+  static uint32_t BucketOf(const uint8_t* bytes) { return uint32_t{bytes[0]} << 8 | bytes[1]; }
+
+  std::vector<Entry> entries_;
+  // entries_[0, sorted_) are in order; the rest were appended since.
+  size_t sorted_ = 0;
+  // Where the sorted entries of each first two key bytes begin (and, one on, end): a
+  // search looks at a handful of entries instead of halving the whole array. Emptied by
+  // every change, renewed by the next Find.
+  std::vector<uint32_t> buckets_;
   // One word to start with (every bit clear), so Find needs no test for an empty filter.
   std::vector<uint64_t> filter_ = std::vector<uint64_t>(1, 0);
   uint32_t filterMask_ = 63;

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "db/InvalFileInfo.h"
 
@@ -14,7 +15,9 @@ class ContentMatcher;
 
 class InvalFileCategory {
  public:
-  using RecordMap = std::map<std::string, std::shared_ptr<InvalFileInfo>, std::less<>>;
+  // Keyed by a view of the record's own name: no second copy of every name. A stored
+  // record's name keeps its bytes in place (see InvalFileInfo) until the store lets it go.
+  using RecordMap = std::map<std::string_view, std::shared_ptr<InvalFileInfo>, std::less<>>;
 
   explicit InvalFileCategory(std::string name) : name_(std::move(name)) {}
   InvalFileCategory(const InvalFileCategory&) = delete;

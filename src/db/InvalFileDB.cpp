@@ -1,6 +1,7 @@
 #include "db/InvalFileDB.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "db/ContentMatcher.h"
 
@@ -46,8 +47,15 @@ bool InvalFileDB::Insert(const std::shared_ptr<InvalFileInfo>& record) {
   if (!record) return false;
   // A new category is made only when the record goes in: a name cannot clash in it.
   InvalFileCategory& category = CategoryFor(record->Category());
-  if (!category.records_.emplace(record->Name(), record).second) return false;
-  index_.Insert(record.get(), &category);
+  // The data file lists a category's names in order: appending at the end costs no search.
+  auto& records = category.records_;
+  const std::string_view name = record->Name();
+  if (!records.empty() && std::prev(records.end())->first < name) {
+    records.emplace_hint(records.end(), name, record);
+  } else if (!records.emplace(name, record).second) {
+    return false;
+  }
+  if (indexed_) index_.Insert(record.get(), &category);
   ++recordCount_;
   return true;
 }
@@ -137,16 +145,15 @@ bool InvalFileDB::Search(CDFile* file, const uint8_t* digest, int32_t length, ui
   if (!BeginSearch(file, digest, length, mode)) return false;
 
   bool testedAny = false;
-  if (const auto* candidates = index_.Find(digest)) {
-    for (const FingerprintIndex::Entry& entry : *candidates) {
-      if (!entry.category->searchFlag_) continue;
-      testedAny = true;
-      if (!entry.record->Test(*matcher_)) return false;
-      if (entry.record->Matched()) {
-        entry.category->found_ = true;
-        lastFound_ = entry.category;
-        return true;
-      }
+  // A copy of each entry: the hit's sink may act before the entry is read again.
+  for (const FingerprintIndex::Entry entry : index_.Find(digest)) {
+    if (!entry.category->searchFlag_) continue;
+    testedAny = true;
+    if (!entry.record->Test(*matcher_)) return false;
+    if (entry.record->Matched()) {
+      entry.category->found_ = true;
+      lastFound_ = entry.category;
+      return true;
     }
   }
   // Every file gives the matcher one chance to stop the search, candidates or not.

@@ -124,11 +124,15 @@ class InvalFileDB {
 
   // Reads the bound data file into this (empty) store; see Load.
   bool ReadDataFile(ProfileFile& file, bool createIfMissing);
+  // The records of an archive open for loading, after its record count; see Load.
+  bool ReadRecords(ProfileFile& file);
   bool WriteDataFile(ProfileFile& file) const;
   bool HoldsLockFor(const std::string& folder) const { return lock_.Held() && lockFolder_ == folder; }
 
   CategoryMap categories_;
   FingerprintIndex index_;
+  // Off for the copy of the file a save builds on: it is written, never searched.
+  bool indexed_ = true;
   int32_t recordCount_ = 0;
   ContentMatcher* matcher_ = nullptr;
   InvalFileCategory* lastFound_ = nullptr;

@@ -16,18 +16,7 @@ bool InvalFileDB::LoadBytes(std::string bytes) {
 
   ProfileFile file;
   file.OpenMemoryArchive(Direction::Load, std::move(bytes));
-  int32_t count = 0;
-  bool complete = file.TransferInt(Direction::Load, count);
-  if (!complete && file.FileLength() == 0) complete = true;
-  if (count < 0) complete = false;
-  for (int32_t i = 0; complete && i < count; ++i) {
-    auto record = std::make_shared<InvalFileInfo>();
-    if (!record->Serialize(Direction::Load, file)) {
-      complete = false;
-      break;
-    }
-    Add(record);
-  }
+  const bool complete = ReadRecords(file);
   file.CloseArchive();
   loadIncomplete_ = !complete;
   return complete;

@@ -1,5 +1,7 @@
 // Load and Save of the signature store: the data file's record count and records, the
 // lock every writer holds, and the merge of a session's changes into the file as it is.
+#include <algorithm>
+
 #include "db/DamagedDataFile.h"
 #include "db/InvalFileDB.h"
 #include "platform/FileSystem.h"
@@ -28,12 +30,25 @@ bool InvalFileDB::ReadDataFile(ProfileFile& file, bool createIfMissing) {
     return false;
   }
 
+  const bool complete = ReadRecords(file);
+  file.CloseArchive();
+  loadIncomplete_ = !complete;
+  return complete;
+}
+
+bool InvalFileDB::ReadRecords(ProfileFile& file) {
   int32_t count = 0;
   bool complete = file.TransferInt(Direction::Load, count);
   // An empty file is what a first start leaves: nothing there, nothing damaged.
   if (!complete && file.FileLength() == 0) complete = true;
   // No save ever writes a negative count: such a file was not written by this program.
   if (count < 0) complete = false;
+  // The smallest record: five empty texts, the date and the search length. A damaged count
+  // must not reserve more than the file can hold.
+  constexpr uint32_t kSmallestRecord = 5 * 4 + InvalFileInfo::kDateSize + 4;
+  if (complete && indexed_) {
+    index_.Reserve(std::min<size_t>(static_cast<size_t>(count), file.FileLength() / kSmallestRecord));
+  }
   for (int32_t i = 0; complete && i < count; ++i) {
     auto record = std::make_shared<InvalFileInfo>();
     if (!record->Serialize(Direction::Load, file)) {
@@ -42,8 +57,6 @@ bool InvalFileDB::ReadDataFile(ProfileFile& file, bool createIfMissing) {
     }
     Insert(record);  // a duplicate key is dropped silently
   }
-  file.CloseArchive();
-  loadIncomplete_ = !complete;
   return complete;
 }
 
@@ -110,6 +123,7 @@ bool InvalFileDB::Save(const std::string& folder, const std::function<void()>& r
 
   // Another writer may have saved since the load: build on what is there now.
   InvalFileDB current;
+  current.indexed_ = false;
   if (!current.ReadDataFile(file, false) && current.loadIncomplete_) {
     if (!db::KeepDamagedDataFile(file.FullPath(), &damagedKeptAs_)) return false;
     damagedKept_ = true;

@@ -44,8 +44,9 @@ bool InvalFileInfo::SetFromText(const std::string& name, const std::string& cate
 void InvalFileInfo::SetFromBytes(const std::string& name, const std::string& category, const std::string& riskLevel,
                                  const OleDate& createdDate, const std::string& author, const uint8_t* bytes,
                                  int32_t length, const std::string& summary) {
-  name_ = name;
-  category_ = category;
+  // The store keys a record by a view of its name: an unchanged name keeps its bytes.
+  if (name_ != name) name_ = name;
+  if (category_ != category) category_ = category;
   riskLevel_ = riskLevel;
   createdDate_ = createdDate;
   author_ = author;

@@ -60,7 +60,7 @@ TEST(InvalFileDBTest, TextsOrderAsUnsignedBytes) {
   }
   EXPECT_EQ(CategoryNames(byCategory), expected);
   std::vector<std::string> names;
-  for (const auto& [name, record] : byName.FindCategory("C")->Records()) names.push_back(name);
+  for (const auto& [name, record] : byName.FindCategory("C")->Records()) names.emplace_back(name);
   EXPECT_EQ(names, expected);
   EXPECT_LT(std::string("A"), std::string("\x82\xA0"));
   EXPECT_LT(std::string("z"), std::string("\xB1"));
