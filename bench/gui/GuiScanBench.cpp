@@ -321,7 +321,7 @@ void MeasureEditor(QApplication& qapp, int records, int rounds) {
 
 int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  std::string tree;  // given, or the default one for the spec
+  std::string tree;  // given, or the default one for the tree layout in use
   std::string scan = std::filesystem::path(argv[0]).parent_path().string() + "/vorlet-scan";
   int rounds = 5;
   std::string shot;

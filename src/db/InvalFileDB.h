@@ -126,6 +126,8 @@ class InvalFileDB {
   bool ReadDataFile(ProfileFile& file, bool createIfMissing);
   // The records of an archive open for loading, after its record count; see Load.
   bool ReadRecords(ProfileFile& file);
+  // The record count and every record in store order: what Save and SaveBytes write.
+  bool WriteRecords(ProfileFile& file) const;
   bool WriteDataFile(ProfileFile& file) const;
   bool HoldsLockFor(const std::string& folder) const { return lock_.Held() && lockFolder_ == folder; }
 

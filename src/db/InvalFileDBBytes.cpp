@@ -25,13 +25,6 @@ bool InvalFileDB::LoadBytes(std::string bytes) {
 bool InvalFileDB::SaveBytes(std::string* bytes) const {
   ProfileFile file;
   file.OpenMemoryArchive(Direction::Store);
-  int32_t count = recordCount_;
-  bool written = file.TransferInt(Direction::Store, count);
-  for (const auto& [categoryName, category] : categories_) {
-    for (const auto& [name, record] : category.records_) {
-      if (!written) break;
-      written = record->Serialize(Direction::Store, file);
-    }
-  }
+  const bool written = WriteRecords(file);
   return file.CloseMemoryArchive(bytes) && written;
 }

@@ -60,8 +60,7 @@ bool InvalFileDB::ReadRecords(ProfileFile& file) {
   return complete;
 }
 
-bool InvalFileDB::WriteDataFile(ProfileFile& file) const {
-  if (!file.OpenArchive(Direction::Store, true)) return false;
+bool InvalFileDB::WriteRecords(ProfileFile& file) const {
   int32_t count = recordCount_;
   bool written = file.TransferInt(Direction::Store, count);
   for (const auto& [categoryName, category] : categories_) {
@@ -70,6 +69,12 @@ bool InvalFileDB::WriteDataFile(ProfileFile& file) const {
       written = record->Serialize(Direction::Store, file);
     }
   }
+  return written;
+}
+
+bool InvalFileDB::WriteDataFile(ProfileFile& file) const {
+  if (!file.OpenArchive(Direction::Store, true)) return false;
+  const bool written = WriteRecords(file);
   bool committed = file.CloseArchive();
   return written && committed;
 }
