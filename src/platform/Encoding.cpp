@@ -1,6 +1,6 @@
 #include "platform/Encoding.h"
 
-#include <iconv.h>
+#include "platform/Cp932Table.h"
 
 
 namespace platform {
@@ -33,43 +33,6 @@ int UserDefinedIndex(unsigned char lead, unsigned char trail) {
 // bytes they would turn a typed name into ".", "/" or NUL, path syntax it never had.
 bool IsEscapedByte(int index) { return index >= 0x80 ? index < 256 : index == 0x5C || index == 0x7E; }
 
-// A converter per direction and thread; iconv_t is not safe to share between threads.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
-  }
-  // Converts the whole input; false when any part does not convert.
-  bool Convert(std::string_view in, std::string& out) {
-    out.clear();
-    if (cd_ == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    out.resize(in.size() * 4 + 8);
-    char* src = const_cast<char*>(in.data());
-    size_t srcLeft = in.size();
-    char* dst = out.data();
-    size_t dstLeft = out.size();
-    size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-    if (r == static_cast<size_t>(-1) || srcLeft != 0) return false;
-    if (iconv(cd_, nullptr, nullptr, &dst, &dstLeft) == static_cast<size_t>(-1)) return false;
-    out.resize(out.size() - dstLeft);
-    return true;
-  }
-
- private:
-  iconv_t cd_;
-};
-
-Converter& ToUtf8() {
-  thread_local Converter c("UTF-8", "CP932");
-  return c;
-}
-Converter& ToCp932() {
-  thread_local Converter c("CP932", "UTF-8");
-  return c;
-}
-
 // Length of the UTF-8 sequence starting at s[i], or 0 when it is not a valid one.
 size_t Utf8SequenceLength(std::string_view s, size_t i) {
   unsigned char c = static_cast<unsigned char>(s[i]);
@@ -99,59 +62,82 @@ bool IsPrivateUse(std::string_view seq) {
   return a == 0xEE || (a == 0xEF && b <= 0xA3);
 }
 
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+void AppendCode(std::string& out, uint32_t code) {
+  if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
+  out.push_back(static_cast<char>(code & 0xFF));
+}
+
+// The code point of the valid UTF-8 sequence of n bytes at s[i].
+uint32_t DecodeUtf8(std::string_view s, size_t i, size_t n) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  uint32_t cp = n == 1 ? c : c & (0x7F >> n);
+  for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+  return cp;
+}
+
+// The length of the CP932 character at cp932[i]: a lead byte takes the next byte.
+size_t Cp932CharSize(std::string_view cp932, size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size() ? 2 : 1;
+}
+
+uint16_t Cp932CodeAt(std::string_view cp932, size_t i, size_t n) {
+  const unsigned char lead = static_cast<unsigned char>(cp932[i]);
+  return n == 2 ? static_cast<uint16_t>(lead << 8 | static_cast<unsigned char>(cp932[i + 1])) : lead;
+}
+
 }  // namespace
 
+// The converter maps character by character, without state, so a text converts as its
+// characters do one by one; each character's answer is looked up, not converted again.
 std::string Cp932ToUtf8(std::string_view cp932) {
-  std::string out;
-  if (ToUtf8().Convert(cp932, out)) return out;
-  // Slow path: convert character by character, replacing what glibc refuses.
-  std::string result, piece;
+  if (IsPlainAscii(cp932)) return std::string(cp932);
+  std::string result;
+  result.reserve(cp932.size() * 3 / 2);
   for (size_t i = 0; i < cp932.size();) {
-    size_t n = (IsLeadByte(static_cast<unsigned char>(cp932[i])) && i + 1 < cp932.size()) ? 2 : 1;
-    if (ToUtf8().Convert(cp932.substr(i, n), piece)) result += piece;
-    else result += "\xEF\xBF\xBD";
+    const size_t n = Cp932CharSize(cp932, i);
+    const uint32_t cp = cp932_table::Decode(Cp932CodeAt(cp932, i, n));
+    if (cp == cp932_table::kNone) result += "\xEF\xBF\xBD";
+    else AppendUtf8(result, cp);
     i += n;
   }
   return result;
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
-  std::string out;
-  if (ToCp932().Convert(utf8, out)) return out;
-  std::string result, piece;
+  if (IsPlainAscii(utf8)) return std::string(utf8);
+  std::string result;
+  result.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
-    size_t n = Utf8SequenceLength(utf8, i);
-    if (n == 0) {
-      result += '?';
-      ++i;
-      continue;
-    }
-    if (ToCp932().Convert(utf8.substr(i, n), piece)) result += piece;
-    else result += '?';
-    i += n;
+    const size_t n = Utf8SequenceLength(utf8, i);
+    const uint32_t code = n == 0 ? cp932_table::kNone : cp932_table::Encode(DecodeUtf8(utf8, i, n));
+    if (code == cp932_table::kNone) result += '?';
+    else AppendCode(result, code);
+    i += n == 0 ? 1 : n;
   }
   return result;
 }
 
-// Whether a private-use character (which always travels escaped) may be in the name.
-bool MayHoldPrivateUse(std::string_view os) {
-  for (size_t i = 0; i < os.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(os[i]);
-    if (c == 0xEE || (c == 0xEF && i + 1 < os.size() && static_cast<unsigned char>(os[i + 1]) <= 0xA3)) return true;
-  }
-  return false;
-}
-
 std::string OsNameToCp932(std::string_view os) {
   if (IsPlainAscii(os)) return std::string(os);
-  std::string result, piece, back;
-  // Most names convert whole. The mapping goes character by character without state, so a
-  // name that comes back unchanged came back unchanged in every character: the same result
-  // as below, for two conversions instead of two per character.
-  if (!MayHoldPrivateUse(os) && ToCp932().Convert(os, result) && ToUtf8().Convert(result, back) && back == os) {
-    return result;
-  }
-  result.clear();
+  std::string result;
   result.reserve(os.size());
   for (size_t i = 0; i < os.size();) {
     unsigned char c = static_cast<unsigned char>(os[i]);
@@ -160,12 +146,18 @@ std::string OsNameToCp932(std::string_view os) {
       ++i;
       continue;
     }
-    size_t n = Utf8SequenceLength(os, i);
-    std::string_view seq = os.substr(i, n == 0 ? 1 : n);
-    bool ok = n != 0 && !IsPrivateUse(seq) && ToCp932().Convert(seq, piece) &&
-              ToUtf8().Convert(piece, back) && back == seq;
-    if (ok) {
-      result += piece;
+    // A character passes as itself only when it comes back unchanged; anything else
+    // travels as escaped bytes.
+    const size_t n = Utf8SequenceLength(os, i);
+    const std::string_view seq = os.substr(i, n == 0 ? 1 : n);
+    uint32_t code = cp932_table::kNone;
+    if (n != 0 && !IsPrivateUse(seq)) {
+      const uint32_t cp = DecodeUtf8(os, i, n);
+      code = cp932_table::Encode(cp);
+      if (code != cp932_table::kNone && cp932_table::Decode(static_cast<uint16_t>(code)) != cp) code = cp932_table::kNone;
+    }
+    if (code != cp932_table::kNone) {
+      AppendCode(result, code);
     } else {
       for (unsigned char b : seq) AppendEscapedByte(result, b);
     }
