@@ -5,6 +5,15 @@
 #include <new>
 
 namespace platform {
+namespace {
+
+// Blocks in a row found ready before one thread fewer takes requests, and then only at a
+// moment when no read is under way: a cold disk keeps reads under way.
+constexpr int kShrinkAfter = 512;
+// A wait at least this long is a wait on the disk.
+constexpr std::chrono::microseconds kDiskWait{200};
+
+}  // namespace
 
 ReadAhead::~ReadAhead() { Stop(); }
 
@@ -24,8 +33,11 @@ bool ReadAhead::Start(int threads, size_t window, size_t blockBytes) {
     stopping_ = false;
     oldest_ = next_ = nextToStart_ = 0;
     outstanding_ = queuedCount_ = busyCount_ = 0;
+    active_ = 1;
+    readyStreak_ = 0;
+    spareCores_ = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
     threads_.reserve(static_cast<size_t>(threads));
-    for (int i = 0; i < threads; ++i) threads_.emplace_back([this] { Work(); });
+    for (int i = 0; i < threads; ++i) threads_.emplace_back([this, i] { Work(i); });
     return true;
   } catch (const std::exception&) {
     // No memory or no thread: whatever was started ends, and the caller reads alone.
@@ -41,6 +53,7 @@ void ReadAhead::Stop() {
     stopping_ = true;
   }
   queued_.notify_all();
+  parked_.notify_all();
   for (std::thread& thread : threads_) thread.join();
   threads_.clear();
   slots_.reset();
@@ -69,9 +82,38 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(mutex_);
   if (outstanding_ == 0) return nullptr;
   Slot& slot = slots_[oldest_];
-  waiting_ = true;
-  const bool done = done_.wait_for(lock, timeout, [&] { return slot.state == State::kDone; });
-  waiting_ = false;
+  if (slot.state == State::kDone) {
+    if (++readyStreak_ >= kShrinkAfter && busyCount_ == 0 && active_ > 1) {
+      --active_;
+      readyStreak_ = 0;
+    }
+    return &slot.block;
+  }
+  readyStreak_ = 0;
+  const auto start = std::chrono::steady_clock::now();
+  bool done = true;
+  if (slot.state == State::kQueued) {
+    // No thread has begun it (they begin in order, so none has begun a later one either):
+    // reading it here costs less than waking a thread and waiting for it.
+    slot.state = State::kBusy;
+    --queuedCount_;
+    lock.unlock();
+    Fill(slot);
+    lock.lock();
+    slot.state = State::kDone;
+  } else {
+    waiting_ = true;
+    done = done_.wait_for(lock, timeout, [&] { return slot.state == State::kDone; });
+    waiting_ = false;
+  }
+  // A short wait means the threads are busy computing, not waiting on the disk: more of
+  // them than there are cores to spare would only take turns.
+  const bool disk = std::chrono::steady_clock::now() - start >= kDiskWait;
+  const int limit = disk ? static_cast<int>(threads_.size()) : std::min(spareCores_, static_cast<int>(threads_.size()));
+  if (active_ < limit) {
+    active_ = std::min(limit, active_ * 2);
+    parked_.notify_all();
+  }
   return done ? &slot.block : nullptr;
 }
 
@@ -102,11 +144,15 @@ void ReadAhead::Cancel() {
   outstanding_ = 0;
 }
 
-void ReadAhead::Work() {
+void ReadAhead::Work(int index) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    queued_.wait(lock, [&] { return stopping_ || queuedCount_ > 0; });
+    // A parked thread is not woken by new requests, so a warm cache wakes only the few
+    // threads it keeps busy.
+    parked_.wait(lock, [&] { return stopping_ || index < active_; });
+    queued_.wait(lock, [&] { return stopping_ || queuedCount_ > 0 || index >= active_; });
     if (stopping_) return;
+    if (index >= active_) continue;
     // Requests begin in the order they were made: the oldest is never the last one read.
     while (slots_[nextToStart_].state != State::kQueued) nextToStart_ = (nextToStart_ + 1) % window_;
     Slot& slot = slots_[nextToStart_];

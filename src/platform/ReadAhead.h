@@ -5,6 +5,12 @@
 // the files in the order it asked for them. At most Window() requests are outstanding, so
 // the memory held is fixed however large the tree.
 //
+// Of the threads started, only as many take requests as keep the user from waiting: one
+// to begin with, twice as many each time the user has to wait for a block (no more than
+// the cores besides the user's when the wait was short: the threads then compute rather
+// than wait on a disk), one fewer after a long run of blocks that were ready when asked
+// for, with no read under way (a warm cache, where more threads only take turns).
+//
 // A request keeps the file open: the block comes with the very open file it was read
 // from, and so with that file's identity.
 #pragma once
@@ -76,7 +82,7 @@ class ReadAhead {
     Block block;
   };
 
-  void Work();
+  void Work(int index);
   static void Fill(Slot& slot);
 
   std::unique_ptr<Slot[]> slots_;
@@ -86,6 +92,10 @@ class ReadAhead {
   std::mutex mutex_;
   std::condition_variable queued_;  // workers wait here for work
   std::condition_variable done_;    // the user waits here for a request to finish
+  std::condition_variable parked_;  // threads beyond active_ wait here
+  int active_ = 1;                  // threads that take requests
+  int readyStreak_ = 0;             // blocks in a row that were done when asked for
+  int spareCores_ = 1;              // cores besides the user's
   size_t oldest_ = 0;               // slot of the oldest outstanding request
   size_t next_ = 0;                 // slot the next request goes into
   size_t nextToStart_ = 0;          // slot the workers begin next
