@@ -109,7 +109,7 @@ std::string LogHitLine(std::string_view fileName, std::string_view folder, std::
   line += EscapeControlCharacters(folder);
   line += '\t';
   for (std::string_view field : {name, category}) {
-    line += field;
+    line += EscapeControlCharacters(field);
     line += '\t';
   }
   line += FormatLogPosition(position);

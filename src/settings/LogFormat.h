@@ -38,8 +38,9 @@ std::string EscapeControlCharacters(std::string_view text, bool escapeBackslash 
 // The hits section up to and including its column heads, for hitCount hits.
 std::string LogDetectionsHead(size_t hitCount);
 // One hit's line, CR LF included; resultText is what was done to the file. Control
-// characters in the file name and the folder are escaped (EscapeControlCharacters), so a
-// name can never start another line or field of its own; a name without them is written as
+// characters in the file name, the folder, the signature's name and its category (a
+// registered sample gives its file name) are escaped (EscapeControlCharacters), so a name
+// can never start another line or field of its own; a name without them is written as
 // it is, so every line a name the other platform allows gives stays byte for byte the
 // same. A lone backslash needs no escape of its own: the names of this platform carry
 // theirs mapped to a double-byte code, so here it only ever starts an escape.

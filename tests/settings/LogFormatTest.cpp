@@ -25,6 +25,8 @@ TEST(LogFormatTest, HitLineEscapesControlCharactersOfNamesOnly) {
   for (const auto& c : cases) {
     EXPECT_EQ(LogHitLine(c.fileName, c.folder, "N", "C", 0, "R"), c.expectedStart + "N\tC\t0\tR\r\n") << c.expectedStart;
   }
+  // A signature named after a registered sample file can hold them as well.
+  EXPECT_EQ(LogHitLine("f", "/", "a\nb", "c\td", 0, "R"), "f\t/\ta\\nb\tc\\td\t0\tR\r\n");
 }
 
 }  // namespace
