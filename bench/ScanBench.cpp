@@ -382,6 +382,7 @@ int main(int argc, char** argv) {
   if (coldRounds > 0) ColdCache(launcher, root, coldRounds);
 
   platform::RemoveFile(home + "Vorlet.dat");
+  platform::RemoveFile(home + "Vorlet.dat.lock");
   rmdir(homeTemplate);
   return cliStatus == 1 && last10.hits == last100k.hits && last10.hits > 0 ? 0 : 1;
 }

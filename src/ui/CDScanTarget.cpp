@@ -204,8 +204,13 @@ void CDScanTarget::RememberPattern(const std::string& text) {
 
 void CDScanTarget::PreparePattern() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  if (fileTypeText_.empty()) fileTypeText_ = kAllFiles;
   patternList_.SetText(SearchPatternText(fileTypeText_));
+  // Nothing but separators and blanks would search no file at all and report the folders
+  // clean; like an empty box it means every file.
+  if (!patternList_.HasUsableToken()) {
+    fileTypeText_ = kAllFiles;
+    patternList_.SetText(SearchPatternText(fileTypeText_));
+  }
   QApplication::restoreOverrideCursor();
 }
 

@@ -129,11 +129,13 @@ class ScanTargetTest : public QObject {
     QCOMPARE(f.FileType()->itemText(1), QStringLiteral("*.doc"));
     QCOMPARE(f.FileType()->currentText(), QStringLiteral("*.exe"));
 
-    // An empty box searches everything and shows it.
-    f.FileType()->lineEdit()->clear();
-    f.Search();
-    QCOMPARE(f.ctx->engine.Patterns()->Text(), std::string("*.*"));
-    QCOMPARE(f.FileType()->currentText(), QStringLiteral("*.*"));
+    // An empty box, or one of nothing but separators, searches everything and shows it.
+    for (const QString& text : {QString(), QStringLiteral(" ; ;")}) {
+      f.FileType()->lineEdit()->setText(text);
+      f.Search();
+      QCOMPARE(f.ctx->engine.Patterns()->Text(), std::string("*.*"));
+      QCOMPARE(f.FileType()->currentText(), QStringLiteral("*.*"));
+    }
   }
 
   void FileTypeSearchedExactlyAsTypedAndLimited() {
