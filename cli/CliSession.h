@@ -18,6 +18,7 @@
 #include "engine/CScanEngine.h"
 #include "result/ScanOptions.h"
 #include "result/ScanResultModel.h"
+#include "settings/AppLocations.h"
 #include "log/LogManager.h"
 #include "util/TextList.h"
 
@@ -29,9 +30,9 @@ class CliSession {
   static constexpr int kExitTrouble = 2;
   static constexpr int kExitHitsAndTrouble = 3;
 
-  // home is the program's folder (CP932, with its separator); the settings file there must
+  // locations: where the settings, data file and logs are (CP932). The settings file must
   // be bound before the session is made, since the engine reads its block range at once.
-  CliSession(const CliOptions& options, const std::string& home, CliConsole& console);
+  CliSession(const CliOptions& options, const AppLocations& locations, CliConsole& console);
   ~CliSession();
   CliSession(const CliSession&) = delete;
   CliSession& operator=(const CliSession&) = delete;
@@ -55,6 +56,8 @@ class CliSession {
   void ReportCounts() const;
 
   const CliOptions& options_;
+  const AppLocations locations_;
+  // The data file's folder (with its separator).
   const std::string home_;
   CliConsole& console_;
   CScanEngine engine_;
