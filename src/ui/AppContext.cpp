@@ -13,6 +13,8 @@ AppContext::AppContext(const AppLocations& at)
   driver.hooks().writeAutoLog = [this](const SearchRunInfo& run) { logManager.WriteAutoLog(run, results.Hits()); };
 }
 
+AppContext::AppContext(const std::string& folder) : AppContext(ResolveAppLocations(std::string(), folder, {})) {}
+
 bool AppContext::LoadStore() {
   return store.Load(locations.dataFolder, [this] {
     if (engine.Host() != nullptr) engine.Host()->PumpEvents();

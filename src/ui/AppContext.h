@@ -20,6 +20,8 @@ class AppContext {
  public:
   // Where Vorlet.dat and the logs are; the settings file is bound already.
   explicit AppContext(const AppLocations& locations);
+  // Everything in one folder (ending with its separator), as vorlet-scan --home keeps it.
+  explicit AppContext(const std::string& folder);
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
