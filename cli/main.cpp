@@ -38,8 +38,8 @@ int Run(CliConsole& console, int argc, char** argv) {
     return CliSession::kExitClean;
   }
 
-  const AppLocations locations =
-      ResolveAppLocations(GetModuleFolder(), options.home.value_or(std::string()), LocationEnvironment::FromProcess());
+  const AppLocations locations = ResolveAppLocations(GetModuleFolder(), options.home.value_or(std::string()),
+                                                     LocationEnvironment::FromProcess());
   if (options.where) {
     BindSettingsFile(locations.settingsFolder);
     console.Out(WhereReport(locations, console));
@@ -47,8 +47,9 @@ int Run(CliConsole& console, int argc, char** argv) {
   }
   std::string problem;
   if (!PrepareAppLocations(locations, &problem)) {
-    console.ErrLine(problem.empty() ? std::string("vorlet-scan: no home folder for the settings and the data file (set HOME, or give --home)")
-                                    : "vorlet-scan: cannot make " + problem);
+    // Empty: neither HOME nor the XDG variables give a place.
+    if (problem.empty()) problem = "a folder for the settings and the data file: no home folder (set HOME)";
+    console.ErrLine("vorlet-scan: cannot make " + problem);
     return CliSession::kExitTrouble;
   }
   const std::string& home = locations.settingsFolder;

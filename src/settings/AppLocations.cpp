@@ -73,10 +73,12 @@ AppLocations ResolveAppLocations(const std::string& programFolder, const std::st
   if (!homeOption.empty()) return AllIn(AppLocations::Kind::Home, homeOption);
   const std::string program = programFolder.empty() ? programFolder : WithSeparator(programFolder);
   // Without a folder of its own the program keeps its files in the current folder.
-  if (program.empty() || PathExists(program + FileName("ini"))) return AllIn(AppLocations::Kind::Portable, program);
+  if (program.empty() || PathExists(program + FileName("ini")))
+    return AllIn(AppLocations::Kind::Portable, program);
   const std::string shipped = SharedFolder(program) + FileName("ini");
   const bool installedLayout = !SharedFolder(program).empty() && PathExists(shipped);
-  if (!installedLayout && platform::CanWriteFolder(program)) return AllIn(AppLocations::Kind::Portable, program);
+  if (!installedLayout && platform::CanWriteFolder(program))
+    return AllIn(AppLocations::Kind::Portable, program);
 
   AppLocations at;
   at.kind = AppLocations::Kind::Installed;

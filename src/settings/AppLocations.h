@@ -23,9 +23,9 @@
 struct AppLocations {
   enum class Kind { Home, Portable, Installed };
   Kind kind = Kind::Portable;
-  std::string settingsFolder;  // ends with its separator; empty: the current folder
-  std::string dataFolder;      // ends with its separator; empty: the current folder
-  std::string logFolder;       // the log folder while the settings name none; no separator at the end
+  std::string settingsFolder;   // ends with its separator; empty: the current folder
+  std::string dataFolder;       // ends with its separator; empty: the current folder
+  std::string logFolder;        // the log folder while the settings name none; no separator at the end
   std::string shippedSettings;  // the installation's Vorlet.ini; empty unless installed
 
   std::string SettingsFilePath() const;

@@ -51,7 +51,8 @@ int CMainApp::Run() {
 }
 
 bool CMainApp::InitInstance(const std::string& programFolder) {
-  const bool ok = InitInstance(ResolveAppLocations(GetModuleFolder(), programFolder, LocationEnvironment::FromProcess()));
+  const bool ok =
+      InitInstance(ResolveAppLocations(GetModuleFolder(), programFolder, LocationEnvironment::FromProcess()));
   programFolder_ = programFolder.empty() ? GetModuleFolder() : programFolder;
   return ok;
 }

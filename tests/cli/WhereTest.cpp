@@ -34,9 +34,9 @@ TEST(WhereTest, InstalledCopyWorksInTheUsersFolders) {
 
   auto result = RunScanCopy(program, {"--where"}, env);
   EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(result.out, "settings file: " + dir.path() + "/home/.config/vorlet/Vorlet.ini\ndata file: " +
-                            dir.path() + "/data/vorlet/Vorlet.dat\nlog folder: " + dir.path() +
-                            "/data/vorlet/logs\n");
+  EXPECT_EQ(result.out, "settings file: " + dir.path() +
+                            "/home/.config/vorlet/Vorlet.ini\ndata file: " + dir.path() +
+                            "/data/vorlet/Vorlet.dat\nlog folder: " + dir.path() + "/data/vorlet/logs\n");
   EXPECT_FALSE(std::filesystem::exists(dir.path() + "/home"));  // --where makes nothing
 
   result = RunScanCopy(program, {"--register", dir.path() + "/samples"}, env);

@@ -1,12 +1,11 @@
 // The location rule both programs share, on real folders: whether the program's folder is
 // portable depends on what the user may write there, so the table runs as an ordinary user.
-#include "settings/AppLocations.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <string>
 
+#include "settings/AppLocations.h"
 #include "support/TempDir.h"
 #include "support/Unprivileged.h"
 
@@ -16,10 +15,10 @@ namespace {
 
 struct LocationCase {
   const char* name;
-  bool iniBeside;        // a Vorlet.ini in the program's folder
-  bool shipped;          // ../share/vorlet/Vorlet.ini
-  bool writable;         // the program's folder
-  bool homeOption;       // --home
+  bool iniBeside;         // a Vorlet.ini in the program's folder
+  bool shipped;           // ../share/vorlet/Vorlet.ini
+  bool writable;          // the program's folder
+  bool homeOption;        // --home
   const char* xdgConfig;  // "" unset; "ABS/" becomes the scratch folder
   const char* xdgData;
   AppLocations::Kind kind;
@@ -34,8 +33,8 @@ constexpr auto kHome = AppLocations::Kind::Home;
 
 const LocationCase kCases[] = {
     {"writable folder", false, false, true, false, "", "", kPortable, "PROG/", "PROG/", "PROG/Log"},
-    {"Vorlet.ini in a read-only folder", true, true, false, false, "ABS/c", "ABS/d", kPortable, "PROG/", "PROG/",
-     "PROG/Log"},
+    {"Vorlet.ini in a read-only folder", true, true, false, false, "ABS/c", "ABS/d", kPortable, "PROG/",
+     "PROG/", "PROG/Log"},
     {"read-only, XDG set", false, false, false, false, "ABS/c", "ABS/d", kInstalled, "ABS/c/vorlet/",
      "ABS/d/vorlet/", "ABS/d/vorlet/logs"},
     {"installed layout, writable", false, true, true, false, "ABS/c", "ABS/d", kInstalled, "ABS/c/vorlet/",
@@ -49,7 +48,8 @@ const LocationCase kCases[] = {
 };
 
 std::string Expand(std::string text, const std::string& scratch, const std::string& program) {
-  for (const auto& [token, value] : {std::pair<std::string, std::string>{"ABS/", scratch}, {"PROG/", program}}) {
+  for (const auto& [token, value] :
+       {std::pair<std::string, std::string>{"ABS/", scratch}, {"PROG/", program}}) {
     if (text.starts_with(token)) text = value + text.substr(token.size());
   }
   return text;
@@ -68,8 +68,8 @@ TEST(AppLocationsTest, RuleTable) {
     if (!c.writable) {
       ASSERT_EQ(::chmod(program.c_str(), 0555), 0);
     }
-    LocationEnvironment env{Expand(c.xdgConfig, dir.folder(), program), Expand(c.xdgData, dir.folder(), program),
-                            dir.folder() + "home"};
+    LocationEnvironment env{Expand(c.xdgConfig, dir.folder(), program),
+                            Expand(c.xdgData, dir.folder(), program), dir.folder() + "home"};
 
     const AppLocations at =
         ResolveAppLocations(program, c.homeOption ? dir.folder() + "given" : std::string(), env);
