@@ -1,4 +1,4 @@
-// One run of vorlet-scan: binds the settings of the program's folder (or --home), loads the
+// One run of vorlet-scan: with the settings bound where AppLocations puts them, loads the
 // data file, wires the engine, the result model with its automatic processing, the log
 // settings and the command line's host, presenter, problem sink and hit printer the way
 // the desktop program wires its own, then searches, registers or lists. Settings are only
