@@ -78,6 +78,17 @@ bool ResolveProcessing(CliOptions* out, std::string* error) {
   return true;
 }
 
+// --where only reports; anything that would search, register or list is left open.
+bool WhereAlone(const CliOptions& options, std::string* error) {
+  if (!options.folders.empty() || options.patterns || options.subfolders || options.mode || options.rule ||
+      options.moveTo || options.logFile || options.autoLog || options.registerFolder || options.list ||
+      options.jobs || options.quiet || options.verbose) {
+    *error = "--where goes only with --home";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::string* error) {
@@ -162,6 +173,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
       if (ok) out->jobs = jobs;
     } else if (name == "--auto-log") ok = noValue(out->autoLog);
     else if (name == "--list") ok = noValue(out->list);
+    else if (name == "--where") ok = noValue(out->where);
     else if (name == "-q" || name == "--quiet") ok = noValue(out->quiet);
     else if (name == "-v" || name == "--verbose") ok = noValue(out->verbose);
     else if (name == "-h" || name == "--help") ok = noValue(out->help);
@@ -173,6 +185,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
   }
 
   if (out->help) return true;
+  if (out->where && !WhereAlone(*out, error)) return false;
   if (!out->Searches()) {
     if (!out->folders.empty()) {
       *error = "FOLDER arguments are searched; they cannot go with --register or --list";
@@ -234,9 +247,12 @@ the desktop program does.
   --list                 print every signature, one TSV line each: category, name, risk
                          level, date (YYYY-MM-DD HH:MM:SS), author, search text, summary;
                          TAB, CR, LF and backslash are written as \t \r \n \\
-  --home DIR             folder of Vorlet.ini and Vorlet.dat (default: the program's
-                         folder); the settings are read, never written; a search and
+  --home DIR             folder of Vorlet.ini and Vorlet.dat (default: see Files
+                         below); the settings are read, never written; a search and
                          --list need Vorlet.dat there, --register makes it when missing
+  --where                prints where the settings file, the data file and the log
+                         folder are, one per line after a label ("settings file: ",
+                         "data file: ", "log folder: "); goes only with --home
   --jobs N               threads that open and read files ahead of the search (1 to
                          256; default 16: enough reads in flight for a cold disk); 1
                          reads each file only when its turn comes. Hits, counters and
@@ -264,11 +280,19 @@ is left as it is: a name of the file system holds its own backslash as a double-
 A run that deletes, renames or moves and is asked for a log first checks that the log can
 be written (making the log folder of --auto-log); if not it stops before it touches a file.
 
+Files: with --home, everything is in DIR (logs in DIR/Log). Otherwise, when the
+program's folder holds a Vorlet.ini, or is writable and not an installation (no
+../share/vorlet/Vorlet.ini beside it), everything is there (portable). Otherwise the
+settings are $XDG_CONFIG_HOME/vorlet/Vorlet.ini, the data file $XDG_DATA_HOME/vorlet/
+Vorlet.dat and the logs in $XDG_DATA_HOME/vorlet/logs (defaults ~/.config and
+~/.local/share); the first start copies the installation's Vorlet.ini there. A LogFolder
+in the settings names the log folder in every case.
+
 Exit status: 0 the search ran to its end and found nothing; 1 hits, and everything else
 went well; 2 trouble without hits; 3 hits and trouble. Trouble is a search stopped (Ctrl+C,
 SIGTERM or SIGHUP: the file in hand is finished and the log records the search as not
 completed) or failed, a file or folder that could not be read, a log that could not be
 written, a write error on stdout or stderr, or bad arguments (then nothing is searched).
---register and --list exit 0 on success and 2 on any failure.
+--register and --list exit 0 on success and 2 on any failure; --where exits 0.
 )";
 }

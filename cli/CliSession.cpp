@@ -14,9 +14,10 @@
 #include "util/FileChecks.h"
 #include "util/FolderTree.h"
 
-CliSession::CliSession(const CliOptions& options, const std::string& home, CliConsole& console)
+CliSession::CliSession(const CliOptions& options, const AppLocations& locations, CliConsole& console)
     : options_(options),
-      home_(home),
+      locations_(locations),
+      home_(locations.dataFolder),
       console_(console),
       engine_(SettingsFile()),
       host_(engine_, results_, console, options.quiet),
@@ -102,7 +103,7 @@ int CliSession::Search() {
   if (options_.rule) scanOptions_.SetRule(*options_.rule);
   if (options_.moveTo) scanOptions_.SetMoveFolder(*options_.moveTo);
   scanOptions_.ApplyCategoryChecks(store_);
-  logManager_.LoadSettings(SettingsFile(), home_);
+  logManager_.LoadSettings(SettingsFile(), locations_);
   // The command line logs only when asked to.
   logManager_.SetAutoLog(options_.autoLog);
   if (scanOptions_.Mode() != kModeLeave && !LogsCanBeWritten()) return kExitTrouble;

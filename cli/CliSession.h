@@ -1,4 +1,4 @@
-// One run of vorlet-scan: binds the settings of the program's folder (or --home), loads the
+// One run of vorlet-scan: with the settings bound where AppLocations puts them, loads the
 // data file, wires the engine, the result model with its automatic processing, the log
 // settings and the command line's host, presenter, problem sink and hit printer the way
 // the desktop program wires its own, then searches, registers or lists. Settings are only
@@ -18,6 +18,7 @@
 #include "engine/CScanEngine.h"
 #include "result/ScanOptions.h"
 #include "result/ScanResultModel.h"
+#include "settings/AppLocations.h"
 #include "log/LogManager.h"
 #include "util/TextList.h"
 
@@ -29,9 +30,9 @@ class CliSession {
   static constexpr int kExitTrouble = 2;
   static constexpr int kExitHitsAndTrouble = 3;
 
-  // home is the program's folder (CP932, with its separator); the settings file there must
+  // locations: where the settings, data file and logs are (CP932). The settings file must
   // be bound before the session is made, since the engine reads its block range at once.
-  CliSession(const CliOptions& options, const std::string& home, CliConsole& console);
+  CliSession(const CliOptions& options, const AppLocations& locations, CliConsole& console);
   ~CliSession();
   CliSession(const CliSession&) = delete;
   CliSession& operator=(const CliSession&) = delete;
@@ -55,6 +56,8 @@ class CliSession {
   void ReportCounts() const;
 
   const CliOptions& options_;
+  const AppLocations locations_;
+  // The data file's folder (with its separator).
   const std::string home_;
   CliConsole& console_;
   CScanEngine engine_;

@@ -6,10 +6,11 @@
 #include "CliConsole.h"
 #include "CliOptions.h"
 #include "CliSession.h"
+#include "WhereReport.h"
 #include "platform/Terminal.h"
 #include "settings/AppFiles.h"
+#include "settings/AppLocations.h"
 #include "util/FileChecks.h"
-#include "util/FolderTree.h"
 #include "util/MessageBox.h"
 #include "util/PathParts.h"
 #include "util/StringTable.h"
@@ -37,14 +38,27 @@ int Run(CliConsole& console, int argc, char** argv) {
     return CliSession::kExitClean;
   }
 
-  std::string home = options.home ? *options.home : GetModuleFolder();
-  if (!home.empty()) AddTrailingSeparator(home);
+  const AppLocations locations = ResolveAppLocations(GetModuleFolder(), options.home.value_or(std::string()),
+                                                     LocationEnvironment::FromProcess());
+  if (options.where) {
+    BindSettingsFile(locations.settingsFolder);
+    console.Out(WhereReport(locations, console));
+    return CliSession::kExitClean;
+  }
+  std::string problem;
+  if (!PrepareAppLocations(locations, &problem)) {
+    // Empty: neither HOME nor the XDG variables give a place.
+    if (problem.empty()) problem = "a folder for the settings and the data file: no home folder (set HOME)";
+    console.ErrLine("vorlet-scan: cannot make " + problem);
+    return CliSession::kExitTrouble;
+  }
+  const std::string& home = locations.settingsFolder;
   if (home.empty() || !IsExistingFolder(home) || !BindSettingsFile(home)) {
     console.ErrLine("vorlet-scan: no usable program folder: " + home);
     return CliSession::kExitTrouble;
   }
   try {
-    CliSession session(options, home, console);
+    CliSession session(options, locations, console);
     return session.Run();
   } catch (const std::exception&) {
     // Only memory can give out this far up.

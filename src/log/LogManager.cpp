@@ -42,10 +42,10 @@ std::string LogName(const std::string& base) { return base + "." + kLogExtension
 
 }  // namespace
 
-void LogManager::LoadSettings(const ProfileFile& settings, const std::string& programFolder) {
+void LogManager::LoadSettings(const ProfileFile& settings, const AppLocations& locations) {
   autoLog_ = settings.GetSettingInt(kGeneral, "fLog", 0) == 1;
   logFolder_ = settings.GetSettingText(kGeneral, "LogFolder");
-  if (logFolder_.empty()) logFolder_ = programFolder + "Log";
+  if (logFolder_.empty()) logFolder_ = locations.logFolder;
   logEditor_ = settings.GetSettingText(kGeneral, "LogEditor");
 }
 

@@ -5,7 +5,7 @@
 // WriteAutoLog; the result form calls the naming rules.
 //
 // Settings, section "General": fLog (automatic logging, 1 = on), LogFolder (empty reads as
-// the program's folder + "Log"), LogEditor (empty means the default editor).
+// the default log folder of AppLocations), LogEditor (empty means the default editor).
 #pragma once
 
 #include <functional>
@@ -14,6 +14,7 @@
 
 #include "settings/SearchRunInfo.h"
 #include "settings/AppFiles.h"
+#include "settings/AppLocations.h"
 #include "settings/ProfileFile.h"
 #include "log/SearchLog.h"
 
@@ -31,9 +32,8 @@ class LogManager {
   const std::string& LogEditor() const { return logEditor_; }
   void SetLogEditor(std::string editor) { logEditor_ = std::move(editor); }
 
-  // programFolder ends with its separator (GetModuleFolder, or the folder a command line
-  // names instead); it gives the default log folder.
-  void LoadSettings(const ProfileFile& settings, const std::string& programFolder);
+  // locations gives the log folder used while the settings name none.
+  void LoadSettings(const ProfileFile& settings, const AppLocations& locations);
   // false when a write failed (the other keys are still written).
   bool SaveSettings(const ProfileFile& settings = SettingsFile()) const;
 

@@ -2,8 +2,8 @@
 
 #include "engine/SearchHost.h"
 
-AppContext::AppContext(const std::string& folder)
-    : programFolder(folder), driver(engine, SearchDriver::Hooks{}) {
+AppContext::AppContext(const AppLocations& at)
+    : locations(at), driver(engine, SearchDriver::Hooks{}) {
   // A hit is processed (deleted, renamed, moved) before it is recorded; the engine's open
   // handle on the file is closed first.
   scanOptions.SetCloseFileHook([this] { engine.CloseTarget(); });
@@ -13,14 +13,16 @@ AppContext::AppContext(const std::string& folder)
   driver.hooks().writeAutoLog = [this](const SearchRunInfo& run) { logManager.WriteAutoLog(run, results.Hits()); };
 }
 
+AppContext::AppContext(const std::string& folder) : AppContext(ResolveAppLocations(std::string(), folder, {})) {}
+
 bool AppContext::LoadStore() {
-  return store.Load(programFolder, [this] {
+  return store.Load(locations.dataFolder, [this] {
     if (engine.Host() != nullptr) engine.Host()->PumpEvents();
   });
 }
 
 bool AppContext::SaveStore() {
-  return store.Save(programFolder, [this] {
+  return store.Save(locations.dataFolder, [this] {
     if (engine.Host() != nullptr) engine.Host()->PumpEvents();
   });
 }

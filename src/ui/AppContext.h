@@ -14,20 +14,23 @@
 #include "result/ScanOptions.h"
 #include "result/ScanResultModel.h"
 #include "log/LogManager.h"
+#include "settings/AppLocations.h"
 
 class AppContext {
  public:
-  // programFolder ends with its separator; it holds Vorlet.ini and Vorlet.dat.
-  explicit AppContext(const std::string& programFolder);
+  // Where Vorlet.dat and the logs are; the settings file is bound already.
+  explicit AppContext(const AppLocations& locations);
+  // Everything in one folder (ending with its separator), as vorlet-scan --home keeps it.
+  explicit AppContext(const std::string& folder);
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
-  // The store's data file in the program's folder; the pump keeps windows alive between
+  // The store's data file in its folder; the pump keeps windows alive between
   // open attempts.
   bool LoadStore();
   bool SaveStore();
 
-  const std::string programFolder;
+  const AppLocations locations;
   CScanEngine engine;
   InvalFileDB store;
   ScanResultModel results;

@@ -49,7 +49,7 @@ CDLogManage::CDLogManage(AppContext& ctx, QWidget* parent)
     : QWidget(parent), ctx_(ctx), launcher_([](const std::vector<std::string>& argv) {
         return platform::StartDetached(argv);
       }) {
-  ctx_.logManager.LoadSettings(SettingsFile(), ctx_.programFolder);
+  ctx_.logManager.LoadSettings(SettingsFile(), ctx_.locations);
   BuildControls();
   ShowMembers();
   RefreshLogList();

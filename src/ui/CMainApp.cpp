@@ -15,7 +15,6 @@
 #include "ui/QtSearchHost.h"
 #include "util/MessageBox.h"
 #include "util/PathParts.h"
-#include "util/PathStyle.h"
 #include "util/StringTable.h"
 
 namespace {
@@ -52,16 +51,26 @@ int CMainApp::Run() {
 }
 
 bool CMainApp::InitInstance(const std::string& programFolder) {
+  const bool ok =
+      InitInstance(ResolveAppLocations(GetModuleFolder(), programFolder, LocationEnvironment::FromProcess()));
   programFolder_ = programFolder.empty() ? GetModuleFolder() : programFolder;
+  return ok;
+}
+
+bool CMainApp::InitInstance(const AppLocations& locations) {
+  locations_ = locations;
+  programFolder_ = locations.settingsFolder;
+  // Where the folders cannot be made the program still runs; its saves then fail as they
+  // would in a read-only folder.
+  std::string problem;
+  PrepareAppLocations(locations_, &problem);
   // Without a folder of its own the program keeps its files in the current folder.
-  if (!BindSettingsFile(programFolder_)) {
+  if (!BindSettingsFile(locations_.settingsFolder)) {
     SettingsFile().SetPath(LoadString(kStrProgramName), std::string(), "ini", false);
   }
 
   // The engine reads its block settings as it is made, so the settings file comes first.
-  std::string folder = programFolder_;
-  if (!folder.empty() && folder.back() != kNativePathStyle.separator) folder += kNativePathStyle.separator;
-  context_ = std::make_unique<AppContext>(folder);
+  context_ = std::make_unique<AppContext>(locations_);
   SetApplicationScanEngine(&context_->engine);
   context_->engine.SetJobs(CScanEngine::AutomaticJobs());
   host_ = std::make_unique<QtSearchHost>(context_->engine);

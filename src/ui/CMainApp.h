@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "settings/AppLocations.h"
 #include "ui/CMainFrame.h"
 #include "ui/QtMessagePresenter.h"
 
@@ -30,10 +31,13 @@ class CMainApp : public QObject {
 
   // InitInstance, the event loop, ExitInstance; returns the program's exit status.
   int Run();
-  // programFolder holds Vorlet.ini, Vorlet.dat and the help file; empty means the
-  // program's own folder (and the current folder when even that cannot be found). False
-  // when the frame could not be created.
+  // programFolder holds Vorlet.ini and Vorlet.dat; empty means the places the location
+  // rule gives (AppLocations: the program's own folder when portable, the current folder
+  // when even that cannot be found). False when the frame could not be created.
   bool InitInstance(const std::string& programFolder = std::string());
+  // The same with the places given; installed places are made first (the settings copied
+  // from the installation's on a first start).
+  bool InitInstance(const AppLocations& locations);
   // Destroys what is left of the frame, saves the store, then the application-wide objects.
   int ExitInstance(int exitCode);
 
@@ -59,6 +63,7 @@ class CMainApp : public QObject {
   AppContext* Context() const { return context_.get(); }
   QtSearchHost* Host() const { return host_.get(); }
   const std::string& ProgramFolder() const { return programFolder_; }
+  const AppLocations& Locations() const { return locations_; }
   // The help file the program opens (the frame's GetHelpPath).
   const std::string& HelpPath() const { return helpPath_; }
   static CMainApp* Instance();
@@ -86,5 +91,6 @@ class CMainApp : public QObject {
   bool searchArmed_ = false;
   bool started_ = false;
   std::string programFolder_;
+  AppLocations locations_;
   std::string helpPath_;
 };

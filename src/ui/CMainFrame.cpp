@@ -18,6 +18,7 @@
 #include "ui/CMainStatusBar.h"
 #include "ui/QtMessagePresenter.h"
 #include "ui/QtText.h"
+#include "settings/AppLocations.h"
 #include "util/MessageBox.h"
 #include "util/PathParts.h"
 #include "util/StringTable.h"
@@ -182,7 +183,7 @@ void CMainFrame::ToggleTopMost() {
   }
 }
 
-std::string CMainFrame::GetHelpPath() const { return GetModuleFolder() + kHelpFileName; }
+std::string CMainFrame::GetHelpPath() const { return FindShippedFile(GetModuleFolder(), kHelpFileName); }
 
 void CMainFrame::ShowHelp() {
   const std::string path = GetHelpPath();

@@ -81,7 +81,7 @@ class CMainFrame : public QMainWindow {
   void ToggleTopMost();
   bool IsTopMost() const { return topMost_; }
 
-  // The program's folder followed by the help file's name (CP932).
+  // The help file (CP932): beside the program, or where an installation keeps it.
   std::string GetHelpPath() const;
   void ShowHelp();
   // Replaces the desktop's URL handler (tests).

@@ -22,6 +22,7 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--list", "/tmp"}, "cannot go with --register or --list"},
       {{"--register", "/tmp", "--mode", "delete"}, "search options cannot go"},
       {{"--log", "", "/tmp"}, "--log needs a file name"},
+      {{"--where", "-q"}, "--where goes only with --home"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
   };

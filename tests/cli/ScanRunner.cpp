@@ -15,11 +15,11 @@
 namespace cli_test {
 
 ScanProcess::ScanProcess(const std::vector<std::string>& args, const std::vector<std::string>& env,
-                         const Redirect& redirect) {
+                         const Redirect& redirect, const std::string& program) {
   int out[2], err[2], unread[2] = {-1, -1};
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
   if (redirect.fd >= 0 && redirect.path.empty() && pipe2(unread, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  std::vector<std::string> argvText{VORLET_SCAN_PATH};
+  std::vector<std::string> argvText{program.empty() ? std::string(VORLET_SCAN_PATH) : program};
   argvText.insert(argvText.end(), args.begin(), args.end());
   std::vector<char*> argv, envp;
   for (std::string& a : argvText) argv.push_back(a.data());
@@ -103,6 +103,11 @@ ScanOutcome ScanProcess::Finish() {
 ScanOutcome RunScan(const std::vector<std::string>& args, const std::vector<std::string>& env,
                     const Redirect& redirect) {
   return ScanProcess(args, env, redirect).Finish();
+}
+
+ScanOutcome RunScanCopy(const std::string& program, const std::vector<std::string>& args,
+                        const std::vector<std::string>& env) {
+  return ScanProcess(args, env, {}, program).Finish();
 }
 
 std::vector<uint8_t> FingerprintOf(std::string_view content) {

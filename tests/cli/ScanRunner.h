@@ -31,8 +31,9 @@ struct Redirect {
 
 class ScanProcess {
  public:
+  // program: a copy of vorlet-scan elsewhere; empty for the built one.
   explicit ScanProcess(const std::vector<std::string>& args, const std::vector<std::string>& env = {"LANG=C.UTF-8"},
-                       const Redirect& redirect = {});
+                       const Redirect& redirect = {}, const std::string& program = {});
   ~ScanProcess();
   ScanProcess(const ScanProcess&) = delete;
   ScanProcess& operator=(const ScanProcess&) = delete;
@@ -54,6 +55,10 @@ class ScanProcess {
 
 ScanOutcome RunScan(const std::vector<std::string>& args, const std::vector<std::string>& env = {"LANG=C.UTF-8"},
                     const Redirect& redirect = {});
+
+// RunScan with a copy of vorlet-scan at program.
+ScanOutcome RunScanCopy(const std::string& program, const std::vector<std::string>& args,
+                        const std::vector<std::string>& env);
 
 // The 16 search bytes a default search computes for a file with this content.
 std::vector<uint8_t> FingerprintOf(std::string_view content);

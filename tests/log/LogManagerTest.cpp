@@ -56,7 +56,7 @@ class LogManagerTest : public ::testing::Test {
 };
 
 TEST_F(LogManagerTest, MissingSettingsGiveTheDefaults) {
-  logs_.LoadSettings(ini_, "/opt/vorlet/");
+  logs_.LoadSettings(ini_, ResolveAppLocations("", "/opt/vorlet/", {}));
   EXPECT_FALSE(logs_.AutoLog());
   EXPECT_EQ(logs_.LogFolder(), "/opt/vorlet/Log");
   EXPECT_EQ(logs_.LogEditor(), "");  // kept empty; the default editor is chosen when starting
@@ -64,7 +64,7 @@ TEST_F(LogManagerTest, MissingSettingsGiveTheDefaults) {
 
 TEST_F(LogManagerTest, SettingsRoundTrip) {
   dir_.Write("Vorlet.ini", "[General]\r\nfLog=2\r\nLogFolder=/var/log/v\r\nLogEditor=gedit -s\r\n");
-  logs_.LoadSettings(ini_, "/opt/vorlet/");
+  logs_.LoadSettings(ini_, ResolveAppLocations("", "/opt/vorlet/", {}));
   EXPECT_FALSE(logs_.AutoLog());  // only 1 is on
   EXPECT_EQ(logs_.LogFolder(), "/var/log/v");
   EXPECT_EQ(logs_.LogEditor(), "gedit -s");
@@ -74,7 +74,7 @@ TEST_F(LogManagerTest, SettingsRoundTrip) {
   ASSERT_TRUE(logs_.SaveSettings(ini_));
   EXPECT_EQ(dir_.Read("Vorlet.ini"), "[General]\r\nfLog=1\r\nLogFolder=/var/log/v\r\nLogEditor=\r\n");
   LogManager again;
-  again.LoadSettings(ini_, "/opt/vorlet/");
+  again.LoadSettings(ini_, ResolveAppLocations("", "/opt/vorlet/", {}));
   EXPECT_TRUE(again.AutoLog());
   EXPECT_EQ(again.LogEditor(), "");
 }

@@ -52,6 +52,29 @@ class MainAppTest : public QObject {
     QVERIFY(CMainApp::Instance() == nullptr);
   }
 
+  // Installed: the settings start from the installation's, and settings and signatures
+  // are saved each in its own folder.
+  void InstalledStartSavesIntoTheUsersFolders() {
+    testing_support::TempDir dir;
+    AppLocations at;
+    at.kind = AppLocations::Kind::Installed;
+    at.settingsFolder = dir.folder() + "config/vorlet/";
+    at.dataFolder = dir.folder() + "data/vorlet/";
+    at.logFolder = at.dataFolder + "logs";
+    at.shippedSettings = dir.Write("share/Vorlet.ini", "[DB]\r\nC0=shipped\r\n");
+    {
+      CMainApp app(Qt());
+      QVERIFY(app.InitInstance(at));
+      QCOMPARE(SettingsFile().FullPath(), at.settingsFolder + "Vorlet.ini");
+      QCOMPARE(app.ExitInstance(0), 0);
+    }
+    const std::string settings = dir.Read("config/vorlet/Vorlet.ini");
+    QVERIFY(settings.starts_with("[DB]\r\nC0=shipped\r\n"));
+    QVERIFY(settings.find("[General]") != std::string::npos);
+    QVERIFY(!dir.Read("data/vorlet/Vorlet.dat").empty());
+    QVERIFY(dir.Read("data/vorlet/Vorlet.ini").empty());
+  }
+
   void NoTargetFormNoStart() {
     testing_support::TempDir dir;
     CMainApp app(Qt());
