@@ -18,6 +18,7 @@ struct CliOptions {
   bool autoLog = false;                 // --auto-log
   std::optional<std::string> registerFolder;  // --register
   bool list = false;                    // --list
+  std::optional<std::string> undo;      // --undo JOURNAL
   std::optional<int> jobs;              // --jobs N (1..256)
   bool quiet = false;                   // -q
   bool verbose = false;                 // -v
@@ -28,8 +29,8 @@ struct CliOptions {
   // command line is not one vorlet-scan takes. "--" ends the options.
   static bool Parse(int argc, const char* const* argv, CliOptions* out, std::string* error);
 
-  // Whether a search runs (not only --register and/or --list).
-  bool Searches() const { return !registerFolder && !list; }
+  // Whether a search runs (not only --register and/or --list, not --undo).
+  bool Searches() const { return !registerFolder && !list && !undo; }
 };
 
 // The --help text (UTF-8).

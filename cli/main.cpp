@@ -6,6 +6,7 @@
 #include "CliConsole.h"
 #include "CliOptions.h"
 #include "CliSession.h"
+#include "UndoCommand.h"
 #include "platform/Terminal.h"
 #include "settings/AppFiles.h"
 #include "util/FileChecks.h"
@@ -36,6 +37,7 @@ int Run(CliConsole& console, int argc, char** argv) {
     console.Out(CliUsage());
     return CliSession::kExitClean;
   }
+  if (options.undo) return UndoCommand(console).Run(*options.undo);
 
   std::string home = options.home ? *options.home : GetModuleFolder();
   if (!home.empty()) AddTrailingSeparator(home);
