@@ -22,6 +22,7 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--list", "/tmp"}, "cannot go with --register or --list"},
       {{"--register", "/tmp", "--mode", "delete"}, "search options cannot go"},
       {{"--log", "", "/tmp"}, "--log needs a file name"},
+      {{"--undo", "run.journal", "/tmp"}, "--undo goes alone"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
   };
