@@ -95,7 +95,7 @@ bool ProcessJournal::Create() {
 }
 
 bool ProcessJournal::Record(const ProcessedFile& done) {
-  if (folders_.empty() && path_.empty()) return true;  // no journal was asked for
+  if (!Started()) return true;  // no journal was asked for
   if (Failed()) {
     ++missing_;
     return false;

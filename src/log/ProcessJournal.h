@@ -49,6 +49,8 @@ class ProcessJournal {
   // Lets the file go (flushed to the disk); a later Record appends to it again.
   void Close();
 
+  // Whether a run was started (Start), so that Record records.
+  bool Started() const { return !folders_.empty() || !path_.empty(); }
   // The journal once made, empty before.
   const std::string& Path() const { return path_; }
   size_t Entries() const { return entries_; }

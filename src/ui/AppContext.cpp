@@ -39,6 +39,8 @@ void AppContext::CloseJournal() {
 }
 
 void AppContext::RecordProcessedByHand(const ProcessedFile& done) {
+  // A result that no search of this program made (none has run yet) still gets a journal.
+  if (!journal.Started()) StartJournal();
   journal.Record(done);
   CloseJournal();
 }
