@@ -161,6 +161,7 @@ bool CliSession::WriteLogs(const SearchRunInfo& run) {
 }
 
 void CliSession::StartJournal() {
+  // A run that touches no file keeps none; nothing is recorded without a start here.
   if (scanOptions_.Mode() == kModeLeave) return;
   // Beside the log that is written, else beside the data file.
   std::vector<std::string> folders;

@@ -40,6 +40,10 @@ UndoOutcome Restore(const JournalEntry& entry, int* error) {
   if (!to.Open(oldFolder, error)) {
     return platform::IsAbsentError(*error) ? UndoOutcome::kNoOldFolder : UndoOutcome::kFailed;
   }
+  // Seen before a copy across file systems is made for nothing; the move itself still
+  // never replaces what comes in between.
+  platform::FileStamp there;
+  if (to.EntryStamp(oldName, &there)) return UndoOutcome::kPlaceTaken;
   const platform::FileIdentity identity{now.device, now.inode, true};
   if (from.MoveEntryNoReplace(newName, to, oldName, identity, error)) return UndoOutcome::kRestored;
   return *error == EEXIST ? UndoOutcome::kPlaceTaken : UndoOutcome::kFailed;
