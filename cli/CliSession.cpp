@@ -179,9 +179,11 @@ void CliSession::StartJournal() {
 bool CliSession::ReportJournal() {
   journal_.Close();
   if (journal_.Failed()) {
-    const std::string where = journal_.FailedPath().empty() ? std::string() : console_.ShownPath(journal_.FailedPath()) + ": ";
-    console_.ErrRaw("vorlet-scan: the journal could not be written: " + where + std::strerror(journal_.Error()) + "; " +
-                    std::to_string(journal_.Missing()) + " processed file(s) are not in it, --undo cannot take them back\n");
+    const std::string& path = journal_.FailedPath();
+    const std::string where = path.empty() ? std::string() : console_.ShownPath(path) + ": ";
+    console_.ErrRaw("vorlet-scan: the journal could not be written: " + where + std::strerror(journal_.Error()) +
+                    "; " + std::to_string(journal_.Missing()) +
+                    " processed file(s) are not in it, --undo cannot take them back\n");
     return false;
   }
   if (!journal_.Path().empty()) {
