@@ -82,8 +82,23 @@ bool ResolveProcessing(CliOptions* out, std::string* error) {
 bool WhereAlone(const CliOptions& options, std::string* error) {
   if (!options.folders.empty() || options.patterns || options.subfolders || options.mode || options.rule ||
       options.moveTo || options.logFile || options.autoLog || options.registerFolder || options.list ||
-      options.jobs || options.quiet || options.verbose) {
+      options.jobs || options.quiet || options.verbose || options.undo) {
     *error = "--where goes only with --home";
+    return false;
+  }
+  return true;
+}
+
+// --undo takes a journal back and nothing else: no search, registration or listing.
+bool UndoGoesAlone(const CliOptions& options, std::string* error) {
+  if (options.undo->empty()) {
+    *error = "--undo needs a journal file";
+    return false;
+  }
+  if (!options.folders.empty() || options.home || options.patterns || options.subfolders || options.mode ||
+      options.rule || options.moveTo || options.logFile || options.autoLog || options.registerFolder ||
+      options.list || options.jobs || options.where) {
+    *error = "--undo goes alone (only -q and -v may go with it)";
     return false;
   }
   return true;
@@ -142,6 +157,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     else if (name == "--move-to") ok = takeValue(out->moveTo);
     else if (name == "--log") ok = takeValue(out->logFile);
     else if (name == "--register") ok = takeValue(out->registerFolder);
+    else if (name == "--undo") ok = takeValue(out->undo);
     else if (name == "--subfolders" || name == "--no-subfolders") {
       bool given = false;
       ok = noValue(given);
@@ -186,6 +202,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
 
   if (out->help) return true;
   if (out->where && !WhereAlone(*out, error)) return false;
+  if (out->undo && !UndoGoesAlone(*out, error)) return false;
   if (!out->Searches()) {
     if (!out->folders.empty()) {
       *error = "FOLDER arguments are searched; they cannot go with --register or --list";
@@ -247,6 +264,10 @@ the desktop program does.
   --list                 print every signature, one TSV line each: category, name, risk
                          level, date (YYYY-MM-DD HH:MM:SS), author, search text, summary;
                          TAB, CR, LF and backslash are written as \t \r \n \\
+  --undo JOURNAL         take back the run that wrote JOURNAL: every renamed or moved
+                         file goes back to where it was, newest first, never replacing
+                         anything; one that changed since, or whose old place is taken,
+                         stays where it is; deletions cannot be undone. Goes alone
   --home DIR             folder of Vorlet.ini and Vorlet.dat (default: see Files
                          below); the settings are read, never written; a search and
                          --list need Vorlet.dat there, --register makes it when missing
@@ -287,6 +308,20 @@ settings are $XDG_CONFIG_HOME/vorlet/Vorlet.ini, the data file $XDG_DATA_HOME/vo
 Vorlet.dat and the logs in $XDG_DATA_HOME/vorlet/logs (defaults ~/.config and
 ~/.local/share); the first start copies the installation's Vorlet.ini there. A LogFolder
 in the settings names the log folder in every case.
+
+A run that deletes, renames or moves keeps a journal of what it did to each file (the old
+and new path and the file's state after), for --undo: a new file, written as the files are
+processed, named after the start time (journal-YYYYMMDDhhmmss[-N].journal) in the folder of
+--log FILE, else of the automatic log (--auto-log), else of Vorlet.dat. Its path is told on
+stderr; a journal that cannot be written is trouble, and the files are processed all the
+same.
+
+--undo prints one line per journal entry, newest first: what became of it (restored,
+already-restored, deleted, changed, gone, taken, no-folder, failed), the old path, the new
+path and a note, TAB-separated; then the counts on stderr. It records what it restored in
+the journal, so a second --undo of it restores nothing again. Exit status 0 when everything
+that can be undone is back, 2 otherwise (a file not restored, a journal not read whole or
+not updated).
 
 Exit status: 0 the search ran to its end and found nothing; 1 hits, and everything else
 went well; 2 trouble without hits; 3 hits and trouble. Trouble is a search stopped (Ctrl+C,

@@ -19,6 +19,7 @@ struct CliOptions {
   std::optional<std::string> registerFolder;  // --register
   bool list = false;                    // --list
   bool where = false;                   // --where
+  std::optional<std::string> undo;      // --undo JOURNAL
   std::optional<int> jobs;              // --jobs N (1..256)
   bool quiet = false;                   // -q
   bool verbose = false;                 // -v
@@ -29,8 +30,8 @@ struct CliOptions {
   // command line is not one vorlet-scan takes. "--" ends the options.
   static bool Parse(int argc, const char* const* argv, CliOptions* out, std::string* error);
 
-  // Whether a search runs (not only --register and/or --list).
-  bool Searches() const { return !registerFolder && !list; }
+  // Whether a search runs (not only --register and/or --list, not --undo).
+  bool Searches() const { return !registerFolder && !list && !undo; }
 };
 
 // The --help text (UTF-8).

@@ -1,6 +1,7 @@
 #include "CliSession.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "CliTexts.h"
 #include "LogPreflight.h"
@@ -10,6 +11,7 @@
 #include "settings/AppFiles.h"
 #include "settings/ScanTargetSettings.h"
 #include "log/SearchLog.h"
+#include "util/CDFile.h"
 #include "util/CPatternList.h"
 #include "util/FileChecks.h"
 #include "util/FolderTree.h"
@@ -26,6 +28,7 @@ CliSession::CliSession(const CliOptions& options, const AppLocations& locations,
   // A hit is processed before it is recorded; the engine's handle on the file goes first.
   scanOptions_.SetCloseFileHook([this] { engine_.CloseTarget(); });
   results_.SetAutoProcess([this](const std::string& path) { return scanOptions_.AutoProcessFile(path); });
+  scanOptions_.SetProcessedHook([this](const ProcessedFile& done) { journal_.Record(done); });
   results_.SetListener(&printer_);
   engine_.SetDetectionSink(&results_);
   engine_.SetProblemSink(&problems_);
@@ -119,6 +122,7 @@ int CliSession::Search() {
   hooks.checkLogFolder = [this] { return logManager_.CheckLogFolder(); };
   hooks.writeAutoLog = [this, &logsOk](const SearchRunInfo& run) { logsOk = WriteLogs(run); };
   SearchDriver driver(engine_, std::move(hooks));
+  StartJournal();
   driver.RunArmedSearch();
   console_.EndProgress();
 
@@ -126,8 +130,9 @@ int CliSession::Search() {
   console_.ErrLine(host_.LastText());
   console_.ErrLine(std::string(cli_text::kCompleted) + (engine_.Completed() ? "YES" : "NO"));
   problems_.Report(console_, options_.verbose);
+  const bool journalOk = ReportJournal();
 
-  const bool trouble = !(storeOk && logsOk && engine_.Completed() && problems_.Empty());
+  const bool trouble = !(storeOk && logsOk && journalOk && engine_.Completed() && problems_.Empty());
   if (results_.Counts().invalid > 0) return trouble ? kExitHitsAndTrouble : kExitHits;
   return trouble ? kExitTrouble : kExitClean;
 }
@@ -154,6 +159,38 @@ bool CliSession::WriteLogs(const SearchRunInfo& run) {
     ok = false;
   }
   return ok;
+}
+
+void CliSession::StartJournal() {
+  // A run that touches no file keeps none; nothing is recorded without a start here.
+  if (scanOptions_.Mode() == kModeLeave) return;
+  // Beside the log that is written, else beside the data file.
+  std::vector<std::string> folders;
+  if (options_.logFile) {
+    CDFile log;
+    log.AssignPath(*options_.logFile);
+    folders.push_back(log.FolderPart().str());
+  } else if (options_.autoLog && !logManager_.LogFolder().empty()) {
+    folders.push_back(logManager_.LogFolder());
+  }
+  folders.push_back(home_);
+  journal_.Start(std::move(folders), [this] { return engine_.StartTime(); });
+}
+
+bool CliSession::ReportJournal() {
+  journal_.Close();
+  if (journal_.Failed()) {
+    const std::string& path = journal_.FailedPath();
+    const std::string where = path.empty() ? std::string() : console_.ShownPath(path) + ": ";
+    console_.ErrRaw("vorlet-scan: the journal could not be written: " + where + std::strerror(journal_.Error()) +
+                    "; " + std::to_string(journal_.Missing()) +
+                    " processed file(s) are not in it, --undo cannot take them back\n");
+    return false;
+  }
+  if (!journal_.Path().empty()) {
+    console_.ErrRaw("vorlet-scan: journal (for --undo): " + console_.ShownPath(journal_.Path()) + "\n");
+  }
+  return true;
 }
 
 void CliSession::ReportCounts() const {

@@ -20,6 +20,7 @@
 #include "result/ScanResultModel.h"
 #include "settings/AppLocations.h"
 #include "log/LogManager.h"
+#include "log/ProcessJournal.h"
 #include "util/TextList.h"
 
 class CliSession {
@@ -54,6 +55,10 @@ class CliSession {
   // Before a run that processes hits: every log asked for can be written; says why not.
   bool LogsCanBeWritten() const;
   void ReportCounts() const;
+  // The one place that decides whether this run keeps a journal, and where it goes.
+  void StartJournal();
+  // Lets the journal go and tells where it is; false when it could not be written.
+  bool ReportJournal();
 
   const CliOptions& options_;
   const AppLocations locations_;
@@ -69,6 +74,7 @@ class CliSession {
   CliMessagePresenter presenter_;
   CliProblemSink problems_;
   CliHitPrinter printer_;
+  ProcessJournal journal_;
   bool storeLoaded_ = false;
   bool storeComplete_ = false;
 };

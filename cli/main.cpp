@@ -7,6 +7,7 @@
 #include "CliOptions.h"
 #include "CliSession.h"
 #include "WhereReport.h"
+#include "UndoCommand.h"
 #include "platform/Terminal.h"
 #include "settings/AppFiles.h"
 #include "settings/AppLocations.h"
@@ -37,6 +38,7 @@ int Run(CliConsole& console, int argc, char** argv) {
     console.Out(CliUsage());
     return CliSession::kExitClean;
   }
+  if (options.undo) return UndoCommand(console).Run(*options.undo);
 
   const AppLocations locations = ResolveAppLocations(GetModuleFolder(), options.home.value_or(std::string()),
                                                      LocationEnvironment::FromProcess());

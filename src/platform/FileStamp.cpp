@@ -22,11 +22,7 @@ bool GetFileStamp(const std::string& path, FileStamp* stamp, int* error) {
     SetError(error, errno);
     return false;
   }
-  stamp->device = static_cast<uint64_t>(st.st_dev);
-  stamp->inode = static_cast<uint64_t>(st.st_ino);
-  stamp->size = static_cast<uint64_t>(st.st_size);
-  stamp->modifiedNs = Nanoseconds(st.st_mtim);
-  stamp->changedNs = Nanoseconds(st.st_ctim);
+  FillStamp(st, stamp);
   return true;
 }
 

@@ -120,6 +120,16 @@ bool FolderHandle::EntryStatus(const std::string& name, bool followLink, FileSta
   return true;
 }
 
+bool FolderHandle::EntryStamp(const std::string& name, FileStamp* stamp, int* error) const {
+  struct stat st;
+  if (sys::FstatAt(fd_, Cp932ToOsName(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    SetError(error, errno);
+    return false;
+  }
+  FillStamp(st, stamp);
+  return true;
+}
+
 bool FolderHandle::EntryIs(const std::string& name, const FileIdentity& expected, int* error) const {
   FileStatus status;
   if (!EntryStatus(name, false, &status, error)) return false;

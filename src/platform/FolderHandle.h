@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 
 namespace platform {
@@ -35,6 +36,8 @@ class FolderHandle {
   bool Identity(FileIdentity* identity, int* error = nullptr) const;
   // The entry itself (a link is not followed), or what a link leads to.
   bool EntryStatus(const std::string& name, bool followLink, FileStatus* status, int* error = nullptr) const;
+  // The entry itself as precisely as the file system records it (a link is not followed).
+  bool EntryStamp(const std::string& name, FileStamp* stamp, int* error = nullptr) const;
   // The entry is the file expected: a regular file with that identity, or a link that leads
   // to it. ESTALE when it is another file, ENOENT when there is none.
   bool EntryIs(const std::string& name, const FileIdentity& expected, int* error = nullptr) const;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstddef>
 
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 
 namespace platform {
@@ -44,6 +45,15 @@ inline void FillStatus(const struct stat& st, FileStatus* out) {
   out->modifiedTime = st.st_mtime;
   out->device = st.st_dev;
   out->inode = st.st_ino;
+}
+
+inline void FillStamp(const struct stat& st, FileStamp* out) {
+  constexpr int64_t kNsPerSecond = 1000000000;
+  out->device = static_cast<uint64_t>(st.st_dev);
+  out->inode = static_cast<uint64_t>(st.st_ino);
+  out->size = static_cast<uint64_t>(st.st_size);
+  out->modifiedNs = static_cast<int64_t>(st.st_mtim.tv_sec) * kNsPerSecond + st.st_mtim.tv_nsec;
+  out->changedNs = static_cast<int64_t>(st.st_ctim.tv_sec) * kNsPerSecond + st.st_ctim.tv_nsec;
 }
 
 // The identity of the file open as fd; EBADF when nothing is open.

@@ -30,15 +30,23 @@ bool OpenHitIn(const std::string& folderPath, const std::string& name, const Hit
 }
 
 bool Act(const std::string& name, const std::string& folderPath, int32_t mode, const std::string& newName,
-         std::string_view moveFolder, const HitIdentity& hit) {
+         std::string_view moveFolder, const HitIdentity& hit, ProcessedFile* done) {
   platform::FolderHandle folder;
   if (!OpenHitIn(folderPath, name, hit, &folder)) return false;
 
   if (mode == kModeDelete) return folder.RemoveEntry(name);
-  if (mode == kModeRename) return folder.MoveEntryNoReplace(name, folder, newName, hit.file);
-  // The move folder is the user's own choice: a link in its path is taken as they set it.
   platform::FolderHandle target;
-  return target.Open(std::string(moveFolder)) && folder.MoveEntryNoReplace(name, target, name, hit.file);
+  const platform::FolderHandle* to = &folder;
+  const std::string& toName = mode == kModeRename ? newName : name;
+  // The move folder is the user's own choice: a link in its path is taken as they set it.
+  if (mode == kModeMove) {
+    if (!target.Open(std::string(moveFolder))) return false;
+    to = &target;
+  }
+  if (!folder.MoveEntryNoReplace(name, *to, toName, hit.file)) return false;
+  // Through the handle, so the state recorded is that of the entry just made.
+  if (done != nullptr) done->stampKnown = to->EntryStamp(toName, &done->stamp);
+  return true;
 }
 
 }  // namespace
@@ -83,24 +91,34 @@ std::string MoveTarget(const CDFile& file, std::string_view moveFolder) {
 
 ProcessResult AutoProcessFile(const std::string& path, int32_t mode, std::string_view rule,
                               std::string_view moveFolder, const std::function<void()>& closeEngineFile,
-                              const HitIdentity& hit) {
+                              const HitIdentity& hit, ProcessedFile* done) {
   if (mode != kModeDelete && mode != kModeRename && mode != kModeMove) return kResultUnprocessed;
 
-  std::string newName, name, folder;
+  std::string newName, name, folder, newPath;
   try {
     CDFile file;
     file.AssignPath(path);
     name = file.FileNamePart().str();
     folder = file.FolderPart().str();
     if (mode == kModeRename && (newName = RenameTargetName(file, rule)).empty()) return kResultFailed;
-    if (mode == kModeMove && MoveTarget(file, moveFolder).empty()) return kResultFailed;
+    if (mode == kModeRename) newPath = JoinFolderAndName(file.FolderPartTrimmed().view(), newName, file.Style());
+    if (mode == kModeMove && (newPath = MoveTarget(file, moveFolder)).empty()) return kResultFailed;
   } catch (const std::exception&) {  // a path text that could not be built
     return kResultFailed;
   }
 
   if (closeEngineFile) closeEngineFile();
   try {
-    return Act(name, folder, mode, newName, moveFolder, hit) ? static_cast<ProcessResult>(mode) : kResultFailed;
+    ProcessedFile outcome;
+    if (!Act(name, folder, mode, newName, moveFolder, hit, done != nullptr ? &outcome : nullptr)) return kResultFailed;
+    const ProcessResult result = static_cast<ProcessResult>(mode);
+    if (done != nullptr) {
+      outcome.result = result;
+      outcome.oldPath = path;
+      outcome.newPath = std::move(newPath);
+      *done = std::move(outcome);
+    }
+    return result;
   } catch (const std::exception&) {
     return kResultFailed;
   }

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 #include "result/HitIdentity.h"
 #include "result/ProcessResult.h"
@@ -27,6 +28,18 @@
 namespace platform {
 class FolderHandle;
 }
+
+// What a delete, rename or move did to a file, for a record from which the run can be
+// taken back: where the file was, where it went (empty after a delete) and the state of
+// the entry there just after (a link itself, not its target; stampKnown false when it
+// could not be read).
+struct ProcessedFile {
+  ProcessResult result = kResultUnprocessed;
+  std::string oldPath;
+  std::string newPath;
+  platform::FileStamp stamp;
+  bool stampKnown = false;
+};
 
 // The hit at path, opened for an action by name: *folder on its folder, walked without
 // following links (through a link only when the folder reached is the one the search
@@ -48,6 +61,7 @@ std::string MoveTarget(const CDFile& file, std::string_view moveFolder);
 // Carries out mode (ProcessMode; a value outside 0..3 leaves the file alone) on the file at
 // path. closeEngineFile (may be empty) is called before the file is deleted, renamed or
 // moved, so the engine holds no descriptor on it. hit: what the search knew of the file.
+// done (may be null) is filled when the file was deleted, renamed or moved.
 ProcessResult AutoProcessFile(const std::string& path, int32_t mode, std::string_view rule,
                               std::string_view moveFolder, const std::function<void()>& closeEngineFile,
-                              const HitIdentity& hit = HitIdentity{});
+                              const HitIdentity& hit = HitIdentity{}, ProcessedFile* done = nullptr);

@@ -10,13 +10,15 @@ namespace {
 
 void ShowFailure() { MessageBoxById(kStrProcessFailed, MessageButtons::Ok, MessageIcon::Information, true); }
 
-bool Delete(const std::string& path, const HitIdentity& hit) {
+bool Delete(const std::string& path, const HitIdentity& hit, ProcessedFile* done) {
   platform::FolderHandle folder;
   std::string name;
-  return OpenHit(path, hit, &folder, &name) && folder.RemoveEntry(name);
+  if (!OpenHit(path, hit, &folder, &name) || !folder.RemoveEntry(name)) return false;
+  if (done != nullptr) *done = ProcessedFile{kResultDeleted, path, std::string(), {}, false};
+  return true;
 }
 
-bool Move(const std::string& path, const HitIdentity& hit, const std::string& target) {
+bool Move(const std::string& path, const HitIdentity& hit, const std::string& target, ProcessedFile* done) {
   platform::FolderHandle folder;
   std::string name;
   if (!OpenHit(path, hit, &folder, &name)) return false;
@@ -31,19 +33,25 @@ bool Move(const std::string& path, const HitIdentity& hit, const std::string& ta
   } catch (const std::exception&) {  // a path text that could not be built
     return false;
   }
-  return folder.MoveEntryNoReplace(name, targetFolder, targetName, hit.file);
+  if (!folder.MoveEntryNoReplace(name, targetFolder, targetName, hit.file)) return false;
+  if (done != nullptr) {
+    *done = ProcessedFile{kResultMoved, path, target, {}, false};
+    done->stampKnown = targetFolder.EntryStamp(targetName, &done->stamp);
+  }
+  return true;
 }
 
 }  // namespace
 
-bool DeleteByHand(const std::string& path, const HitIdentity& hit) {
+bool DeleteByHand(const std::string& path, const HitIdentity& hit, ProcessedFile* done) {
   if (MessageBoxById(kStrConfirmDelete, MessageButtons::YesNo, MessageIcon::Information) != kIdYes) return false;
-  if (Delete(path, hit)) return true;
+  if (Delete(path, hit, done)) return true;
   ShowFailure();
   return false;
 }
 
-bool MoveByHand(const std::string& path, const HitIdentity& hit, const ChooseTarget& chooseTarget) {
+bool MoveByHand(const std::string& path, const HitIdentity& hit, const ChooseTarget& chooseTarget,
+                ProcessedFile* done) {
   if (!chooseTarget) return false;
   std::string target;
   for (;;) {
@@ -55,17 +63,20 @@ bool MoveByHand(const std::string& path, const HitIdentity& hit, const ChooseTar
   }
   // The existence check above is only a courtesy; the move itself never replaces anything
   // (an empty unreadable file or a folder at the target ends here as a failure).
-  if (Move(path, hit, target)) return true;
+  if (Move(path, hit, target, done)) return true;
   ShowFailure();
   return false;
 }
 
 bool ProcessByHand(int32_t operation, const std::string& path, const HitIdentity& hit,
-                   const ChooseTarget& chooseTarget) {
+                   const ChooseTarget& chooseTarget, ProcessedFile* done) {
   switch (operation) {
-    case kManualDelete: return DeleteByHand(path, hit);
+    case kManualDelete: return DeleteByHand(path, hit, done);
     case kManualRename:
-    case kManualMove: return MoveByHand(path, hit, chooseTarget);
+      if (!MoveByHand(path, hit, chooseTarget, done)) return false;
+      if (done != nullptr) done->result = kResultRenamed;  // as the user called it; the same act as a move
+      return true;
+    case kManualMove: return MoveByHand(path, hit, chooseTarget, done);
     default: return false;
   }
 }

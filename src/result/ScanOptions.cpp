@@ -47,5 +47,9 @@ void ScanOptions::ApplyCategoryChecks(InvalFileDB& store) const {
 ProcessResult ScanOptions::AutoProcessFile(const std::string& path) const {
   HitIdentity hit;
   if (mode_ != kModeLeave) hit = AskHitIdentity(identityHook_);
-  return ::AutoProcessFile(path, mode_, rule_, moveFolder_, closeFileHook_, hit);
+  if (!processedHook_) return ::AutoProcessFile(path, mode_, rule_, moveFolder_, closeFileHook_, hit);
+  ProcessedFile done;
+  const ProcessResult result = ::AutoProcessFile(path, mode_, rule_, moveFolder_, closeFileHook_, hit, &done);
+  if (result >= kResultDeleted && result <= kResultMoved) processedHook_(done);
+  return result;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "result/AutoProcessor.h"
 #include "result/HitIdentity.h"
 #include "result/ProcessResult.h"
 #include "settings/AppFiles.h"
@@ -65,6 +66,8 @@ class ScanOptions {
     if (mode_ != kModeMove || moveFolder_.empty()) return {};
     return {moveFolder_};
   }
+  // Told of every file that was deleted, renamed or moved, right after (the run's journal).
+  void SetProcessedHook(std::function<void(const ProcessedFile&)> hook) { processedHook_ = std::move(hook); }
   // Processes a detected file by the current mode, rule and move folder.
   ProcessResult AutoProcessFile(const std::string& path) const;
 
@@ -76,4 +79,5 @@ class ScanOptions {
   std::vector<uint8_t> checks_;
   std::function<void()> closeFileHook_;
   IdentityHook identityHook_;
+  std::function<void(const ProcessedFile&)> processedHook_;
 };

@@ -15,6 +15,7 @@
 #include "result/ScanResultModel.h"
 #include "log/LogManager.h"
 #include "settings/AppLocations.h"
+#include "log/ProcessJournal.h"
 
 class AppContext {
  public:
@@ -29,6 +30,9 @@ class AppContext {
   // open attempts.
   bool LoadStore();
   bool SaveStore();
+  // A hit of the current result deleted, renamed or moved from the result form: recorded
+  // in the journal of the search it came from.
+  void RecordProcessedByHand(const ProcessedFile& done);
 
   const AppLocations locations;
   CScanEngine engine;
@@ -37,4 +41,13 @@ class AppContext {
   ScanOptions scanOptions;
   LogManager logManager;
   SearchDriver driver;
+  // What the last search did to files, automatically and by hand afterwards. Open only
+  // while a search runs, so that an undo may take it back in between.
+  ProcessJournal journal;
+
+ private:
+  // A search starts: its journal goes beside its automatic log, else beside the data file.
+  void StartJournal();
+  // Lets the journal go, and says so when it could not be written.
+  void CloseJournal();
 };

@@ -33,7 +33,7 @@ CDInvalFileOpe::CDInvalFileOpe(QWidget* parent) : QDialog(parent) {
   setFixedSize(du.Size(x + 10 + 50 + 7, 28));
 }
 
-bool ProcessHitByHand(QWidget* owner, const std::string& path, const HitIdentity& hit) {
+bool ProcessHitByHand(QWidget* owner, const std::string& path, const HitIdentity& hit, ProcessedFile* done) {
   int32_t operation = -1;
   {
     CDInvalFileOpe dialog(owner);
@@ -42,7 +42,8 @@ bool ProcessHitByHand(QWidget* owner, const std::string& path, const HitIdentity
   }
   // Windows' "*.*" lists every file; here it would hide names without a dot.
   const std::string filter = FromQt(Utf8("全てのﾌｧｲﾙ (*)"));
-  return ProcessByHand(operation, path, hit, [owner, &filter](const std::string& initial) {
-    return GetSaveFileName(owner, std::string(), initial, filter);
-  });
+  return ProcessByHand(
+      operation, path, hit,
+      [owner, &filter](const std::string& initial) { return GetSaveFileName(owner, std::string(), initial, filter); },
+      done);
 }

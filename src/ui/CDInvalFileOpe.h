@@ -9,6 +9,7 @@
 #include <string>
 
 #include "result/HitIdentity.h"
+#include "result/ManualProcessor.h"
 
 class CDInvalFileOpe : public QDialog {
   Q_OBJECT
@@ -30,5 +31,5 @@ class CDInvalFileOpe : public QDialog {
 // Shows the dialog modally over owner and carries out the choice on the file at path, as
 // long as it is still the file the search read (hit): deletion after confirmation, or a
 // rename or move to a path chosen in the save dialog (started at path). True when the file
-// was deleted or moved.
-bool ProcessHitByHand(QWidget* owner, const std::string& path, const HitIdentity& hit);
+// was deleted or moved; done (may be null) then says what was done.
+bool ProcessHitByHand(QWidget* owner, const std::string& path, const HitIdentity& hit, ProcessedFile* done = nullptr);

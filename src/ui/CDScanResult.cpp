@@ -230,7 +230,10 @@ bool CDScanResult::ProcessSelected() {
   // Copies: the hit belongs to the result list, not to the dialogs shown below.
   const std::string path = selected_->PathText();
   const HitIdentity identity = selected_->Identity();
-  return ProcessHitByHand(DialogOwner(), path, identity);
+  ProcessedFile done;
+  if (!ProcessHitByHand(DialogOwner(), path, identity, &done)) return false;
+  ctx_.RecordProcessedByHand(done);
+  return true;
 }
 
 void CDScanResult::ShowSignatureInfo() {

@@ -23,6 +23,7 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--register", "/tmp", "--mode", "delete"}, "search options cannot go"},
       {{"--log", "", "/tmp"}, "--log needs a file name"},
       {{"--where", "-q"}, "--where goes only with --home"},
+      {{"--undo", "run.journal", "/tmp"}, "--undo goes alone"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
   };

@@ -53,6 +53,10 @@ void MakeTree(const std::string& root, unsigned seed) {
 
 std::string Normalised(std::string text, const std::string& root) {
   for (size_t at; (at = text.find(root)) != std::string::npos;) text.replace(at, root.size(), "ROOT");
+  // The journal goes beside the log, in the folder above the tree, named after the start.
+  const std::string above = root.substr(0, root.rfind('/'));
+  for (size_t at; (at = text.find(above)) != std::string::npos;) text.replace(at, above.size(), "ABOVE");
+  text = std::regex_replace(text, std::regex("journal-\\d{14}"), "journal-STAMP");
   return std::regex_replace(text, std::regex("\\d{4} \\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d"), "TIME");
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "faults/FaultTestSupport.h"
+#include "log/ProcessJournal.h"
 #include "platform/Encoding.h"
 #include "platform/Faults.h"
 #include "platform/TempFile.h"
@@ -251,6 +252,22 @@ TEST_F(ProcessFaultTest, HitReplacedAfterItWasReadIsLeftAlone) {
     EXPECT_EQ(dir_.Read("tree/x.exe"), "innocent");
     ExpectOnly(before, {{"tree/x.exe", FileEntry("innocent")}});
   }
+}
+
+// A disk that fills up under the journal does not stop what the user asked for, but the
+// journal says it lacks the file rather than passing for a whole record.
+TEST_F(ProcessFaultTest, JournalThatCannotBeWrittenLeavesProcessingToGoOn) {
+  run_.AddSignatureFor(evil_);
+  ProcessJournal journal;
+  journal.Start({scratch_.path()}, [] { return LogDateTime{38000.5, 0}; });
+  run_.options.SetProcessedHook([&journal](const ProcessedFile& done) { journal.Record(done); });
+  platform::faults::Arm(Call::Write, ENOSPC, 1, ".journal");  // the header goes through
+  EXPECT_EQ(ProcessOneHit(kModeRename), kResultRenamed);
+  journal.Close();
+  EXPECT_TRUE(journal.Failed());
+  EXPECT_EQ(journal.Error(), ENOSPC);
+  EXPECT_EQ(journal.Missing(), 1u);
+  EXPECT_EQ(journal.Entries(), 0u);
 }
 
 }  // namespace

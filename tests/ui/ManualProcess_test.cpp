@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "log/JournalFormat.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "ui/CDScanResult.h"
@@ -163,6 +164,15 @@ class ManualProcessTest : public QObject, uitest::FormFixture<CDScanResult> {
     QVERIFY(!PathExists(home_->path() + "/data/renamed.exe"));
     QCOMPARE(form_->List()->ItemText(0, 1), home_->path() + "/data");
     QCOMPARE(DialogHooks::Messages().size(), size_t(1));
+
+    // Both are in the journal, beside the data file without an automatic log, oldest first.
+    std::string journal;
+    ParsedJournal parsed;
+    QVERIFY(ctx_->journal.Path().starts_with(home_->path() + "/journal-"));
+    QVERIFY(platform::ReadWholeFile(ctx_->journal.Path(), &journal) && ParseJournal(journal, &parsed));
+    QCOMPARE(parsed.entries.size(), size_t(2));
+    QVERIFY(parsed.entries[0].kind == JournalEntry::Kind::Rename && parsed.entries[0].oldPath == path);
+    QCOMPARE(parsed.entries[1].newPath, target);
   }
 
   void DetailDialogShowsTheRecordReadOnlyAfterItLeftTheStore() {

@@ -17,6 +17,7 @@
 
 #include "db/InvalFileInfo.h"
 #include "engine/Md5.h"
+#include "platform/AppendFile.h"
 #include "result/ProcessResult.h"
 #include "support/TempDir.h"
 #include "ui/AppContext.h"
@@ -150,6 +151,10 @@ class SearchRunTest : public QObject {
     QCOMPARE(p.ctx->results.Counts().searched, 19);
     QCOMPARE(p.ctx->results.Counts().invalid, 1);
     QCOMPARE(p.ctx->results.Counts().moved, 1);
+    // The move is in the search's journal, let go when the search ended so an undo may take it.
+    QCOMPARE(p.ctx->journal.Entries(), size_t(1));
+    platform::AppendFile journal;
+    QVERIFY(journal.OpenExisting(p.ctx->journal.Path()));
   }
 
   void StopRequestsDuringSearch_data() {
