@@ -18,6 +18,7 @@ struct CliOptions {
   bool autoLog = false;                 // --auto-log
   std::optional<std::string> registerFolder;  // --register
   bool list = false;                    // --list
+  bool checkSignatures = false;         // --check-signatures (FOLDERs are the reference folders)
   std::optional<int> jobs;              // --jobs N (1..256)
   bool quiet = false;                   // -q
   bool verbose = false;                 // -v

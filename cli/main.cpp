@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "CheckCommand.h"
 #include "CliConsole.h"
 #include "CliOptions.h"
 #include "CliSession.h"
@@ -44,6 +45,7 @@ int Run(CliConsole& console, int argc, char** argv) {
     return CliSession::kExitTrouble;
   }
   try {
+    if (options.checkSignatures) return CheckCommand(options, home, console).Run();
     CliSession session(options, home, console);
     return session.Run();
   } catch (const std::exception&) {
