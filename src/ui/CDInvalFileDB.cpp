@@ -271,7 +271,7 @@ std::vector<std::string> CDInvalFileDB::RowTexts(const InvalFileInfo& record) co
 
 void CDInvalFileDB::AddRow(const std::shared_ptr<InvalFileInfo>& record) {
   list_->AppendRow(RowTexts(*record), CImageList::kRedMark, record);
-  UpdateCheckLine();
+  UpdateCheckLine(true);
 }
 
 void CDInvalFileDB::FillList(const InvalFileInfo* select) {
@@ -397,7 +397,7 @@ void CDInvalFileDB::DeleteRecord() {
   // A hit that names this record keeps its own share of it.
   ctx_.store.Remove(*selected_);
   list_->DeleteItem(row);
-  UpdateCheckLine();
+  UpdateCheckLine(true);
   if (const int count = list_->ItemCount(); count > 0) {
     const int next = std::min(row, count - 1);
     list_->SelectRow(next);
@@ -455,6 +455,7 @@ bool CDInvalFileDB::ReadCheckResult(bool force) {
   checked_ = seen && SignatureCheckFile::Read(CheckFilePath(), &checkFile_);
   marks_ = checked_ ? SignatureCheckMarks(checkFile_) : SignatureCheckMarks();
   checkFile_.entries.clear();
+  changedSinceCheck_ = false;
   ShowCheckResult();
   return true;
 }
@@ -475,16 +476,21 @@ void CDInvalFileDB::ShowCheckResult() {
   UpdateCheckLine();
 }
 
-void CDInvalFileDB::UpdateCheckLine() {
+void CDInvalFileDB::UpdateCheckLine(bool storeChanged) {
   if (!checked_) return;
-  const bool changed = SignatureCheckFile::SignatureStamp(ctx_.store) != checkFile_.stamp;
+  // Hashing 100,000 records takes a few tens of milliseconds: done only while it can
+  // still tell something new.
+  if (!changedSinceCheck_)
+    changedSinceCheck_ = storeChanged || SignatureCheckFile::SignatureStamp(ctx_.store) != checkFile_.stamp;
+  const bool changed = changedSinceCheck_;
   QStringList folders;
   for (const std::string& folder : checkFile_.folders) folders << PathToQt(folder);
   const QString checked = ToQt(checkFile_.checked);
   const QString line = Utf8("誤検出照合 %1%2  %3")
                            .arg(checked.left(16), changed ? Utf8("（以後変更あり）") : QString(), folders.join(Utf8(", ")));
   checkLine_->setText(checkLine_->fontMetrics().elidedText(line, Qt::ElideRight, checkLine_->width()));
-  checkLine_->setToolTip(Utf8("%1 に %2 を照合しました。").arg(checked, folders.join(Utf8(", "))) +
+  checkLine_->setToolTip(Utf8("%1 に署名 %2 件で %3 を照合しました。")
+                             .arg(checked, QString::number(checkFile_.signatureCount), folders.join(Utf8(", "))) +
                          (changed ? Utf8("\nその後に追加・変更された署名は照合されていません。") : QString()));
 }
 

@@ -129,8 +129,9 @@ class CDInvalFileDB : public QWidget {
   std::string CheckFilePath() const;
   // Shows or hides the mark column and the check line, as checkFile_ says.
   void ShowCheckResult();
-  // The check line's text: whether the signatures changed since the check follows the store.
-  void UpdateCheckLine();
+  // The check line's text. Whether the signatures changed since the check follows the
+  // store; storeChanged says they did (a record added or deleted), which spares hashing them.
+  void UpdateCheckLine(bool storeChanged = false);
 
   AppContext& ctx_;
   std::vector<std::string> categoryNames_;
@@ -148,6 +149,7 @@ class CDInvalFileDB : public QWidget {
   // The last signature check's marks, and the state of its file when it was read.
   SignatureCheckMarks marks_;
   bool checked_ = false;
+  bool changedSinceCheck_ = false;
   SignatureCheckFile checkFile_;  // without its entries, which marks_ holds
   bool checkFileSeen_ = false;
   int markWidth_ = 0;

@@ -79,4 +79,22 @@ TEST(CheckSignaturesTest, UnreadableReferenceFolderChecksNothing) {
   EXPECT_FALSE(std::filesystem::exists(home.path() + "/Vorlet.dat.check"));
 }
 
+// A check never processes, logs or narrows its search: such options are refused.
+TEST(CheckSignaturesTest, RefusesWhatDoesNotGoWithIt) {
+  ScanHome home;
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"--check-signatures"}, "needs at least one FOLDER"},
+      {{"--check-signatures", "/tmp", "--mode", "delete"}, "search options cannot go with it"},
+      {{"--check-signatures", "/tmp", "--list"}, "cannot go with --register or --list"},
+  };
+  for (const auto& c : cases) {
+    const auto result = RunScan(home.Args(c.args));
+    EXPECT_EQ(result.exitStatus, 2) << c.message;
+    EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
+  }
+}
+
 }  // namespace
