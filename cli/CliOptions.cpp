@@ -82,7 +82,7 @@ bool ResolveProcessing(CliOptions* out, std::string* error) {
 bool WhereAlone(const CliOptions& options, std::string* error) {
   if (!options.folders.empty() || options.patterns || options.subfolders || options.mode || options.rule ||
       options.moveTo || options.logFile || options.autoLog || options.registerFolder || options.list ||
-      options.jobs || options.quiet || options.verbose || options.undo) {
+      options.jobs || options.quiet || options.verbose || options.undo || options.checkSignatures) {
     *error = "--where goes only with --home";
     return false;
   }
@@ -97,11 +97,28 @@ bool UndoGoesAlone(const CliOptions& options, std::string* error) {
   }
   if (!options.folders.empty() || options.home || options.patterns || options.subfolders || options.mode ||
       options.rule || options.moveTo || options.logFile || options.autoLog || options.registerFolder ||
-      options.list || options.jobs || options.where) {
+      options.list || options.jobs || options.where || options.checkSignatures) {
     *error = "--undo goes alone (only -q and -v may go with it)";
     return false;
   }
   return true;
+}
+
+// The check searches every file and subfolder of its FOLDERs and processes and logs
+// nothing, so no option that shapes a search, or another task, goes with it.
+bool CheckSignaturesAlone(const CliOptions& options, std::string* error) {
+  if (options.folders.empty()) {
+    *error = "--check-signatures needs at least one FOLDER of known-good files";
+  } else if (options.registerFolder || options.list) {
+    *error = "--check-signatures cannot go with --register or --list";
+  } else if (options.patterns || options.subfolders || options.mode || options.rule || options.moveTo ||
+             options.logFile || options.autoLog) {
+    *error = "--check-signatures searches every file and subfolder and processes and logs nothing; "
+             "search options cannot go with it";
+  } else {
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -190,6 +207,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     } else if (name == "--auto-log") ok = noValue(out->autoLog);
     else if (name == "--list") ok = noValue(out->list);
     else if (name == "--where") ok = noValue(out->where);
+    else if (name == "--check-signatures") ok = noValue(out->checkSignatures);
     else if (name == "-q" || name == "--quiet") ok = noValue(out->quiet);
     else if (name == "-v" || name == "--verbose") ok = noValue(out->verbose);
     else if (name == "-h" || name == "--help") ok = noValue(out->help);
@@ -203,6 +221,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
   if (out->help) return true;
   if (out->where && !WhereAlone(*out, error)) return false;
   if (out->undo && !UndoGoesAlone(*out, error)) return false;
+  if (out->checkSignatures && !CheckSignaturesAlone(*out, error)) return false;
   if (!out->Searches()) {
     if (!out->folders.empty()) {
       *error = "FOLDER arguments are searched; they cannot go with --register or --list";
@@ -264,6 +283,22 @@ the desktop program does.
   --list                 print every signature, one TSV line each: category, name, risk
                          level, date (YYYY-MM-DD HH:MM:SS), author, search text, summary;
                          TAB, CR, LF and backslash are written as \t \r \n \\
+  --check-signatures FOLDER...
+                         check the signatures against folders of files known to be
+                         good (e.g. /usr): every file and subfolder is searched with
+                         every signature, nothing is processed or logged, and each
+                         signature that matches there is listed on stdout, most files
+                         first: "COUNT<TAB>CATEGORY<TAB>NAME", then up to 3 of the
+                         files, each on a line that starts with a TAB. The result is
+                         also written beside the data file (Vorlet.dat.check, replaced
+                         atomically) for the database editor to mark those signatures,
+                         only when the data file's folder is writable and the check
+                         ran to its end. Goes only with --home, --jobs, -q and -v.
+                         Exit status 0 none matches, 1 some match, 2 trouble (a FOLDER
+                         that cannot be listed at all: nothing is checked; a stopped
+                         check; an unreadable data file; a check file that could not
+                         be written), 3 matches and trouble; files and subfolders that
+                         cannot be read are counted on stderr but are no trouble
   --undo JOURNAL         take back the run that wrote JOURNAL: every renamed or moved
                          file goes back to where it was, newest first, never replacing
                          anything; one that changed since, or whose old place is taken,

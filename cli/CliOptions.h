@@ -20,6 +20,7 @@ struct CliOptions {
   bool list = false;                    // --list
   bool where = false;                   // --where
   std::optional<std::string> undo;      // --undo JOURNAL
+  bool checkSignatures = false;         // --check-signatures (FOLDERs are the reference folders)
   std::optional<int> jobs;              // --jobs N (1..256)
   bool quiet = false;                   // -q
   bool verbose = false;                 // -v

@@ -14,8 +14,11 @@ constexpr std::chrono::milliseconds kLineInterval(1000);
 }  // namespace
 
 CliSearchHost::CliSearchHost(CScanEngine& engine, const ScanResultModel& results, CliConsole& console, bool quiet)
+    : CliSearchHost(engine, results.Counts(), console, quiet) {}
+
+CliSearchHost::CliSearchHost(CScanEngine& engine, const ScanCounts& counts, CliConsole& console, bool quiet)
     : engine_(engine),
-      results_(results),
+      counts_(counts),
       console_(console),
       quiet_(quiet),
       interval_(console.ProgressInPlace() ? kTerminalInterval : kLineInterval) {
@@ -33,7 +36,7 @@ void CliSearchHost::SetStatusText(const std::string& text) {
   if (shownOnce_ && now - lastShown_ < interval_) return;
   shownOnce_ = true;
   lastShown_ = now;
-  console_.Progress(results_.Counts(), text);
+  console_.Progress(counts_, text);
 }
 
 void CliSearchHost::PumpEvents() {

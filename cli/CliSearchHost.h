@@ -12,6 +12,7 @@
 #include <string>
 
 #include "engine/SearchHost.h"
+#include "result/ScanCounts.h"
 
 class CliConsole;
 class CScanEngine;
@@ -24,6 +25,8 @@ class CliSearchHost : public SearchHost {
   // Installs the handler of Ctrl+C, SIGTERM and SIGHUP. results gives the counters shown
   // with the progress.
   CliSearchHost(CScanEngine& engine, const ScanResultModel& results, CliConsole& console, bool quiet);
+  // counts: what the progress shows, kept by whoever counts the run.
+  CliSearchHost(CScanEngine& engine, const ScanCounts& counts, CliConsole& console, bool quiet);
 
   void SetStatusText(const std::string& text) override;
   void PumpEvents() override;
@@ -35,7 +38,7 @@ class CliSearchHost : public SearchHost {
   static constexpr uint32_t kClockStride = 16;
 
   CScanEngine& engine_;
-  const ScanResultModel& results_;
+  const ScanCounts& counts_;
   CliConsole& console_;
   const bool quiet_;
   const Clock::duration interval_;

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "CheckCommand.h"
 #include "CliConsole.h"
 #include "CliOptions.h"
 #include "CliSession.h"
@@ -60,6 +61,7 @@ int Run(CliConsole& console, int argc, char** argv) {
     return CliSession::kExitTrouble;
   }
   try {
+    if (options.checkSignatures) return CheckCommand(options, locations.dataFolder, console).Run();
     CliSession session(options, locations, console);
     return session.Run();
   } catch (const std::exception&) {

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QValidator>
 
@@ -39,6 +40,9 @@ const char kGuide[] =
 const char kBadSearchText[] =
     "検索ｽﾄﾘﾝｸﾞが正しくありません。ｽﾍﾟｰｽ文字を空けず、0-9 と A-F の文字を偶数個並べた"
     "HEXﾌｫｰﾏｯﾄで入力して下さい。";
+
+// The title of the column of check marks; the blanks leave room for six digits.
+const char kMarkTitle[] = " 誤検出 ";
 
 // The header blanks set the column widths.
 const char* const kColumnTitles[] = {
@@ -83,6 +87,7 @@ CDInvalFileDB::CDInvalFileDB(AppContext& ctx, QWidget* parent) : QWidget(parent)
   ClearFields();
   category_->setCurrentIndex(-1);
   risk_->setCurrentIndex(-1);
+  ReadCheckResult(true);
   FillList();
   register_->setVisible(registrationEnabled_);
   RequestMode(Mode::Browse);
@@ -111,6 +116,13 @@ void CDInvalFileDB::BuildControls() {
   // Wide enough for its three columns also when the vertical scroll bar shows.
   list_ = du.List(this, kIdList, 7, 15, 164, 161);
   for (int c = 0; c < 3; ++c) list_->InsertColumn(FromQt(Utf8(kColumnTitles[c])), c, CListCtrEx::Align::Center);
+  list_->InsertColumn(FromQt(Utf8(kMarkTitle)), kMarkColumn, CListCtrEx::Align::Right);
+  markWidth_ = list_->columnWidth(kMarkColumn);
+  list_->setColumnHidden(kMarkColumn, true);
+  checkLine_ = new QLabel(this);
+  checkLine_->setObjectName(QStringLiteral("checkLine"));
+  du.Place(checkLine_, 0, 7, 167, 164, 9);
+  checkLine_->hide();
 
   name_ = field("名称：", new QLineEdit(this), kIdName, 15);
   category_ = field("分類：", new QComboBox(this), kIdCategory, 30);
@@ -248,8 +260,18 @@ bool CDInvalFileDB::TakeFields(Fields* fields) const {
   return true;
 }
 
+std::vector<std::string> CDInvalFileDB::RowTexts(const InvalFileInfo& record) const {
+  std::vector<std::string> texts{record.Name(), record.Category(), record.RiskLevel()};
+  if (const int64_t count = checked_ ? marks_.CountOf(record) : 0; count > 0) {
+    texts.resize(kMarkColumn + 1);
+    texts[kMarkColumn] = std::to_string(count);
+  }
+  return texts;
+}
+
 void CDInvalFileDB::AddRow(const std::shared_ptr<InvalFileInfo>& record) {
-  list_->AppendRow({record->Name(), record->Category(), record->RiskLevel()}, CImageList::kRedMark, record);
+  list_->AppendRow(RowTexts(*record), CImageList::kRedMark, record);
+  UpdateCheckLine(true);
 }
 
 void CDInvalFileDB::FillList(const InvalFileInfo* select) {
@@ -281,10 +303,7 @@ void CDInvalFileDB::FillList(const InvalFileInfo* select) {
         row.image = CImageList::kRedMark;
         row.userData = record;
       }
-      row.cells.resize(3);
-      row.cells[0] = record->Name();
-      row.cells[1] = record->Category();
-      row.cells[2] = record->RiskLevel();
+      row.cells = RowTexts(*record);
       rows.push_back(std::move(row));
     }
   }
@@ -296,6 +315,7 @@ void CDInvalFileDB::FillList(const InvalFileInfo* select) {
   }
   list_->SuspendRedraw(false);
   if (list_->isVisible()) list_->setFocus();
+  UpdateCheckLine();
   ReadSelection();
 }
 
@@ -377,6 +397,7 @@ void CDInvalFileDB::DeleteRecord() {
   // A hit that names this record keeps its own share of it.
   ctx_.store.Remove(*selected_);
   list_->DeleteItem(row);
+  UpdateCheckLine(true);
   if (const int count = list_->ItemCount(); count > 0) {
     const int next = std::min(row, count - 1);
     list_->SelectRow(next);
@@ -416,6 +437,67 @@ void CDInvalFileDB::RegisterFromFolder() {
   registering_ = false;
   if (frame != nullptr) frame->UpdateCommandStates();
   FillList();
+}
+
+std::string CDInvalFileDB::CheckFilePath() const {
+  const std::string& dataFile = ctx_.store.FilePath();
+  return (dataFile.empty() ? ctx_.locations.dataFolder + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt
+                           : dataFile) +
+         SignatureCheckFile::kSuffix;
+}
+
+bool CDInvalFileDB::ReadCheckResult(bool force) {
+  platform::FileStamp stamp;
+  const bool seen = platform::GetFileStamp(CheckFilePath(), &stamp);
+  if (!force && seen == checkFileSeen_ && (!seen || stamp == checkFileStamp_)) return false;
+  checkFileSeen_ = seen;
+  checkFileStamp_ = stamp;
+  checked_ = seen && SignatureCheckFile::Read(CheckFilePath(), &checkFile_);
+  marks_ = checked_ ? SignatureCheckMarks(checkFile_) : SignatureCheckMarks();
+  checkFile_.entries.clear();
+  changedSinceCheck_ = false;
+  ShowCheckResult();
+  return true;
+}
+
+void CDInvalFileDB::ShowCheckResult() {
+  const CDialogUnits du(font());
+  // The line takes the foot of the list.
+  du.Place(list_, kIdList, 7, 15, 164, checked_ ? 151 : 161);
+  checkLine_->setVisible(checked_);
+  if (checked_ == list_->isColumnHidden(kMarkColumn)) {
+    // The mark column's width comes out of the name and category columns, so that the
+    // four fit where the three did.
+    const int share = (markWidth_ + 1) / 2;
+    for (int c = 0; c < 2; ++c) list_->setColumnWidth(c, list_->columnWidth(c) + (checked_ ? -share : share));
+    list_->setColumnHidden(kMarkColumn, !checked_);
+    if (checked_) list_->setColumnWidth(kMarkColumn, markWidth_);
+  }
+  UpdateCheckLine();
+}
+
+void CDInvalFileDB::UpdateCheckLine(bool storeChanged) {
+  if (!checked_) return;
+  // Hashing 100,000 records takes a few tens of milliseconds: done only while it can
+  // still tell something new.
+  if (!changedSinceCheck_)
+    changedSinceCheck_ = storeChanged || SignatureCheckFile::SignatureStamp(ctx_.store) != checkFile_.stamp;
+  const bool changed = changedSinceCheck_;
+  QStringList folders;
+  for (const std::string& folder : checkFile_.folders) folders << PathToQt(folder);
+  const QString checked = ToQt(checkFile_.checked);
+  const QString line = Utf8("誤検出照合 %1%2  %3")
+                           .arg(checked.left(16), changed ? Utf8("（以後変更あり）") : QString(), folders.join(Utf8(", ")));
+  checkLine_->setText(checkLine_->fontMetrics().elidedText(line, Qt::ElideRight, checkLine_->width()));
+  checkLine_->setToolTip(Utf8("%1 に署名 %2 件で %3 を照合しました。")
+                             .arg(checked, QString::number(checkFile_.signatureCount), folders.join(Utf8(", "))) +
+                         (changed ? Utf8("\nその後に追加・変更された署名は照合されていません。") : QString()));
+}
+
+void CDInvalFileDB::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A check run from the command line while the program is open shows at the next visit.
+  if (ReadCheckResult()) FillList(selected_.get());
 }
 
 void CDInvalFileDB::keyPressEvent(QKeyEvent* event) {

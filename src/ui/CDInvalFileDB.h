@@ -7,7 +7,12 @@
 // into their mode and, pressed again, perform the action; a successful action, ｷｬﾝｾﾙ and
 // 戻る return to browse mode. An action that fails with a message keeps its mode, so the
 // user can correct the input (an empty name on modify leaves modify mode).
-#pragma once
+//
+// After vorlet-scan --check-signatures has run, its result beside the data file marks the
+// records that matched files known to be good: a column 誤検出 with how many files each
+// matched, and a line under the list saying when the check ran, over which folders, and
+// whether the signatures changed since. The file is read again whenever the form is shown
+// and it has changed; without it the list is as it always was.
 
 #include <QDateTime>
 #include <QWidget>
@@ -16,11 +21,14 @@
 #include <vector>
 
 #include "db/InvalFileInfo.h"
+#include "platform/FileStamp.h"
+#include "result/SignatureCheckFile.h"
 
 class AppContext;
 class CListCtrEx;
 class QComboBox;
 class QDateTimeEdit;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -81,9 +89,17 @@ class CDInvalFileDB : public QWidget {
   const std::vector<std::string>& RiskNames() const { return riskNames_; }
   bool RegistrationEnabled() const { return registrationEnabled_; }
   CListCtrEx* List() const { return list_; }
+  // The list's column of check marks.
+  static constexpr int kMarkColumn = 3;
+  // The line about the last signature check (hidden without one).
+  QLabel* CheckLine() const { return checkLine_; }
+  // Reads the check result beside the data file again when it changed since the last look
+  // (or force), then the marks and the line follow it. True when it was read again.
+  bool ReadCheckResult(bool force = false);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   // What the detail controls show, in the store's terms.
@@ -108,6 +124,14 @@ class CDInvalFileDB : public QWidget {
   // At the end of the list.
   void AddRow(const std::shared_ptr<InvalFileInfo>& record);
   void FocusName();
+  // The texts of a record's row, its mark included.
+  std::vector<std::string> RowTexts(const InvalFileInfo& record) const;
+  std::string CheckFilePath() const;
+  // Shows or hides the mark column and the check line, as checkFile_ says.
+  void ShowCheckResult();
+  // The check line's text. Whether the signatures changed since the check follows the
+  // store; storeChanged says they did (a record added or deleted), which spares hashing them.
+  void UpdateCheckLine(bool storeChanged = false);
 
   AppContext& ctx_;
   std::vector<std::string> categoryNames_;
@@ -122,8 +146,17 @@ class CDInvalFileDB : public QWidget {
   // its status).
   Fields shown_;
   QDateTime shownDateTime_;
+  // The last signature check's marks, and the state of its file when it was read.
+  SignatureCheckMarks marks_;
+  bool checked_ = false;
+  bool changedSinceCheck_ = false;
+  SignatureCheckFile checkFile_;  // without its entries, which marks_ holds
+  bool checkFileSeen_ = false;
+  int markWidth_ = 0;
+  platform::FileStamp checkFileStamp_;
 
   CListCtrEx* list_ = nullptr;
+  QLabel* checkLine_ = nullptr;
   QLineEdit* name_ = nullptr;
   QComboBox* category_ = nullptr;
   QComboBox* risk_ = nullptr;

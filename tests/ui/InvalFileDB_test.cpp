@@ -4,6 +4,7 @@
 // from a folder without touching the search result.
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -11,6 +12,8 @@
 #include <memory>
 
 #include "engine/SearchHost.h"
+#include "result/SignatureCheckFile.h"
+#include "support/TestRecords.h"
 #include "ui/CDInvalFileDB.h"
 #include "ui/support/FormFixture.h"
 #include "util/StringTable.h"
@@ -276,6 +279,37 @@ class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
       Open();
       QVERIFY(!Control(CDInvalFileDB::kIdRegister)->isVisible());
     }
+  }
+
+  // The result of vorlet-scan --check-signatures marks the records it found, once the form
+  // is shown again; a record gone since simply has no row to mark.
+  void CheckResultMarksTheRecordsThatMatched() {
+    auto marks = [&] {
+      std::vector<std::string> texts;
+      for (int row = 0; row < form_->List()->ItemCount(); ++row) texts.push_back(form_->List()->ItemText(row, 3));
+      return texts;
+    };
+    QVERIFY(form_->List()->isColumnHidden(CDInvalFileDB::kMarkColumn) && !form_->CheckLine()->isVisible());
+    QCOMPARE(marks(), (std::vector<std::string>{"", "", ""}));
+
+    SignatureCheckFile check;
+    check.checked = "2026-12-08 07:30:12";
+    check.folders = {"/usr"};
+    check.stamp = SignatureCheckFile::SignatureStamp(ctx_->store);
+    check.entries = {{1371, kSampleFingerprintHex, Cp("ウイルス"), "d"}, {4, kSampleFingerprintHex, "Gone", "x"}};
+    QVERIFY(check.Write(home_->folder() + "Vorlet.dat.check"));
+    form_->hide();
+    form_->show();
+    QCOMPARE(marks(), (std::vector<std::string>{"", "1371", ""}));
+    QCOMPARE(form_->List()->ShownText(1, CDInvalFileDB::kMarkColumn), QStringLiteral("1371"));
+    QVERIFY(uitest::AllColumnsInSight(form_->List(), true));
+    QVERIFY(form_->CheckLine()->isVisible());
+    QCOMPARE(form_->CheckLine()->text(), QString::fromUtf8("誤検出照合 2026-12-08 07:30  /usr"));
+    QCOMPARE(SelectedName(), std::string("b"));
+
+    // Changed since the check: the line says so.
+    form_->DeleteRecord();
+    QVERIFY(form_->CheckLine()->text().contains(QString::fromUtf8("以後変更あり")));
   }
 };
 
