@@ -68,4 +68,5 @@ class CliSession {
   CliHitPrinter printer_;
   bool storeLoaded_ = false;
   bool storeComplete_ = false;
+  std::string logFileWritten_;  // --log's file once it is written
 };

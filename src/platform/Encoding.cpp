@@ -101,6 +101,15 @@ bool IsPrivateUse(std::string_view seq) {
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = Utf8SequenceLength(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
 std::string Cp932ToUtf8(std::string_view cp932) {
   std::string out;
   if (ToUtf8().Convert(cp932, out)) return out;

@@ -10,11 +10,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
 #include "result/HitIdentity.h"
+#include "result/ProcessPreview.h"
 #include "result/ProcessResult.h"
 #include "settings/AppFiles.h"
 #include "settings/ProfileFile.h"
@@ -67,6 +69,10 @@ class ScanOptions {
   }
   // Processes a detected file by the current mode, rule and move folder.
   ProcessResult AutoProcessFile(const std::string& path) const;
+  // A dry run: AutoProcessFile touches no file and says what it would do
+  // (ProcessPreview.h). Setting it starts a new rehearsal.
+  void SetDryRun(bool on) { preview_ = on ? std::make_shared<ProcessPreview>() : nullptr; }
+  bool DryRun() const { return preview_ != nullptr; }
 
  private:
   int32_t mode_ = kModeLeave;
@@ -76,4 +82,5 @@ class ScanOptions {
   std::vector<uint8_t> checks_;
   std::function<void()> closeFileHook_;
   IdentityHook identityHook_;
+  std::shared_ptr<ProcessPreview> preview_;
 };
