@@ -22,6 +22,9 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--list", "/tmp"}, "cannot go with --register or --list"},
       {{"--register", "/tmp", "--mode", "delete"}, "search options cannot go"},
       {{"--log", "", "/tmp"}, "--log needs a file name"},
+      {{"--format", "xml", "/tmp"}, "--format takes text, tsv or json"},
+      {{"--list", "--format", "json"}, "search options cannot go"},
+      {{"--dry-run", "--auto-log", "/tmp"}, "--dry-run writes no log"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
   };
