@@ -263,10 +263,11 @@ the desktop program does.
                          256; default 16: enough reads in flight for a cold disk); 1
                          reads each file only when its turn comes. Hits, counters and
                          the log are the same whatever N
-  --format text|tsv|json how hits are written on stdout (default text); see below
+  --format text|tsv|json how hits are written on stdout (default text); see below.
+                         Not with --register or --list
   --dry-run              rehearse: search and report as a real run would, but delete,
-                         rename and move nothing; see below. With --log or --auto-log
-                         it is an error: a dry run writes no log
+                         rename and move nothing; see below. Not with --register or
+                         --list, nor with --log or --auto-log: a dry run writes no log
   -q, --quiet            no progress line on stderr
   -v, --verbose          name every file and folder that could not be read, with the reason
   -h, --help             this text
