@@ -101,17 +101,4 @@ TEST(DryRunTest, NothingIsTouchedAndTheReportIsThatOfARealRun) {
   }
 }
 
-TEST(DryRunTest, TextShowsWhereARenameWouldPutTheFile) {
-  ScanHome home;
-  home.AddSignature("トロイ", "見本", kSample);
-  home.SaveStore();
-  testing_support::TempDir tree;
-  tree.Write("sub/Bad.EXE", kSample);
-  const auto result = RunScan(home.Args({"-q", "--dry-run", "--rule", "*.*.INV", tree.path()}));
-  EXPECT_EQ(result.exitStatus, 1) << result.err;
-  const std::string folder = tree.path() + "/sub";
-  EXPECT_EQ(result.out, "Bad.EXE\t" + folder + "\t見本\tトロイ\t0\tﾘﾈｰﾑ予定\t" + folder + "/Bad.EXE.INV\n");
-  EXPECT_TRUE(fs::exists(folder + "/Bad.EXE"));
-}
-
 }  // namespace
