@@ -21,12 +21,19 @@ bool ParseMode(std::string_view text, int* mode) {
   return false;
 }
 
-bool ParseFormat(std::string_view text, std::optional<HitFormat>* format) {
-  if (text == "text") *format = HitFormat::kText;
-  else if (text == "tsv") *format = HitFormat::kTsv;
-  else if (text == "json") *format = HitFormat::kJson;
-  else return false;
-  return true;
+bool ParseFormat(const std::string& text, CliOptions* out, std::string* error) {
+  static constexpr struct {
+    const char* name;
+    HitFormat format;
+  } kFormats[] = {{"text", HitFormat::kText}, {"tsv", HitFormat::kTsv}, {"json", HitFormat::kJson}};
+  for (const auto& entry : kFormats) {
+    if (text == entry.name) {
+      out->format = entry.format;
+      return true;
+    }
+  }
+  *error = "--format takes text, tsv or json, not \"" + platform::Cp932ToOsName(text) + "\"";
+  return false;
 }
 
 // "--name=value" or "--name value" (and "-p value", "-pvalue" for the short form).
@@ -169,15 +176,10 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
       }
       if (ok) out->jobs = jobs;
     } else if (name == "--format") {
-      std::optional<std::string> text;
-      ok = takeValue(text);
-      if (ok && !ParseFormat(*text, &out->format)) {
-        *error = "--format takes text, tsv or json, not \"" + platform::Cp932ToOsName(*text) + "\"";
-        ok = false;
-      }
-    } else if (name == "--dry-run") ok = noValue(out->dryRun);
-    else if (name == "--auto-log") ok = noValue(out->autoLog);
+      ok = args.Value(name, inlineValue, hasInline, &value, error) && ParseFormat(value, out, error);
+    } else if (name == "--auto-log") ok = noValue(out->autoLog);
     else if (name == "--list") ok = noValue(out->list);
+    else if (name == "--dry-run") ok = noValue(out->dryRun);
     else if (name == "-q" || name == "--quiet") ok = noValue(out->quiet);
     else if (name == "-v" || name == "--verbose") ok = noValue(out->verbose);
     else if (name == "-h" || name == "--help") ok = noValue(out->help);
@@ -194,9 +196,12 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
       *error = "FOLDER arguments are searched; they cannot go with --register or --list";
       return false;
     }
-    if (out->patterns || out->subfolders || out->mode || out->rule || out->moveTo || out->logFile || out->autoLog ||
-        out->format || out->dryRun) {
+    if (out->patterns || out->subfolders || out->mode || out->rule || out->moveTo || out->logFile || out->autoLog) {
       *error = "search options cannot go with --register or --list";
+      return false;
+    }
+    if (out->format || out->dryRun) {
+      *error = "--format and --dry-run are about a search; they cannot go with --register or --list";
       return false;
     }
   }

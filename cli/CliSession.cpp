@@ -123,8 +123,9 @@ int CliSession::Search() {
     logsOk = WriteLogs(run);
   };
   SearchDriver driver(engine_, std::move(hooks));
-  printer_.Start(options_.format.value_or(HitFormat::kText),
-                 HitProcessing(scanOptions_.Mode(), scanOptions_.Rule(), scanOptions_.MoveFolder(), options_.dryRun));
+  printer_.Start(
+      options_.format.value_or(HitFormat::kText),
+      HitProcessing(scanOptions_.Mode(), scanOptions_.Rule(), scanOptions_.MoveFolder(), options_.dryRun));
   driver.RunArmedSearch();
   console_.EndProgress();
 

@@ -1,9 +1,8 @@
 #include "HitJsonFormat.h"
 
 #include <cstdint>
-#include <vector>
-
 #include <nlohmann/json.hpp>
+#include <vector>
 
 #include "HitProcessing.h"
 #include "SignatureListing.h"
@@ -24,7 +23,8 @@ void PutPath(Json& object, const std::string& key, const std::string& cp932) {
   }
   const std::string bytes = platform::Cp932ToOsName(cp932);
   object[key] = bytes;
-  if (!platform::IsValidUtf8(bytes)) object[key + "_bytes"] = std::vector<uint8_t>(bytes.begin(), bytes.end());
+  if (!platform::IsValidUtf8(bytes))
+    object[key + "_bytes"] = std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 Json Time(const std::optional<SearchRunInfo>& run, bool end) {

@@ -9,7 +9,8 @@
 
 const char* HitTsvFormat::Header() { return "path\tsignature\tcategory\trisk\tposition\tresult\ttarget\n"; }
 
-std::string HitTsvFormat::Line(const CliConsole& console, const HitProcessing& processing, const DetectedFile& hit) {
+std::string HitTsvFormat::Line(const CliConsole& console, const HitProcessing& processing,
+                               const DetectedFile& hit) {
   const std::string fields[] = {
       console.ShownPath(hit.PathText()),
       console.ShownText(hit.SignatureName()),

@@ -15,5 +15,6 @@ class HitProcessing;
 class HitTsvFormat {
  public:
   static const char* Header();
-  static std::string Line(const CliConsole& console, const HitProcessing& processing, const DetectedFile& hit);
+  static std::string Line(const CliConsole& console, const HitProcessing& processing,
+                          const DetectedFile& hit);
 };

@@ -17,7 +17,8 @@
 class ProcessPreview {
  public:
   // mode, rule and moveFolder as AutoProcessFile takes them.
-  ProcessResult Predict(const std::string& path, int32_t mode, std::string_view rule, std::string_view moveFolder);
+  ProcessResult Predict(const std::string& path, int32_t mode, std::string_view rule,
+                        std::string_view moveFolder);
 
  private:
   // Whether a rename or move to target would find the name free; claims it when it would.

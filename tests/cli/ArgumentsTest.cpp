@@ -23,7 +23,7 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--register", "/tmp", "--mode", "delete"}, "search options cannot go"},
       {{"--log", "", "/tmp"}, "--log needs a file name"},
       {{"--format", "xml", "/tmp"}, "--format takes text, tsv or json"},
-      {{"--list", "--format", "json"}, "search options cannot go"},
+      {{"--list", "--format", "json"}, "--format and --dry-run are about a search"},
       {{"--dry-run", "--auto-log", "/tmp"}, "--dry-run writes no log"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},

@@ -65,9 +65,17 @@ TEST(DryRunTest, NothingIsTouchedAndTheReportIsThatOfARealRun) {
   } cases[] = {
       {"delete", {"--mode", "delete"}, {"sub/Bad.EXE", "two.exe"}, {"keep.exe"}, {"削除予定", "削除予定"}},
       // The target of two.exe is taken: the real rename would fail.
-      {"rename", {"--rule", "*.*.INV"}, {"sub/Bad.EXE", "two.exe"}, {"two.exe.INV"}, {"ﾘﾈｰﾑ予定", "失敗予定"}},
+      {"rename",
+       {"--rule", "*.*.INV"},
+       {"sub/Bad.EXE", "two.exe"},
+       {"two.exe.INV"},
+       {"ﾘﾈｰﾑ予定", "失敗予定"}},
       // Two hits of one name: the second would find its target taken by the first.
-      {"move", {"--move-to", "MOVE"}, {"a/Bad.EXE", "b/Bad.EXE", "c.exe"}, {}, {"移動予定", "移動予定", "失敗予定"}},
+      {"move",
+       {"--move-to", "MOVE"},
+       {"a/Bad.EXE", "b/Bad.EXE", "c.exe"},
+       {},
+       {"移動予定", "移動予定", "失敗予定"}},
       {"leave", {"--mode", "leave"}, {"sub/Bad.EXE"}, {}, {"未処理"}},
   };
   for (const auto& c : cases) {
@@ -90,7 +98,9 @@ TEST(DryRunTest, NothingIsTouchedAndTheReportIsThatOfARealRun) {
     const auto dry = run(dryTree, dryMove, true);
     EXPECT_EQ(Snapshot(dryTree), before) << c.label;
     EXPECT_TRUE(fs::is_empty(dryMove.path())) << c.label;
-    EXPECT_EQ(Results(dry.out), std::multiset<std::string>(c.planned.begin(), c.planned.end())) << c.label << "\n" << dry.out;
+    EXPECT_EQ(Results(dry.out), std::multiset<std::string>(c.planned.begin(), c.planned.end()))
+        << c.label << "\n"
+        << dry.out;
     EXPECT_NE(dry.err.find("dry run: nothing was deleted, renamed or moved"), std::string::npos) << c.label;
 
     const auto real = run(realTree, realMove, false);

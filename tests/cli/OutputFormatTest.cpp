@@ -38,7 +38,8 @@ bool IsLocalTime(const nlohmann::json& value) {
   const std::string shape = "dddd-dd-dd dd:dd:dd";
   if (text.size() != shape.size()) return false;
   for (size_t i = 0; i < shape.size(); ++i) {
-    if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != shape[i]) return false;
+    if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != shape[i])
+      return false;
   }
   return true;
 }
@@ -53,7 +54,8 @@ TEST_F(OutputFormatTest, TextIsUnchangedAndTsvFieldsNeverHoldTabOrNewline) {
       {"sub/Bad.EXE", {}, "Bad.EXE\tDIR/sub\t見本\tトロイ\t0\t未処理\n"},
       {"sub/Bad.EXE", {"--format", "text"}, "Bad.EXE\tDIR/sub\t見本\tトロイ\t0\t未処理\n"},
       // A dry run's text line says where the file would go.
-      {"sub/Bad.EXE", {"--dry-run", "--rule", "*.*.INV"},
+      {"sub/Bad.EXE",
+       {"--dry-run", "--rule", "*.*.INV"},
        "Bad.EXE\tDIR/sub\t見本\tトロイ\t0\tﾘﾈｰﾑ予定\tDIR/sub/Bad.EXE.INV\n"},
       {"a\tb\nc\\d.exe",
        {"--format", "tsv", "--rule", "*.*.INV"},
@@ -61,7 +63,8 @@ TEST_F(OutputFormatTest, TextIsUnchangedAndTsvFieldsNeverHoldTabOrNewline) {
        "DIR/a\\tb\\nc\\\\d.exe\t見本\tトロイ\t高\t0\tﾘﾈｰﾑ\tDIR/a\\tb\\nc\\\\d.exe.INV\n"},
       {"sub/Bad.EXE",
        {"--format", "tsv"},
-       "path\tsignature\tcategory\trisk\tposition\tresult\ttarget\nDIR/sub/Bad.EXE\t見本\tトロイ\t高\t0\t未処理\t\n"},
+       "path\tsignature\tcategory\trisk\tposition\tresult\ttarget\nDIR/sub/"
+       "Bad.EXE\t見本\tトロイ\t高\t0\t未処理\t\n"},
   };
   for (const auto& c : cases) {
     testing_support::TempDir tree;
@@ -143,9 +146,9 @@ TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
 
     const nlohmann::json& summary = objects.back();
     EXPECT_EQ(summary.at("type"), "summary");
-    const std::pair<const char*, int> counters[] = {{"searched", 4}, {"invalid", 3},
-                                                    {"unprocessed", c.dryRun ? 0 : 3}, {"moved", c.dryRun ? 3 : 0},
-                                                    {"renamed", 0}, {"deleted", 0}};
+    const std::pair<const char*, int> counters[] = {
+        {"searched", 4}, {"invalid", 3}, {"unprocessed", c.dryRun ? 0 : 3}, {"moved", c.dryRun ? 3 : 0},
+        {"renamed", 0},  {"deleted", 0}};
     for (const auto& [key, value] : counters) EXPECT_EQ(summary.at(key), value) << key;
     EXPECT_EQ(summary.at("completed"), true);
     EXPECT_EQ(summary.at("files_not_read"), 0);
