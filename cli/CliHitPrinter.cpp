@@ -3,8 +3,15 @@
 #include <string_view>
 
 #include "CliConsole.h"
+#include "HitTsvFormat.h"
 #include "result/ProcessResult.h"
 #include "settings/LogFormat.h"
+
+void CliHitPrinter::Start(HitFormat format, const HitProcessing& processing) {
+  format_ = format;
+  processing_ = processing;
+  if (format_ == HitFormat::kTsv) console_.Out(HitTsvFormat::Header());
+}
 
 void CliHitPrinter::OnHitAdded(size_t, const DetectedFile& hit) {
   console_.Out(Line(hit));
@@ -12,17 +19,41 @@ void CliHitPrinter::OnHitAdded(size_t, const DetectedFile& hit) {
   console_.FlushOut();
 }
 
+void CliHitPrinter::Finish(const RunSummary& summary) {
+  if (format_ != HitFormat::kJson) return;
+  console_.Out(HitJsonFormat::SummaryLine(summary));
+  console_.FlushOut();
+}
+
 std::string CliHitPrinter::Line(const DetectedFile& hit) const {
+  switch (format_) {
+    case HitFormat::kTsv:
+      return HitTsvFormat::Line(console_, processing_, hit);
+    case HitFormat::kJson:
+      return HitJsonFormat::HitLine(processing_, hit);
+    case HitFormat::kText:
+      break;
+  }
+  return TextLine(hit);
+}
+
+std::string CliHitPrinter::TextLine(const DetectedFile& hit) const {
+  const std::string result = processing_.ResultText(hit);
+  const std::string target = processing_.DryRun() ? processing_.Target(hit) : std::string();
+  std::string line, shownTarget;
   if (console_.Cp932()) {
     // The log's own line, which escapes the names; the signature's texts are the console's.
-    return LogHitLine(hit.FileName(), hit.Folder(), EscapeControlCharacters(hit.SignatureName()),
-                      EscapeControlCharacters(hit.SignatureCategory()), hit.Position(),
-                      ProcessResultText(hit.Result()));
+    line = LogHitLine(hit.FileName(), hit.Folder(), EscapeControlCharacters(hit.SignatureName()),
+                      EscapeControlCharacters(hit.SignatureCategory()), hit.Position(), result);
+    shownTarget = EscapeControlCharacters(target);
+  } else {
+    line = LogHitLine(console_.ShownPath(hit.FileName()), console_.ShownPath(hit.Folder()),
+                      console_.ShownText(hit.SignatureName()), console_.ShownText(hit.SignatureCategory()),
+                      hit.Position(), console_.Text(result));
+    shownTarget = console_.ShownPath(target);
   }
-  std::string line = LogHitLine(console_.ShownPath(hit.FileName()), console_.ShownPath(hit.Folder()),
-                                console_.ShownText(hit.SignatureName()), console_.ShownText(hit.SignatureCategory()),
-                                hit.Position(), console_.Text(ProcessResultText(hit.Result())));
   if (line.ends_with("\r\n")) line.resize(line.size() - 2);
-  line.push_back('\n');
+  if (!target.empty()) line += "\t" + shownTarget;
+  line += console_.Cp932() ? "\r\n" : "\n";
   return line;
 }

@@ -21,6 +21,21 @@ bool ParseMode(std::string_view text, int* mode) {
   return false;
 }
 
+bool ParseFormat(const std::string& text, CliOptions* out, std::string* error) {
+  static constexpr struct {
+    const char* name;
+    HitFormat format;
+  } kFormats[] = {{"text", HitFormat::kText}, {"tsv", HitFormat::kTsv}, {"json", HitFormat::kJson}};
+  for (const auto& entry : kFormats) {
+    if (text == entry.name) {
+      out->format = entry.format;
+      return true;
+    }
+  }
+  *error = "--format takes text, tsv or json, not \"" + platform::Cp932ToOsName(text) + "\"";
+  return false;
+}
+
 // "--name=value" or "--name value" (and "-p value", "-pvalue" for the short form).
 class ArgumentReader {
  public:
@@ -204,10 +219,13 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
         ok = false;
       }
       if (ok) out->jobs = jobs;
+    } else if (name == "--format") {
+      ok = args.Value(name, inlineValue, hasInline, &value, error) && ParseFormat(value, out, error);
     } else if (name == "--auto-log") ok = noValue(out->autoLog);
     else if (name == "--list") ok = noValue(out->list);
     else if (name == "--where") ok = noValue(out->where);
     else if (name == "--check-signatures") ok = noValue(out->checkSignatures);
+    else if (name == "--dry-run") ok = noValue(out->dryRun);
     else if (name == "-q" || name == "--quiet") ok = noValue(out->quiet);
     else if (name == "-v" || name == "--verbose") ok = noValue(out->verbose);
     else if (name == "-h" || name == "--help") ok = noValue(out->help);
@@ -231,6 +249,10 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
       *error = "search options cannot go with --register or --list";
       return false;
     }
+    if (out->format || out->dryRun) {
+      *error = "--format and --dry-run are about a search; they cannot go with --register or --list";
+      return false;
+    }
   }
   for (const std::string& folder : out->folders) {
     // An unset variable in a script ("$DIR") must not turn into a search of somewhere else.
@@ -240,6 +262,11 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     }
   }
   if (!ResolveProcessing(out, error)) return false;
+  // A log records what was done; a dry run does nothing, and its log would say otherwise.
+  if (out->dryRun && (out->logFile || out->autoLog)) {
+    *error = "--dry-run writes no log: leave out --log and --auto-log";
+    return false;
+  }
   if (out->home && out->home->empty()) {
     *error = "--home needs a folder";
     return false;
@@ -313,6 +340,11 @@ the desktop program does.
                          256; default 16: enough reads in flight for a cold disk); 1
                          reads each file only when its turn comes. Hits, counters and
                          the log are the same whatever N
+  --format text|tsv|json how hits are written on stdout (default text); see below.
+                         Not with --register or --list
+  --dry-run              rehearse: search and report as a real run would, but delete,
+                         rename and move nothing; see below. Not with --register or
+                         --list, nor with --log or --auto-log: a dry run writes no log
   -q, --quiet            no progress line on stderr
   -v, --verbose          name every file and folder that could not be read, with the reason
   -h, --help             this text
@@ -321,6 +353,30 @@ Hits go to stdout, one line each: file name, folder, signature name, category, p
 (hex), processing, TAB-separated as in the log. At the end stderr gets the six counters,
 the completion and the number of files that could not be opened or read and of folders
 that could not be listed.
+
+--format tsv: a header line (path, signature, category, risk, position, result, target),
+then one line per hit: the full path, the signature's name, category and risk level, the
+position (hex), the processing, and the path a rename or move gave the file (the one tried
+when it failed; empty in other modes). Each field is escaped as the text lines are (below),
+so no field holds a TAB, CR or LF, and unescaping gives its bytes back.
+
+--format json: JSON Lines, always UTF-8, and nothing else on stdout. One object per hit:
+{"type":"hit", "path", "signature", "category", "risk", "position" (a number), "result",
+"target" (as in tsv, null when none)}. A path whose bytes are not UTF-8 shows each bad
+byte as U+FFFD and is followed by "path_bytes" ("target_bytes", ...): all its bytes as
+numbers 0-255, the name exactly. Last comes {"type":"summary", "searched", "invalid",
+"unprocessed", "moved", "renamed", "deleted" (the six counters), "completed",
+"files_not_read", "folders_not_listed", "start", "end" (local "YYYY-MM-DD HH:MM:SS", null
+when the search did not start), "log" (the --log file), "auto_log" (the automatic log;
+each null when none was written), "dry_run"}. stderr gets its summary as with text.
+
+--dry-run: every file is searched and every hit reported, with what a real run would do:
+削除予定, ﾘﾈｰﾑ予定, 移動予定, or 失敗予定 where it would fail (未処理 when left), and in text
+a seventh field with the path a rename or move would give. No file is deleted, renamed
+or moved. The target is worked out as the real run does, and a name taken there already
+(or by an earlier hit of the run) or a missing move folder makes it 失敗予定; what only
+the attempt can tell (permissions, a file changed in between) is not foreseen. The
+counters and the exit status are those of a real run.
 
 Text encoding of stdout and stderr: UTF-8 (file names and folders as the file system's own
 bytes), unless the locale (LC_ALL, else LC_CTYPE, else LANG) names a Shift_JIS code set

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// How hits are written on stdout (--format).
+enum class HitFormat { kText, kTsv, kJson };
+
 struct CliOptions {
   std::optional<std::string> home;      // --home DIR
   std::optional<std::string> patterns;  // -p, --pattern (empty allowed: means "*.*")
@@ -24,6 +27,8 @@ struct CliOptions {
   std::optional<int> jobs;              // --jobs N (1..256)
   bool quiet = false;                   // -q
   bool verbose = false;                 // -v
+  std::optional<HitFormat> format;      // --format (default text)
+  bool dryRun = false;                  // --dry-run
   bool help = false;                    // -h, --help
   std::vector<std::string> folders;     // FOLDER...
 

@@ -18,6 +18,8 @@ class CliProblemSink : public SearchProblemSink {
   void FolderNotListed(const std::string& folder, int error) override;
 
   bool Empty() const { return files_.empty() && folders_.empty(); }
+  size_t UnreadFiles() const { return files_.size(); }
+  size_t UnlistedFolders() const { return folders_.size(); }
 
   // The two counts; with named, one line per file and folder before them.
   void Report(CliConsole& console, bool named) const;

@@ -105,6 +105,7 @@ int CliSession::Search() {
   if (options_.mode) scanOptions_.SetMode(*options_.mode);
   if (options_.rule) scanOptions_.SetRule(*options_.rule);
   if (options_.moveTo) scanOptions_.SetMoveFolder(*options_.moveTo);
+  scanOptions_.SetDryRun(options_.dryRun);
   scanOptions_.ApplyCategoryChecks(store_);
   logManager_.LoadSettings(SettingsFile(), locations_);
   // The command line logs only when asked to.
@@ -118,11 +119,18 @@ int CliSession::Search() {
   engine_.running = true;
 
   bool logsOk = true;
+  RunSummary summary;
   SearchDriver::Hooks hooks;
   hooks.checkLogFolder = [this] { return logManager_.CheckLogFolder(); };
-  hooks.writeAutoLog = [this, &logsOk](const SearchRunInfo& run) { logsOk = WriteLogs(run); };
+  hooks.writeAutoLog = [this, &logsOk, &summary](const SearchRunInfo& run) {
+    summary.run = run;
+    logsOk = WriteLogs(run);
+  };
   SearchDriver driver(engine_, std::move(hooks));
   StartJournal();
+  printer_.Start(
+      options_.format.value_or(HitFormat::kText),
+      HitProcessing(scanOptions_.Mode(), scanOptions_.Rule(), scanOptions_.MoveFolder(), options_.dryRun));
   driver.RunArmedSearch();
   console_.EndProgress();
 
@@ -131,6 +139,15 @@ int CliSession::Search() {
   console_.ErrLine(std::string(cli_text::kCompleted) + (engine_.Completed() ? "YES" : "NO"));
   problems_.Report(console_, options_.verbose);
   const bool journalOk = ReportJournal();
+  if (options_.dryRun) console_.ErrLine("vorlet-scan: dry run: nothing was deleted, renamed or moved");
+  summary.counts = results_.Counts();
+  summary.completed = engine_.Completed();
+  summary.filesNotRead = problems_.UnreadFiles();
+  summary.foldersNotListed = problems_.UnlistedFolders();
+  summary.logFile = logFileWritten_;
+  summary.autoLog = logManager_.WrittenAutoLog();
+  summary.dryRun = options_.dryRun;
+  printer_.Finish(summary);
 
   const bool trouble = !(storeOk && logsOk && journalOk && engine_.Completed() && problems_.Empty());
   if (results_.Counts().invalid > 0) return trouble ? kExitHitsAndTrouble : kExitHits;
@@ -157,13 +174,16 @@ bool CliSession::WriteLogs(const SearchRunInfo& run) {
   if (options_.logFile && !WriteLogFile(*options_.logFile, run, results_.Hits(), ScanLogFile())) {
     console_.ErrLine(cli_text::kLogNotWritten + *options_.logFile);
     ok = false;
+  } else if (options_.logFile) {
+    logFileWritten_ = *options_.logFile;
   }
   return ok;
 }
 
 void CliSession::StartJournal() {
-  // A run that touches no file keeps none; nothing is recorded without a start here.
-  if (scanOptions_.Mode() == kModeLeave) return;
+  // A run that touches no file keeps none (a dry run touches none); nothing is recorded
+  // without a start here.
+  if (scanOptions_.Mode() == kModeLeave || options_.dryRun) return;
   // Beside the log that is written, else beside the data file.
   std::vector<std::string> folders;
   if (options_.logFile) {

@@ -77,4 +77,5 @@ class CliSession {
   ProcessJournal journal_;
   bool storeLoaded_ = false;
   bool storeComplete_ = false;
+  std::string logFileWritten_;  // --log's file once it is written
 };

@@ -70,12 +70,14 @@ std::string LogManager::AutoLogPath(const LogDateTime& startTime, int number) co
 }
 
 bool LogManager::WriteAutoLog(const SearchRunInfo& run, const DetectedFileList* hits) {
+  writtenAutoLog_.clear();
   // Without a folder the log would land in the root or wherever the process happens to be.
   if (!autoLog_ || logFolder_.empty()) return false;
   for (int number = 1; number <= kMaxLogsPerSecond; ++number) {
     const std::string path = AutoLogPath(run.startTime, number);
     int error = 0;
     if (CreateLogFile(path, run, hits, &error)) {
+      writtenAutoLog_ = path;
       if (logWritten_) logWritten_();
       return true;
     }

@@ -49,6 +49,8 @@ class LogManager {
   // log-written hook is then called too, so that a view refreshes its list. Nothing is
   // written for an empty log folder.
   bool WriteAutoLog(const SearchRunInfo& run, const DetectedFileList* hits);
+  // The path the last WriteAutoLog wrote; empty when it wrote none.
+  const std::string& WrittenAutoLog() const { return writtenAutoLog_; }
   void SetLogWrittenHook(std::function<void()> hook) { logWritten_ = std::move(hook); }
 
   // Where the automatic log of a search started at startTime goes when the name is free;
@@ -67,6 +69,7 @@ class LogManager {
   std::string logFolder_;
   std::string logEditor_;
   std::function<void()> logWritten_;
+  std::string writtenAutoLog_;
 };
 
 // ---- saving a log by hand ----

@@ -105,6 +105,15 @@ uint16_t Cp932CodeAt(std::string_view cp932, size_t i, size_t n) {
 
 }  // namespace
 
+bool IsValidUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = Utf8SequenceLength(text, i);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
 // The converter maps character by character, without state, so a text converts as its
 // characters do one by one; each character's answer is looked up, not converted again.
 std::string Cp932ToUtf8(std::string_view cp932) {

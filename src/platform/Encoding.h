@@ -20,6 +20,9 @@ std::string Utf8ToCp932(std::string_view utf8);
 std::string OsNameToCp932(std::string_view osBytes);
 std::string Cp932ToOsName(std::string_view cp932);
 
+// Well-formed UTF-8 throughout (no overlong form, surrogate or code above U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
 // Only bytes below 0x80: such a text is the same in CP932 and UTF-8.
 inline bool IsPlainAscii(std::string_view text) {
   for (char c : text) {

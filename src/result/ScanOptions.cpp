@@ -45,6 +45,7 @@ void ScanOptions::ApplyCategoryChecks(InvalFileDB& store) const {
 }
 
 ProcessResult ScanOptions::AutoProcessFile(const std::string& path) const {
+  if (preview_) return preview_->Predict(path, mode_, rule_, moveFolder_);
   HitIdentity hit;
   if (mode_ != kModeLeave) hit = AskHitIdentity(identityHook_);
   if (!processedHook_) return ::AutoProcessFile(path, mode_, rule_, moveFolder_, closeFileHook_, hit);

@@ -10,12 +10,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/FileSystem.h"
 #include "result/AutoProcessor.h"
 #include "result/HitIdentity.h"
+#include "result/ProcessPreview.h"
 #include "result/ProcessResult.h"
 #include "settings/AppFiles.h"
 #include "settings/ProfileFile.h"
@@ -70,6 +72,10 @@ class ScanOptions {
   void SetProcessedHook(std::function<void(const ProcessedFile&)> hook) { processedHook_ = std::move(hook); }
   // Processes a detected file by the current mode, rule and move folder.
   ProcessResult AutoProcessFile(const std::string& path) const;
+  // A dry run: AutoProcessFile touches no file and says what it would do
+  // (ProcessPreview.h). Setting it starts a new rehearsal.
+  void SetDryRun(bool on) { preview_ = on ? std::make_shared<ProcessPreview>() : nullptr; }
+  bool DryRun() const { return preview_ != nullptr; }
 
  private:
   int32_t mode_ = kModeLeave;
@@ -80,4 +86,5 @@ class ScanOptions {
   std::function<void()> closeFileHook_;
   IdentityHook identityHook_;
   std::function<void(const ProcessedFile&)> processedHook_;
+  std::shared_ptr<ProcessPreview> preview_;
 };

@@ -24,6 +24,9 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--log", "", "/tmp"}, "--log needs a file name"},
       {{"--where", "-q"}, "--where goes only with --home"},
       {{"--undo", "run.journal", "/tmp"}, "--undo goes alone"},
+      {{"--format", "xml", "/tmp"}, "--format takes text, tsv or json"},
+      {{"--list", "--format", "json"}, "--format and --dry-run are about a search"},
+      {{"--dry-run", "--auto-log", "/tmp"}, "--dry-run writes no log"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
   };

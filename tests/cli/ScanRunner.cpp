@@ -122,10 +122,11 @@ void ScanHome::Set(const std::string& section, const std::string& key, const std
   if (!ini_.PutSettingText(section, key, platform::Utf8ToCp932(utf8Value))) throw std::runtime_error("ini");
 }
 
-void ScanHome::AddSignature(const std::string& category, const std::string& name, std::string_view sampleContent) {
+void ScanHome::AddSignature(const std::string& category, const std::string& name, std::string_view sampleContent,
+                            const std::string& riskLevel) {
   auto record = std::make_shared<InvalFileInfo>();
   const std::vector<uint8_t> digest = FingerprintOf(sampleContent);
-  record->SetFromBytes(platform::Utf8ToCp932(name), platform::Utf8ToCp932(category), "", OleDate{45000.5, 0}, "",
+  record->SetFromBytes(platform::Utf8ToCp932(name), platform::Utf8ToCp932(category), platform::Utf8ToCp932(riskLevel), OleDate{45000.5, 0}, "",
                        digest.data(), 16, "");
   store_.Add(record);
 }

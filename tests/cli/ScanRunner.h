@@ -70,7 +70,8 @@ class ScanHome {
   const std::string& path() const { return dir_.path(); }
   void Set(const std::string& section, const std::string& key, const std::string& utf8Value);
   // A signature (names UTF-8) matching files whose content is sampleContent.
-  void AddSignature(const std::string& category, const std::string& name, std::string_view sampleContent);
+  void AddSignature(const std::string& category, const std::string& name, std::string_view sampleContent,
+                    const std::string& riskLevel = "");
   InvalFileDB& store() { return store_; }
   void SaveStore();
   std::string DataFile() const { return dir_.Read("Vorlet.dat"); }

@@ -1,0 +1,77 @@
+#include "HitJsonFormat.h"
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "HitProcessing.h"
+#include "SignatureListing.h"
+#include "db/InvalFileInfo.h"
+#include "platform/Encoding.h"
+#include "result/DetectedFile.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// key: the path (CP932) as UTF-8, with key + "_bytes" when its own bytes are not UTF-8;
+// null for an empty path.
+void PutPath(Json& object, const std::string& key, const std::string& cp932) {
+  if (cp932.empty()) {
+    object[key] = nullptr;
+    return;
+  }
+  const std::string bytes = platform::Cp932ToOsName(cp932);
+  object[key] = bytes;
+  if (!platform::IsValidUtf8(bytes))
+    object[key + "_bytes"] = std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+Json Time(const std::optional<SearchRunInfo>& run, bool end) {
+  if (!run) return nullptr;
+  const LogDateTime& time = end ? run->endTime : run->startTime;
+  const std::string text = SignatureListing::FormatDate(time.oleDate, time.status);
+  return text.empty() ? Json(nullptr) : Json(text);
+}
+
+std::string Line(const Json& object) {
+  // A path that is not UTF-8 is in the string as it is; the dump shows its bad bytes as
+  // U+FFFD, and its _bytes array keeps them.
+  return object.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace
+
+std::string HitJsonFormat::HitLine(const HitProcessing& processing, const DetectedFile& hit) {
+  Json object;
+  object["type"] = "hit";
+  PutPath(object, "path", hit.PathText());
+  object["signature"] = platform::Cp932ToUtf8(hit.SignatureName());
+  object["category"] = platform::Cp932ToUtf8(hit.SignatureCategory());
+  object["risk"] = platform::Cp932ToUtf8(hit.Signature() ? hit.Signature()->RiskLevel() : std::string());
+  object["position"] = static_cast<uint32_t>(hit.Position());
+  object["result"] = platform::Cp932ToUtf8(processing.ResultText(hit));
+  PutPath(object, "target", processing.Target(hit));
+  return Line(object);
+}
+
+std::string HitJsonFormat::SummaryLine(const RunSummary& summary) {
+  Json object;
+  object["type"] = "summary";
+  const ScanCounts& c = summary.counts;
+  object["searched"] = c.searched;
+  object["invalid"] = c.invalid;
+  object["unprocessed"] = c.unprocessed;
+  object["moved"] = c.moved;
+  object["renamed"] = c.renamed;
+  object["deleted"] = c.deleted;
+  object["completed"] = summary.completed;
+  object["files_not_read"] = summary.filesNotRead;
+  object["folders_not_listed"] = summary.foldersNotListed;
+  object["start"] = Time(summary.run, false);
+  object["end"] = Time(summary.run, true);
+  PutPath(object, "log", summary.logFile);
+  PutPath(object, "auto_log", summary.autoLog);
+  object["dry_run"] = summary.dryRun;
+  return Line(object);
+}
