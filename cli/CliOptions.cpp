@@ -78,6 +78,22 @@ bool ResolveProcessing(CliOptions* out, std::string* error) {
   return true;
 }
 
+// --export and --import are runs of their own: beside another action it would be open
+// which comes first, and a search option would be ignored.
+bool SignatureTransferAlone(const CliOptions& o, std::string* error) {
+  const char* option = o.exportFile ? "--export" : "--import";
+  if ((o.exportFile && o.importFile) || o.registerFolder || o.list || !o.folders.empty() || o.patterns ||
+      o.subfolders || o.mode || o.rule || o.moveTo || o.logFile || o.autoLog || o.jobs) {
+    *error = std::string(option) + " goes with no other action, FOLDER or search option (only --home, -q, -v)";
+    return false;
+  }
+  if ((o.exportFile ? *o.exportFile : *o.importFile).empty()) {
+    *error = std::string(option) + " needs a file name";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::string* error) {
@@ -131,6 +147,8 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     else if (name == "--move-to") ok = takeValue(out->moveTo);
     else if (name == "--log") ok = takeValue(out->logFile);
     else if (name == "--register") ok = takeValue(out->registerFolder);
+    else if (name == "--export") ok = takeValue(out->exportFile);
+    else if (name == "--import") ok = takeValue(out->importFile);
     else if (name == "--subfolders" || name == "--no-subfolders") {
       bool given = false;
       ok = noValue(given);
@@ -173,6 +191,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
   }
 
   if (out->help) return true;
+  if ((out->exportFile || out->importFile) && !SignatureTransferAlone(*out, error)) return false;
   if (!out->Searches()) {
     if (!out->folders.empty()) {
       *error = "FOLDER arguments are searched; they cannot go with --register or --list";
@@ -234,6 +253,18 @@ the desktop program does.
   --list                 print every signature, one TSV line each: category, name, risk
                          level, date (YYYY-MM-DD HH:MM:SS), author, search text, summary;
                          TAB, CR, LF and backslash are written as \t \r \n \\
+  --export FILE          write every signature to FILE ("-": stdout) as UTF-8 TSV with a
+                         header line: category, name, risk_level, created (OLE days),
+                         created_status, author, search_bytes (hex), summary; a character
+                         CP932 cannot carry over to UTF-8 is written as \xHH per byte,
+                         TAB, CR, LF, other controls and backslash as \t \r \n \xHH \\
+  --import FILE          merge such a file into Vorlet.dat (made when missing) under its
+                         lock: a new category and name is added, the same record is
+                         already present, other contents under a held name conflict and
+                         stay as they were; counts and conflicts go to stderr. A line not
+                         of the format is an error naming it, and nothing is imported.
+                         --export and --import go with no other action, FOLDER or search
+                         option (only --home, -q, -v)
   --home DIR             folder of Vorlet.ini and Vorlet.dat (default: the program's
                          folder); the settings are read, never written; a search and
                          --list need Vorlet.dat there, --register makes it when missing
@@ -270,5 +301,11 @@ SIGTERM or SIGHUP: the file in hand is finished and the log records the search a
 completed) or failed, a file or folder that could not be read, a log that could not be
 written, a write error on stdout or stderr, or bad arguments (then nothing is searched).
 --register and --list exit 0 on success and 2 on any failure.
+--export and --import exit 0 on success (conflicts included) and 2 on any failure.
+
+--register and --import name each new signature that would hit innocent files: its sample
+was shorter than the block, its block is one repeated byte, or another sample (another
+record of the imported file) gave the same digest. An imported record holds only its
+digest: a short sample is recognised only when it is one repeated byte.
 )";
 }

@@ -18,6 +18,8 @@ struct CliOptions {
   bool autoLog = false;                 // --auto-log
   std::optional<std::string> registerFolder;  // --register
   bool list = false;                    // --list
+  std::optional<std::string> exportFile;  // --export FILE ("-": stdout)
+  std::optional<std::string> importFile;  // --import FILE
   std::optional<int> jobs;              // --jobs N (1..256)
   bool quiet = false;                   // -q
   bool verbose = false;                 // -v
@@ -28,8 +30,8 @@ struct CliOptions {
   // command line is not one vorlet-scan takes. "--" ends the options.
   static bool Parse(int argc, const char* const* argv, CliOptions* out, std::string* error);
 
-  // Whether a search runs (not only --register and/or --list).
-  bool Searches() const { return !registerFolder && !list; }
+  // Whether a search runs (not only --register and/or --list, --export or --import).
+  bool Searches() const { return !registerFolder && !list && !exportFile && !importFile; }
 };
 
 // The --help text (UTF-8).
