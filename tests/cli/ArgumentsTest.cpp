@@ -22,6 +22,8 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--list", "/tmp"}, "cannot go with --register or --list"},
       {{"--register", "/tmp", "--mode", "delete"}, "search options cannot go"},
       {{"--log", "", "/tmp"}, "--log needs a file name"},
+      {{"--export", "x.tsv", "--list"}, "--export goes with no other action"},
+      {{"--import", "x.tsv", "--jobs", "2"}, "--import goes with no other action"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
   };
