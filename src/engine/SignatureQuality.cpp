@@ -146,7 +146,7 @@ std::string SignatureQuality::Summary(const std::vector<QualityWarning>& warning
   text += kSummaryCount;
   for (size_t i = 0; i < warnings.size() && i < kSummaryNames; ++i) {
     if (i > 0) text += kListSeparator;
-    text += EscapeControlCharacters(warnings[i].record->Name(), true);
+    text += EscapeControlCharacters(warnings[i].record->Name());
   }
   if (warnings.size() > kSummaryNames) text += kSummaryMore;
   text += kClose;
