@@ -97,8 +97,26 @@ bool ResolveProcessing(CliOptions* out, std::string* error) {
 bool WhereAlone(const CliOptions& options, std::string* error) {
   if (!options.folders.empty() || options.patterns || options.subfolders || options.mode || options.rule ||
       options.moveTo || options.logFile || options.autoLog || options.registerFolder || options.list ||
-      options.jobs || options.quiet || options.verbose || options.undo || options.checkSignatures) {
+      options.jobs || options.quiet || options.verbose || options.undo || options.checkSignatures ||
+      options.exportFile || options.importFile) {
     *error = "--where goes only with --home";
+    return false;
+  }
+  return true;
+}
+
+// --export and --import are runs of their own: beside another action it would be open
+// which comes first, and a search option would be ignored.
+bool SignatureTransferAlone(const CliOptions& o, std::string* error) {
+  const char* option = o.exportFile ? "--export" : "--import";
+  if ((o.exportFile && o.importFile) || o.registerFolder || o.list || !o.folders.empty() || o.patterns ||
+      o.subfolders || o.mode || o.rule || o.moveTo || o.logFile || o.autoLog || o.jobs || o.where || o.undo ||
+      o.checkSignatures) {
+    *error = std::string(option) + " goes with no other action, FOLDER or search option (only --home, -q, -v)";
+    return false;
+  }
+  if ((o.exportFile ? *o.exportFile : *o.importFile).empty()) {
+    *error = std::string(option) + " needs a file name";
     return false;
   }
   return true;
@@ -112,7 +130,8 @@ bool UndoGoesAlone(const CliOptions& options, std::string* error) {
   }
   if (!options.folders.empty() || options.home || options.patterns || options.subfolders || options.mode ||
       options.rule || options.moveTo || options.logFile || options.autoLog || options.registerFolder ||
-      options.list || options.jobs || options.where || options.checkSignatures) {
+      options.list || options.jobs || options.where || options.checkSignatures || options.exportFile ||
+      options.importFile) {
     *error = "--undo goes alone (only -q and -v may go with it)";
     return false;
   }
@@ -190,6 +209,8 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     else if (name == "--log") ok = takeValue(out->logFile);
     else if (name == "--register") ok = takeValue(out->registerFolder);
     else if (name == "--undo") ok = takeValue(out->undo);
+    else if (name == "--export") ok = takeValue(out->exportFile);
+    else if (name == "--import") ok = takeValue(out->importFile);
     else if (name == "--subfolders" || name == "--no-subfolders") {
       bool given = false;
       ok = noValue(given);
@@ -240,6 +261,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
   if (out->where && !WhereAlone(*out, error)) return false;
   if (out->undo && !UndoGoesAlone(*out, error)) return false;
   if (out->checkSignatures && !CheckSignaturesAlone(*out, error)) return false;
+  if ((out->exportFile || out->importFile) && !SignatureTransferAlone(*out, error)) return false;
   if (!out->Searches()) {
     if (!out->folders.empty()) {
       *error = "FOLDER arguments are searched; they cannot go with --register or --list";
@@ -330,6 +352,18 @@ the desktop program does.
                          file goes back to where it was, newest first, never replacing
                          anything; one that changed since, or whose old place is taken,
                          stays where it is; deletions cannot be undone. Goes alone
+  --export FILE          write every signature to FILE ("-": stdout) as UTF-8 TSV with a
+                         header line: category, name, risk_level, created (OLE days),
+                         created_status, author, search_bytes (hex), summary; a character
+                         CP932 cannot carry over to UTF-8 is written as \xHH per byte,
+                         TAB, CR, LF, other controls and backslash as \t \r \n \xHH \\
+  --import FILE          merge such a file into Vorlet.dat (made when missing) under its
+                         lock: a new category and name is added, the same record is
+                         already present, other contents under a held name conflict and
+                         stay as they were; counts and conflicts go to stderr. A line not
+                         of the format is an error naming it, and nothing is imported.
+                         --export and --import go with no other action, FOLDER or search
+                         option (only --home, -q, -v)
   --home DIR             folder of Vorlet.ini and Vorlet.dat (default: see Files
                          below); the settings are read, never written; a search and
                          --list need Vorlet.dat there, --register makes it when missing
@@ -420,5 +454,11 @@ SIGTERM or SIGHUP: the file in hand is finished and the log records the search a
 completed) or failed, a file or folder that could not be read, a log that could not be
 written, a write error on stdout or stderr, or bad arguments (then nothing is searched).
 --register and --list exit 0 on success and 2 on any failure; --where exits 0.
+--export and --import exit 0 on success (conflicts included) and 2 on any failure.
+
+--register and --import name each new signature that would hit innocent files: its sample
+was shorter than the block, its block is one repeated byte, or another sample (another
+record of the imported file) gave the same digest. An imported record holds only its
+digest: a short sample is recognised only when it is one repeated byte.
 )";
 }

@@ -24,6 +24,8 @@ struct CliOptions {
   bool where = false;                   // --where
   std::optional<std::string> undo;      // --undo JOURNAL
   bool checkSignatures = false;         // --check-signatures (FOLDERs are the reference folders)
+  std::optional<std::string> exportFile;  // --export FILE ("-": stdout)
+  std::optional<std::string> importFile;  // --import FILE
   std::optional<int> jobs;              // --jobs N (1..256)
   bool quiet = false;                   // -q
   bool verbose = false;                 // -v
@@ -36,8 +38,8 @@ struct CliOptions {
   // command line is not one vorlet-scan takes. "--" ends the options.
   static bool Parse(int argc, const char* const* argv, CliOptions* out, std::string* error);
 
-  // Whether a search runs (not only --register and/or --list, not --undo).
-  bool Searches() const { return !registerFolder && !list && !undo; }
+  // Whether a search runs (not --register, --list, --undo, --export or --import).
+  bool Searches() const { return !registerFolder && !list && !undo && !exportFile && !importFile; }
 };
 
 // The --help text (UTF-8).

@@ -4,7 +4,10 @@
 #include <cstring>
 
 #include "CliTexts.h"
+#include "ExportCommand.h"
+#include "ImportCommand.h"
 #include "LogPreflight.h"
+#include "QualityReport.h"
 #include "SignatureListing.h"
 #include "engine/SearchDriver.h"
 #include "engine/SearchRegistration.h"
@@ -44,6 +47,8 @@ CliSession::~CliSession() {
 }
 
 int CliSession::Run() {
+  if (options_.exportFile) return ExportCommand(store_, home_, console_).Run(*options_.exportFile);
+  if (options_.importFile) return ImportCommand(store_, engine_, home_, console_).Run(*options_.importFile);
   if (options_.Searches()) return Search();
   int status = kExitClean;
   if (options_.registerFolder) status = Register();
@@ -232,7 +237,8 @@ int CliSession::Register() {
   const bool storeOk = LoadStore();
   const int32_t before = store_.RecordCount();
   results_.ResetResult();  // counts the files looked at
-  const bool completed = RegisterFolder(engine_, store_, folder, &host_);
+  std::vector<QualityWarning> warnings;
+  const bool completed = RegisterFolder(engine_, store_, folder, &host_, &warnings);
   console_.EndProgress();
   const int32_t added = store_.RecordCount() - before;
   // Nothing new: the data file stays as it is.
@@ -240,6 +246,7 @@ int CliSession::Register() {
 
   console_.ErrLine(cli_text::kCounterLabels[0] + std::to_string(results_.Counts().searched));
   console_.ErrLine(cli_text::kRegistered + std::to_string(added));
+  QualityReport::Print(console_, warnings);
   console_.ErrLine(host_.LastText());
   problems_.Report(console_, options_.verbose);
   if (!saved) {

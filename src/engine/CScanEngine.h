@@ -30,6 +30,7 @@ class DetectionSink;
 class InvalFileDB;
 class SearchHost;
 class SearchProblemSink;
+class SignatureQuality;
 
 class CScanEngine {
  public:
@@ -58,6 +59,8 @@ class CScanEngine {
   DetectionSink* Sink() const { return sink_; }
   // Hears of files that could not be opened or read and folders that could not be listed.
   void SetProblemSink(SearchProblemSink* problems) { problems_ = problems; }
+  // Hears of every sample a registration fingerprints (registration sets it for its run).
+  void SetSampleQuality(SignatureQuality* quality) { quality_ = quality; }
 
   // Threads that open and read the files ahead of the search (1, the default: the search
   // reads each file itself, when it comes to it; both programs set AutomaticJobs). Whatever
@@ -116,6 +119,9 @@ class CScanEngine {
   InvalFileDB* Store() const { return store_; }
   int32_t BlockStart() const { return blockStart_; }
   int32_t BlockEnd() const { return blockEnd_; }
+  // The bytes the block asks for with a buffer of bufferSize: what a file must hold from
+  // the block's start for its sample to fill the block.
+  int32_t BlockLength(int32_t bufferSize) const;
   int32_t BufferSize() const { return bufferSize_; }
   int32_t Overlap() const { return overlap_; }
   int32_t BlockPosition() const { return blockPosition_; }
@@ -192,6 +198,7 @@ class CScanEngine {
   SearchHost* host_ = nullptr;
   DetectionSink* sink_ = nullptr;
   SearchProblemSink* problems_ = nullptr;
+  SignatureQuality* quality_ = nullptr;
   uint8_t fingerprint_[kFingerprintSize] = {};
   int openError_ = 0;
   bool targetInFolder_ = false;  // the open file was opened relative to finder_

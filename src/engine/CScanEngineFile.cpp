@@ -11,6 +11,7 @@
 #include "engine/Md5.h"
 #include "engine/SearchProblemSink.h"
 #include "engine/SearchRegistration.h"
+#include "engine/SignatureQuality.h"
 #include "util/CDFile.h"
 
 namespace {
@@ -62,12 +63,16 @@ void CScanEngine::OpenTargetIdentity(platform::FileIdentity* file, platform::Fil
   if (targetInFolder_ && finder_ && !finder_->Identity(folder)) *folder = platform::FileIdentity{};
 }
 
-void CScanEngine::BlockRequest(int64_t* position, int64_t* count) const {
+int32_t CScanEngine::BlockLength(int32_t bufferSize) const {
   // An end below the start (or none) leaves the buffer as the only limit.
   int64_t limit = INT32_MAX;
   if (blockEnd_ != 0 && blockStart_ <= blockEnd_) limit = int64_t{blockEnd_} - blockStart_ + 1;
+  return static_cast<int32_t>(std::min<int64_t>(limit, bufferSize));
+}
+
+void CScanEngine::BlockRequest(int64_t* position, int64_t* count) const {
   *position = blockStart_ > 0 ? blockStart_ : 0;
-  *count = std::min<int64_t>(limit, bufferSize_);
+  *count = BlockLength(bufferSize_);
 }
 
 int32_t CScanEngine::ReadBlock() {
@@ -119,6 +124,8 @@ bool CScanEngine::ProcessFile() {
 }
 
 void CScanEngine::RegisterFile() {
+  std::shared_ptr<InvalFileInfo> record = RegisteredRecord(*file_, fingerprint_);
   // A name already in that category: the record is dropped and registration goes on.
-  store_->Add(RegisteredRecord(*file_, fingerprint_));
+  const bool added = store_->Add(record);
+  if (quality_ != nullptr) quality_->AddSample(buffer_.get(), blockLength_, fingerprint_, added ? record : nullptr);
 }

@@ -43,21 +43,33 @@ std::string RegistrationRoot(const std::string& folder) {
   return root;
 }
 
-bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& folder, SearchHost* host) {
+bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& folder, SearchHost* host,
+                    std::vector<QualityWarning>* warnings) {
   bool completed = false;
+  std::vector<QualityWarning> found;
   engine.registering = true;
   try {
+    SignatureQuality quality(engine.BlockLength(CScanEngine::kSearchBufferSize));
+    engine.SetSampleQuality(&quality);
     TextList targets;
     if (targets.Add(RegistrationRoot(folder), false) && engine.Prepare(targets, CPatternList("*.*", ';'), true, store)) {
       engine.running = true;
       completed = engine.Run(CScanEngine::kSearchBufferSize, CScanEngine::kSearchOverlap);
     }
+    engine.SetSampleQuality(nullptr);
+    // A stopped registration keeps what it added: those are reported too.
+    found = quality.Warnings();
   } catch (const std::exception&) {
+    engine.SetSampleQuality(nullptr);
     CScanEngine::ShowLowMemory();
   }
   engine.running = false;
   engine.registering = false;
-  if (host != nullptr) host->SetStatusText(LoadString(completed ? kStrRegisterFinished : kStrRegisterStopped));
+  if (host != nullptr) {
+    host->SetStatusText(LoadString(completed ? kStrRegisterFinished : kStrRegisterStopped) +
+                        SignatureQuality::Summary(found));
+  }
+  if (warnings != nullptr) *warnings = std::move(found);
   return completed;
 }
 

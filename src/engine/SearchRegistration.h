@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "engine/SignatureQuality.h"
 
 class CDFile;
 class CScanEngine;
@@ -23,8 +26,12 @@ std::string RegistrationRoot(const std::string& folder);
 
 // Runs the engine in registration mode over folder and its subfolders, all files, with
 // the standard buffer; running and registering are set only for the run. host (may be
-// null) gets "検索登録終了" or "検索登録を中止しました". Returns whether the walk completed.
-bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& folder, SearchHost* host);
+// null) gets "検索登録終了" or "検索登録を中止しました", followed by the count and first
+// names of the new signatures that would hit innocent files (SignatureQuality::Summary);
+// warnings (when given) receives each of those with its findings. Returns whether the
+// walk completed.
+bool RegisterFolder(CScanEngine& engine, InvalFileDB& store, const std::string& folder, SearchHost* host,
+                    std::vector<QualityWarning>* warnings = nullptr);
 
 // The record registration makes of one file: named after the file, filed under the name
 // of the folder that holds it (for a file in a root folder, the root itself, "/" or

@@ -27,6 +27,8 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--format", "xml", "/tmp"}, "--format takes text, tsv or json"},
       {{"--list", "--format", "json"}, "--format and --dry-run are about a search"},
       {{"--dry-run", "--auto-log", "/tmp"}, "--dry-run writes no log"},
+      {{"--export", "x.tsv", "--list"}, "--export goes with no other action"},
+      {{"--import", "x.tsv", "--jobs", "2"}, "--import goes with no other action"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
   };

@@ -17,9 +17,15 @@ using cli_test::ScanHome;
 TEST(RegisterListTest, RegisteringTwiceAddsNothingTheSecondTime) {
   ScanHome home;
   testing_support::TempDir samples;
-  samples.Write("ワーム/a.exe", "sample a");
-  samples.Write("ワーム/b.exe", "sample b");
-  samples.Write("Adware/c.dll", "sample c");
+  // Samples that fill the block: nothing to warn of.
+  auto sample = [](const std::string& text) {
+    std::string content;
+    while (content.size() < 300) content += text;
+    return content;
+  };
+  samples.Write("ワーム/a.exe", sample("sample a"));
+  samples.Write("ワーム/b.exe", sample("sample b"));
+  samples.Write("Adware/c.dll", sample("sample c"));
 
   const auto first = RunScan(home.Args({"-q", "--register", samples.path()}));
   EXPECT_EQ(first.exitStatus, 0) << first.err;

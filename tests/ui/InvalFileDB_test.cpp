@@ -249,10 +249,13 @@ class InvalFileDBTest : public QObject, uitest::FormFixture<CDInvalFileDB> {
     host_->onPump = [&] {
       pressable += Enabled() != QStringLiteral("000000000000") || Control(CDInvalFileDB::kIdRegister)->isEnabled();
     };
+    // The first run's samples are shorter than the block: the result says so, briefly.
+    const std::string finished[3] = {LoadString(kStrRegisterFinished) + Cp("（誤検出のおそれ 2件：x.bin、x.bin）"),
+                                     LoadString(kStrRegisterFinished), std::string()};
     for (int run = 0; run < 3; ++run) {
       Click(CDInvalFileDB::kIdRegister);
       QCOMPARE(ctx_->store.RecordCount(), 5);
-      QCOMPARE(host_->last, run < 2 ? LoadString(kStrRegisterFinished) : std::string());
+      QCOMPARE(host_->last, finished[run]);
       host_->last.clear();
     }
     QCOMPARE(DialogHooks::FolderRequests().at(0).title, LoadString(kStrRegisterFolderTitle));
