@@ -98,7 +98,7 @@ bool WhereAlone(const CliOptions& options, std::string* error) {
   if (!options.folders.empty() || options.patterns || options.subfolders || options.mode || options.rule ||
       options.moveTo || options.logFile || options.autoLog || options.registerFolder || options.list ||
       options.jobs || options.quiet || options.verbose || options.undo || options.checkSignatures ||
-      options.exportFile || options.importFile) {
+      options.exportFile || options.importFile || options.format || options.dryRun) {
     *error = "--where goes only with --home";
     return false;
   }
@@ -146,7 +146,7 @@ bool CheckSignaturesAlone(const CliOptions& options, std::string* error) {
   } else if (options.registerFolder || options.list) {
     *error = "--check-signatures cannot go with --register or --list";
   } else if (options.patterns || options.subfolders || options.mode || options.rule || options.moveTo ||
-             options.logFile || options.autoLog) {
+             options.logFile || options.autoLog || options.format || options.dryRun) {
     *error = "--check-signatures searches every file and subfolder and processes and logs nothing; "
              "search options cannot go with it";
   } else {
@@ -272,7 +272,8 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
       return false;
     }
     if (out->format || out->dryRun) {
-      *error = "--format and --dry-run are about a search; they cannot go with --register or --list";
+      *error = "--format and --dry-run are about a search; they cannot go with --register, --list, --export, "
+               "--import or --undo";
       return false;
     }
   }

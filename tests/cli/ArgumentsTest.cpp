@@ -28,6 +28,7 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--list", "--format", "json"}, "--format and --dry-run are about a search"},
       {{"--dry-run", "--auto-log", "/tmp"}, "--dry-run writes no log"},
       {{"--export", "x.tsv", "--list"}, "--export goes with no other action"},
+      {{"--check-signatures", "--dry-run", "/tmp"}, "search options cannot go with it"},
       {{"--import", "x.tsv", "--jobs", "2"}, "--import goes with no other action"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
