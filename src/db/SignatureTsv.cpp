@@ -11,6 +11,7 @@
 #include "db/InvalFileInfo.h"
 #include "platform/Encoding.h"
 #include "util/ShiftJis.h"
+#include "util/TabFields.h"
 
 namespace {
 
@@ -85,19 +86,8 @@ bool ParseStatus(std::string_view text, int32_t* status) {
   return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
-// The fields of one line between its TABs.
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (size_t start = 0;;) {
-    const size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-    if (tab == std::string_view::npos) return fields;
-    start = tab + 1;
-  }
-}
-
 bool ParseRecord(std::string_view line, std::shared_ptr<InvalFileInfo>* record, std::string* error) {
-  const std::vector<std::string_view> fields = SplitFields(line);
+  const std::vector<std::string_view> fields = SplitTabFields(line);
   if (fields.size() != kColumns) {
     *error = "expected " + std::to_string(kColumns) + " TAB-separated fields, found " + std::to_string(fields.size());
     return false;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/Encoding.h"
+#include "util/TabFields.h"
 
 namespace {
 
@@ -61,16 +62,6 @@ bool ParseNumber(std::string_view text, Number* value) {
   return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (size_t start = 0;;) {
-    const size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-    if (tab == std::string_view::npos) return fields;
-    start = tab + 1;
-  }
-}
-
 bool ParsePath(std::string_view field, std::string* path) {
   std::string bytes;
   if (field.empty() || !UnescapeJournalField(field, &bytes)) return false;
@@ -79,7 +70,7 @@ bool ParsePath(std::string_view field, std::string* path) {
 }
 
 bool ParseEntry(std::string_view line, JournalEntry* entry) {
-  const std::vector<std::string_view> fields = SplitFields(line);
+  const std::vector<std::string_view> fields = SplitTabFields(line);
   bool known = false;
   for (const auto& kind : kKinds) {
     if (fields[0] == kind.word) {

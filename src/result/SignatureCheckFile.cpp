@@ -11,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "util/TabFields.h"
 
 namespace {
 
@@ -93,16 +94,6 @@ bool Unescape(std::string_view text, std::string* out) {
   return true;
 }
 
-std::vector<std::string_view> Split(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (size_t start = 0;;) {
-    const size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-    if (tab == std::string_view::npos) return fields;
-    start = tab + 1;
-  }
-}
-
 bool ParseCount(std::string_view text, int64_t* value) {
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *value);
   return error == std::errc() && end == text.data() + text.size() && *value >= 0;
@@ -144,7 +135,7 @@ bool SignatureCheckFile::Parse(const std::string& text, SignatureCheckFile* out)
       if (line != kMagic) return false;
       continue;
     }
-    const std::vector<std::string_view> fields = Split(line);
+    const std::vector<std::string_view> fields = SplitTabFields(line);
     if (fields[0] == "checked" && fields.size() == 2) {
       if (!Unescape(fields[1], &out->checked)) return false;
     } else if (fields[0] == "folder" && fields.size() == 2) {
