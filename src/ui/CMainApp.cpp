@@ -2,8 +2,10 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 
+#include "platform/Terminal.h"
 #include "settings/AppFiles.h"
 #include "ui/AppContext.h"
 #include "ui/AppIcon.h"
@@ -46,8 +48,31 @@ CMainApp::~CMainApp() {
 CMainApp* CMainApp::Instance() { return g_app; }
 
 int CMainApp::Run() {
+  // Before the start-up: a signal that comes while the program starts ends it as soon as
+  // it has started.
+  EndOnTermination();
   if (!InitInstance()) return ExitInstance(1);
   return ExitInstance(app_.exec());
+}
+
+void CMainApp::EndOnTermination() {
+  platform::CatchInterrupt();
+  // The signal only raises a flag; the event loop looks at it a few times a second.
+  connect(&terminationTimer_, &QTimer::timeout, this, &CMainApp::OnTerminationTick, Qt::UniqueConnection);
+  terminationTimer_.start(100);
+}
+
+void CMainApp::OnTerminationTick() {
+  if (!platform::InterruptRequested() || !frame_) return;
+  // A form waits inside an open dialog: closing the frame under it would pull the form
+  // away from its own code. The dialog is cancelled first, as Esc would.
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    else modal->close();
+    return;
+  }
+  // As the exit command: a running search is stopped first, and the next tick closes.
+  frame_->RequestClose();
 }
 
 bool CMainApp::InitInstance(const std::string& programFolder) {
@@ -106,6 +131,7 @@ bool CMainApp::InitInstance(const AppLocations& locations) {
 }
 
 int CMainApp::ExitInstance(int exitCode) {
+  terminationTimer_.stop();
   // The frame has destroyed its forms when it closed (they wrote their settings); what
   // remains goes now. Then the store is saved and the engine may go.
   frame_.reset();

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,6 +55,13 @@ class CMainApp : public QObject {
 
   void ShowAbout();
 
+  // From now on SIGTERM, SIGHUP and SIGINT (a logout, a shutdown, a closed terminal) end
+  // the program the way ｱﾌﾟﾘｹｰｼｮﾝの終了 does, so nothing the user changed is lost: an open
+  // dialog is cancelled, a running search stopped, then the frame closes (the forms write
+  // their settings) and the data file is saved. A second signal of the same kind ends the
+  // program at once.
+  void EndOnTermination();
+
   // After a search starts or ends: the target form's controls, the frame's commands and
   // the result form's buttons follow the running flag.
   void RefreshForms();
@@ -73,6 +81,7 @@ class CMainApp : public QObject {
   void OnIdle();
   void WireSearch();
   void RunArmedSearch();
+  void OnTerminationTick();
 
   QApplication& app_;
   QtMessagePresenter presenter_;
@@ -93,4 +102,5 @@ class CMainApp : public QObject {
   std::string programFolder_;
   AppLocations locations_;
   std::string helpPath_;
+  QTimer terminationTimer_;
 };

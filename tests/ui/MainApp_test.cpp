@@ -1,11 +1,14 @@
 // The application object: start-up with its settings binding and frame, the about box, the
 // idle-time work and the exit.
 #include <QApplication>
+#include <QMessageBox>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <csignal>
 
 #include "settings/AppFiles.h"
 #include "support/TempDir.h"
@@ -159,6 +162,34 @@ class MainAppTest : public QObject {
     QVERIFY(frame->isVisible());
     frame->UpdateCommandStates();
     QVERIFY(frame->Action(kIdViewOption)->isEnabled());
+  }
+
+  // A logout's SIGTERM ends the program as its exit command does: the open dialog is
+  // cancelled, the running search stopped, then the frame closes and the forms write
+  // their settings.
+  void TerminationEndsLikeTheExitCommand() {
+    testing_support::TempDir dir;
+    uitest::FormRecorder recorder;
+    CMainApp app(Qt());
+    app.SetFormFactory(recorder.Factory());
+    QVERIFY(app.InitInstance(dir.path()));
+    bool running = true;
+    int stops = 0;
+    app.SetSearchControl([&] { return running; }, [&] {
+      ++stops;
+      running = false;
+    });
+    app.EndOnTermination();
+    auto* box = new QMessageBox(app.Frame());  // the frame's, as the program's own boxes are
+    box->setModal(true);
+    box->show();
+    QTRY_VERIFY(QApplication::activeModalWidget() == box);
+    std::raise(SIGTERM);
+    QTRY_VERIFY(!box->isVisible());
+    QTRY_COMPARE(stops, 1);
+    QTRY_VERIFY(!app.Frame()->isVisible());
+    QCOMPARE(recorder.Destroyed().size(), qsizetype(5));
+    app.ExitInstance(0);
   }
 
   // A registration from the command line while the program runs: its records survive the
