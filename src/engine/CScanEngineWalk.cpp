@@ -247,10 +247,11 @@ bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry
     file_->AssignPath(folder, entry.name);
     readAhead_ = nullptr;
     if (platform::IsAbsentError(openError_)) return true;
-  } else if (readAhead_ != nullptr && readAhead_->opened && finder_->EntryStillIs(entry, readAhead_->identity)) {
-    // Opened ahead, and the name still leads to that file: it is taken as if opened now.
-    // A file gone or replaced since is opened again below, so the search meets the tree
-    // as it is at the file's turn.
+  } else if (readAhead_ != nullptr && readAhead_->opened &&
+             (readAhead_->atItsTurn || finder_->EntryStillIs(entry, readAhead_->identity))) {
+    // Opened at its turn, or opened ahead and the name still leads to that file: it is
+    // taken as if opened now. A file gone or replaced since is opened again below, so the
+    // search meets the tree as it is at the file's turn.
     blockPosition_ = 0;
     blockLength_ = 0;
     file_->AssignPath(folder, entry.name);

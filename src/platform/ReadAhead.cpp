@@ -7,11 +7,12 @@
 namespace platform {
 namespace {
 
-// Blocks in a row found ready before one thread fewer takes requests, and then only at a
-// moment when no read is under way: a cold disk keeps reads under way.
+// Blocks in a row that came quickly before one thread fewer takes requests, and then only
+// at a moment when no read is under way: a cold disk keeps reads under way.
 constexpr int kShrinkAfter = 512;
-// A wait at least this long is a wait on the disk.
-constexpr std::chrono::microseconds kDiskWait{200};
+// A block that takes at least this long to come (read here or waited for) came from the
+// disk; the page cache gives one in a few microseconds.
+constexpr std::chrono::microseconds kDiskWait{100};
 
 }  // namespace
 
@@ -33,9 +34,8 @@ bool ReadAhead::Start(int threads, size_t window, size_t blockBytes) {
     stopping_ = false;
     oldest_ = next_ = nextToStart_ = 0;
     outstanding_ = queuedCount_ = busyCount_ = 0;
-    active_ = 1;
-    readyStreak_ = 0;
-    spareCores_ = std::max(1, static_cast<int>(std::thread::hardware_concurrency()) - 1);
+    active_ = 0;
+    quickStreak_ = 0;
     threads_.reserve(static_cast<size_t>(threads));
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this, i] { Work(i); });
     return true;
@@ -83,13 +83,9 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
   if (outstanding_ == 0) return nullptr;
   Slot& slot = slots_[oldest_];
   if (slot.state == State::kDone) {
-    if (++readyStreak_ >= kShrinkAfter && busyCount_ == 0 && active_ > 1) {
-      --active_;
-      readyStreak_ = 0;
-    }
+    NoteQuickBlock();
     return &slot.block;
   }
-  readyStreak_ = 0;
   const auto start = std::chrono::steady_clock::now();
   bool done = true;
   if (slot.state == State::kQueued) {
@@ -98,7 +94,7 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
     slot.state = State::kBusy;
     --queuedCount_;
     lock.unlock();
-    Fill(slot);
+    Fill(slot, true);
     lock.lock();
     slot.state = State::kDone;
   } else {
@@ -106,15 +102,25 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
     done = done_.wait_for(lock, timeout, [&] { return slot.state == State::kDone; });
     waiting_ = false;
   }
-  // A short wait means the threads are busy computing, not waiting on the disk: more of
-  // them than there are cores to spare would only take turns.
-  const bool disk = std::chrono::steady_clock::now() - start >= kDiskWait;
-  const int limit = disk ? static_cast<int>(threads_.size()) : std::min(spareCores_, static_cast<int>(threads_.size()));
-  if (active_ < limit) {
-    active_ = std::min(limit, active_ * 2);
-    parked_.notify_all();
+  if (std::chrono::steady_clock::now() - start < kDiskWait) {
+    // Read at once, or a thread was just finishing it: the disk kept up.
+    NoteQuickBlock();
+  } else {
+    // The disk made the search wait: more reads in flight.
+    quickStreak_ = 0;
+    if (active_ < static_cast<int>(threads_.size())) {
+      active_ = std::min(static_cast<int>(threads_.size()), std::max(1, active_ * 2));
+      parked_.notify_all();
+    }
   }
   return done ? &slot.block : nullptr;
+}
+
+void ReadAhead::NoteQuickBlock() {
+  if (++quickStreak_ >= kShrinkAfter && busyCount_ == 0 && active_ > 0) {
+    --active_;
+    quickStreak_ = 0;
+  }
 }
 
 void ReadAhead::ReleaseOldest() {
@@ -161,7 +167,7 @@ void ReadAhead::Work(int index) {
     --queuedCount_;
     ++busyCount_;
     lock.unlock();
-    Fill(slot);
+    Fill(slot, false);
     lock.lock();
     slot.state = State::kDone;
     --busyCount_;
@@ -170,8 +176,9 @@ void ReadAhead::Work(int index) {
   }
 }
 
-void ReadAhead::Fill(Slot& slot) {
+void ReadAhead::Fill(Slot& slot, bool atItsTurn) {
   Block& block = slot.block;
+  block.atItsTurn = atItsTurn;
   block.read = false;
   block.length = 0;
   block.readError = 0;
@@ -179,7 +186,8 @@ void ReadAhead::Fill(Slot& slot) {
   block.identity = FileIdentity{};
   block.opened = block.file.OpenEntry(*slot.reader, *slot.entry, &block.openError);
   if (!block.opened) return;
-  if (!block.file.Identity(&block.identity)) block.identity = FileIdentity{};
+  // The user checks the identity only of a file opened ahead of its turn.
+  if (!atItsTurn && !block.file.Identity(&block.identity)) block.identity = FileIdentity{};
   size_t count = slot.count;
   // As the single-threaded read does: a known size bounds the read, and a block that
   // starts at or after the end is not read at all.

@@ -5,11 +5,11 @@
 // the files in the order it asked for them. At most Window() requests are outstanding, so
 // the memory held is fixed however large the tree.
 //
-// Of the threads started, only as many take requests as keep the user from waiting: one
-// to begin with, twice as many each time the user has to wait for a block (no more than
-// the cores besides the user's when the wait was short: the threads then compute rather
-// than wait on a disk), one fewer after a long run of blocks that were ready when asked
-// for, with no read under way (a warm cache, where more threads only take turns).
+// Of the threads started, only as many take requests as the disk keeps busy: none to
+// begin with (the user then reads each block itself, when it asks for it, as a search
+// without threads does), twice as many each time a block took the disk's time to come,
+// one fewer after a long run of blocks that came at once with no read under way (a warm
+// cache, where threads would only add hand-overs and checks).
 //
 // A request keeps the file open: the block comes with the very open file it was read
 // from, and so with that file's identity.
@@ -39,6 +39,10 @@ class ReadAhead {
     int64_t length = 0;    // bytes read; -1 after a read error
     int readError = 0;
     uint8_t* data = nullptr;
+    // Opened and read by the user's own thread at the moment it asked for the block (no
+    // thread had begun it): as fresh as a file opened at its turn. Its identity is then
+    // not told.
+    bool atItsTurn = false;
   };
 
   ReadAhead() = default;
@@ -83,7 +87,9 @@ class ReadAhead {
   };
 
   void Work(int index);
-  static void Fill(Slot& slot);
+  static void Fill(Slot& slot, bool atItsTurn);
+  // A block that came without the disk making the user wait.
+  void NoteQuickBlock();
 
   std::unique_ptr<Slot[]> slots_;
   size_t window_ = 0;
@@ -93,9 +99,8 @@ class ReadAhead {
   std::condition_variable queued_;  // workers wait here for work
   std::condition_variable done_;    // the user waits here for a request to finish
   std::condition_variable parked_;  // threads beyond active_ wait here
-  int active_ = 1;                  // threads that take requests
-  int readyStreak_ = 0;             // blocks in a row that were done when asked for
-  int spareCores_ = 1;              // cores besides the user's
+  int active_ = 0;                  // threads that take requests
+  int quickStreak_ = 0;             // blocks in a row that came quickly
   size_t oldest_ = 0;               // slot of the oldest outstanding request
   size_t next_ = 0;                 // slot the next request goes into
   size_t nextToStart_ = 0;          // slot the workers begin next
