@@ -100,7 +100,7 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     BlockRequest(&position, &count);
     constexpr int64_t kWindowBytes = 8 << 20;
     const int64_t window = std::clamp<int64_t>(kWindowBytes / std::max<int64_t>(count, 1), 2, 4 * int64_t{jobs_});
-    if (count > 0) ahead_.Start(jobs_, static_cast<size_t>(window), static_cast<size_t>(count));
+    if (count > 0) ahead_.Start(jobs_, static_cast<size_t>(window), static_cast<size_t>(count), readAheadThreadsOnly_);
   }
 
   startTime_ = Now();

@@ -69,6 +69,9 @@ class CScanEngine {
   static int AutomaticJobs();
   void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs; }
   int Jobs() const { return jobs_; }
+  // Every file is read by the threads, from the first on, as on a disk so slow that they
+  // are always ahead (for tests: on a warm cache the search would read most files itself).
+  void SetReadAheadThreadsOnly(bool on) { readAheadThreadsOnly_ = on; }
 
   // ---- one search ----
   // Takes copies of the targets (folder paths in order) and of the pattern text (";"-
@@ -222,6 +225,7 @@ class CScanEngine {
   size_t lowered_ = 0;
   std::vector<size_t> plan_;
   int jobs_ = 1;
+  bool readAheadThreadsOnly_ = false;
   platform::ReadAhead ahead_;
   // The block read ahead for the file open in file_, until ReadBlock takes it.
   platform::ReadAhead::Block* readAhead_ = nullptr;

@@ -18,7 +18,7 @@ constexpr std::chrono::microseconds kDiskWait{100};
 
 ReadAhead::~ReadAhead() { Stop(); }
 
-bool ReadAhead::Start(int threads, size_t window, size_t blockBytes) {
+bool ReadAhead::Start(int threads, size_t window, size_t blockBytes, bool threadsOnly) {
   Stop();
   if (threads < 1 || window < 1) return false;
   try {
@@ -34,7 +34,8 @@ bool ReadAhead::Start(int threads, size_t window, size_t blockBytes) {
     stopping_ = false;
     oldest_ = next_ = nextToStart_ = 0;
     outstanding_ = queuedCount_ = busyCount_ = 0;
-    active_ = 0;
+    threadsOnly_ = threadsOnly;
+    active_ = threadsOnly ? threads : 0;
     quickStreak_ = 0;
     threads_.reserve(static_cast<size_t>(threads));
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this, i] { Work(i); });
@@ -88,7 +89,7 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
   }
   const auto start = std::chrono::steady_clock::now();
   bool done = true;
-  if (slot.state == State::kQueued) {
+  if (slot.state == State::kQueued && !threadsOnly_) {
     // No thread has begun it (they begin in order, so none has begun a later one either):
     // reading it here costs less than waking a thread and waiting for it.
     slot.state = State::kBusy;

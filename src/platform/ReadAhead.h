@@ -50,9 +50,12 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // threads reading threads, window requests of up to blockBytes each. False, with nothing
-  // started, when the threads or the memory cannot be had.
-  bool Start(int threads, size_t window, size_t blockBytes);
+  // threads reading threads, window requests of up to blockBytes each; threadsOnly: every
+  // thread takes requests from the first on and the user never reads a block itself, as
+  // on a disk so slow that the threads are always busy (tests on a warm cache use it to
+  // have the threads do the reading). False, with nothing started, when the threads or the
+  // memory cannot be had.
+  bool Start(int threads, size_t window, size_t blockBytes, bool threadsOnly = false);
   // Cancels what is outstanding and ends the threads.
   void Stop();
   bool Running() const { return !threads_.empty(); }
@@ -100,6 +103,7 @@ class ReadAhead {
   std::condition_variable done_;    // the user waits here for a request to finish
   std::condition_variable parked_;  // threads beyond active_ wait here
   int active_ = 0;                  // threads that take requests
+  bool threadsOnly_ = false;
   int quickStreak_ = 0;             // blocks in a row that came quickly
   size_t oldest_ = 0;               // slot of the oldest outstanding request
   size_t next_ = 0;                 // slot the next request goes into

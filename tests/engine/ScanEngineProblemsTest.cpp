@@ -114,6 +114,7 @@ TEST_F(ScanEngineProblemsTest, AFileThatVanishesBeforeItIsOpenedIsPassedOver) {
   for (const int jobs : {1, 4}) {
     SCOPED_TRACE(jobs);
     engine.SetJobs(jobs);
+    engine.SetReadAheadThreadsOnly(true);
     sink.searched = 0;
     for (const char* name : {"a.bin", "b.bin", "c.bin"}) tree.Write(name, name);
     // When the first file is counted, the other two are deleted (the folder has been listed).
@@ -133,6 +134,7 @@ TEST_F(ScanEngineProblemsTest, FilesThatCannotBeOpenedOrReadAreCountedAndReporte
   for (const int jobs : {1, 4}) {
     SCOPED_TRACE(jobs);
     engine.SetJobs(jobs);
+    engine.SetReadAheadThreadsOnly(true);
     sink.searched = 0;
     problems.files.clear();
     for (const char* name : {"a.bin", "b.bin", "target.bin"}) {
