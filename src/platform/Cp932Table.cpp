@@ -5,6 +5,8 @@
 #include <atomic>
 #include <string>
 
+#include "platform/Utf8.h"
+
 namespace platform::cp932_table {
 namespace {
 
@@ -38,35 +40,12 @@ class Converter {
   iconv_t cd_;
 };
 
-std::string Utf8Of(uint32_t cp) {
-  std::string s;
-  if (cp < 0x80) {
-    s.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    s.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    s.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    s.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    s.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    s.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    s.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    s.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    s.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    s.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-  return s;
-}
-
 // The code point of one whole UTF-8 character, or kNone.
-uint32_t CodePointOf(const std::string& utf8) {
-  if (utf8.empty()) return kNone;
-  const unsigned char c = static_cast<unsigned char>(utf8[0]);
+uint32_t CodePointOf(const std::string& text) {
+  if (text.empty()) return kNone;
+  const unsigned char c = static_cast<unsigned char>(text[0]);
   const size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-  if (utf8.size() != n) return kNone;
-  uint32_t cp = n == 1 ? c : c & (0x7F >> n);
-  for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[k]) & 0x3F);
-  return cp;
+  return text.size() == n ? utf8::Decode(text, 0, n) : kNone;
 }
 
 uint32_t ProbeDecode(uint16_t code) {
@@ -79,8 +58,9 @@ uint32_t ProbeDecode(uint16_t code) {
 
 uint32_t ProbeEncode(uint32_t cp) {
   thread_local Converter toCp932("CP932", "UTF-8");
-  std::string out;
-  if (!toCp932.Convert(Utf8Of(cp), out)) return kNone;
+  std::string in, out;
+  utf8::Append(in, cp);
+  if (!toCp932.Convert(in, out)) return kNone;
   if (out.size() == 1) return static_cast<unsigned char>(out[0]);
   if (out.size() == 2) return static_cast<unsigned char>(out[0]) << 8 | static_cast<unsigned char>(out[1]);
   return kNone;

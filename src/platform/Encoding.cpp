@@ -1,7 +1,7 @@
 #include "platform/Encoding.h"
 
 #include "platform/Cp932Table.h"
-
+#include "platform/Utf8.h"
 
 namespace platform {
 namespace {
@@ -62,35 +62,9 @@ bool IsPrivateUse(std::string_view seq) {
   return a == 0xEE || (a == 0xEF && b <= 0xA3);
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 void AppendCode(std::string& out, uint32_t code) {
   if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
   out.push_back(static_cast<char>(code & 0xFF));
-}
-
-// The code point of the valid UTF-8 sequence of n bytes at s[i].
-uint32_t DecodeUtf8(std::string_view s, size_t i, size_t n) {
-  const unsigned char c = static_cast<unsigned char>(s[i]);
-  uint32_t cp = n == 1 ? c : c & (0x7F >> n);
-  for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-  return cp;
 }
 
 // The length of the CP932 character at cp932[i]: a lead byte takes the next byte.
@@ -124,7 +98,7 @@ std::string Cp932ToUtf8(std::string_view cp932) {
     const size_t n = Cp932CharSize(cp932, i);
     const uint32_t cp = cp932_table::Decode(Cp932CodeAt(cp932, i, n));
     if (cp == cp932_table::kNone) result += "\xEF\xBF\xBD";
-    else AppendUtf8(result, cp);
+    else utf8::Append(result, cp);
     i += n;
   }
   return result;
@@ -136,7 +110,7 @@ std::string Utf8ToCp932(std::string_view utf8) {
   result.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
     const size_t n = Utf8SequenceLength(utf8, i);
-    const uint32_t code = n == 0 ? cp932_table::kNone : cp932_table::Encode(DecodeUtf8(utf8, i, n));
+    const uint32_t code = n == 0 ? cp932_table::kNone : cp932_table::Encode(utf8::Decode(utf8, i, n));
     if (code == cp932_table::kNone) result += '?';
     else AppendCode(result, code);
     i += n == 0 ? 1 : n;
@@ -161,7 +135,7 @@ std::string OsNameToCp932(std::string_view os) {
     const std::string_view seq = os.substr(i, n == 0 ? 1 : n);
     uint32_t code = cp932_table::kNone;
     if (n != 0 && !IsPrivateUse(seq)) {
-      const uint32_t cp = DecodeUtf8(os, i, n);
+      const uint32_t cp = utf8::Decode(os, i, n);
       code = cp932_table::Encode(cp);
       if (code != cp932_table::kNone && cp932_table::Decode(static_cast<uint16_t>(code)) != cp) code = cp932_table::kNone;
     }

@@ -12,6 +12,7 @@
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "util/TabFields.h"
+#include "settings/LogFormat.h"
 
 namespace {
 
@@ -25,35 +26,8 @@ bool IsPair(std::string_view text, size_t i) {
          IsTrailByte(static_cast<unsigned char>(text[i + 1]));
 }
 
-// Unlike the log's escaping, a lead byte without its second byte is escaped too: left as
-// it is, it would pair up with the backslash of the escape after it.
-std::string Escape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (IsPair(text, i)) {
-      out.append(text.substr(i, 2));
-      ++i;
-      continue;
-    }
-    switch (c) {
-      case '\t': out += "\\t"; continue;
-      case '\r': out += "\\r"; continue;
-      case '\n': out += "\\n"; continue;
-      case '\\': out += "\\\\"; continue;
-      default: break;
-    }
-    if (c < 0x20 || c == 0x7F || platform::IsLeadByte(c)) {
-      out += "\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0xF]);
-    } else {
-      out.push_back(static_cast<char>(c));
-    }
-  }
-  return out;
-}
+// Unlike the log's escaping, a lead byte without its second byte is escaped too.
+std::string Escape(std::string_view text) { return EscapeControlCharacters(text, true, true); }
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -60,7 +60,7 @@ std::string LogFileStamp(const LogDateTime& time) {
 
 std::string FormatLogPosition(int32_t position) { return IntToText(static_cast<uint32_t>(position), 16); }
 
-std::string EscapeControlCharacters(std::string_view text, bool escapeBackslash) {
+std::string EscapeControlCharacters(std::string_view text, bool escapeBackslash, bool escapeLoneLeadBytes) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size());
@@ -80,7 +80,7 @@ std::string EscapeControlCharacters(std::string_view text, bool escapeBackslash)
         continue;
       default: break;
     }
-    if (c < 0x20 || c == 0x7F) {
+    if (c < 0x20 || c == 0x7F || (escapeLoneLeadBytes && platform::IsLeadByte(c))) {
       out += "\\x";
       out.push_back(kHex[c >> 4]);
       out.push_back(kHex[c & 0xF]);

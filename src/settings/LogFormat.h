@@ -33,7 +33,10 @@ std::string FormatLogPosition(int32_t position);
 // for 表 and ソ) is never taken for one, and a lead byte without a valid second byte is a
 // character of its own, so it never hides the control character after it. A text without
 // control characters (and, with escapeBackslash, without backslashes) comes back as it is.
-std::string EscapeControlCharacters(std::string_view text, bool escapeBackslash = false);
+// With escapeLoneLeadBytes a lead byte without its second byte is written as \xHH too:
+// left as it is, it would pair up with the backslash of an escape after it.
+std::string EscapeControlCharacters(std::string_view text, bool escapeBackslash = false,
+                                    bool escapeLoneLeadBytes = false);
 
 // The hits section up to and including its column heads, for hitCount hits.
 std::string LogDetectionsHead(size_t hitCount);
