@@ -371,9 +371,10 @@ the desktop program does.
   --where                prints where the settings file, the data file and the log
                          folder are, one per line after a label ("settings file: ",
                          "data file: ", "log folder: "); goes only with --home
-  --jobs N               threads that open and read files ahead of the search (1 to
-                         256; default 16: enough reads in flight for a cold disk); 1
-                         reads each file only when its turn comes. Hits, counters and
+  --jobs N               threads that may open and read files ahead of the search (1
+                         to 256; default 16: enough reads in flight for a cold disk); 1
+                         reads each file only when its turn comes. The threads start
+                         only when the disk makes the search wait. Hits, counters and
                          the log are the same whatever N
   --format text|tsv|json how hits are written on stdout (default text); see below.
                          Not with --register or --list
