@@ -42,9 +42,9 @@ std::string CliHitPrinter::TextLine(const DetectedFile& hit) const {
   const std::string target = processing_.DryRun() ? processing_.Target(hit) : std::string();
   std::string line, shownTarget;
   if (console_.Cp932()) {
-    // The log's own line, which escapes the names; the signature's texts are the console's.
-    line = LogHitLine(hit.FileName(), hit.Folder(), EscapeControlCharacters(hit.SignatureName()),
-                      EscapeControlCharacters(hit.SignatureCategory()), hit.Position(), result);
+    // The log's own line, which escapes the names and the signature's texts.
+    line = LogHitLine(hit.FileName(), hit.Folder(), hit.SignatureName(), hit.SignatureCategory(), hit.Position(),
+                      result);
     shownTarget = EscapeControlCharacters(target);
   } else {
     line = LogHitLine(console_.ShownPath(hit.FileName()), console_.ShownPath(hit.Folder()),
