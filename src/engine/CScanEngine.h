@@ -12,6 +12,7 @@
 // with false; Run then records the search as not completed.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -229,6 +230,10 @@ class CScanEngine {
   platform::ReadAhead ahead_;
   // The block read ahead for the file open in file_, until ReadBlock takes it.
   platform::ReadAhead::Block* readAhead_ = nullptr;
+  // While the search opens and reads its files itself beside idle reading threads: when
+  // the file's open began and when its block had been read (the time the disk took).
+  bool timingOwnRead_ = false;
+  std::chrono::steady_clock::time_point ownOpenAt_, ownReadAt_;
 };
 
 // The engine the program's windows reach (set at start-up; null before).

@@ -102,6 +102,7 @@ int32_t CScanEngine::ReadBlock() {
       count = std::min<int64_t>(count, static_cast<int64_t>(size - static_cast<uint64_t>(blockPosition_)));
     }
     n = file_->File().ReadAt(static_cast<uint64_t>(blockPosition_), buffer_.get(), static_cast<size_t>(count), &error);
+    if (timingOwnRead_) ownReadAt_ = std::chrono::steady_clock::now();
   }
   if (n < 0) {
     CloseTarget();

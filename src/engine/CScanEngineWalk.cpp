@@ -198,14 +198,23 @@ bool CScanEngine::SearchPlanned(const std::string& folder) {
     platform::ReadAhead& ahead;
     ~CancelGuard() { ahead.Cancel(); }
   } guard{ahead_};
+  // Entries before asked were asked for ahead (those that are opened at all).
   size_t asked = 0;
   for (size_t k = 0; k < plan_.size(); ++k) {
     const platform::DirEntry& entry = entries_[plan_[k]];
-    if (ahead) AskAhead(&asked);
+    if (ahead && ahead_.Taking()) AskAhead(&asked);
     if (PumpSearchMessages()) return false;
     bool ok = true;
     if (!IsDataFile(entry)) {
-      const bool took = ahead && entry.error == 0;
+      const bool took = k < asked && entry.error == 0;
+      // Not asked for: this thread opens and reads it, and the reading threads learn how
+      // long the disk took.
+      const bool own = ahead && !took && entry.error == 0;
+      if (own) {
+        asked = k + 1;
+        timingOwnRead_ = true;
+        ownOpenAt_ = ownReadAt_ = std::chrono::steady_clock::now();
+      }
       if (took) {
         platform::ReadAhead::Block* block = nullptr;
         // A stop is heard while the disk is slow, too.
@@ -217,6 +226,10 @@ bool CScanEngine::SearchPlanned(const std::string& folder) {
       ok = SearchFile(folder, entry);
       readAhead_ = nullptr;
       if (took) ahead_.ReleaseOldest();
+      if (own) {
+        timingOwnRead_ = false;
+        ahead_.NoteOwnBlock(ownReadAt_ - ownOpenAt_);
+      }
     }
     if (!ok) return false;
     if (PumpSearchMessages()) return false;

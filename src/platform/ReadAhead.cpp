@@ -1,5 +1,7 @@
 #include "platform/ReadAhead.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -13,6 +15,13 @@ constexpr int kShrinkAfter = 512;
 // A block that takes at least this long to come (read here or waited for) came from the
 // disk; the page cache gives one in a few microseconds.
 constexpr std::chrono::microseconds kDiskWait{100};
+
+// Times the calling thread gave up the processor to wait (for the disk, above all).
+long VoluntaryWaits() {
+  struct rusage usage;
+  if (getrusage(RUSAGE_THREAD, &usage) != 0) return -1;
+  return usage.ru_nvcsw;
+}
 
 }  // namespace
 
@@ -37,6 +46,7 @@ bool ReadAhead::Start(int threads, size_t window, size_t blockBytes, bool thread
     threadsOnly_ = threadsOnly;
     active_ = threadsOnly ? threads : 0;
     quickStreak_ = 0;
+    ownWaits_ = VoluntaryWaits();
     threads_.reserve(static_cast<size_t>(threads));
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this, i] { Work(i); });
     return true;
@@ -84,7 +94,7 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
   if (outstanding_ == 0) return nullptr;
   Slot& slot = slots_[oldest_];
   if (slot.state == State::kDone) {
-    NoteQuickBlock();
+    NoteWait({});
     return &slot.block;
   }
   const auto start = std::chrono::steady_clock::now();
@@ -103,24 +113,37 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
     done = done_.wait_for(lock, timeout, [&] { return slot.state == State::kDone; });
     waiting_ = false;
   }
-  if (std::chrono::steady_clock::now() - start < kDiskWait) {
-    // Read at once, or a thread was just finishing it: the disk kept up.
-    NoteQuickBlock();
-  } else {
-    // The disk made the search wait: more reads in flight.
-    quickStreak_ = 0;
-    if (active_ < static_cast<int>(threads_.size())) {
-      active_ = std::min(static_cast<int>(threads_.size()), std::max(1, active_ * 2));
-      parked_.notify_all();
-    }
-  }
+  NoteWait(std::chrono::steady_clock::now() - start);
   return done ? &slot.block : nullptr;
 }
 
-void ReadAhead::NoteQuickBlock() {
-  if (++quickStreak_ >= kShrinkAfter && busyCount_ == 0 && active_ > 0) {
-    --active_;
-    quickStreak_ = 0;
+void ReadAhead::NoteOwnBlock(std::chrono::steady_clock::duration took) {
+  if (took >= kDiskWait) {
+    // A block that took long while this thread never had to wait (no voluntary switch since
+    // the last such block) was slowed by other work on the machine, not by the disk:
+    // threads would not make it come sooner.
+    const long waits = VoluntaryWaits();
+    if (waits == ownWaits_) took = {};
+    ownWaits_ = waits;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  NoteWait(took);
+}
+
+void ReadAhead::NoteWait(std::chrono::steady_clock::duration waited) {
+  if (waited < kDiskWait) {
+    // Read at once, or a thread was just finishing it: the disk kept up.
+    if (++quickStreak_ >= kShrinkAfter && busyCount_ == 0 && active_ > 0) {
+      --active_;
+      quickStreak_ = 0;
+    }
+    return;
+  }
+  // The disk made the search wait: more reads in flight.
+  quickStreak_ = 0;
+  if (active_ < static_cast<int>(threads_.size())) {
+    active_ = std::min(static_cast<int>(threads_.size()), std::max(1, active_ * 2));
+    parked_.notify_all();
   }
 }
 

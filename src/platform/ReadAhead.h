@@ -72,6 +72,11 @@ class ReadAhead {
   void Flush();
   // The oldest request once it is done; null when it is not done within timeout.
   Block* WaitOldest(std::chrono::milliseconds timeout);
+  // Whether any thread takes requests now. While none does, asking costs more than it
+  // gives: the user reads its blocks itself and tells how long each took (NoteOwnBlock),
+  // so that threads begin when the disk makes it wait.
+  bool Taking() const { return active_ > 0; }
+  void NoteOwnBlock(std::chrono::steady_clock::duration took);
   // Ends the oldest request (after WaitOldest gave it); a file still held is closed.
   void ReleaseOldest();
   // Drops every request: those not begun never are, those under way are waited for, and
@@ -91,8 +96,9 @@ class ReadAhead {
 
   void Work(int index);
   static void Fill(Slot& slot, bool atItsTurn);
-  // A block that came without the disk making the user wait.
-  void NoteQuickBlock();
+  // How long the user waited for a block: a quick one counts towards fewer threads, a slow
+  // one gives twice as many. Under the lock.
+  void NoteWait(std::chrono::steady_clock::duration waited);
 
   std::unique_ptr<Slot[]> slots_;
   size_t window_ = 0;
@@ -105,6 +111,7 @@ class ReadAhead {
   int active_ = 0;                  // threads that take requests
   bool threadsOnly_ = false;
   int quickStreak_ = 0;             // blocks in a row that came quickly
+  long ownWaits_ = 0;               // the user's voluntary switches at its last slow block
   size_t oldest_ = 0;               // slot of the oldest outstanding request
   size_t next_ = 0;                 // slot the next request goes into
   size_t nextToStart_ = 0;          // slot the workers begin next
