@@ -6,10 +6,10 @@
 // the memory held is fixed however large the tree.
 //
 // Of the threads started, only as many take requests as the disk keeps busy: none to
-// begin with (the user then reads each block itself, when it asks for it, as a search
-// without threads does), twice as many each time a block took the disk's time to come,
-// one fewer after a long run of blocks that came at once with no read under way (a warm
-// cache, where threads would only add hand-overs and checks).
+// begin with (the user then asks for nothing and reads each block itself, as a search
+// without threads does, telling how long it waited), twice as many each time a block took
+// the disk's time to come, one fewer after a long run of blocks that came at once with no
+// read under way (a warm cache, where threads would only add hand-overs and checks).
 //
 // A request keeps the file open: the block comes with the very open file it was read
 // from, and so with that file's identity.
