@@ -291,7 +291,13 @@ int main(int argc, char** argv) {
     else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
     else if (arg == "--cold-rounds" && i + 1 < argc) coldRounds = std::max(0, std::atoi(argv[++i]));
     else if (arg == "--files" && i + 1 < argc) files = std::max(100, std::atoi(argv[++i]));
-    else root = arg;
+    else if (arg.rfind("-", 0) != 0) root = arg;
+    else {
+      // Not taken for a tree root: the bench would make a 100,000-file tree there.
+      std::fprintf(stderr,
+                   "usage: ScanBench [TREE_ROOT] [--scan PATH] [--rounds N] [--cold-rounds N] [--files N]\n");
+      return 2;
+    }
   }
   if (!root.empty() && root.back() == '/') root.pop_back();
   const std::string smallRoot = root + "-small";
