@@ -1,5 +1,6 @@
 #include "engine/SearchRegistration.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "db/InvalFileInfo.h"
@@ -29,8 +30,11 @@ std::string RegistrationRoot(const std::string& folder) {
     size_t end = path.find(separator, begin);
     if (end == std::string::npos) end = path.size();
     const std::string_view part = std::string_view(path).substr(begin, end - begin);
-    endsInFolder = part.empty() || part == ".";
-    if (!endsInFolder) {
+    endsInFolder = part.empty() || part == "." || part == "..";
+    if (part == "..") {
+      // Taken as the shell takes it: the step before is undone (never above the root).
+      root.resize(std::min(root.size(), root.rfind(separator)));
+    } else if (!endsInFolder) {
       root += separator;
       root.append(part);
     }

@@ -18,9 +18,10 @@ class InvalFileInfo;
 class SearchHost;
 
 // The folder a registration walks for folder: absolute (a relative one is taken from the
-// current folder), without "." and empty steps, so that the files directly in it are filed
-// under its own name however it was written ("top", "top/", "./top", or "." inside top).
-// A final separator or "." is kept as one separator. folder itself when it is relative and
+// current folder), without "." and empty steps and with ".." taking back the step before
+// it, so that the files directly in it are filed under its own name however it was
+// written ("top", "top/", "./top", "top/sub/..", or "." inside top). A final separator,
+// "." or ".." is kept as one separator. folder itself when it is relative and
 // the current folder is unknown.
 std::string RegistrationRoot(const std::string& folder);
 

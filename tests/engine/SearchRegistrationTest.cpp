@@ -55,7 +55,8 @@ TEST_F(SearchRegistrationTest, SameNameInTwoFoldersGivesTwoRecords) {
   EXPECT_TRUE(sink.hits.empty());
 }
 
-// However the folder is written, the files directly in it are filed under its own name.
+// However the folder is written, the files directly in it are filed under its own name,
+// not under "." or "..".
 TEST_F(SearchRegistrationTest, FolderSpellingsGiveTheFoldersOwnName) {
   tree.Write("top/a.bin", "alpha");
   tree.Write("top/sub/b.bin", "beta");
@@ -64,7 +65,7 @@ TEST_F(SearchRegistrationTest, FolderSpellingsGiveTheFoldersOwnName) {
     const char* cwd;
     std::string folder;
   } cases[] = {{"", "top"}, {"", "top/"}, {"", "top//"}, {"", "./top/."}, {"top", "."}, {"top", "./"},
-               {"", tree.path() + "/top/"}};
+               {"", tree.path() + "/top/"}, {"top/sub", ".."}, {"top/sub", "../"}, {"", "top/sub/.."}};
   for (const auto& c : cases) {
     std::filesystem::current_path(tree.path() + "/" + c.cwd);
     store.Clear();
