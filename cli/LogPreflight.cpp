@@ -12,32 +12,6 @@
 namespace log_preflight {
 namespace {
 
-constexpr int kProbeNames = 100;
-
-// folder ends with its separator, or is empty for the current folder.
-bool CanCreateFileIn(const std::string& folder, int* error) {
-  for (int n = 1; n <= kProbeNames; ++n) {
-    std::string probe = folder + ".vorlet-scan-check";
-    if (n > 1) {
-      probe += '-';
-      probe += std::to_string(n);
-    }
-    // Someone else's file of that name is never replaced (and then removed): try the next.
-    platform::FileStatus status;
-    int statError = 0;
-    if (platform::GetLinkStatus(probe, &status, &statError)) continue;
-    if (statError != ENOENT) {
-      *error = statError;
-      return false;
-    }
-    if (!platform::WriteFileAtomic(probe, std::string_view(), error)) return false;
-    platform::RemoveFile(probe);
-    return true;
-  }
-  *error = EEXIST;
-  return false;
-}
-
 std::string Reason(const std::string& where, int error) { return where + ": " + std::strerror(error); }
 
 }  // namespace
@@ -51,7 +25,7 @@ bool CheckLogFile(const std::string& path, std::string* reason) {
     *reason = Reason(path, EISDIR);
     return false;
   }
-  if (!CanCreateFileIn(file.FolderPart().str(), &error)) {
+  if (!platform::CanCreateFileIn(file.FolderPart().str(), &error)) {
     *reason = Reason(path, error);
     return false;
   }
@@ -69,7 +43,7 @@ bool CheckAutoLogFolder(const LogManager& logs, std::string* reason) {
     return false;
   }
   int error = 0;
-  if (!CanCreateFileIn(logs.LogPath(std::string()), &error)) {
+  if (!platform::CanCreateFileIn(logs.LogPath(std::string()), &error)) {
     *reason = Reason(folder, error);
     return false;
   }

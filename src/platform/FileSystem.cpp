@@ -376,6 +376,25 @@ bool WriteFileAtomic(const std::string& path, std::string_view content, int* err
   });
 }
 
+bool CanCreateFileIn(const std::string& folder, int* error) {
+  const std::string os = folder.empty() ? std::string(".") : Cp932ToOsName(folder);
+  const int dir = sys::Open(os.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  std::string temp;
+  const int fd = CreateTemporaryAt(dir, 0600, &temp);
+  const int saved = errno;
+  if (fd >= 0) {
+    ::unlinkat(dir, temp.c_str(), 0);
+    sys::Close(fd);
+  }
+  sys::Close(dir);
+  if (fd < 0) SetError(error, saved);
+  return fd >= 0;
+}
+
 bool WriteFileNoReplace(const std::string& path, std::string_view content, int* error) {
   const std::string os = Cp932ToOsName(path);
   const std::string name = LastComponent(os);

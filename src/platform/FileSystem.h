@@ -161,6 +161,10 @@ bool WriteFileAtomic(const std::string& path, std::string_view content, int* err
 // temporary name as above, then linked to its name (EEXIST when the name is taken: the
 // file there is untouched and nothing of ours is left). Never a partial file under path.
 bool WriteFileNoReplace(const std::string& path, std::string_view content, int* error = nullptr);
+// Whether a file can be created in folder (ending with its separator; empty: the current
+// folder), tried by creating and removing a temporary file there: a process killed in
+// between leaves only a temporary name, which the next writer there sweeps away.
+bool CanCreateFileIn(const std::string& folder, int* error = nullptr);
 
 // mkdir; false with *error (EEXIST when it is there already).
 bool MakeDirectory(const std::string& path, int* error = nullptr);
