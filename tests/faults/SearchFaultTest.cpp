@@ -7,7 +7,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <mutex>
+#include <set>
 #include <string>
+#include <thread>
 
 #include "faults/FaultTestSupport.h"
 #include "platform/Faults.h"
@@ -178,3 +182,35 @@ TEST_F(SearchFaultTest, IoErrorWhileListingEndsTheSearchAsNotReady) {
 }
 
 }  // namespace
+
+// A disk that turns slow in the middle of a folder: the search, which read its files itself,
+// hands the rest of the folder to the reading threads as they wake and sees the same files, hits and
+// counts as it would alone.
+TEST_F(SearchFaultTest, ReadingThreadsThatJoinMidFolderChangeNothing) {
+  for (int i = 0; i < 40; ++i) Write("f" + std::to_string(100 + i) + ".bin", i % 3 == 0 ? evil_ : Content(300, 100 + i));
+  run_.AddSignatureFor(evil_);
+  run_.engine.SetJobs(1);
+  ASSERT_TRUE(run_.Search("*.bin"));
+  const std::vector<std::string> alone = HitNames();
+  ASSERT_EQ(alone.size(), 14u);
+
+  run_.engine.SetJobs(4);
+  // After ten files every read waits as a disk would (a sleep gives the processor up).
+  platform::faults::Before(
+      Call::Read, "/tree/f1", [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }, 10,
+      platform::faults::kForever);
+  std::mutex mutex;
+  std::set<std::thread::id> readers;
+  platform::faults::Before(
+      Call::Read, "/tree/",
+      [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        readers.insert(std::this_thread::get_id());
+      },
+      0, platform::faults::kForever);
+  EXPECT_TRUE(run_.Search("*.bin"));
+  EXPECT_EQ(HitNames(), alone);
+  EXPECT_EQ(run_.results.Counts().searched, 40);
+  EXPECT_TRUE(run_.problems.files.empty());
+  EXPECT_GT(readers.size(), 1u);  // the threads did take over
+}
