@@ -7,10 +7,11 @@
 //   DataFileBench [FOLDER] [--rounds N]      everything, in FOLDER (default /tmp/vorlet-datafile-bench/)
 //   DataFileBench --load-only FOLDER [--rounds N]
 //        Load of FOLDER/Vorlet.dat: the first load's peak memory alone, then the median time
-//   DataFileBench --whole-command [--files N] [--rounds N] [--scan PATH_OF_VORLET_SCAN]
+//   DataFileBench --whole-command [--files N | --tree ROOT] [--rounds N] [--scan PATH_OF_VORLET_SCAN]
 //        `vorlet-scan -q --home H -p *.* --subfolders TREE` with 100,000 signatures in H and
-//        with 10, run alternately over a generated tree of N files (default 20,000); the
-//        medians and their ratio, start to exit, the load included
+//        with 10, run alternately over a generated tree of N files (default 20,000) or over
+//        the folder ROOT as it is; the medians and their ratio, start to exit, the load
+//        included
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -196,7 +197,7 @@ bool MakeHome(const std::string& home, int records) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-int WholeCommand(int files, int rounds, std::string scan) {
+int WholeCommand(int files, std::string tree, int rounds, std::string scan) {
   if (scan.empty()) {
     char self[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -206,8 +207,9 @@ int WholeCommand(int files, int rounds, std::string scan) {
   bench::TreeSpec spec;
   spec.files = files;
   spec.folders = std::max(1, files / 50);
-  const std::string tree = "/tmp/vorlet-datafile-bench-tree-" + std::to_string(files);
-  if (!bench::TreeIsCurrent(tree, spec)) {
+  const bool given = !tree.empty();
+  if (!given) tree = "/tmp/vorlet-datafile-bench-tree-" + std::to_string(files);
+  if (!given && !bench::TreeIsCurrent(tree, spec)) {
     std::printf("generating %d files below %s ...\n", files, tree.c_str());
     std::fflush(stdout);
     bench::GeneratedTree generated;
@@ -233,7 +235,11 @@ int WholeCommand(int files, int rounds, std::string scan) {
       (manyNow ? cpuMany : cpuFew).push_back(run.cpu);
     }
   }
-  std::printf("tree: %d files; %d rounds, medians\n", files, rounds);
+  if (given) {
+    std::printf("tree: %s; %d rounds, medians\n", tree.c_str(), rounds);
+  } else {
+    std::printf("tree: %d files; %d rounds, medians\n", files, rounds);
+  }
   std::printf("10 signatures       %.4f s wall, %.4f s CPU\n", Median(wallFew), Median(cpuFew));
   std::printf("100,000 signatures  %.4f s wall, %.4f s CPU\n", Median(wallMany), Median(cpuMany));
   std::printf("ratio 100,000 / 10  %.3f wall, %.3f CPU\n", Median(wallMany) / Median(wallFew),
@@ -246,17 +252,18 @@ int WholeCommand(int files, int rounds, std::string scan) {
 int main(int argc, char** argv) {
   int rounds = 9;
   int files = 20000;
-  std::string scan;
+  std::string scan, tree;
   std::vector<std::string> rest;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
     else if (arg == "--files" && i + 1 < argc) files = std::max(100, std::atoi(argv[++i]));
     else if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
+    else if (arg == "--tree" && i + 1 < argc) tree = argv[++i];
     else rest.push_back(arg);
   }
   if (rest.size() == 2 && rest[0] == "--load-only") return LoadOnly(rest[1], rounds);
-  if (rest.size() == 1 && rest[0] == "--whole-command") return WholeCommand(files, rounds, scan);
+  if (rest.size() == 1 && rest[0] == "--whole-command") return WholeCommand(files, tree, rounds, scan);
   std::string folder = !rest.empty() ? rest[0] : "/tmp/vorlet-datafile-bench/";
   if (folder.back() != '/') folder += '/';
   platform::MakeDirectory(folder);

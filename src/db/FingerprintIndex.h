@@ -13,9 +13,11 @@
 // registrations or an import costs one pass, not a move of the array per record.
 //
 // Almost every file of a search has no record, so a miss must be cheap however many
-// signatures there are: a bit filter indexed by bits of the fingerprint answers most
-// misses with one access to a small array before the buckets are consulted. The filter
-// grows with the keys up to 2^20 bits (128 KiB) and never gives a wrong "no".
+// signatures there are: a bit filter answers most misses with two accesses to a small
+// array before the buckets (and the records' bytes) are consulted. A key sets two bits,
+// one chosen by its bytes 0..2, one by its bytes 3..5 (an MD5 is uniform, so no hashing
+// is needed); a fingerprint passes only when both are set. The filter grows with the keys
+// up to 2^20 bits (128 KiB) and never gives a wrong "no".
 #pragma once
 
 #include <cstddef>
@@ -62,12 +64,15 @@ class FingerprintIndex {
   size_t FilterBits() const { return filter_.size() * 64; }
 
  private:
-  // The filter bit of a key: its first bytes, masked to the filter's size.
+  // A filter bit of a key: three of its bytes, masked to the filter's size.
   static uint32_t FilterSlot(const uint8_t* bytes);
+  bool FilterHas(uint32_t slot) const {
+    slot &= filterMask_;
+    return (filter_[slot >> 6] >> (slot & 63)) & 1;
+  }
   static uint32_t BucketOf(const uint8_t* bytes) { return uint32_t{bytes[0]} << 8 | bytes[1]; }
   bool MayHold(const uint8_t* fingerprint) const {
-    const uint32_t slot = FilterSlot(fingerprint) & filterMask_;
-    return (filter_[slot >> 6] >> (slot & 63)) & 1;
+    return FilterHas(FilterSlot(fingerprint)) && FilterHas(FilterSlot(fingerprint + 3));
   }
   void Mark(const uint8_t* bytes);
   // Sizes the filter for keys and clears it.

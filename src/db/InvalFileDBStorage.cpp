@@ -112,8 +112,17 @@ bool InvalFileDB::ReadRecords(std::string bytes, uint32_t fileLength) {
 
 bool InvalFileDB::WriteRecords(std::string* out) const {
   try {
+    // Sized first: 9 MB built by doubling would be copied over and over.
+    size_t size = 4;
+    for (const auto& [categoryName, category] : categories_) {
+      for (Id id : category.ids_) {
+        const InvalFileInfo* object = ObjectOf(id);
+        size += object != nullptr ? db::RecordSize(db::ViewOf(*object))
+                                  : db::RecordSizeAt(fileBytes_.data() + offsets_[id]);
+      }
+    }
     std::string content;
-    content.reserve(fileBytes_.size() + 4);
+    content.reserve(size);
     db::AppendInt(recordCount_, &content);
     for (const auto& [categoryName, category] : categories_) {
       for (Id id : category.ids_) {
