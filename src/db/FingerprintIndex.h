@@ -4,7 +4,8 @@
 // Records with fewer than 16 search bytes never match and are not indexed.
 //
 // The index holds only the store's record ids, 4 bytes a record: the keys and the order
-// are read through the store (Records) when they are needed. The ids are one array
+// are read through the store (Records) when they are needed. It covers every id the store
+// gives a key for: Insert and Erase tell it of each change, Build takes them all at once. The ids are one array
 // grouped by the first two key bytes (a bucket per value: an MD5 is uniform, so a bucket
 // holds one or two records) and sorted by key, then search order, within each bucket.
 //
@@ -48,8 +49,8 @@ class FingerprintIndex {
   FingerprintIndex(const FingerprintIndex&) = delete;
   FingerprintIndex& operator=(const FingerprintIndex&) = delete;
 
-  // Replaces the index with every record that has a key, in one pass: a load compares
-  // only records that share their first eight key bytes.
+  // Replaces the index with every record that has a key, in two sequential passes over
+  // the records: a load compares the records' bytes only where keys share their first six.
   void Build();
   // Takes in or out one record; its key is read through Records, so a record is erased
   // before its search bytes change. An id that is not indexed is no error.
