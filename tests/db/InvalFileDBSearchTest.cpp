@@ -148,6 +148,26 @@ TEST_F(InvalFileDBSearchTest, EditsKeepTheIndexCurrent) {
   EXPECT_EQ(hitRecord->GetSearchText(), Hex(d2));
 }
 
+// Records still held as the file's bytes leave the index when they leave the store, and
+// their ids, taken again by new records, find only those.
+TEST_F(InvalFileDBSearchTest, LoadedRecordsLeaveTheIndexWithTheStore) {
+  const Digest d1 = DigestOf(8), d2 = DigestOf(9);
+  testing_support::TempDir dir;
+  {
+    InvalFileDB file;
+    for (auto [category, name] : {std::pair{"A", "x"}, {"B", "y"}}) ASSERT_TRUE(file.Add(MakeRecord(category, name, Hex(d1))));
+    ASSERT_TRUE(file.Save(dir.folder()));
+  }
+  ASSERT_TRUE(db.Load(dir.folder()));
+  ASSERT_TRUE(db.Remove(*MakeRecord("A", "x")));
+  EXPECT_EQ(Hit(d1), "B/y");
+  ASSERT_TRUE(db.Add(MakeRecord("C", "z", Hex(d2))));
+  EXPECT_EQ(Hit(d1), "B/y");
+  EXPECT_EQ(Hit(d2), "C/z");
+  ASSERT_TRUE(db.Remove(*MakeRecord("B", "y")));
+  EXPECT_EQ(Hit(d1), "");
+}
+
 // Random stores whose digests repeat across categories, with unflagged categories, short,
 // long and missing search bytes, edited at random and reloaded from the data file: the
 // indexed search and the sequential one must always agree, found flags included.
