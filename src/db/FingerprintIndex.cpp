@@ -6,7 +6,7 @@
 namespace {
 
 // The filter holds 16 bits per key up to 2^20 bits: with 100,000 keys (two bits each)
-// about one bit in six is set, and some 97 misses in 100 end at the filter.
+// about one bit in six is set, and some 96 misses in 100 end at the filter.
 constexpr size_t kMaxFilterBits = size_t{1} << 20;
 constexpr size_t kBitsPerKey = 16;
 constexpr size_t kBuckets = size_t{1} << 16;
@@ -15,22 +15,13 @@ int CompareKeys(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, F
 
 }  // namespace
 
-uint32_t FingerprintIndex::FilterSlot(const uint8_t* bytes) {
-  return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16;
-}
-
-void FingerprintIndex::Mark(const uint8_t* bytes) {
-  for (const uint8_t* part : {bytes, bytes + 3}) {
-    const uint32_t slot = FilterSlot(part) & filterMask_;
-    filter_[slot >> 6] |= uint64_t{1} << (slot & 63);
-  }
-}
+void FingerprintIndex::Mark(const uint8_t* bytes) { filter_[FilterWord(bytes)] |= FilterBitsOf(bytes); }
 
 void FingerprintIndex::SizeFilter(size_t keys) {
   size_t bits = 64;
   while (bits < kMaxFilterBits && bits < keys * kBitsPerKey) bits *= 2;
   filter_.assign(bits / 64, 0);
-  filterMask_ = static_cast<uint32_t>(bits - 1);
+  filterWordMask_ = static_cast<uint32_t>(bits / 64 - 1);
   staleKeys_ = 0;
 }
 
@@ -53,7 +44,7 @@ void FingerprintIndex::Clear() {
   buckets_.clear();
   buckets_.shrink_to_fit();
   filter_.assign(1, 0);
-  filterMask_ = 63;
+  filterWordMask_ = 0;
   staleKeys_ = 0;
 }
 
