@@ -1,18 +1,36 @@
 // Data file and search cost of a large signature store: builds 100,000 records in ~20
 // categories with CP932 names, then times Save, Load and the per-file search (indexed and
-// sequential), and prints the peak memory (VmHWM) after each stage.
+// sequential), and prints the peak memory (VmHWM) after each stage. Load and save times
+// are medians of several runs, as wall time and as this process's CPU time (the steadier
+// figure on a machine shared with other work).
 //
-//   DataFileBench [FOLDER]             everything, in FOLDER (default /tmp/vorlet-datafile-bench/)
-//   DataFileBench --load-only FOLDER   only Load of FOLDER/Vorlet.dat, for its peak memory alone
+//   DataFileBench [FOLDER] [--rounds N]      everything, in FOLDER (default /tmp/vorlet-datafile-bench/)
+//   DataFileBench --load-only FOLDER [--rounds N]
+//        Load of FOLDER/Vorlet.dat: the first load's peak memory alone, then the median time
+//   DataFileBench --whole-command [--files N | --tree ROOT] [--rounds N] [--scan PATH_OF_VORLET_SCAN]
+//        `vorlet-scan -q --home H -p *.* --subfolders TREE` with 100,000 signatures in H and
+//        with 10, run alternately over a generated tree of N files (default 20,000) or over
+//        the folder ROOT as it is; the medians and their ratio, start to exit, the load
+//        included
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
-#include "db/InvalFileDB.h"
 #include "db/ContentMatcher.h"
+#include "db/InvalFileDB.h"
 #include "platform/FileSystem.h"
+#include "support/TreeGenerator.h"
 
 namespace {
 
@@ -45,6 +63,47 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
+double CpuNow() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+// Wall and CPU time of one run of work.
+struct Timing {
+  double wall = 0;
+  double cpu = 0;
+};
+
+template <typename Work>
+Timing Time(Work&& work) {
+  const double cpu = CpuNow();
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return {Seconds(start), CpuNow() - cpu};
+}
+
+// The medians of rounds runs of work.
+template <typename Work>
+Timing MedianOf(int rounds, Work&& work) {
+  std::vector<double> wall, cpu;
+  for (int i = 0; i < rounds; ++i) {
+    const Timing one = Time(work);
+    wall.push_back(one.wall);
+    cpu.push_back(one.cpu);
+  }
+  return {Median(wall), Median(cpu)};
+}
+
+void PrintTiming(const char* what, const Timing& t, int rounds) {
+  std::printf("%-17s %.4f s wall, %.4f s CPU (median of %d)\n", what, t.wall, t.cpu, rounds);
+}
+
 // Category names: a few double-byte words and half-width katakana with a number.
 std::string CategoryName(int i) {
   static const char* const kWords[] = {"\x83\x67\x83\x8D\x83\x43", "\x83\x8F\x81\x5B\x83\x80",
@@ -53,9 +112,9 @@ std::string CategoryName(int i) {
   return std::string(kWords[i % 6]) + std::to_string(i);
 }
 
-void Fill(InvalFileDB& db) {
+void Fill(InvalFileDB& db, int records) {
   std::mt19937_64 rng(42);
-  for (int i = 0; i < kRecords; ++i) {
+  for (int i = 0; i < records; ++i) {
     auto record = std::make_shared<InvalFileInfo>();
     uint8_t digest[16];
     for (auto& b : digest) b = static_cast<uint8_t>(rng());
@@ -66,58 +125,184 @@ void Fill(InvalFileDB& db) {
   }
 }
 
-int LoadOnly(const std::string& folder) {
+int LoadOnly(const std::string& folder, int rounds) {
   std::printf("before load      VmHWM %s\n", StatusField("VmHWM:").c_str());
-  InvalFileDB db;
-  auto start = std::chrono::steady_clock::now();
-  bool ok = db.Load(folder);
-  double took = Seconds(start);
-  std::printf("load             %.3f s  (%d records, %s)  VmHWM %s\n", took, db.RecordCount(), ok ? "complete" : "INCOMPLETE",
-              StatusField("VmHWM:").c_str());
+  bool ok = false;
+  int32_t count = 0;
+  {
+    InvalFileDB db;
+    const Timing first = Time([&] { ok = db.Load(folder); });
+    count = db.RecordCount();
+    std::printf("first load       %.4f s wall, %.4f s CPU (%d records, %s)  VmHWM %s\n", first.wall, first.cpu, count,
+                ok ? "complete" : "INCOMPLETE", StatusField("VmHWM:").c_str());
+  }
+  // Each store goes before the next load: the peak above stays that of one store.
+  PrintTiming("load", MedianOf(rounds, [&] {
+                InvalFileDB db;
+                db.Load(folder);
+              }),
+              rounds);
   return ok ? 0 : 1;
+}
+
+// ---- the whole command ----
+
+double CpuSeconds(const struct rusage& usage) {
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct ChildRun {
+  double wall = 0;
+  double cpu = 0;
+  int exitStatus = -1;
+};
+
+ChildRun RunScan(const std::string& scan, const std::string& home, const std::string& tree) {
+  std::vector<std::string> args{scan, "-q", "--home", home, "-p", "*.*", "--subfolders", tree};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  ChildRun run;
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  run.wall = Seconds(start);
+  run.cpu = CpuSeconds(usage);
+  run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// Writes home/Vorlet.dat with records signatures, in a child process, so that this one
+// stays small.
+bool MakeHome(const std::string& home, int records) {
+  platform::MakeDirectory(home);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    InvalFileDB db;
+    Fill(db, records);
+    _exit(db.Save(home) ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+int WholeCommand(int files, std::string tree, int rounds, std::string scan) {
+  if (scan.empty()) {
+    char self[4096] = {};
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string folder = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string();
+    scan = folder.substr(0, folder.rfind('/') + 1) + "vorlet-scan";
+  }
+  bench::TreeSpec spec;
+  spec.files = files;
+  spec.folders = std::max(1, files / 50);
+  const bool given = !tree.empty();
+  if (!given) tree = "/tmp/vorlet-datafile-bench-tree-" + std::to_string(files);
+  if (!given && !bench::TreeIsCurrent(tree, spec)) {
+    std::printf("generating %d files below %s ...\n", files, tree.c_str());
+    std::fflush(stdout);
+    bench::GeneratedTree generated;
+    if (!bench::GenerateTree(tree, spec, &generated)) return 1;
+  }
+  const std::string few = "/tmp/vorlet-datafile-bench-home-10/";
+  const std::string many = "/tmp/vorlet-datafile-bench-home-100000/";
+  if (!MakeHome(few, 10) || !MakeHome(many, kRecords)) return 1;
+
+  // One run of each warms the cache; then the two alternate, the order changing each round.
+  RunScan(scan, few, tree);
+  RunScan(scan, many, tree);
+  std::vector<double> wallFew, wallMany, cpuFew, cpuMany;
+  for (int i = 0; i < rounds; ++i) {
+    for (int k = 0; k < 2; ++k) {
+      const bool manyNow = (i + k) % 2 == 0;
+      const ChildRun run = RunScan(scan, manyNow ? many : few, tree);
+      if (run.exitStatus < 0 || run.exitStatus > 1) {
+        std::printf("vorlet-scan failed (exit %d)\n", run.exitStatus);
+        return 1;
+      }
+      (manyNow ? wallMany : wallFew).push_back(run.wall);
+      (manyNow ? cpuMany : cpuFew).push_back(run.cpu);
+    }
+  }
+  if (given) {
+    std::printf("tree: %s; %d rounds, medians\n", tree.c_str(), rounds);
+  } else {
+    std::printf("tree: %d files; %d rounds, medians\n", files, rounds);
+  }
+  std::printf("10 signatures       %.4f s wall, %.4f s CPU\n", Median(wallFew), Median(cpuFew));
+  std::printf("100,000 signatures  %.4f s wall, %.4f s CPU\n", Median(wallMany), Median(cpuMany));
+  std::printf("ratio 100,000 / 10  %.3f wall, %.3f CPU\n", Median(wallMany) / Median(wallFew),
+              Median(cpuMany) / Median(cpuFew));
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--load-only") return LoadOnly(argv[2]);
-  std::string folder = argc > 1 ? argv[1] : "/tmp/vorlet-datafile-bench/";
+  int rounds = 9;
+  int files = 20000;
+  std::string scan, tree;
+  std::vector<std::string> rest;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--files" && i + 1 < argc) files = std::max(100, std::atoi(argv[++i]));
+    else if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
+    else if (arg == "--tree" && i + 1 < argc) tree = argv[++i];
+    else rest.push_back(arg);
+  }
+  if (rest.size() == 2 && rest[0] == "--load-only") return LoadOnly(rest[1], rounds);
+  if (rest.size() == 1 && rest[0] == "--whole-command") return WholeCommand(files, tree, rounds, scan);
+  std::string folder = !rest.empty() ? rest[0] : "/tmp/vorlet-datafile-bench/";
   if (folder.back() != '/') folder += '/';
   platform::MakeDirectory(folder);
 
   std::printf("start            VmHWM %s\n", StatusField("VmHWM:").c_str());
   InvalFileDB db;
   auto start = std::chrono::steady_clock::now();
-  Fill(db);
+  Fill(db, kRecords);
   std::printf("build            %.3f s  (%d records)  VmHWM %s\n", Seconds(start), db.RecordCount(),
               StatusField("VmHWM:").c_str());
 
-  start = std::chrono::steady_clock::now();
-  bool saved = db.Save(folder);
-  double saveTime = Seconds(start);
+  bool saved = true;
+  PrintTiming("save", MedianOf(rounds, [&] { saved = db.Save(folder) && saved; }), rounds);
   platform::FileStatus status;
   platform::GetStatus(folder + "Vorlet.dat", &status);
-  std::printf("save             %.3f s  (%llu bytes, %s)  VmHWM %s\n", saveTime,
-              static_cast<unsigned long long>(status.size), saved ? "ok" : "FAILED", StatusField("VmHWM:").c_str());
+  std::printf("                 (%llu bytes, %s)  VmHWM %s\n", static_cast<unsigned long long>(status.size),
+              saved ? "ok" : "FAILED", StatusField("VmHWM:").c_str());
 
   // The same records built into bytes only: what the save costs before the file system.
   std::string inMemory;
-  start = std::chrono::steady_clock::now();
-  db.SaveBytes(&inMemory);
-  std::printf("save to memory   %.3f s\n", Seconds(start));
+  PrintTiming("save to memory", MedianOf(rounds, [&] { db.SaveBytes(&inMemory); }), rounds);
 
+  bool complete = true;
+  PrintTiming("load", MedianOf(rounds, [&] {
+                InvalFileDB once;
+                complete = once.Load(folder) && complete;
+              }),
+              rounds);
   InvalFileDB loaded;
-  start = std::chrono::steady_clock::now();
-  bool complete = loaded.Load(folder);
-  std::printf("load             %.3f s  (%d records, %s)  VmHWM %s\n", Seconds(start), loaded.RecordCount(),
-              complete ? "complete" : "INCOMPLETE", StatusField("VmHWM:").c_str());
+  complete = loaded.Load(folder) && complete;
+  std::printf("                 (%d records, %s)  VmHWM %s\n", loaded.RecordCount(), complete ? "complete" : "INCOMPLETE",
+              StatusField("VmHWM:").c_str());
 
   // A loaded store saves back what it read: load, then save, gives the same bytes.
   std::string fileBytes, resaved;
   platform::ReadWholeFile(folder + "Vorlet.dat", &fileBytes);
-  start = std::chrono::steady_clock::now();
-  bool resaveOk = loaded.Save(folder);
-  std::printf("save after load  %.3f s  (%s)\n", Seconds(start), resaveOk ? "ok" : "FAILED");
+  bool resaveOk = true;
+  PrintTiming("save after load", MedianOf(rounds, [&] { resaveOk = loaded.Save(folder) && resaveOk; }), rounds);
+  std::printf("                 (%s)\n", resaveOk ? "ok" : "FAILED");
   platform::ReadWholeFile(folder + "Vorlet.dat", &resaved);
   std::printf("load -> save     %s\n", resaved == fileBytes ? "same bytes" : "BYTES DIFFER");
 
@@ -144,6 +329,6 @@ int main(int argc, char** argv) {
   std::printf("search sequential %.1f us per file (%d files without a hit)\n", sequential / kSequentialFiles * 1e6,
               kSequentialFiles);
 
-  if (argc <= 1) platform::RemoveFile(folder + "Vorlet.dat");
-  return saved && complete ? 0 : 1;
+  if (rest.empty()) platform::RemoveFile(folder + "Vorlet.dat");
+  return saved && complete && resaveOk ? 0 : 1;
 }

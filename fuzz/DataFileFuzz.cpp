@@ -1,6 +1,7 @@
 // The data file loader over any bytes: Load must neither fault nor let a length field cost
 // more memory than the file could hold, and whatever it read must survive a Save and a
-// second Load unchanged, record for record. The bytes are read and written in memory (the
+// second Load unchanged, record for record. A save of the records still held as the file's
+// bytes must write what a save of the same records as objects writes. The bytes are read and written in memory (the
 // file half of the archive only reads or writes a whole file at once), so that a run
 // costs no file-system calls.
 #include <bit>
@@ -36,11 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InvalFileDB db;
   const bool complete = db.LoadBytes(std::string(reinterpret_cast<const char*>(data), size));
   FUZZ_CHECK(complete == !db.LoadWasIncomplete());
-  const std::vector<RecordValues> loaded = Records(db);
+  std::string savedAsRead;
+  FUZZ_CHECK(db.SaveBytes(&savedAsRead));
+  const std::vector<RecordValues> loaded = Records(db);  // every record an object now
   FUZZ_CHECK(static_cast<size_t>(db.RecordCount()) == loaded.size());
 
   std::string saved;
   FUZZ_CHECK(db.SaveBytes(&saved));
+  FUZZ_CHECK(saved == savedAsRead);
 
   InvalFileDB again;
   FUZZ_CHECK(again.LoadBytes(saved));

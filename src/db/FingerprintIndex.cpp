@@ -3,132 +3,170 @@
 #include <algorithm>
 #include <cstring>
 
-#include "db/InvalFileCategory.h"
-#include "db/InvalFileInfo.h"
-
 namespace {
 
-// Index order: key, then search order (category text, then name, both as unsigned bytes).
-bool Before(const FingerprintIndex::Entry& a, const FingerprintIndex::Entry& b) {
-  if (int byKey = std::memcmp(a.key.data(), b.key.data(), FingerprintIndex::kKeyLength); byKey != 0) {
-    return byKey < 0;
-  }
-  int byCategory = a.category->Name().compare(b.category->Name());
-  if (byCategory != 0) return byCategory < 0;
-  return a.record->Name() < b.record->Name();
-}
-
-bool KeyBefore(const FingerprintIndex::Entry& a, const FingerprintIndex::Key& b) {
-  return std::memcmp(a.key.data(), b.data(), FingerprintIndex::kKeyLength) < 0;
-}
-
-bool KeyAfter(const FingerprintIndex::Key& a, const FingerprintIndex::Entry& b) {
-  return std::memcmp(a.data(), b.key.data(), FingerprintIndex::kKeyLength) < 0;
-}
-
-// The filter holds 16 bits per key up to 2^20 bits: with 100,000 keys about one bit in ten
-// is set, and nine misses in ten end at the filter.
+// The filter holds 16 bits per key up to 2^20 bits: with 100,000 keys (two bits each)
+// about one bit in six is set, and some 96 misses in 100 end at the filter.
 constexpr size_t kMaxFilterBits = size_t{1} << 20;
 constexpr size_t kBitsPerKey = 16;
+constexpr size_t kBuckets = size_t{1} << 16;
+
+int CompareKeys(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, FingerprintIndex::kKeyLength); }
 
 }  // namespace
 
-FingerprintIndex::Key FingerprintIndex::KeyOf(const uint8_t* bytes) {
-  Key key;
-  std::memcpy(key.data(), bytes, kKeyLength);
-  return key;
-}
+void FingerprintIndex::Mark(const uint8_t* bytes) { filter_[FilterWord(bytes)] |= FilterBitsOf(bytes); }
 
-uint32_t FingerprintIndex::FilterSlot(const uint8_t* bytes) {
-  return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16;
-}
-
-void FingerprintIndex::Mark(const uint8_t* bytes) {
-  const uint32_t slot = FilterSlot(bytes) & filterMask_;
-  filter_[slot >> 6] |= uint64_t{1} << (slot & 63);
+void FingerprintIndex::SizeFilter(size_t keys) {
+  size_t bits = 64;
+  while (bits < kMaxFilterBits && bits < keys * kBitsPerKey) bits *= 2;
+  filter_.assign(bits / 64, 0);
+  filterWordMask_ = static_cast<uint32_t>(bits / 64 - 1);
+  staleKeys_ = 0;
 }
 
 void FingerprintIndex::RebuildFilter() {
-  size_t bits = 64;
-  while (bits < kMaxFilterBits && bits < entries_.size() * kBitsPerKey) bits *= 2;
-  filter_.assign(bits / 64, 0);
-  filterMask_ = static_cast<uint32_t>(bits - 1);
-  staleKeys_ = 0;
-  for (const Entry& entry : entries_) Mark(entry.key.data());
+  SizeFilter(ids_.size() + pending_.size());
+  for (uint32_t id : ids_) Mark(records_.KeyOf(id));
+  for (uint32_t id : pending_) Mark(records_.KeyOf(id));
+}
+
+bool FingerprintIndex::Before(uint32_t a, uint32_t b) const {
+  if (int byKey = CompareKeys(records_.KeyOf(a), records_.KeyOf(b)); byKey != 0) return byKey < 0;
+  return records_.SearchesBefore(a, b);
 }
 
 void FingerprintIndex::Clear() {
-  entries_.clear();
-  entries_.shrink_to_fit();
-  sorted_ = 0;
+  ids_.clear();
+  ids_.shrink_to_fit();
+  pending_.clear();
+  pending_.shrink_to_fit();
   buckets_.clear();
+  buckets_.shrink_to_fit();
   filter_.assign(1, 0);
-  filterMask_ = 63;
+  filterWordMask_ = 0;
   staleKeys_ = 0;
 }
 
-size_t FingerprintIndex::KeyCount() const {
+size_t FingerprintIndex::KeyCount() {
+  Settle();
   size_t keys = 0;
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    if (i == 0 || entries_[i].key != entries_[i - 1].key) ++keys;
+  for (size_t i = 0; i < ids_.size(); ++i) {
+    if (i == 0 || CompareKeys(records_.KeyOf(ids_[i]), records_.KeyOf(ids_[i - 1])) != 0) ++keys;
   }
   return keys;
 }
 
-void FingerprintIndex::Settle() {
-  if (sorted_ == entries_.size()) return;
-  const auto middle = entries_.begin() + static_cast<std::ptrdiff_t>(sorted_);
-  std::sort(middle, entries_.end(), Before);
-  std::inplace_merge(entries_.begin(), middle, entries_.end(), Before);
-  sorted_ = entries_.size();
-  buckets_.clear();
-}
-
-void FingerprintIndex::RebuildBuckets() {
-  constexpr size_t kBuckets = size_t{1} << 16;
+void FingerprintIndex::Build() {
+  pending_.clear();
+  const uint32_t count = records_.IdCount();
+  // Two sequential passes over the records: count each bucket, then place each record in
+  // its bucket with its key bytes 2..5 beside its id, so that sorting a bucket reads the
+  // records' own bytes again only for keys that share their first six.
   buckets_.assign(kBuckets + 1, 0);
-  for (const Entry& entry : entries_) ++buckets_[BucketOf(entry.key.data()) + 1];
-  for (size_t i = 1; i <= kBuckets; ++i) buckets_[i] += buckets_[i - 1];
+  size_t keys = 0;
+  for (uint32_t id = 0; id < count; ++id) {
+    if (const uint8_t* key = records_.KeyOf(id)) {
+      ++buckets_[BucketOf(key) + 1];
+      ++keys;
+    }
+  }
+  SizeFilter(keys);
+  for (size_t b = 1; b <= kBuckets; ++b) buckets_[b] += buckets_[b - 1];
+  std::vector<uint64_t> placed(keys);
+  for (uint32_t id = 0; id < count; ++id) {
+    const uint8_t* key = records_.KeyOf(id);
+    if (key == nullptr) continue;
+    Mark(key);
+    const uint64_t middle = uint64_t{key[2]} << 24 | uint64_t{key[3]} << 16 | uint64_t{key[4]} << 8 | key[5];
+    placed[buckets_[BucketOf(key)]++] = middle << 32 | id;
+  }
+  // Each bucket's start moved to its end: one step back gives the starts again.
+  for (size_t b = kBuckets; b > 0; --b) buckets_[b] = buckets_[b - 1];
+  buckets_[0] = 0;
+
+  for (size_t b = 0; b < kBuckets; ++b) {
+    const auto first = placed.begin() + buckets_[b];
+    const auto last = placed.begin() + buckets_[b + 1];
+    if (last - first < 2) continue;
+    std::sort(first, last);
+    // Equal key bytes 2..5 came out in id order: such runs take the full order.
+    for (auto run = first; run != last;) {
+      auto end = run + 1;
+      while (end != last && *end >> 32 == *run >> 32) ++end;
+      if (end - run > 1) {
+        std::sort(run, end, [this](uint64_t x, uint64_t y) {
+          return Before(static_cast<uint32_t>(x), static_cast<uint32_t>(y));
+        });
+      }
+      run = end;
+    }
+  }
+  ids_.resize(keys);
+  for (size_t i = 0; i < keys; ++i) ids_[i] = static_cast<uint32_t>(placed[i]);
 }
 
-void FingerprintIndex::Insert(InvalFileInfo* record, InvalFileCategory* category) {
-  if (record->SearchLength() < kKeyLength) return;
-  entries_.push_back(Entry{KeyOf(record->SearchBytes()), record, category});
+void FingerprintIndex::Insert(uint32_t id) {
+  pending_.push_back(id);
   // Doubling keeps the rebuilds to a constant cost per key.
-  if (FilterBits() < kMaxFilterBits && entries_.size() * kBitsPerKey > FilterBits()) {
+  if (FilterBits() < kMaxFilterBits && (ids_.size() + pending_.size()) * kBitsPerKey > FilterBits()) {
     RebuildFilter();
   } else {
-    Mark(record->SearchBytes());
+    Mark(records_.KeyOf(id));
   }
 }
 
-void FingerprintIndex::Erase(const InvalFileInfo* record) {
-  if (record->SearchLength() < kKeyLength) return;
-  Settle();
-  const Key key = KeyOf(record->SearchBytes());
-  auto first = std::lower_bound(entries_.begin(), entries_.end(), key, KeyBefore);
-  auto last = std::upper_bound(first, entries_.end(), key, KeyAfter);
-  auto found = std::find_if(first, last, [record](const Entry& e) { return e.record == record; });
-  if (found == last) return;
-  const bool lastOfKey = last - first == 1;
-  entries_.erase(found);
-  sorted_ = entries_.size();
-  buckets_.clear();  // renewed by the next Find
-  if (!lastOfKey) return;
-  // A bit cannot be cleared (another key may share it); stale bits only send a miss on to
-  // the array, and are swept once they are a good share of the keys.
-  if (++staleKeys_ > entries_.size() / 4 + 16) RebuildFilter();
+void FingerprintIndex::Place(uint32_t id) {
+  if (buckets_.empty()) buckets_.assign(kBuckets + 1, 0);
+  const uint32_t bucket = BucketOf(records_.KeyOf(id));
+  const auto first = ids_.begin() + buckets_[bucket];
+  const auto last = ids_.begin() + buckets_[bucket + 1];
+  ids_.insert(std::upper_bound(first, last, id, [this](uint32_t x, uint32_t y) { return Before(x, y); }), id);
+  for (size_t b = bucket + 1; b <= kBuckets; ++b) ++buckets_[b];
 }
 
-std::span<const FingerprintIndex::Entry> FingerprintIndex::Find(const uint8_t* fingerprint) {
+void FingerprintIndex::Settle() {
+  if (pending_.empty()) return;
+  // One place costs a move of the array: past a few, one build costs less.
+  if (pending_.size() > 8 && pending_.size() > ids_.size() / 64) {
+    Build();  // the filter too: no stale bit is left
+    return;
+  }
+  for (uint32_t id : pending_) Place(id);
+  pending_.clear();
+}
+
+void FingerprintIndex::Erase(uint32_t id) {
+  Settle();
+  if (buckets_.empty()) return;
+  const uint8_t* key = records_.KeyOf(id);
+  const uint32_t bucket = BucketOf(key);
+  const auto first = ids_.begin() + buckets_[bucket];
+  const auto last = ids_.begin() + buckets_[bucket + 1];
+  const auto found = std::find(first, last, id);
+  if (found == last) return;
+  bool lastOfKey = true;
+  for (auto other = first; other != last && lastOfKey; ++other) {
+    if (other != found && CompareKeys(records_.KeyOf(*other), key) == 0) lastOfKey = false;
+  }
+  ids_.erase(found);
+  for (size_t b = bucket + 1; b <= kBuckets; ++b) --buckets_[b];
+  if (!lastOfKey) return;
+  // A bit cannot be cleared (another key may share it); stale bits only send a miss on to
+  // the buckets, and are swept once they are a good share of the keys.
+  if (++staleKeys_ > ids_.size() / 4 + 16) RebuildFilter();
+}
+
+std::span<const uint32_t> FingerprintIndex::Find(const uint8_t* fingerprint) {
   if (!MayHold(fingerprint)) return {};
   Settle();
-  if (buckets_.empty()) RebuildBuckets();
-  const Key key = KeyOf(fingerprint);
+  if (buckets_.empty()) return {};
   const uint32_t bucket = BucketOf(fingerprint);
-  const auto bucketEnd = entries_.begin() + buckets_[bucket + 1];
-  auto first = std::lower_bound(entries_.begin() + buckets_[bucket], bucketEnd, key, KeyBefore);
+  const auto bucketEnd = ids_.begin() + buckets_[bucket + 1];
+  auto first = std::partition_point(ids_.begin() + buckets_[bucket], bucketEnd, [&](uint32_t id) {
+    return CompareKeys(records_.KeyOf(id), fingerprint) < 0;
+  });
   auto last = first;
-  while (last != bucketEnd && last->key == key) ++last;
+  while (last != bucketEnd && CompareKeys(records_.KeyOf(*last), fingerprint) == 0) ++last;
   return {first, last};
 }

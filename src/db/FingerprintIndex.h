@@ -3,77 +3,103 @@
 // bytes). It lets a search find a file's first hit without visiting every record.
 // Records with fewer than 16 search bytes never match and are not indexed.
 //
-// Almost every file of a search has no record, so a miss must be cheap however many
-// signatures there are: a bit filter indexed by bits of the fingerprint (an MD5, already
-// uniform) answers most misses with one access to a small array before the map is
-// consulted. The filter grows with the keys up to 2^20 bits (128 KiB) and never gives a
-// wrong "no".
+// The index holds only the store's record ids, 4 bytes a record: the keys and the order
+// are read through the store (Records) when they are needed. It covers every id the store
+// gives a key for: Insert and Erase tell it of each change, Build takes them all at once. The ids are one array
+// grouped by the first two key bytes (a bucket per value: an MD5 is uniform, so a bucket
+// holds one or two records) and sorted by key, then search order, within each bucket.
 //
-// The entries are one array sorted by key, then search order: no node or list per key.
-// Insert appends; the appended entries are sorted and merged in once, at the next Find or
-// Erase, so that a load or a run of registrations costs one sort, not a move per record.
+// Insert only notes the id; the noted ids are put in place at the next Find or Erase, one
+// by one when they are few, else by building the whole index again, so that a run of
+// registrations or an import costs one pass, not a move of the array per record.
+//
+// Almost every file of a search has no record, so a miss must be cheap however many
+// signatures there are: a bit filter answers most misses with two accesses to a small
+// array before the buckets (and the records' bytes) are consulted. A key sets two bits of
+// one 64-bit word: the word chosen by its bytes 0..2, the bits by its bytes 3 and 4 (an
+// MD5 is uniform, so no hashing is needed), so that a miss costs one memory access while
+// the search's file reading crowds the caches; a fingerprint passes only when both bits
+// are set. The filter grows with the keys up to 2^20 bits (128 KiB) and never gives a
+// wrong "no".
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
-class InvalFileInfo;
-class InvalFileCategory;
-
 class FingerprintIndex {
  public:
   static constexpr int32_t kKeyLength = 16;
 
-  using Key = std::array<uint8_t, kKeyLength>;
-  struct Entry {
-    Key key;
-    InvalFileInfo* record;
-    InvalFileCategory* category;  // the category holding the record
+  // What the index asks of its owner about a record id.
+  class Records {
+   public:
+    // The record's first 16 search bytes (they must not change while the id is indexed),
+    // or null for an id that has none or is not in use.
+    virtual const uint8_t* KeyOf(uint32_t id) const = 0;
+    // Ids run from 0 to IdCount() - 1.
+    virtual uint32_t IdCount() const = 0;
+    // Whether a comes before b in search order.
+    virtual bool SearchesBefore(uint32_t a, uint32_t b) const = 0;
+
+   protected:
+    ~Records() = default;
   };
 
-  // Both must stay alive until Erase; a record's search bytes, name and category must not
-  // change while it is indexed.
-  void Insert(InvalFileInfo* record, InvalFileCategory* category);
-  void Erase(const InvalFileInfo* record);
-  void Reserve(size_t entries) { entries_.reserve(entries); }
+  explicit FingerprintIndex(const Records& records) : records_(records) {}
+  FingerprintIndex(const FingerprintIndex&) = delete;
+  FingerprintIndex& operator=(const FingerprintIndex&) = delete;
+
+  // Replaces the index with every record that has a key, in two sequential passes over
+  // the records: a load compares the records' bytes only where keys share their first six.
+  void Build();
+  // Takes in or out one record; its key is read through Records, so a record is erased
+  // before its search bytes change. An id that is not indexed is no error.
+  void Insert(uint32_t id);
+  void Erase(uint32_t id);
   // The records whose first 16 search bytes equal fingerprint[0..15] (empty when none),
-  // valid until the next Insert, Erase or Clear.
-  std::span<const Entry> Find(const uint8_t* fingerprint);
+  // valid until the next Build, Insert, Erase or Clear.
+  std::span<const uint32_t> Find(const uint8_t* fingerprint);
   void Clear();
-  size_t KeyCount() const;
+  size_t KeyCount();
   // The filter's size in bits (0 while nothing was ever indexed).
   size_t FilterBits() const { return filter_.size() * 64; }
 
  private:
-  static Key KeyOf(const uint8_t* bytes);
-  // The filter bit of a key: its first bytes, masked to the filter's size.
-  static uint32_t FilterSlot(const uint8_t* bytes);
+  // The filter word of a key (masked to the filter's size) and its two bits in it.
+  uint32_t FilterWord(const uint8_t* bytes) const {
+    return (uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16) & filterWordMask_;
+  }
+  static uint64_t FilterBitsOf(const uint8_t* bytes) {
+    return uint64_t{1} << (bytes[3] & 63) | uint64_t{1} << (bytes[4] & 63);
+  }
+  static uint32_t BucketOf(const uint8_t* bytes) { return uint32_t{bytes[0]} << 8 | bytes[1]; }
   bool MayHold(const uint8_t* fingerprint) const {
-    const uint32_t slot = FilterSlot(fingerprint) & filterMask_;
-    return (filter_[slot >> 6] >> (slot & 63)) & 1;
+    const uint64_t bits = FilterBitsOf(fingerprint);
+    return (filter_[FilterWord(fingerprint)] & bits) == bits;
   }
   void Mark(const uint8_t* bytes);
+  // Sizes the filter for keys and clears it.
+  void SizeFilter(size_t keys);
   // Sizes the filter for the keys there are and sets the bit of every key.
   void RebuildFilter();
-
-  // Puts the entries appended since the last call in order.
+  // Index order: key, then search order.
+  bool Before(uint32_t a, uint32_t b) const;
+  // Puts the ids noted by Insert in place.
   void Settle();
-  void RebuildBuckets();
-  static uint32_t BucketOf(const uint8_t* bytes) { return uint32_t{bytes[0]} << 8 | bytes[1]; }
+  void Place(uint32_t id);
 
-  std::vector<Entry> entries_;
-  // entries_[0, sorted_) are in order; the rest were appended since.
-  size_t sorted_ = 0;
-  // Where the sorted entries of each first two key bytes begin (and, one on, end): a
-  // search looks at a handful of entries instead of halving the whole array. Emptied by
-  // every change, renewed by the next Find.
+  const Records& records_;
+  std::vector<uint32_t> ids_;
+  // Inserted since the last Settle: their filter bits are set, their places not yet taken.
+  std::vector<uint32_t> pending_;
+  // Where the ids of each first two key bytes begin (and, one on, end); empty while
+  // nothing was ever indexed.
   std::vector<uint32_t> buckets_;
   // One word to start with (every bit clear), so Find needs no test for an empty filter.
   std::vector<uint64_t> filter_ = std::vector<uint64_t>(1, 0);
-  uint32_t filterMask_ = 63;
+  uint32_t filterWordMask_ = 0;
   // Keys erased since the last rebuild: their bits may still be set.
   size_t staleKeys_ = 0;
 };

@@ -1,15 +1,9 @@
 #include "db/InvalFileCategory.h"
 
-bool InvalFileCategory::Search(ContentMatcher& matcher, bool* testedAny) {
-  found_ = false;
-  for (const auto& [name, record] : records_) {
-    if (record->SearchLength() == 0) continue;
-    *testedAny = true;
-    if (!record->Test(matcher)) return false;
-    if (record->Matched()) {
-      found_ = true;
-      return true;
-    }
-  }
-  return true;
+#include "db/InvalFileDB.h"
+
+InvalFileCategory::RecordRange::value_type InvalFileCategory::RecordRange::iterator::operator*() const {
+  std::shared_ptr<InvalFileInfo> record = store_->RecordOf(*at_);
+  const std::string_view name = record->Name();
+  return {name, std::move(record)};
 }

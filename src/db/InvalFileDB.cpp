@@ -4,9 +4,12 @@
 #include <iterator>
 
 #include "db/ContentMatcher.h"
+#include "db/DetectionSink.h"
 
-InvalFileCategory& InvalFileDB::CategoryFor(const std::string& name) {
-  return categories_.try_emplace(name, name).first->second;
+InvalFileCategory& InvalFileDB::CategoryFor(std::string_view name) {
+  auto found = categories_.find(name);
+  if (found != categories_.end()) return found->second;
+  return categories_.try_emplace(std::string(name), std::string(name), this).first->second;
 }
 
 namespace {
@@ -18,11 +21,105 @@ bool SameValues(const InvalFileInfo& a, const InvalFileInfo& b) {
          std::equal(a.SearchBytes(), a.SearchBytes() + a.SearchLength(), b.SearchBytes());
 }
 
+const uint8_t* KeyBytes(std::string_view searchBytes) {
+  return searchBytes.size() >= FingerprintIndex::kKeyLength ? reinterpret_cast<const uint8_t*>(searchBytes.data())
+                                                            : nullptr;
+}
+
 }  // namespace
 
-void InvalFileDB::NoteChange(const InvalFileInfo& keyOf, const std::shared_ptr<InvalFileInfo>& now,
-                             bool wasInStore) {
-  auto [entry, first] = changes_.try_emplace(Key{keyOf.Category(), keyOf.Name()});
+// ---- records by id ----
+
+std::shared_ptr<InvalFileInfo> InvalFileDB::RecordOf(Id id) const {
+  if (id < objects_.size() && objects_[id] != nullptr) return objects_[id];
+  if (objects_.size() < offsets_.size()) objects_.resize(offsets_.size());
+  const db::RecordView view = ViewOf(id);
+  auto record = std::make_shared<InvalFileInfo>();
+  record->name_.assign(view.name);
+  record->category_.assign(view.category);
+  record->riskLevel_.assign(view.riskLevel);
+  record->createdDate_ = view.createdDate;
+  record->author_.assign(view.author);
+  record->searchBytes_.assign(view.searchBytes.begin(), view.searchBytes.end());
+  record->summary_.assign(view.summary);
+  objects_[id] = record;
+  return record;
+}
+
+db::RecordView InvalFileDB::ViewOf(Id id) const {
+  if (const InvalFileInfo* object = ObjectOf(id)) return db::ViewOf(*object);
+  // The record was read whole at the load: it reads again.
+  size_t offset = offsets_[id];
+  db::RecordView view;
+  bool exact = true;
+  db::ReadRecord(fileBytes_, fileLength_, &offset, &view, &exact);
+  return view;
+}
+
+std::string_view InvalFileDB::NameOf(Id id) const {
+  if (const InvalFileInfo* object = ObjectOf(id)) return object->Name();
+  return db::NameAt(fileBytes_.data() + offsets_[id]);
+}
+
+std::string_view InvalFileDB::CategoryNameOf(Id id) const {
+  if (const InvalFileInfo* object = ObjectOf(id)) return object->Category();
+  return db::CategoryAt(fileBytes_.data() + offsets_[id]);
+}
+
+std::string_view InvalFileDB::SearchBytesOf(Id id) const {
+  if (const InvalFileInfo* object = ObjectOf(id)) {
+    return {reinterpret_cast<const char*>(object->SearchBytes()), static_cast<size_t>(object->SearchLength())};
+  }
+  return db::SearchBytesAt(fileBytes_.data() + offsets_[id]);
+}
+
+InvalFileCategory* InvalFileDB::CategoryOf(Id id) { return FindCategory(CategoryNameOf(id)); }
+
+std::pair<size_t, bool> InvalFileDB::Place(const InvalFileCategory& category, std::string_view name) const {
+  const auto& ids = category.ids_;
+  // Records mostly come in name order (the file's, a registration's): the end is checked first.
+  if (ids.empty() || NameOf(ids.back()) < name) return {ids.size(), false};
+  auto at = std::partition_point(ids.begin(), ids.end(), [&](Id id) { return NameOf(id) < name; });
+  return {static_cast<size_t>(at - ids.begin()), at != ids.end() && NameOf(*at) == name};
+}
+
+InvalFileDB::Id InvalFileDB::NewId(std::shared_ptr<InvalFileInfo> record) {
+  Id id;
+  if (!freeIds_.empty()) {
+    id = freeIds_.back();
+    freeIds_.pop_back();
+  } else {
+    id = static_cast<Id>(offsets_.size());
+    offsets_.push_back(kNoOffset);
+  }
+  if (objects_.size() < offsets_.size()) objects_.resize(offsets_.size());
+  objects_[id] = std::move(record);
+  return id;
+}
+
+void InvalFileDB::ReleaseId(Id id) {
+  offsets_[id] = kNoOffset;
+  if (id < objects_.size()) objects_[id].reset();
+  freeIds_.push_back(id);
+}
+
+const uint8_t* InvalFileDB::IndexRecords::KeyOf(uint32_t id) const {
+  if (store_.ObjectOf(id) == nullptr && store_.offsets_[id] == kNoOffset) return nullptr;  // not in use
+  return KeyBytes(store_.SearchBytesOf(id));
+}
+
+bool InvalFileDB::IndexRecords::SearchesBefore(uint32_t a, uint32_t b) const {
+  if (int byCategory = store_.CategoryNameOf(a).compare(store_.CategoryNameOf(b)); byCategory != 0) {
+    return byCategory < 0;
+  }
+  return store_.NameOf(a) < store_.NameOf(b);
+}
+
+// ---- changes ----
+
+void InvalFileDB::NoteChange(std::string_view category, std::string_view name,
+                             const std::shared_ptr<InvalFileInfo>& now, bool wasInStore) {
+  auto [entry, first] = changes_.try_emplace(Key{category, name});
   // A key seen for the first time was in the store before: it came from the file.
   if (first) entry->second.inFile = wasInStore;
   entry->second.record = now;
@@ -32,14 +129,16 @@ void InvalFileDB::NoteChange(const InvalFileInfo& keyOf, const std::shared_ptr<I
 
 void InvalFileDB::ApplyChanges(const std::map<Key, Change>& changes) {
   for (const auto& [key, change] : changes) {
-    if (std::shared_ptr<InvalFileInfo> there = FindRecord(key.first, key.second)) Remove(*there);
+    if (InvalFileCategory* category = FindCategory(key.first)) {
+      if (auto [place, there] = Place(*category, key.second); there) TakeOut(*category, place);
+    }
     if (change.record != nullptr) Insert(change.record);
   }
 }
 
 bool InvalFileDB::Add(const std::shared_ptr<InvalFileInfo>& record) {
   if (!Insert(record)) return false;
-  NoteChange(*record, record, false);
+  NoteChange(record->Category(), record->Name(), record, false);
   return true;
 }
 
@@ -47,34 +146,42 @@ bool InvalFileDB::Insert(const std::shared_ptr<InvalFileInfo>& record) {
   if (!record) return false;
   // A new category is made only when the record goes in: a name cannot clash in it.
   InvalFileCategory& category = CategoryFor(record->Category());
-  // The data file lists a category's names in order: appending at the end costs no search.
-  auto& records = category.records_;
-  const std::string_view name = record->Name();
-  if (!records.empty() && std::prev(records.end())->first < name) {
-    records.emplace_hint(records.end(), name, record);
-  } else if (!records.emplace(name, record).second) {
-    return false;
-  }
-  if (indexed_) index_.Insert(record.get(), &category);
+  const auto [place, taken] = Place(category, record->Name());
+  if (taken) return false;
+  const Id id = NewId(record);
+  category.ids_.insert(category.ids_.begin() + static_cast<std::ptrdiff_t>(place), id);
+  if (indexed_ && record->SearchLength() >= FingerprintIndex::kKeyLength) index_.Insert(id);
   ++recordCount_;
   return true;
 }
 
-bool InvalFileDB::Remove(const InvalFileInfo& record) {
-  auto category = categories_.find(record.Category());
-  if (category == categories_.end()) return false;
-  auto entry = category->second.records_.find(record.Name());
-  if (entry == category->second.records_.end()) return false;
-  NoteChange(*entry->second, nullptr, true);
-  index_.Erase(entry->second.get());
-  category->second.records_.erase(entry);
+void InvalFileDB::TakeOut(InvalFileCategory& category, size_t place) {
+  const Id id = category.ids_[place];
+  if (indexed_ && KeyBytes(SearchBytesOf(id)) != nullptr) index_.Erase(id);
+  category.ids_.erase(category.ids_.begin() + static_cast<std::ptrdiff_t>(place));
+  ReleaseId(id);
   --recordCount_;
+}
+
+bool InvalFileDB::Remove(const InvalFileInfo& record) {
+  InvalFileCategory* category = FindCategory(record.Category());
+  if (category == nullptr) return false;
+  const auto [place, there] = Place(*category, record.Name());
+  if (!there) return false;
+  NoteChange(category->Name(), record.Name(), nullptr, true);
+  TakeOut(*category, place);
   return true;
 }
 
 bool InvalFileDB::Modify(const std::shared_ptr<InvalFileInfo>& edited, const std::shared_ptr<InvalFileInfo>& stored,
                          std::shared_ptr<InvalFileInfo>* holder) {
-  if (!edited || !stored || FindRecord(stored->Category(), stored->Name()) != stored) return false;
+  if (!edited || !stored) return false;
+  InvalFileCategory* category = FindCategory(stored->Category());
+  if (category == nullptr) return false;
+  const auto [place, there] = Place(*category, stored->Name());
+  // Only the store's own object of the key: a record the store holds as bytes has none
+  // anybody could pass.
+  if (!there || ObjectOf(category->ids_[place]) != stored.get()) return false;
 
   if (edited->Category() != stored->Category()) {
     if (!Add(edited)) return false;
@@ -83,25 +190,25 @@ bool InvalFileDB::Modify(const std::shared_ptr<InvalFileInfo>& edited, const std
     return true;
   }
 
-  InvalFileCategory& category = categories_.find(stored->Category())->second;
   if (edited->Name() != stored->Name()) {
-    if (!category.records_.emplace(edited->Name(), edited).second) return false;
-    index_.Erase(stored.get());
-    category.records_.erase(stored->Name());
-    index_.Insert(edited.get(), &category);
-    NoteChange(*stored, nullptr, true);
-    NoteChange(*edited, edited, false);
+    if (Place(*category, edited->Name()).second) return false;
+    NoteChange(stored->Category(), stored->Name(), nullptr, true);
+    TakeOut(*category, place);
+    Insert(edited);
+    NoteChange(edited->Category(), edited->Name(), edited, false);
     if (holder != nullptr) *holder = edited;
     return true;
   }
 
   // Unchanged values are no change of this session: another writer's change to the record
   // is kept then.
-  if (!SameValues(*edited, *stored)) NoteChange(*stored, stored, true);
+  if (!SameValues(*edited, *stored)) NoteChange(stored->Category(), stored->Name(), stored, true);
   // Same key: the stored object stays, so whoever holds it sees the new values.
-  index_.Erase(stored.get());
+  const Id id = category->ids_[place];
+  const bool wasIndexed = indexed_ && stored->SearchLength() >= FingerprintIndex::kKeyLength;
+  if (wasIndexed) index_.Erase(id);
   stored->CopyFrom(*edited);
-  index_.Insert(stored.get(), &category);
+  if (indexed_ && stored->SearchLength() >= FingerprintIndex::kKeyLength) index_.Insert(id);
   if (holder != nullptr) *holder = stored;
   return true;
 }
@@ -119,13 +226,13 @@ const InvalFileCategory* InvalFileDB::FindCategory(std::string_view category) co
 std::shared_ptr<InvalFileInfo> InvalFileDB::FindRecord(std::string_view category, std::string_view name) const {
   const InvalFileCategory* holder = FindCategory(category);
   if (holder == nullptr) return nullptr;
-  auto found = holder->records_.find(name);
-  return found == holder->records_.end() ? nullptr : found->second;
+  const auto [place, there] = Place(*holder, name);
+  return there ? RecordOf(holder->ids_[place]) : nullptr;
 }
 
 void InvalFileDB::ForEachRecord(const std::function<void(const std::shared_ptr<InvalFileInfo>&)>& visit) const {
   for (const auto& [categoryName, category] : categories_) {
-    for (const auto& [name, record] : category.records_) visit(record);
+    for (Id id : category.ids_) visit(RecordOf(id));
   }
 }
 
@@ -136,8 +243,39 @@ void InvalFileDB::Clear() {
   lockedSinceLoad_ = false;
   index_.Clear();
   categories_.clear();
+  // Objects made from the file own their texts: hits that hold them outlive the bytes.
+  std::string().swap(fileBytes_);
+  fileLength_ = 0;
+  std::vector<uint32_t>().swap(offsets_);
+  std::vector<std::shared_ptr<InvalFileInfo>>().swap(objects_);
+  std::vector<Id>().swap(freeIds_);
   recordCount_ = 0;
   lastFound_ = nullptr;
+}
+
+// ---- search ----
+
+bool InvalFileDB::TestRecord(Id id, bool* hit) {
+  if (ObjectOf(id) != nullptr) {
+    // Held here: the sink of a hit may take the record out of the store.
+    const std::shared_ptr<InvalFileInfo> record = objects_[id];
+    if (!record->Test(*matcher_)) return false;
+    *hit = record->Matched();
+    return true;
+  }
+  const std::string_view searchBytes = SearchBytesOf(id);
+  if (!matcher_->Compare(reinterpret_cast<const uint8_t*>(searchBytes.data()),
+                         static_cast<int32_t>(searchBytes.size()))) {
+    return false;
+  }
+  *hit = matcher_->matched;
+  if (*hit) {
+    // Only a hit needs the record as an object: the sink keeps it.
+    std::shared_ptr<InvalFileInfo> record = RecordOf(id);
+    record->matched_ = true;
+    if (matcher_->sink != nullptr) matcher_->sink->AddDetectedFile(matcher_->FilePath(), matcher_->position, record);
+  }
+  return true;
 }
 
 bool InvalFileDB::Search(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
@@ -145,14 +283,16 @@ bool InvalFileDB::Search(CDFile* file, const uint8_t* digest, int32_t length, ui
   if (!BeginSearch(file, digest, length, mode)) return false;
 
   bool testedAny = false;
-  // A copy of each entry: the hit's sink may act before the entry is read again.
-  for (const FingerprintIndex::Entry entry : index_.Find(digest)) {
-    if (!entry.category->searchFlag_) continue;
+  // A copy of each id: the hit's sink may act before the list is read again.
+  for (const Id id : index_.Find(digest)) {
+    InvalFileCategory* category = CategoryOf(id);
+    if (category == nullptr || !category->searchFlag_) continue;
     testedAny = true;
-    if (!entry.record->Test(*matcher_)) return false;
-    if (entry.record->Matched()) {
-      entry.category->found_ = true;
-      lastFound_ = entry.category;
+    bool hit = false;
+    if (!TestRecord(id, &hit)) return false;
+    if (hit) {
+      category->found_ = true;
+      lastFound_ = category;
       return true;
     }
   }
@@ -174,10 +314,19 @@ bool InvalFileDB::SearchSequential(CDFile* file, const uint8_t* digest, int32_t 
   bool testedAny = false;
   for (auto& [name, category] : categories_) {
     if (!category.searchFlag_) continue;
-    if (!category.Search(*matcher_, &testedAny)) return false;
-    if (category.found_) {
-      lastFound_ = &category;
-      return true;
+    category.found_ = false;
+    // By index: the sink of a hit may act on the store before the loop would go on.
+    for (size_t i = 0; i < category.ids_.size(); ++i) {
+      const Id id = category.ids_[i];
+      if (SearchBytesOf(id).empty()) continue;
+      testedAny = true;
+      bool hit = false;
+      if (!TestRecord(id, &hit)) return false;
+      if (hit) {
+        category.found_ = true;
+        lastFound_ = &category;
+        return true;
+      }
     }
   }
   return testedAny || matcher_->Compare(nullptr, 0);

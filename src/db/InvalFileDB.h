@@ -12,6 +12,13 @@
 // Records are shared: the store holds them, and a hit may keep one after the editor has
 // modified or removed it. Add and Modify take a record only on success; on failure the
 // caller's pointer is all there is of it.
+//
+// A load keeps the file's bytes as they are, in one buffer, and records only where each
+// record begins: a record is made as an object (its texts copied out of the buffer) the
+// first time someone asks for it (a hit, the editor's list, FindRecord), and the store
+// holds that object from then on, so that every caller sees the same one. The search
+// reads the search bytes in the buffer, and a save copies the bytes of every record that
+// is still only bytes.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +27,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "db/DataFileRecord.h"
 #include "db/FingerprintIndex.h"
 #include "db/InvalFileCategory.h"
 #include "db/InvalFileInfo.h"
 #include "platform/FileLock.h"
+#include "settings/ProfileFile.h"
 
 class CDFile;
 class ContentMatcher;
@@ -106,9 +116,34 @@ class InvalFileDB {
   bool SaveBytes(std::string* bytes) const;
 
  private:
+  friend class InvalFileCategory::RecordRange::iterator;
+
+  // A record's id: its place in offsets_ and objects_, fixed while it is in the store.
+  using Id = uint32_t;
+  static constexpr uint32_t kNoOffset = UINT32_MAX;
+
   // Forgets the last hit and hands the file to the matcher; false without a matcher.
   bool BeginSearch(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode);
-  InvalFileCategory& CategoryFor(const std::string& name);
+  // Tests one record with search bytes: false when the search must stop; *hit on a match
+  // (reported to the matcher's sink with the record).
+  bool TestRecord(Id id, bool* hit);
+  InvalFileCategory& CategoryFor(std::string_view name);
+  InvalFileCategory* CategoryOf(Id id);
+
+  // The record's object, made from the file's bytes on the first call.
+  std::shared_ptr<InvalFileInfo> RecordOf(Id id) const;
+  const InvalFileInfo* ObjectOf(Id id) const { return id < objects_.size() ? objects_[id].get() : nullptr; }
+  std::string_view NameOf(Id id) const;
+  std::string_view CategoryNameOf(Id id) const;
+  std::string_view SearchBytesOf(Id id) const;
+  // The record's fields: its object's, or views into the file's bytes.
+  db::RecordView ViewOf(Id id) const;
+  // Where name is or would go among category's ids, and whether it is there.
+  std::pair<size_t, bool> Place(const InvalFileCategory& category, std::string_view name) const;
+  Id NewId(std::shared_ptr<InvalFileInfo> record);
+  void ReleaseId(Id id);
+  // Takes the record at place out of category (index, ids, count), without noting it.
+  void TakeOut(InvalFileCategory& category, size_t place);
 
   // What this session did to one key since the load: the record that holds the key's values
   // now, or null when the key's record was removed.
@@ -119,20 +154,44 @@ class InvalFileDB {
   using Key = std::pair<std::string, std::string>;  // category, name
   // Add without noting a change: loading.
   bool Insert(const std::shared_ptr<InvalFileInfo>& record);
-  void NoteChange(const InvalFileInfo& keyOf, const std::shared_ptr<InvalFileInfo>& now, bool wasInStore);
+  void NoteChange(std::string_view category, std::string_view name, const std::shared_ptr<InvalFileInfo>& now,
+                  bool wasInStore);
   void ApplyChanges(const std::map<Key, Change>& changes);
 
   // Reads the bound data file into this (empty) store; see Load.
   bool ReadDataFile(ProfileFile& file, bool createIfMissing);
-  // The records of an archive open for loading, after its record count; see Load.
-  bool ReadRecords(ProfileFile& file);
+  // Takes a data file's bytes and reads its record count and records into this (empty)
+  // store; fileLength: the low 32 bits of the file's length. See Load.
+  bool ReadRecords(std::string bytes, uint32_t fileLength);
   // The record count and every record in store order: what Save and SaveBytes write.
-  bool WriteRecords(ProfileFile& file) const;
+  bool WriteRecords(std::string* out) const;
   bool WriteDataFile(ProfileFile& file) const;
   bool HoldsLockFor(const std::string& folder) const { return lock_.Held() && lockFolder_ == folder; }
 
+  // How the index reads a record's key and order.
+  class IndexRecords : public FingerprintIndex::Records {
+   public:
+    explicit IndexRecords(const InvalFileDB& store) : store_(store) {}
+    const uint8_t* KeyOf(uint32_t id) const override;
+    uint32_t IdCount() const override { return static_cast<uint32_t>(store_.offsets_.size()); }
+    bool SearchesBefore(uint32_t a, uint32_t b) const override;
+
+   private:
+    const InvalFileDB& store_;
+  };
+
   CategoryMap categories_;
-  FingerprintIndex index_;
+  // The bytes of the file last loaded, kept as they are: the records still held only as
+  // bytes are read from here.
+  std::string fileBytes_;
+  uint32_t fileLength_ = 0;
+  // Per id: where the record begins in fileBytes_ (kNoOffset: it is an object only), and
+  // its object once one was made (the vector grows when the first one is).
+  std::vector<uint32_t> offsets_;
+  mutable std::vector<std::shared_ptr<InvalFileInfo>> objects_;
+  std::vector<Id> freeIds_;
+  IndexRecords indexRecords_{*this};
+  FingerprintIndex index_{indexRecords_};
   // Off for the copy of the file a save builds on: it is written, never searched.
   bool indexed_ = true;
   int32_t recordCount_ = 0;

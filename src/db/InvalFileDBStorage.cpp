@@ -1,10 +1,12 @@
 // Load and Save of the signature store: the data file's record count and records, the
 // lock every writer holds, and the merge of a session's changes into the file as it is.
 #include <algorithm>
+#include <new>
 
 #include "db/DamagedDataFile.h"
 #include "db/InvalFileDB.h"
 #include "platform/FileSystem.h"
+#include "util/LittleEndian.h"
 
 namespace {
 
@@ -23,60 +25,129 @@ std::string LockPath(const std::string& folder) {
 
 bool InvalFileDB::ReadDataFile(ProfileFile& file, bool createIfMissing) {
   loadIncomplete_ = false;
-  if (!file.OpenArchive(Direction::Load, createIfMissing)) {
+  std::string bytes;
+  if (!file.OpenArchive(Direction::Load, createIfMissing) || !file.TakeLoadedBytes(&bytes)) {
     // An existing file we could not read must not be replaced unseen by the next save.
     platform::FileStatus status;
     loadIncomplete_ = platform::GetStatus(file.FullPath(), &status);
     return false;
   }
-
-  const bool complete = ReadRecords(file);
-  file.CloseArchive();
+  const bool complete = ReadRecords(std::move(bytes), file.FileLength());
   loadIncomplete_ = !complete;
   return complete;
 }
 
-bool InvalFileDB::ReadRecords(ProfileFile& file) {
+bool InvalFileDB::ReadRecords(std::string bytes, uint32_t fileLength) {
+  fileBytes_ = std::move(bytes);
+  fileLength_ = fileLength;
+  const std::string_view content = fileBytes_;
   int32_t count = 0;
-  bool complete = file.TransferInt(Direction::Load, count);
-  // An empty file is what a first start leaves: nothing there, nothing damaged.
-  if (!complete && file.FileLength() == 0) complete = true;
+  size_t offset = 0;
+  bool complete = true;
+  if (content.size() >= 4) {
+    count = static_cast<int32_t>(byte_order::GetLittleEndian32(reinterpret_cast<const unsigned char*>(content.data())));
+    offset = 4;
+  } else {
+    // An empty file is what a first start leaves: nothing there, nothing damaged.
+    complete = content.empty();
+  }
   // No save ever writes a negative count: such a file was not written by this program.
   if (count < 0) complete = false;
   // The smallest record: five empty texts, the date and the search length. A damaged count
   // must not reserve more than the file can hold.
-  constexpr uint32_t kSmallestRecord = 5 * 4 + InvalFileInfo::kDateSize + 4;
-  if (complete && indexed_) {
-    index_.Reserve(std::min<size_t>(static_cast<size_t>(count), file.FileLength() / kSmallestRecord));
-  }
+  constexpr size_t kSmallestRecord = 5 * 4 + 4 + InvalFileInfo::kDateSize + 4;
+  const size_t expected = complete ? std::min<size_t>(static_cast<size_t>(count), content.size() / kSmallestRecord) : 0;
+  offsets_.reserve(expected);
+
+  InvalFileCategory* category = nullptr;
+  bool outOfOrder = false;
   for (int32_t i = 0; complete && i < count; ++i) {
-    auto record = std::make_shared<InvalFileInfo>();
-    if (!record->Serialize(Direction::Load, file)) {
+    const size_t begin = offset;
+    db::RecordView view;
+    bool exact = true;
+    // Ids hold 32-bit offsets; a data file of 4 GiB is not one this program wrote.
+    if (begin >= kNoOffset || !db::ReadRecord(content, fileLength_, &offset, &view, &exact)) {
       complete = false;
       break;
     }
-    Insert(record);  // a duplicate key is dropped silently
+    const Id id = static_cast<Id>(offsets_.size());
+    offsets_.push_back(static_cast<uint32_t>(begin));
+    // A record that would not be written back as read (a text cut at a NUL, a negative
+    // search length) is made at once, so that every record left as bytes can be copied.
+    if (!exact) RecordOf(id);
+    if (category == nullptr || category->name_ != view.category) category = &CategoryFor(view.category);
+    if (!category->ids_.empty() && !(NameOf(category->ids_.back()) < view.name)) {
+      category->loadedOutOfOrder_ = true;
+      outOfOrder = true;
+    }
+    category->ids_.push_back(id);
   }
+
+  if (outOfOrder) {
+    // A file this program wrote is in order; another is sorted here, and of a name given
+    // twice in a category the first record stays.
+    for (auto& [name, held] : categories_) {
+      if (!held.loadedOutOfOrder_) continue;
+      held.loadedOutOfOrder_ = false;
+      auto& ids = held.ids_;
+      std::stable_sort(ids.begin(), ids.end(), [this](Id a, Id b) { return NameOf(a) < NameOf(b); });
+      size_t kept = 0;
+      for (size_t i = 0; i < ids.size(); ++i) {
+        if (kept > 0 && NameOf(ids[kept - 1]) == NameOf(ids[i])) {
+          ReleaseId(ids[i]);
+        } else {
+          ids[kept++] = ids[i];
+        }
+      }
+      ids.resize(kept);
+    }
+  }
+  for (auto& [name, held] : categories_) {
+    held.ids_.shrink_to_fit();
+    recordCount_ += static_cast<int32_t>(held.ids_.size());
+  }
+  if (indexed_) index_.Build();
   return complete;
 }
 
-bool InvalFileDB::WriteRecords(ProfileFile& file) const {
-  int32_t count = recordCount_;
-  bool written = file.TransferInt(Direction::Store, count);
-  for (const auto& [categoryName, category] : categories_) {
-    for (const auto& [name, record] : category.records_) {
-      if (!written) break;
-      written = record->Serialize(Direction::Store, file);
+bool InvalFileDB::WriteRecords(std::string* out) const {
+  try {
+    // Sized first: 9 MB built by doubling would be copied over and over.
+    size_t size = 4;
+    for (const auto& [categoryName, category] : categories_) {
+      for (Id id : category.ids_) {
+        const InvalFileInfo* object = ObjectOf(id);
+        size += object != nullptr ? db::RecordSize(db::ViewOf(*object))
+                                  : db::RecordSizeAt(fileBytes_.data() + offsets_[id]);
+      }
     }
+    std::string content;
+    content.reserve(size);
+    db::AppendInt(recordCount_, &content);
+    for (const auto& [categoryName, category] : categories_) {
+      for (Id id : category.ids_) {
+        if (const InvalFileInfo* object = ObjectOf(id)) {
+          if (!db::AppendRecord(db::ViewOf(*object), &content)) return false;
+          continue;
+        }
+        // A record still as it was read is written as it was read.
+        const char* record = fileBytes_.data() + offsets_[id];
+        content.append(record, db::RecordSizeAt(record));
+      }
+    }
+    *out = std::move(content);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  return written;
 }
 
 bool InvalFileDB::WriteDataFile(ProfileFile& file) const {
   if (!file.OpenArchive(Direction::Store, true)) return false;
-  const bool written = WriteRecords(file);
-  bool committed = file.CloseArchive();
-  return written && committed;
+  std::string content;
+  // Without the content the archive is left uncommitted: the old file stays.
+  if (!WriteRecords(&content) || !file.PutBytes(std::move(content))) return false;
+  return file.CloseArchive();
 }
 
 bool InvalFileDB::Load(const std::string& folder, const std::function<void()>& retryPump) {

@@ -1,8 +1,5 @@
 #include "db/InvalFileInfo.h"
 
-#include <bit>
-
-#include "util/LittleEndian.h"
 #include "db/ContentMatcher.h"
 #include "db/DetectionSink.h"
 
@@ -74,48 +71,6 @@ std::string InvalFileInfo::GetSearchText() const {
     text += kDigits[byte & 0x0F];
   }
   return text;
-}
-
-bool InvalFileInfo::Serialize(ProfileFile::Direction direction, ProfileFile& file) {
-  using Direction = ProfileFile::Direction;
-  unsigned char date[kDateSize];
-  if (direction == Direction::Store) {
-    byte_order::PutLittleEndian64(std::bit_cast<uint64_t>(createdDate_.days), date);
-    byte_order::PutLittleEndian32(static_cast<uint32_t>(createdDate_.status), date + 8);
-    int32_t length = SearchLength();
-    return file.TransferText(direction, name_) && file.TransferText(direction, category_) &&
-           file.TransferText(direction, riskLevel_) && file.TransferBlock(direction, date, kDateSize) &&
-           file.TransferText(direction, author_) && file.TransferInt(direction, length) &&
-           (length == 0 || file.TransferBlock(direction, searchBytes_.data(), static_cast<uint32_t>(length))) &&
-           file.TransferText(direction, summary_);
-  }
-
-  // Read into locals so that a record cut short by a damaged file keeps its old values.
-  std::string name, category, riskLevel, author, summary;
-  int32_t length = 0;
-  if (!file.TransferText(direction, name) || !file.TransferText(direction, category) ||
-      !file.TransferText(direction, riskLevel) || !file.TransferBlock(direction, date, kDateSize) ||
-      !file.TransferText(direction, author) || !file.TransferInt(direction, length)) {
-    return false;
-  }
-  // The layout lets a length of 0 or less stand for "no search bytes": nothing follows it.
-  // Such a record is written back with length 0, the length of a record without them.
-  if (length < 0) length = 0;
-  // Checked before the buffer is made: a damaged length must not cost gigabytes.
-  if (static_cast<uint32_t>(length) > file.FileLength()) return false;
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  if (length > 0 && !file.TransferBlock(direction, bytes.data(), static_cast<uint32_t>(length))) return false;
-  if (!file.TransferText(direction, summary)) return false;
-
-  name_ = std::move(name);
-  category_ = std::move(category);
-  riskLevel_ = std::move(riskLevel);
-  createdDate_.days = std::bit_cast<double>(byte_order::GetLittleEndian64(date));
-  createdDate_.status = static_cast<int32_t>(byte_order::GetLittleEndian32(date + 8));
-  author_ = std::move(author);
-  searchBytes_ = std::move(bytes);
-  summary_ = std::move(summary);
-  return true;
 }
 
 bool InvalFileInfo::Test(ContentMatcher& matcher) {

@@ -1,18 +1,17 @@
 // One signature record: a name unique within its category, the category, a risk level,
 // a creation date, an author, a summary and the search bytes that identify a file's
-// contents (typed and shown as hex text). Serialize gives the record's byte layout in
-// the data file; Test compares the record with the file being searched.
+// contents (typed and shown as hex text). Test compares the record with the file being
+// searched; DataFileRecord gives its byte layout in the data file.
 //
-// A record held by the store is keyed by its category and name: change those only
-// through the store's Modify.
+// The store keeps a record it loaded as bytes of the file and makes the object only when
+// someone asks for it; from then on the object is the record. A record held by the store
+// is changed only through the store's Modify.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "settings/ProfileFile.h"
 
 class ContentMatcher;
 
@@ -49,12 +48,6 @@ class InvalFileInfo : public std::enable_shared_from_this<InvalFileInfo> {
   // Even length, only 0-9 a-f A-F; the empty text gives no bytes.
   static bool HexToBytes(const std::string& text, std::vector<uint8_t>* bytes);
 
-  // Reads or writes the record through an open archive. Loading fills the record only
-  // when the whole record was read; a search length below 0 gives a record without search
-  // bytes (stored back as 0), one beyond what the file can hold is refused before anything
-  // is allocated for it.
-  bool Serialize(ProfileFile::Direction direction, ProfileFile& file);
-
   // Clears matched, compares through the matcher (false: the search must stop) and, on a
   // match, reports the matcher's file to its sink with this record.
   bool Test(ContentMatcher& matcher);
@@ -71,6 +64,9 @@ class InvalFileInfo : public std::enable_shared_from_this<InvalFileInfo> {
   bool Matched() const { return matched_; }
 
  private:
+  // The store fills a record from the file's bytes and reports a match it found itself.
+  friend class InvalFileDB;
+
   std::string name_;
   std::string category_;
   std::string riskLevel_;

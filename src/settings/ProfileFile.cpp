@@ -248,3 +248,26 @@ bool ProfileFile::TransferBlock(Direction direction, void* buffer, uint32_t size
   }
   return true;
 }
+
+bool ProfileFile::TakeLoadedBytes(std::string* bytes) {
+  if (ReadyArchive(Direction::Load) == nullptr) return false;
+  *bytes = std::move(archive_->bytes);
+  archive_.reset();
+  return true;
+}
+
+bool ProfileFile::PutBytes(std::string bytes) {
+  Archive* ready = ReadyArchive(Direction::Store);
+  if (ready == nullptr) return false;
+  if (ready->bytes.empty()) {
+    ready->bytes = std::move(bytes);
+    return true;
+  }
+  try {
+    ready->bytes.append(bytes);
+  } catch (const std::exception&) {
+    ready->failed = true;
+    return false;
+  }
+  return true;
+}

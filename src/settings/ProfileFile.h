@@ -57,6 +57,11 @@ class ProfileFile {
   // Loading: the length in the file must equal size, else the transfer fails (nothing is
   // ever written past the caller's buffer).
   bool TransferBlock(Direction direction, void* buffer, uint32_t size);
+  // Loading: hands over the whole file's bytes and closes the archive, so that a reader
+  // with its own cursor keeps them without a copy. Storing: appends bytes built elsewhere
+  // as they are. Both fail like a transfer (no archive, the other direction, a failure).
+  bool TakeLoadedBytes(std::string* bytes);
+  bool PutBytes(std::string bytes);
   // The low 32 bits of the file's length when it was opened: no text or block length
   // read from the file may exceed it.
   uint32_t FileLength() const { return fileLength_; }

@@ -2,50 +2,86 @@
 // found while the filter grows, and after erasures have been swept.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <array>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "db/FingerprintIndex.h"
-#include "db/InvalFileCategory.h"
-#include "db/InvalFileInfo.h"
 
 namespace {
 
-std::shared_ptr<InvalFileInfo> RecordWith(std::mt19937_64& rng, int i, bool samePrefix) {
-  uint8_t key[16];
-  for (auto& b : key) b = static_cast<uint8_t>(rng());
-  // Hand-typed search strings may share their first bytes, and so their filter bit.
-  if (samePrefix) key[0] = key[1] = key[2] = 0;
-  auto record = std::make_shared<InvalFileInfo>();
-  record->SetFromBytes(std::to_string(i), "C", "", OleDate{}, "", key, 16, "");
-  return record;
+// Keys by id; ids in search order are ids in number order.
+class KeyTable : public FingerprintIndex::Records {
+ public:
+  const uint8_t* KeyOf(uint32_t id) const override { return keys[id].data(); }
+  uint32_t IdCount() const override { return static_cast<uint32_t>(keys.size()); }
+  bool SearchesBefore(uint32_t a, uint32_t b) const override { return a < b; }
+  std::vector<std::array<uint8_t, 16>> keys;
+};
+
+void AddKeys(KeyTable& table, std::mt19937_64& rng, int count) {
+  for (int i = 0; i < count; ++i) {
+    std::array<uint8_t, 16> key;
+    for (auto& b : key) b = static_cast<uint8_t>(rng());
+    // Hand-typed search strings may share their first bytes, and so their filter bit.
+    if (i % 50 == 0) key[0] = key[1] = key[2] = 0;
+    table.keys.push_back(key);
+  }
 }
 
 TEST(FingerprintIndexTest, FilterNeverHidesAKeyThroughGrowthAndErasure) {
   std::mt19937_64 rng(5);
-  InvalFileCategory category("C");
-  FingerprintIndex index;
-  std::vector<std::shared_ptr<InvalFileInfo>> records;
-  for (int i = 0; i < 20000; ++i) {
-    records.push_back(RecordWith(rng, i, i % 50 == 0));
-    index.Insert(records.back().get(), &category);
-  }
+  KeyTable table;
+  AddKeys(table, rng, 20000);
+  FingerprintIndex index(table);
+  for (uint32_t id = 0; id < table.keys.size(); ++id) index.Insert(id);
   EXPECT_EQ(index.FilterBits(), size_t{1} << 19);  // 16 bits per key, a power of two
-  for (const auto& record : records) ASSERT_FALSE(index.Find(record->SearchBytes()).empty());
+  for (const auto& key : table.keys) ASSERT_FALSE(index.Find(key.data()).empty());
 
   // Erase three in four (sweeping the stale bits several times on the way).
-  for (size_t i = 0; i < records.size(); ++i) {
-    if (i % 4 != 0) index.Erase(records[i].get());
+  for (uint32_t id = 0; id < table.keys.size(); ++id) {
+    if (id % 4 != 0) index.Erase(id);
   }
   EXPECT_EQ(index.KeyCount(), 5000u);
   EXPECT_LT(index.FilterBits(), size_t{1} << 19);
-  for (size_t i = 0; i < records.size(); ++i) {
-    EXPECT_EQ(!index.Find(records[i]->SearchBytes()).empty(), i % 4 == 0) << i;
+  for (uint32_t id = 0; id < table.keys.size(); ++id) {
+    EXPECT_EQ(!index.Find(table.keys[id].data()).empty(), id % 4 == 0) << id;
   }
 
   index.Clear();
-  EXPECT_TRUE(index.Find(records[0]->SearchBytes()).empty());
+  EXPECT_TRUE(index.Find(table.keys[0].data()).empty());
+}
+
+// A load builds the index at once, the editor puts one record at a time in place: both
+// give every key's records, and only those, in search order.
+TEST(FingerprintIndexTest, BuiltAndPlacedIndexesAgree) {
+  std::mt19937_64 rng(9);
+  KeyTable table;
+  AddKeys(table, rng, 2000);
+  // Keys given to several records, and keys that differ only in their last byte.
+  for (uint32_t id = 0; id < 2000; id += 7) table.keys[id] = table.keys[id / 2];
+  for (uint32_t id = 1; id < 2000; id += 11) {
+    table.keys[id] = table.keys[id - 1];
+    table.keys[id][15] ^= 1;
+  }
+  FingerprintIndex built(table), inserted(table);
+  built.Build();
+  for (uint32_t id = static_cast<uint32_t>(table.keys.size()); id-- > 0;) {
+    inserted.Insert(id);
+    inserted.Find(table.keys[id].data());  // one pending record: put in its place alone
+  }
+
+  for (const auto& key : table.keys) {
+    std::vector<uint32_t> expected;
+    for (uint32_t id = 0; id < table.keys.size(); ++id) {
+      if (table.keys[id] == key) expected.push_back(id);
+    }
+    const auto fromBuild = built.Find(key.data());
+    const auto fromInserts = inserted.Find(key.data());
+    ASSERT_EQ(std::vector<uint32_t>(fromBuild.begin(), fromBuild.end()), expected);
+    ASSERT_EQ(std::vector<uint32_t>(fromInserts.begin(), fromInserts.end()), expected);
+  }
 }
 
 }  // namespace

@@ -148,6 +148,60 @@ TEST_F(InvalFileDBFileTest, NegativeSearchLengthIsWrittenBackAsNoSearchBytes) {
   EXPECT_EQ(dir.Read("Vorlet.dat"), Int(2) + RecordBytes("M", Int(0)) + good);
 }
 
+// A record is kept as the file's bytes until asked for: what is written back is what a
+// record of the read values writes, not the bytes read, where the two differ.
+TEST_F(InvalFileDBFileTest, LoadedRecordsAreWrittenBackAsTheirValues) {
+  const std::string search2 = Int(2) + Int(2) + Bytes({0x00, 0xFF});
+  const std::string plain = RecordBytes("P", search2);
+  dir.Write("Vorlet.dat", Int(4) + Text("A") + Text("C") + Text(std::string("r\0isk", 5)) + kDate + Text("") +
+                              search2 + Text(std::string("sum\0mary", 8)) +
+                              RecordBytes("M", Int(0xFFFFFFFE)) + RecordBytes("N", search2) + plain);
+  InvalFileDB db;
+  ASSERT_TRUE(db.Load(dir.folder()));
+  EXPECT_EQ(db.FindRecord("C", "A")->RiskLevel(), "r");
+  ASSERT_TRUE(db.Modify(MakeRecord("C", "N", "0102"), db.FindRecord("C", "N")));
+  ASSERT_TRUE(db.Save(dir.folder()));
+  EXPECT_EQ(dir.Read("Vorlet.dat"), Int(4) + Text("A") + Text("C") + Text("r") + kDate + Text("") + search2 +
+                                        Text("sum") + RecordBytes("M", Int(0)) +
+                                        RecordBytes("N", Int(2) + Int(2) + Bytes({1, 2})) + plain);
+}
+
+// Records made from a loaded file are their own: a hit or an editor that holds one reads it
+// after the store has let the file's bytes go.
+TEST_F(InvalFileDBFileTest, HeldRecordsOutliveTheLoadedFile) {
+  const std::string first = "A name long enough to live on the heap";
+  const std::string second = "\x83\x67\x83\x8D\x83\x43 also long enough to live on the heap";
+  const std::string search = Int(16) + Int(16) + std::string(16, '\x5A');
+  dir.Write("Vorlet.dat", Int(2) + RecordBytes(first, search) + RecordBytes(second, search));
+  TempDir other;
+  other.Write("Vorlet.dat", Int(1) + RecordBytes("other", search));
+  const std::string fingerprint(16, '\x5A');
+  std::string hex;
+  for (int i = 0; i < 16; ++i) hex += "5a";
+  for (const std::string then : {"Clear", "Load", "LoadBytes"}) {
+    InvalFileDB db;
+    ASSERT_TRUE(db.Load(dir.folder()));
+    FakeDigestMatcher matcher;
+    RecordingSink sink;
+    matcher.sink = &sink;
+    db.SetMatcher(&matcher);
+    ASSERT_TRUE(db.Search(nullptr, reinterpret_cast<const uint8_t*>(fingerprint.data()), 16, 1));
+    ASSERT_EQ(sink.hits.size(), 1u);
+    const std::shared_ptr<InvalFileInfo> held = db.FindRecord("C", second);
+    ASSERT_NE(held, nullptr);
+    if (then == "Clear") {
+      db.Clear();
+    } else if (then == "Load") {
+      ASSERT_TRUE(db.Load(other.folder()));
+    } else {
+      ASSERT_TRUE(db.LoadBytes(other.Read("Vorlet.dat")));
+    }
+    EXPECT_EQ(sink.hits[0].record->Name(), first) << then;
+    EXPECT_EQ(sink.hits[0].record->GetSearchText(), hex) << then;
+    EXPECT_EQ(held->Category() + "/" + held->Name(), "C/" + second) << then;
+  }
+}
+
 // Another writer saved after this session loaded the file: this session's save applies its
 // own additions, modifications and removals to the file as it is then, keeping the rest.
 TEST_F(InvalFileDBFileTest, SaveKeepsWhatAnotherWriterSavedSinceTheLoad) {

@@ -148,6 +148,26 @@ TEST_F(InvalFileDBSearchTest, EditsKeepTheIndexCurrent) {
   EXPECT_EQ(hitRecord->GetSearchText(), Hex(d2));
 }
 
+// Records still held as the file's bytes leave the index when they leave the store, and
+// their ids, taken again by new records, find only those.
+TEST_F(InvalFileDBSearchTest, LoadedRecordsLeaveTheIndexWithTheStore) {
+  const Digest d1 = DigestOf(8), d2 = DigestOf(9);
+  testing_support::TempDir dir;
+  {
+    InvalFileDB file;
+    for (auto [category, name] : {std::pair{"A", "x"}, {"B", "y"}}) ASSERT_TRUE(file.Add(MakeRecord(category, name, Hex(d1))));
+    ASSERT_TRUE(file.Save(dir.folder()));
+  }
+  ASSERT_TRUE(db.Load(dir.folder()));
+  ASSERT_TRUE(db.Remove(*MakeRecord("A", "x")));
+  EXPECT_EQ(Hit(d1), "B/y");
+  ASSERT_TRUE(db.Add(MakeRecord("C", "z", Hex(d2))));
+  EXPECT_EQ(Hit(d1), "B/y");
+  EXPECT_EQ(Hit(d2), "C/z");
+  ASSERT_TRUE(db.Remove(*MakeRecord("B", "y")));
+  EXPECT_EQ(Hit(d1), "");
+}
+
 // Random stores whose digests repeat across categories, with unflagged categories, short,
 // long and missing search bytes, edited at random and reloaded from the data file: the
 // indexed search and the sequential one must always agree, found flags included.
@@ -213,6 +233,44 @@ TEST_F(InvalFileDBSearchTest, IndexedAndSequentialSearchAgree) {
     ASSERT_TRUE(store.Load(dir.folder()));
     ASSERT_EQ(store.RecordCount(), count);
     compareAll("reloaded");
+
+    // Edits that reach records still held as the file's bytes (the keys come from another
+    // store, so that this one makes no object it is not asked for), then a save that
+    // merges them into the file: a reload must give the store as it was.
+    std::vector<std::pair<std::string, std::string>> keys;
+    {
+      InvalFileDB copy;
+      ASSERT_TRUE(copy.Load(dir.folder()));
+      copy.ForEachRecord([&](const std::shared_ptr<InvalFileInfo>& r) { keys.emplace_back(r->Category(), r->Name()); });
+    }
+    ASSERT_FALSE(keys.empty());
+    for (int edit = 0; edit < 100; ++edit) {
+      const auto& [category, name] = keys[pick(keys.size())];
+      auto edited = randomRecord();
+      size_t kind = pick(3);
+      if (kind == 0) {
+        store.Add(edited);
+      } else if (kind == 1) {
+        store.Remove(*MakeRecord(category, name));
+      } else if (auto stored = store.FindRecord(category, name)) {
+        if (pick(2) == 0) edited->SetFromText(name, category, "", OleDate{}, "", edited->GetSearchText(), "");
+        store.Modify(edited, stored);
+      }
+      if (edit % 20 == 0) compareAll("reloaded, edited");
+    }
+    compareAll("reloaded, edited");
+    ASSERT_TRUE(store.Save(dir.folder()));
+    InvalFileDB saved;
+    ASSERT_TRUE(saved.Load(dir.folder()));
+    std::string expected, actual;
+    auto describe = [](std::string* out) {
+      return [out](const std::shared_ptr<InvalFileInfo>& r) {
+        *out += r->Category() + "/" + r->Name() + "=" + r->GetSearchText() + ";";
+      };
+    };
+    store.ForEachRecord(describe(&expected));
+    saved.ForEachRecord(describe(&actual));
+    ASSERT_EQ(actual, expected) << "seed " << seed;
   }
 }
 

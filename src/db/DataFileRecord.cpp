@@ -1,0 +1,176 @@
+#include "db/DataFileRecord.h"
+
+#include <bit>
+#include <cstring>
+
+#include "util/LittleEndian.h"
+
+namespace db {
+
+namespace {
+
+uint32_t IntAt(const char* at) { return byte_order::GetLittleEndian32(reinterpret_cast<const unsigned char*>(at)); }
+
+std::string_view UpToNul(std::string_view text) {
+  const size_t nul = text.find('\0');
+  return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+// The cursor: every read checks the bounds before it moves.
+class Cursor {
+ public:
+  Cursor(std::string_view bytes, uint32_t fileLength, size_t offset)
+      : bytes_(bytes), fileLength_(fileLength), at_(offset) {}
+
+  size_t Offset() const { return at_; }
+  bool Int(uint32_t* value) {
+    if (bytes_.size() - at_ < 4) return false;
+    *value = IntAt(bytes_.data() + at_);
+    at_ += 4;
+    return true;
+  }
+  bool Bytes(uint32_t length, std::string_view* out) {
+    if (length > fileLength_ || length > bytes_.size() - at_) return false;
+    *out = bytes_.substr(at_, length);
+    at_ += length;
+    return true;
+  }
+  bool Text(std::string_view* text, bool* exact) {
+    uint32_t length = 0;
+    std::string_view stored;
+    if (!Int(&length) || !Bytes(length, &stored)) return false;
+    *text = UpToNul(stored);
+    if (text->size() != stored.size()) *exact = false;
+    return true;
+  }
+  // A block whose stored length must be size.
+  bool Block(uint32_t size, std::string_view* out) {
+    uint32_t length = 0;
+    return Int(&length) && length == size && Bytes(length, out);
+  }
+
+ private:
+  std::string_view bytes_;
+  uint32_t fileLength_;
+  size_t at_;
+};
+
+void AppendText(std::string_view text, std::string* out) {
+  AppendInt(static_cast<int32_t>(text.size()), out);
+  out->append(text);
+}
+
+}  // namespace
+
+RecordView ViewOf(const InvalFileInfo& record) {
+  RecordView view;
+  view.name = record.Name();
+  view.category = record.Category();
+  view.riskLevel = record.RiskLevel();
+  view.createdDate = record.CreatedDate();
+  view.author = record.Author();
+  if (record.SearchLength() > 0) {
+    view.searchBytes = {reinterpret_cast<const char*>(record.SearchBytes()), static_cast<size_t>(record.SearchLength())};
+  }
+  view.summary = record.Summary();
+  return view;
+}
+
+bool ReadRecord(std::string_view bytes, uint32_t fileLength, size_t* offset, RecordView* view, bool* exact) {
+  Cursor cursor(bytes, fileLength, *offset);
+  RecordView read;
+  bool same = true;
+  std::string_view date;
+  uint32_t length = 0;
+  if (!cursor.Text(&read.name, &same) || !cursor.Text(&read.category, &same) ||
+      !cursor.Text(&read.riskLevel, &same) || !cursor.Block(InvalFileInfo::kDateSize, &date) ||
+      !cursor.Text(&read.author, &same) || !cursor.Int(&length)) {
+    return false;
+  }
+  // The layout lets a length of 0 or less stand for "no search bytes": nothing follows it.
+  if (static_cast<int32_t>(length) < 0) {
+    length = 0;
+    same = false;
+  }
+  if (length > 0 && !cursor.Block(length, &read.searchBytes)) return false;
+  if (!cursor.Text(&read.summary, &same)) return false;
+
+  const auto* raw = reinterpret_cast<const unsigned char*>(date.data());
+  read.createdDate.days = std::bit_cast<double>(byte_order::GetLittleEndian64(raw));
+  read.createdDate.status = static_cast<int32_t>(byte_order::GetLittleEndian32(raw + 8));
+  *view = read;
+  *exact = same;
+  *offset = cursor.Offset();
+  return true;
+}
+
+namespace {
+
+// Past one text (or block) at at.
+const char* Skip(const char* at) { return at + 4 + IntAt(at); }
+
+// The search length of an exact record, and where its search part begins.
+const char* SearchPartAt(const char* record) {
+  return Skip(Skip(Skip(Skip(Skip(record)))));  // name, category, risk level, date, author
+}
+
+}  // namespace
+
+std::string_view NameAt(const char* record) { return {record + 4, IntAt(record)}; }
+
+std::string_view CategoryAt(const char* record) {
+  const char* category = Skip(record);
+  return {category + 4, IntAt(category)};
+}
+
+std::string_view SearchBytesAt(const char* record) {
+  const char* part = SearchPartAt(record);
+  const uint32_t length = IntAt(part);
+  if (length == 0) return {};
+  return {part + 8, length};
+}
+
+size_t RecordSizeAt(const char* record) {
+  const char* part = SearchPartAt(record);
+  const uint32_t length = IntAt(part);
+  const char* summary = part + 4 + (length == 0 ? 0 : 4 + length);
+  return static_cast<size_t>(Skip(summary) - record);
+}
+
+void AppendInt(int32_t value, std::string* out) {
+  unsigned char raw[4];
+  byte_order::PutLittleEndian32(static_cast<uint32_t>(value), raw);
+  out->append(reinterpret_cast<const char*>(raw), sizeof raw);
+}
+
+size_t RecordSize(const RecordView& view) {
+  const size_t search = view.searchBytes.empty() ? 0 : 4 + view.searchBytes.size();
+  return 6 * 4 + InvalFileInfo::kDateSize + 4 + search + UpToNul(view.name).size() + UpToNul(view.category).size() +
+         UpToNul(view.riskLevel).size() + UpToNul(view.author).size() + UpToNul(view.summary).size();
+}
+
+bool AppendRecord(const RecordView& view, std::string* out) {
+  // Texts are written up to their first NUL, as they are read.
+  const std::string_view texts[] = {UpToNul(view.name), UpToNul(view.category), UpToNul(view.riskLevel),
+                                    UpToNul(view.author), UpToNul(view.summary)};
+  for (std::string_view text : texts) {
+    if (text.size() > 0x7FFFFFFFu) return false;
+  }
+  if (view.searchBytes.size() > 0x7FFFFFFFu) return false;
+  unsigned char date[InvalFileInfo::kDateSize];
+  byte_order::PutLittleEndian64(std::bit_cast<uint64_t>(view.createdDate.days), date);
+  byte_order::PutLittleEndian32(static_cast<uint32_t>(view.createdDate.status), date + 8);
+
+  AppendText(texts[0], out);
+  AppendText(texts[1], out);
+  AppendText(texts[2], out);
+  AppendText({reinterpret_cast<const char*>(date), sizeof date}, out);
+  AppendText(texts[3], out);
+  const auto length = static_cast<int32_t>(view.searchBytes.size());
+  AppendInt(length, out);
+  if (length > 0) AppendText(view.searchBytes, out);
+  AppendText(texts[4], out);
+  return true;
+}
+
+}  // namespace db
