@@ -264,6 +264,12 @@ int main(int argc, char** argv) {
   }
   if (rest.size() == 2 && rest[0] == "--load-only") return LoadOnly(rest[1], rounds);
   if (rest.size() == 1 && rest[0] == "--whole-command") return WholeCommand(files, tree, rounds, scan);
+  if (rest.size() > 1 || (!rest.empty() && rest[0].rfind("-", 0) == 0)) {
+    std::fprintf(stderr,
+                 "usage: DataFileBench [FOLDER] [--rounds N] | --load-only FOLDER [--rounds N] |\n"
+                 "       --whole-command [--files N | --tree ROOT] [--rounds N] [--scan PATH]\n");
+    return 2;
+  }
   std::string folder = !rest.empty() ? rest[0] : "/tmp/vorlet-datafile-bench/";
   if (folder.back() != '/') folder += '/';
   platform::MakeDirectory(folder);
