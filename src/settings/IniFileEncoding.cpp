@@ -115,24 +115,38 @@ std::string_view Mark(Encoding encoding) {
 
 std::vector<std::string_view> SplitLines(std::string_view text, Encoding encoding) {
   std::vector<std::string_view> lines;
-  const size_t unit = IsUtf16(encoding) ? 2 : 1;
-  text.remove_suffix(text.size() % unit);
-  // Neither CR nor LF is ever the second byte of a CP932 character, so CP932 and UTF-8 are
-  // split byte by byte.
-  auto at = [&](size_t i) -> uint32_t {
-    return unit == 1 ? static_cast<unsigned char>(text[i]) : UnitAt(text, i, encoding);
-  };
+  if (!IsUtf16(encoding)) {
+    // Neither CR nor LF is ever the second byte of a CP932 character, so CP932 and UTF-8
+    // are split byte by byte; each kind of ending is searched for once over the text.
+    size_t ends = 0;
+    for (size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', i + 1)) ++ends;
+    for (size_t i = text.find('\r'); i != std::string_view::npos; i = text.find('\r', i + 1)) ++ends;
+    lines.reserve(ends + 1);
+    size_t start = 0;
+    size_t cr = text.find('\r');
+    size_t lf = text.find('\n');
+    while (cr != std::string_view::npos || lf != std::string_view::npos) {
+      const size_t end = cr < lf ? cr : lf;
+      lines.push_back(text.substr(start, end - start));
+      start = end + (end == cr && lf == end + 1 ? 2 : 1);
+      if (cr < start) cr = text.find('\r', start);
+      if (lf < start) lf = text.find('\n', start);
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+  }
+  text.remove_suffix(text.size() % 2);
   size_t start = 0;
   size_t i = 0;
-  while (i + unit <= text.size()) {
-    const uint32_t c = at(i);
+  while (i + 2 <= text.size()) {
+    const uint32_t c = UnitAt(text, i, encoding);
     if (c != '\r' && c != '\n') {
-      i += unit;
+      i += 2;
       continue;
     }
     lines.push_back(text.substr(start, i - start));
-    i += unit;
-    if (c == '\r' && i + unit <= text.size() && at(i) == '\n') i += unit;
+    i += 2;
+    if (c == '\r' && i + 2 <= text.size() && UnitAt(text, i, encoding) == '\n') i += 2;
     start = i;
   }
   if (start < text.size()) lines.push_back(text.substr(start));

@@ -1,7 +1,5 @@
 #include "settings/IniFileIndex.h"
 
-#include <vector>
-
 #include "util/ShiftJis.h"
 
 namespace {
@@ -16,9 +14,8 @@ std::string Folded(std::string_view name) {
 }  // namespace
 
 IniFileIndex::IniFileIndex(const IniFile& file) : file_(file) {
-  const std::vector<std::string>& lines = file.Lines();
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (std::optional<std::string_view> name = ini_text::SectionName(lines[i])) heads_.emplace(Folded(*name), i);
+  for (size_t i = 0; i < file.LineCount(); ++i) {
+    if (std::optional<std::string_view> name = ini_text::SectionName(file.Line(i))) heads_.emplace(Folded(*name), i);
   }
 }
 
@@ -27,10 +24,9 @@ std::optional<std::string> IniFileIndex::Find(std::string_view section, std::str
   if (head == heads_.end()) return std::nullopt;
   auto [keys, added] = keys_.try_emplace(head->second);
   if (added) {
-    const std::vector<std::string>& lines = file_.Lines();
-    for (size_t i = head->second + 1; i < lines.size() && !ini_text::SectionName(lines[i]); ++i) {
+    for (size_t i = head->second + 1; i < file_.LineCount() && !ini_text::SectionName(file_.Line(i)); ++i) {
       std::string_view name, value;
-      if (ini_text::SplitKeyLine(lines[i], &name, &value)) keys->second.emplace(Folded(name), value);
+      if (ini_text::SplitKeyLine(file_.Line(i), &name, &value)) keys->second.emplace(Folded(name), value);
     }
   }
   auto found = keys->second.find(Folded(ini_text::TrimBlanks(key)));
