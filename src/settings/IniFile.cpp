@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "platform/Encoding.h"
@@ -116,31 +117,38 @@ void Splice(std::string& text, std::vector<size_t>& starts, size_t index, std::s
 IniFile::IniFile(std::string_view text) {
   size_t markSize = 0;
   encoding_ = ini_encoding::Detect(text, &markSize);
-  const std::vector<std::string_view> lines = ini_encoding::SplitLines(text.substr(markSize), encoding_);
-  starts_.reserve(lines.size() + 1);
+  text.remove_prefix(markSize);
+  // Each line gains at most two bytes of ending: the text takes one allocation, its
+  // line starts another.
+  const size_t lines = ini_encoding::CountLines(text, encoding_);
+  starts_.reserve(lines + 1);
   if (encoding_ == ini_encoding::Encoding::kCp932) {
-    // Lines are never longer than the text, and each gains at most two bytes of ending.
-    text_.reserve(text.size() + 2 * lines.size());
-    for (std::string_view line : lines) {
+    text_.reserve(text.size() + 2 * lines);
+    ini_encoding::ForEachLine(text, encoding_, [this](std::string_view line) {
+      if (SectionName(line)) heads_.push_back(LineCount());
       text_.append(line);
       text_.append("\r\n");
       starts_.push_back(text_.size());
-    }
+    });
     return;
   }
+  // A character never takes more bytes in CP932 than in UTF-8 or UTF-16; an odd last byte
+  // of UTF-16 reads as one more.
+  text_.reserve(text.size() + 1 + 2 * lines);
   const std::string_view lineEnd = ini_encoding::LineEnd(encoding_);
-  stored_.reserve(text.size() + lineEnd.size() * lines.size());
+  stored_.reserve(markSize + text.size() + lineEnd.size() * lines);
   stored_.append(ini_encoding::Mark(encoding_));
-  storedStarts_.reserve(lines.size() + 1);
+  storedStarts_.reserve(lines + 1);
   storedStarts_.push_back(stored_.size());
-  for (std::string_view line : lines) {
-    text_.append(ini_encoding::ToCp932(line, encoding_));
+  ini_encoding::ForEachLine(text, encoding_, [this, lineEnd](std::string_view line) {
+    ini_encoding::AppendCp932(line, encoding_, &text_);
     text_.append("\r\n");
     starts_.push_back(text_.size());
+    if (SectionName(Line(LineCount() - 1))) heads_.push_back(LineCount() - 1);
     stored_.append(line);
     stored_.append(lineEnd);
     storedStarts_.push_back(stored_.size());
-  }
+  });
 }
 
 bool IniFile::StoreLine(size_t index, std::string_view text, bool insert) {
@@ -150,22 +158,29 @@ bool IniFile::StoreLine(size_t index, std::string_view text, bool insert) {
     Splice(stored_, storedStarts_, index, stored, ini_encoding::LineEnd(encoding_), insert);
   }
   Splice(text_, starts_, index, text, "\r\n", insert);
+  const bool head = SectionName(text).has_value();
+  auto at = std::lower_bound(heads_.begin(), heads_.end(), index);
+  if (insert) {
+    for (auto later = at; later != heads_.end(); ++later) ++*later;
+  } else if (at != heads_.end() && *at == index) {
+    if (!head) heads_.erase(at);
+    return true;
+  }
+  if (head) heads_.insert(at, index);
   return true;
 }
 
 size_t IniFile::FindSection(std::string_view section) const {
   section = TrimBlanks(section);
-  for (size_t i = 0; i < LineCount(); ++i) {
-    std::optional<std::string_view> name = SectionName(Line(i));
-    if (name && SameName(*name, section)) return i;
+  for (size_t head : heads_) {
+    if (SameName(*SectionName(Line(head)), section)) return head;
   }
   return std::string::npos;
 }
 
 size_t IniFile::SectionEnd(size_t head) const {
-  size_t i = head + 1;
-  while (i < LineCount() && !SectionName(Line(i))) ++i;
-  return i;
+  auto next = std::upper_bound(heads_.begin(), heads_.end(), head);
+  return next == heads_.end() ? LineCount() : *next;
 }
 
 std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {

@@ -52,6 +52,8 @@ class IniFile {
   std::string_view Line(size_t index) const {
     return std::string_view(text_).substr(starts_[index], starts_[index + 1] - starts_[index] - 2);
   }
+  // The indices of the lines that are section heads, in order.
+  const std::vector<size_t>& HeadLines() const { return heads_; }
 
  private:
   // Index of the first section head of that name, or npos.
@@ -70,6 +72,8 @@ class IniFile {
   std::string text_;
   // Where each line starts in text_, and text_'s size after the last.
   std::vector<size_t> starts_{0};
+  // Found once, so that looking for a section reads only the heads.
+  std::vector<size_t> heads_;
   // For a text with a byte-order mark, the text in its encoding, mark included, laid out
   // like text_: each line in its own bytes (or, for a line a Set wrote, converted) and the
   // encoding's CR LF; storedStarts_ like starts_.
