@@ -7,7 +7,6 @@
 // Cp932ToOsName gives the original bytes back.
 #pragma once
 
-#include <array>
 #include <string>
 #include <string_view>
 
@@ -32,18 +31,7 @@ inline bool IsPlainAscii(std::string_view text) {
   return true;
 }
 
-namespace detail {
-
-inline constexpr std::array<bool, 256> kLeadBytes = [] {
-  std::array<bool, 256> lead{};
-  for (int c = 0; c < 256; ++c) lead[c] = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-  return lead;
-}();
-
-}  // namespace detail
-
-// The Shift_JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC. Looked up rather than compared:
-// every walk through a text asks this of each character.
-inline bool IsLeadByte(unsigned char c) { return detail::kLeadBytes[c]; }
+// The Shift_JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
+inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 }  // namespace platform
