@@ -85,7 +85,9 @@ int CDString::Find(unsigned int ch, size_t* bytePos) const {
   int pos = 0;
   size_t i = 0;
   // The characters before from are only counted.
-  for (const size_t counted = std::min(from, bytes_.size()); i < counted; ++pos) i += shiftjis::CharSize(bytes_, i);
+  for (const size_t counted = std::min(from, bytes_.size()); i < counted; ++pos) {
+    i += shiftjis::CharSize(bytes_, i);
+  }
   for (; i < bytes_.size(); ++pos) {
     const size_t size = shiftjis::CharSize(bytes_, i);
     if (IsAt(bytes_, i, size, ch)) {
