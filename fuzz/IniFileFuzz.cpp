@@ -33,7 +33,8 @@ std::vector<Key> Keys(const IniFile& ini) {
   IniFileIndex index(ini);
   std::vector<Key> keys;
   std::optional<std::string> section;
-  for (const std::string& line : ini.Lines()) {
+  for (size_t i = 0; i < ini.LineCount(); ++i) {
+    const std::string_view line = ini.Line(i);
     if (auto head = ini_text::SectionName(line)) {
       section = std::string(*head);
       continue;
@@ -61,7 +62,7 @@ void CheckSet(IniFile& ini, const std::vector<Key>& keys, std::string_view secti
   }
   // A key that already reads as the value leaves the text alone.
   FUZZ_CHECK(changed == !held);
-  const std::string after = ini.Text();
+  const std::string& after = ini.Text();
   if (!changed) {
     FUZZ_CHECK(after == before);
     return;
@@ -96,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   IniFile ini(input);
   // Reading is stable: the text as written reads back as the same lines.
-  const std::string text = ini.Text();
+  const std::string& text = ini.Text();
   FUZZ_CHECK(IniFile(text).Text() == text);
   const std::vector<Key> keys = Keys(ini);
   // One made-up edit per run, picked by the length, keeps a run to a few parses.

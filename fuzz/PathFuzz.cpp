@@ -4,6 +4,7 @@
 // and the file-name part make the path, neither splits a double-byte character, the folder
 // components make the folder part, and the character operations agree with each other.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -49,24 +50,43 @@ std::string CharBytes(unsigned int value) {
   return std::string(1, static_cast<char>(value));
 }
 
+// Whether whole is the pieces one after another; like comparing with their sum, without
+// building it.
+bool Joins(std::string_view whole, std::initializer_list<std::string_view> pieces) {
+  for (std::string_view piece : pieces) {
+    if (!whole.starts_with(piece)) return false;
+    whole.remove_prefix(piece.size());
+  }
+  return whole.empty();
+}
+
+// The character position and the byte after each occurrence that Find must give; kept
+// between runs so that a run allocates nothing for it.
+std::vector<std::pair<int, size_t>> expected;
+
 void CheckText(const CDString& s, int a, int b, unsigned int ch) {
   const int length = s.Length();
   FUZZ_CHECK(length >= 0 && static_cast<size_t>(length) <= s.ByteLength());
   FUZZ_CHECK(s.ByteOffset(length) == s.ByteLength());
 
-  FUZZ_CHECK(s.Left(a).Length() == Clamp(a, 0, length));
-  FUZZ_CHECK(s.Right(b).Length() == Clamp(b, 0, length));
-  FUZZ_CHECK(s.Left(a).str() + s.MidFrom(a).str() == s.str());
+  // Each piece is taken once and checked in every way it must fit.
+  const CDString left = s.Left(a);
+  const CDString right = s.Right(b);
+  const CDString midFrom = s.MidFrom(a);
+  const CDString mid = s.Mid(a, b);
+  FUZZ_CHECK(left.Length() == Clamp(a, 0, length));
+  FUZZ_CHECK(right.Length() == Clamp(b, 0, length));
+  FUZZ_CHECK(Joins(s.view(), {left.view(), midFrom.view()}));
   const int k = Clamp(b, 0, length);
-  FUZZ_CHECK(s.Left(length - k).str() + s.Right(k).str() == s.str());
-  FUZZ_CHECK(s.Mid(a, b) == s.MidFrom(a).Left(b));
-  if (a >= 0 && b >= 0) FUZZ_CHECK(s.Left(a).str() + s.Mid(a, b).str() == s.Left(a + b).str());
+  FUZZ_CHECK(Joins(s.view(), {s.Left(length - k).view(), (k == b ? right : s.Right(k)).view()}));
+  FUZZ_CHECK(mid == midFrom.Left(b));
+  if (a >= 0 && b >= 0) FUZZ_CHECK(Joins(s.Left(a + b).view(), {left.view(), mid.view()}));
   FUZZ_CHECK(OnBoundary(s.view(), s.ByteOffset(a)));
-  FUZZ_CHECK(s.StartsWith(s.Left(a).view()));
-  FUZZ_CHECK(s.EndsWith(s.Right(b).view()));
+  FUZZ_CHECK(s.StartsWith(left.view()));
+  FUZZ_CHECK(s.EndsWith(right.view()));
 
   // Find walks every occurrence, in order, never starting on a second byte.
-  std::vector<std::pair<int, size_t>> expected;  // character position, byte after it
+  expected.clear();
   int pos = 0;
   for (size_t i = 0; i < s.ByteLength(); ++pos) {
     const size_t size = shiftjis::CharSize(s.view(), i);
@@ -90,9 +110,10 @@ void CheckText(const CDString& s, int a, int b, unsigned int ch) {
   if (!set) {
     FUZZ_CHECK(t == s);
   } else if (ch == 0) {
-    FUZZ_CHECK(t == s.Left(a));
+    FUZZ_CHECK(t == left);
   } else {
-    FUZZ_CHECK(t.str() == s.Left(a).str() + CharBytes(ch) + s.MidFrom(a + 1).str());
+    const std::string bytes = CharBytes(ch);
+    FUZZ_CHECK(Joins(t.view(), {left.view(), bytes, s.MidFrom(a + 1).view()}));
     const bool whole = ch > 0xFF ? platform::IsLeadByte(static_cast<unsigned char>(ch >> 8))
                                  : !platform::IsLeadByte(static_cast<unsigned char>(ch)) || t.ByteOffset(a) + 1 == t.ByteLength();
     if (whole) FUZZ_CHECK(t.CharAt(a) == ch);
@@ -105,7 +126,7 @@ void CheckPath(std::string_view path, std::string_view other, PathStyle style, i
   file.AssignPath(path);
   const CDString folder = file.FolderPart();
   const CDString name = file.FileNamePart();
-  FUZZ_CHECK(folder.str() + name.str() == path);
+  FUZZ_CHECK(Joins(path, {folder.view(), name.view()}));
   FUZZ_CHECK(OnBoundary(path, folder.ByteLength()));
   FUZZ_CHECK(file.NameStart() == folder.Length());
   FUZZ_CHECK(name.FindFirst(static_cast<unsigned char>(style.separator)) < 0);
@@ -120,12 +141,17 @@ void CheckPath(std::string_view path, std::string_view other, PathStyle style, i
   if (paired) {
     FUZZ_CHECK((separators > 0) == !folder.IsEmpty());
     // Component 0 keeps its separator; the others are joined by one.
-    std::string joined;
+    std::string_view rest = folder.view();
     for (int c = 0; c < separators; ++c) {
-      joined += file.FolderComponent(c).str();
-      if (c > 0) joined += sep;
+      const CDString component = file.FolderComponent(c);
+      FUZZ_CHECK(rest.starts_with(component.view()));
+      rest.remove_prefix(component.ByteLength());
+      if (c > 0) {
+        FUZZ_CHECK(rest.starts_with(sep));
+        rest.remove_prefix(sep.size());
+      }
     }
-    FUZZ_CHECK(joined == folder.str());
+    FUZZ_CHECK(rest.empty());
   }
   FUZZ_CHECK(file.FolderComponent(separators) == folder);
   const CDString component = file.FolderComponent(k);
@@ -140,7 +166,7 @@ void CheckPath(std::string_view path, std::string_view other, PathStyle style, i
   CDFile renamed(style);
   renamed.AssignPath(path);
   renamed.ReplaceFileName(other);
-  FUZZ_CHECK(renamed.PathText() == folder.str() + std::string(other));
+  FUZZ_CHECK(Joins(renamed.PathText(), {folder.view(), other}));
   if (WellPaired(other) && CDString(other).FindFirst(static_cast<unsigned char>(style.separator)) < 0) {
     FUZZ_CHECK(renamed.FolderPart() == folder);
     FUZZ_CHECK(renamed.FileNamePart() == other);
@@ -151,7 +177,7 @@ void CheckPath(std::string_view path, std::string_view other, PathStyle style, i
   moved.ReplaceFolder(other);
   const CDString otherText(other);
   const bool addSeparator = !other.empty() && !otherText.EndsWith(sep);
-  FUZZ_CHECK(moved.PathText() == std::string(other) + (addSeparator ? sep : "") + name.str());
+  FUZZ_CHECK(Joins(moved.PathText(), {other, addSeparator ? std::string_view(sep) : std::string_view(), name.view()}));
   // A folder ending in a cut double-byte character would take the separator as its
   // second byte; a folder from the file system never ends so.
   if (!EndsWithCutCharacter(other)) {

@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "platform/Encoding.h"
@@ -91,49 +92,95 @@ bool ValueFits(std::string_view value) { return !HasLineBreaker(value); }
 
 using namespace ini_text;
 
+namespace {
+
+// Puts line in place of line index of a text laid out as IniFile keeps it (starts: where
+// each line starts, then the text's size; every line followed by end), or before it.
+void Splice(std::string& text, std::vector<size_t>& starts, size_t index, std::string_view line,
+            std::string_view end, bool insert) {
+  const size_t at = starts[index];
+  size_t removed = 0;
+  if (insert) {
+    text.insert(at, Join({line, end}));
+    starts.insert(starts.begin() + static_cast<std::ptrdiff_t>(index), at);
+  } else {
+    removed = starts[index + 1] - at - end.size();
+    text.replace(at, removed, line);
+  }
+  // Unsigned wrap-around makes this a subtraction when the line got shorter.
+  const size_t added = (insert ? line.size() + end.size() : line.size()) - removed;
+  for (size_t i = index + 1; i < starts.size(); ++i) starts[i] += added;
+}
+
+}  // namespace
+
 IniFile::IniFile(std::string_view text) {
   size_t markSize = 0;
   encoding_ = ini_encoding::Detect(text, &markSize);
-  const std::vector<std::string_view> lines = ini_encoding::SplitLines(text.substr(markSize), encoding_);
-  lines_.reserve(lines.size());
+  text.remove_prefix(markSize);
+  // Each line gains at most two bytes of ending: the text takes one allocation, its
+  // line starts another.
+  const size_t lines = ini_encoding::CountLines(text, encoding_);
+  starts_.reserve(lines + 1);
   if (encoding_ == ini_encoding::Encoding::kCp932) {
-    for (std::string_view line : lines) lines_.emplace_back(line);
+    text_.reserve(text.size() + 2 * lines);
+    ini_encoding::ForEachLine(text, encoding_, [this](std::string_view line) {
+      if (SectionName(line)) heads_.push_back(LineCount());
+      text_.append(line);
+      text_.append("\r\n");
+      starts_.push_back(text_.size());
+    });
     return;
   }
-  originals_.reserve(lines.size());
-  for (std::string_view line : lines) {
-    lines_.push_back(ini_encoding::ToCp932(line, encoding_));
-    originals_.emplace_back(std::string(line));
-  }
+  // A character never takes more bytes in CP932 than in UTF-8 or UTF-16; an odd last byte
+  // of UTF-16 reads as one more.
+  text_.reserve(text.size() + 1 + 2 * lines);
+  const std::string_view lineEnd = ini_encoding::LineEnd(encoding_);
+  stored_.reserve(markSize + text.size() + lineEnd.size() * lines);
+  stored_.append(ini_encoding::Mark(encoding_));
+  storedStarts_.reserve(lines + 1);
+  storedStarts_.push_back(stored_.size());
+  ini_encoding::ForEachLine(text, encoding_, [this, lineEnd](std::string_view line) {
+    ini_encoding::AppendCp932(line, encoding_, &text_);
+    text_.append("\r\n");
+    starts_.push_back(text_.size());
+    if (SectionName(Line(LineCount() - 1))) heads_.push_back(LineCount() - 1);
+    stored_.append(line);
+    stored_.append(lineEnd);
+    storedStarts_.push_back(stored_.size());
+  });
 }
 
-bool IniFile::StoreLine(size_t index, std::string text, bool insert) {
-  std::string stored;
-  if (!ini_encoding::FromCp932(text, encoding_, &stored)) return false;
-  const auto at = static_cast<std::ptrdiff_t>(index);
-  if (insert) {
-    lines_.insert(lines_.begin() + at, std::move(text));
-    if (encoding_ != ini_encoding::Encoding::kCp932) originals_.insert(originals_.begin() + at, std::nullopt);
-  } else {
-    lines_[index] = std::move(text);
-    if (encoding_ != ini_encoding::Encoding::kCp932) originals_[index].reset();
+bool IniFile::StoreLine(size_t index, std::string_view text, bool insert) {
+  if (encoding_ != ini_encoding::Encoding::kCp932) {
+    std::string stored;
+    if (!ini_encoding::FromCp932(text, encoding_, &stored)) return false;
+    Splice(stored_, storedStarts_, index, stored, ini_encoding::LineEnd(encoding_), insert);
   }
+  Splice(text_, starts_, index, text, "\r\n", insert);
+  const bool head = SectionName(text).has_value();
+  auto at = std::lower_bound(heads_.begin(), heads_.end(), index);
+  if (insert) {
+    for (auto later = at; later != heads_.end(); ++later) ++*later;
+  } else if (at != heads_.end() && *at == index) {
+    if (!head) heads_.erase(at);
+    return true;
+  }
+  if (head) heads_.insert(at, index);
   return true;
 }
 
 size_t IniFile::FindSection(std::string_view section) const {
   section = TrimBlanks(section);
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    std::optional<std::string_view> name = SectionName(lines_[i]);
-    if (name && SameName(*name, section)) return i;
+  for (size_t head : heads_) {
+    if (SameName(*SectionName(Line(head)), section)) return head;
   }
   return std::string::npos;
 }
 
 size_t IniFile::SectionEnd(size_t head) const {
-  size_t i = head + 1;
-  while (i < lines_.size() && !SectionName(lines_[i])) ++i;
-  return i;
+  auto next = std::upper_bound(heads_.begin(), heads_.end(), head);
+  return next == heads_.end() ? LineCount() : *next;
 }
 
 std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
@@ -143,7 +190,7 @@ std::optional<std::string> IniFile::Find(std::string_view section, std::string_v
   size_t end = SectionEnd(head);
   for (size_t i = head + 1; i < end; ++i) {
     std::string_view name, value;
-    if (SplitKeyLine(lines_[i], &name, &value) && SameName(name, key)) return std::string(value);
+    if (SplitKeyLine(Line(i), &name, &value) && SameName(name, key)) return std::string(value);
   }
   return std::nullopt;
 }
@@ -167,8 +214,8 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
     std::string keyLine = Join({key, "=", encoded});
     std::string unused;
     if (!ini_encoding::FromCp932(keyLine, encoding_, &unused)) return false;
-    if (!StoreLine(lines_.size(), std::move(headLine), true)) return false;
-    StoreLine(lines_.size(), std::move(keyLine), true);
+    if (!StoreLine(LineCount(), headLine, true)) return false;
+    StoreLine(LineCount(), keyLine, true);
     if (changed != nullptr) *changed = true;
     return true;
   }
@@ -176,37 +223,16 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   size_t lastFilled = head;
   for (size_t i = head + 1; i < end; ++i) {
     std::string_view name, old;
-    if (SplitKeyLine(lines_[i], &name, &old) && SameName(name, key)) {
+    if (SplitKeyLine(Line(i), &name, &old) && SameName(name, key)) {
       // The name keeps the spelling the file has.
       if (!StoreLine(i, Join({name, "=", encoded}), false)) return false;
       if (changed != nullptr) *changed = true;
       return true;
     }
-    if (!TrimBlanks(lines_[i]).empty()) lastFilled = i;
+    if (!TrimBlanks(Line(i)).empty()) lastFilled = i;
   }
   // Blank lines that separate the section from the next stay after the new key.
   if (!StoreLine(lastFilled + 1, Join({key, "=", encoded}), true)) return false;
   if (changed != nullptr) *changed = true;
   return true;
-}
-
-std::string IniFile::Text() const {
-  if (encoding_ == ini_encoding::Encoding::kCp932) {
-    std::string text;
-    for (const std::string& line : lines_) {
-      text += line;
-      text += "\r\n";
-    }
-    return text;
-  }
-  std::string text(ini_encoding::Mark(encoding_));
-  const std::string_view lineEnd = ini_encoding::LineEnd(encoding_);
-  std::string stored;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    // A line Set wrote was checked to be storable when it was stored.
-    if (!originals_[i]) ini_encoding::FromCp932(lines_[i], encoding_, &stored);
-    text += originals_[i] ? *originals_[i] : stored;
-    text += lineEnd;
-  }
-  return text;
 }

@@ -44,11 +44,16 @@ class IniFile {
   // Whether the names and the value are ones Set takes (the encoding aside).
   static bool CanSet(std::string_view section, std::string_view key, std::string_view value);
 
-  // The whole text, every line ended with CR LF.
-  std::string Text() const;
+  // The whole text, every line ended with CR LF, in the text's encoding.
+  const std::string& Text() const { return encoding_ == ini_encoding::Encoding::kCp932 ? text_ : stored_; }
 
-  // The lines as CP932, without their endings.
-  const std::vector<std::string>& Lines() const { return lines_; }
+  // The lines as CP932, without their endings; a line's view lasts until the next Set.
+  size_t LineCount() const { return starts_.size() - 1; }
+  std::string_view Line(size_t index) const {
+    return std::string_view(text_).substr(starts_[index], starts_[index + 1] - starts_[index] - 2);
+  }
+  // The indices of the lines that are section heads, in order.
+  const std::vector<size_t>& HeadLines() const { return heads_; }
 
  private:
   // Index of the first section head of that name, or npos.
@@ -58,12 +63,22 @@ class IniFile {
 
   // Replaces or inserts line index with text; false, changing nothing, when the text
   // cannot be stored in the encoding.
-  bool StoreLine(size_t index, std::string text, bool insert);
+  bool StoreLine(size_t index, std::string_view text, bool insert);
 
   ini_encoding::Encoding encoding_ = ini_encoding::Encoding::kCp932;
-  std::vector<std::string> lines_;
-  // For a text with a byte-order mark, each line's own bytes; none for a line a Set wrote.
-  std::vector<std::optional<std::string>> originals_;
+  // The text is kept whole, not as a string per line: a large file is read with a few
+  // allocations, and an edit moves bytes instead of rebuilding it. These are the lines as
+  // CP932, each followed by CR LF, so for a CP932 file the text as it is written.
+  std::string text_;
+  // Where each line starts in text_, and text_'s size after the last.
+  std::vector<size_t> starts_{0};
+  // Found once, so that looking for a section reads only the heads.
+  std::vector<size_t> heads_;
+  // For a text with a byte-order mark, the text in its encoding, mark included, laid out
+  // like text_: each line in its own bytes (or, for a line a Set wrote, converted) and the
+  // encoding's CR LF; storedStarts_ like starts_.
+  std::string stored_;
+  std::vector<size_t> storedStarts_;
 };
 
 namespace ini_text {

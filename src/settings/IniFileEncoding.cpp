@@ -12,8 +12,6 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
 
-bool IsUtf16(Encoding encoding) { return encoding == Encoding::kUtf16Le || encoding == Encoding::kUtf16Be; }
-
 uint16_t UnitAt(std::string_view text, size_t i, Encoding encoding) {
   const auto first = static_cast<unsigned char>(text[i]);
   const auto second = static_cast<unsigned char>(text[i + 1]);
@@ -113,31 +111,27 @@ std::string_view Mark(Encoding encoding) {
   return {};
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text, Encoding encoding) {
-  std::vector<std::string_view> lines;
-  const size_t unit = IsUtf16(encoding) ? 2 : 1;
-  text.remove_suffix(text.size() % unit);
-  // Neither CR nor LF is ever the second byte of a CP932 character, so CP932 and UTF-8 are
-  // split byte by byte.
-  auto at = [&](size_t i) -> uint32_t {
-    return unit == 1 ? static_cast<unsigned char>(text[i]) : UnitAt(text, i, encoding);
-  };
-  size_t start = 0;
-  size_t i = 0;
-  while (i + unit <= text.size()) {
-    const uint32_t c = at(i);
-    if (c != '\r' && c != '\n') {
-      i += unit;
-      continue;
+size_t CountLines(std::string_view text, Encoding encoding) {
+  if (encoding == Encoding::kCp932 || encoding == Encoding::kUtf8) {
+    // Every LF ends a line, and every CR not followed by one; a last line may have no end.
+    size_t ends = 0;
+    for (size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', i + 1)) ++ends;
+    for (size_t i = text.find('\r'); i != std::string_view::npos; i = text.find('\r', i + 1)) {
+      if (i + 1 == text.size() || text[i + 1] != '\n') ++ends;
     }
-    lines.push_back(text.substr(start, i - start));
-    i += unit;
-    if (c == '\r' && i + unit <= text.size() && at(i) == '\n') i += unit;
-    start = i;
+    const char last = text.empty() ? '\n' : text.back();
+    return ends + (last == '\r' || last == '\n' ? 0 : 1);
   }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
+  size_t count = 0;
+  ForEachLine(text, encoding, [&count](std::string_view) { ++count; });
+  return count;
 }
+
+namespace detail {
+
+uint32_t Utf16UnitAt(std::string_view text, size_t i, Encoding encoding) { return UnitAt(text, i, encoding); }
+
+}  // namespace detail
 
 std::string ToCp932(std::string_view line, Encoding encoding) {
   switch (encoding) {
@@ -147,6 +141,15 @@ std::string ToCp932(std::string_view line, Encoding encoding) {
     case Encoding::kCp932: break;
   }
   return std::string(line);
+}
+
+void AppendCp932(std::string_view line, Encoding encoding, std::string* out) {
+  // Plain ASCII is the same in UTF-8 and CP932: most lines of a UTF-8 file cost no copy.
+  if (encoding == Encoding::kUtf8 && platform::IsPlainAscii(line)) {
+    out->append(line);
+    return;
+  }
+  out->append(ToCp932(line, encoding));
 }
 
 bool FromCp932(std::string_view line, Encoding encoding, std::string* out) {

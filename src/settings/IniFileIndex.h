@@ -4,10 +4,11 @@
 // time one of them is asked for. Answers are those of IniFile::Find.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 #include "settings/IniFile.h"
 
@@ -20,11 +21,23 @@ class IniFileIndex {
   std::optional<std::string> Find(std::string_view section, std::string_view key);
 
  private:
-  using Keys = std::unordered_map<std::string, std::string_view>;
+  // A name of the text by the hash of its case-folded bytes and the line that holds it.
+  // Runs of these are sorted by hash, then line, so that the first line of a name is the
+  // first of its hash that really matches. No name is copied: the index costs a few
+  // allocations however many lines the text has.
+  struct Name {
+    uint64_t hash;
+    size_t line;
+  };
+  struct Head {
+    Name name;
+    // The section's keys in keys_, once asked for.
+    bool indexed = false;
+    size_t keysBegin = 0;
+    size_t keysEnd = 0;
+  };
 
   const IniFile& file_;
-  // Folded section name to the index of its first head.
-  std::unordered_map<std::string, size_t> heads_;
-  // Head index to the section's keys (folded name to the first value).
-  std::unordered_map<size_t, Keys> keys_;
+  std::vector<Head> heads_;
+  std::vector<Name> keys_;
 };

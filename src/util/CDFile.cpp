@@ -32,20 +32,22 @@ int CDFile::SeparatorCount() const {
 }
 
 CDString CDFile::FolderComponent(int k) const {
-  std::string_view folder = path_.view().substr(0, NameStartByte());
+  // The components lie before the last separator, so the walk needs no folder part first:
+  // only a k past the last component costs the look for it.
+  std::string_view path = path_.view();
   size_t begin = 0;
   int index = 0;
-  for (size_t i = 0; i < folder.size(); i += shiftjis::CharSize(folder, i)) {
-    if (folder[i] != style_.separator) continue;
+  for (size_t i = 0; i < path.size(); i += shiftjis::CharSize(path, i)) {
+    if (path[i] != style_.separator) continue;
     if (index == k) {
       // Component 0 keeps its separator so that a root stays a root.
       const size_t end = k == 0 ? i + 1 : i;
-      return CDString(folder.substr(begin, end - begin));
+      return CDString(path.substr(begin, end - begin));
     }
     ++index;
     begin = i + 1;
   }
-  return CDString(folder);
+  return FolderPart();
 }
 
 void CDFile::ReplaceFolder(std::string_view folder) {

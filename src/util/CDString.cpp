@@ -1,5 +1,6 @@
 #include "util/CDString.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -82,9 +83,14 @@ int CDString::Length() const { return shiftjis::CountChars(bytes_); }
 int CDString::Find(unsigned int ch, size_t* bytePos) const {
   const size_t from = bytePos != nullptr ? *bytePos : 0;
   int pos = 0;
-  for (size_t i = 0; i < bytes_.size(); ++pos) {
+  size_t i = 0;
+  // The characters before from are only counted.
+  for (const size_t counted = std::min(from, bytes_.size()); i < counted; ++pos) {
+    i += shiftjis::CharSize(bytes_, i);
+  }
+  for (; i < bytes_.size(); ++pos) {
     const size_t size = shiftjis::CharSize(bytes_, i);
-    if (i >= from && IsAt(bytes_, i, size, ch)) {
+    if (IsAt(bytes_, i, size, ch)) {
       if (bytePos != nullptr) *bytePos = i + size;
       return pos;
     }
