@@ -12,9 +12,7 @@
 //        with 10, run alternately over a generated tree of N files (default 20,000) or over
 //        the folder ROOT as it is; the medians and their ratio, start to exit, the load
 //        included
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -30,6 +28,7 @@
 #include "db/ContentMatcher.h"
 #include "db/InvalFileDB.h"
 #include "platform/FileSystem.h"
+#include "support/ChildRun.h"
 #include "support/TreeGenerator.h"
 
 namespace {
@@ -147,39 +146,8 @@ int LoadOnly(const std::string& folder, int rounds) {
 
 // ---- the whole command ----
 
-double CpuSeconds(const struct rusage& usage) {
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-struct ChildRun {
-  double wall = 0;
-  double cpu = 0;
-  int exitStatus = -1;
-};
-
-ChildRun RunScan(const std::string& scan, const std::string& home, const std::string& tree) {
-  std::vector<std::string> args{scan, "-q", "--home", home, "-p", "*.*", "--subfolders", tree};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  ChildRun run;
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, STDOUT_FILENO);
-    dup2(null, STDERR_FILENO);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  wait4(pid, &status, 0, &usage);
-  run.wall = Seconds(start);
-  run.cpu = CpuSeconds(usage);
-  run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+bench::ChildRun RunScan(const std::string& scan, const std::string& home, const std::string& tree) {
+  return bench::RunChild({scan, "-q", "--home", home, "-p", "*.*", "--subfolders", tree});
 }
 
 // Writes home/Vorlet.dat with records signatures, in a child process, so that this one
@@ -226,13 +194,13 @@ int WholeCommand(int files, std::string tree, int rounds, std::string scan) {
   for (int i = 0; i < rounds; ++i) {
     for (int k = 0; k < 2; ++k) {
       const bool manyNow = (i + k) % 2 == 0;
-      const ChildRun run = RunScan(scan, manyNow ? many : few, tree);
+      const bench::ChildRun run = RunScan(scan, manyNow ? many : few, tree);
       if (run.exitStatus < 0 || run.exitStatus > 1) {
         std::printf("vorlet-scan failed (exit %d)\n", run.exitStatus);
         return 1;
       }
-      (manyNow ? wallMany : wallFew).push_back(run.wall);
-      (manyNow ? cpuMany : cpuFew).push_back(run.cpu);
+      (manyNow ? wallMany : wallFew).push_back(run.seconds);
+      (manyNow ? cpuMany : cpuFew).push_back(run.cpuSeconds);
     }
   }
   if (given) {

@@ -38,6 +38,7 @@
 #include "result/ScanResultModel.h"
 #include "settings/ProfileFile.h"
 #include "support/BareLoop.h"
+#include "support/ChildRun.h"
 #include "support/TreeGenerator.h"
 #include "util/CPatternList.h"
 #include "util/TextList.h"
@@ -84,23 +85,13 @@ void FillStore(InvalFileDB& store, const bench::TreeSpec& spec, int total) {
   }
 }
 
-double CpuSeconds(const struct rusage& usage) {
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 double OwnCpuSeconds() {
   struct rusage usage {};
   getrusage(RUSAGE_SELF, &usage);
-  return CpuSeconds(usage);
+  return bench::CpuSeconds(usage);
 }
 
-struct ChildRun {
-  double seconds = 0;
-  double cpuSeconds = 0;
-  long maxRssKb = 0;
-  int exitStatus = -1;
-};
+using bench::ChildRun;
 
 // Starts vorlet-scan from a small process forked before this one grew: a child's peak
 // memory counts what it inherited at fork (Linux keeps the mark across exec), so children
@@ -154,27 +145,7 @@ class Launcher {
   ChildRun Spawn(const std::string& root, int jobs) const {
     std::vector<std::string> args{scan_, "-q", "--home", home_, "-p", "*.*", "--subfolders", root};
     if (jobs > 0) args.insert(args.begin() + 2, {"--jobs", std::to_string(jobs)});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ChildRun run;
-    const Clock::time_point start = Clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, STDOUT_FILENO);
-      dup2(null, STDERR_FILENO);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    wait4(pid, &status, 0, &usage);
-    run.seconds = Seconds(start);
-    run.cpuSeconds = CpuSeconds(usage);
-    run.maxRssKb = usage.ru_maxrss;
-    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return bench::RunChild(std::move(args));
   }
 
   std::string scan_;
