@@ -118,14 +118,16 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
 }
 
 void ReadAhead::NoteOwnBlock(std::chrono::steady_clock::duration took) {
-  if (took >= kDiskWait) {
-    // A block that took long while this thread never had to wait (no voluntary switch since
-    // the last such block) was slowed by other work on the machine, not by the disk:
-    // threads would not make it come sooner.
-    const long waits = VoluntaryWaits();
-    if (waits == ownWaits_) took = {};
-    ownWaits_ = waits;
-  }
+  // The user reads its own blocks only while no thread takes requests: a quick one leaves
+  // nothing to shrink, and costs the search no lock.
+  if (took < kDiskWait) return;
+  // A block that took long while this thread never had to wait (no voluntary switch since
+  // the last such block) was slowed by other work on the machine, not by the disk:
+  // threads would not make it come sooner.
+  const long waits = VoluntaryWaits();
+  const bool waited = waits != ownWaits_;
+  ownWaits_ = waits;
+  if (!waited) return;
   std::lock_guard<std::mutex> lock(mutex_);
   NoteWait(took);
 }
