@@ -9,12 +9,16 @@
 namespace platform {
 namespace {
 
-// Blocks in a row that came quickly before one thread fewer takes requests, and then only
-// at a moment when no read is under way: a cold disk keeps reads under way.
+// Blocks in a row that came quickly before half as many threads take requests (as a slow
+// one doubles them): blocks the user found ready at a moment with no read under way (a
+// cold disk keeps reads under way), or blocks the threads read at once.
 constexpr int kShrinkAfter = 512;
 // A block that takes at least this long to come (read here or waited for) came from the
 // disk; the page cache gives one in a few microseconds.
 constexpr std::chrono::microseconds kDiskWait{100};
+// Slow blocks in a row, each read by the user itself, before threads begin: the first of a
+// run only sets the count of switches the next one is judged by.
+constexpr int kSlowOwnBlocks = 3;
 
 // Times the calling thread gave up the processor to wait (for the disk, above all).
 long VoluntaryWaits() {
@@ -45,7 +49,7 @@ bool ReadAhead::Start(int threads, size_t window, size_t blockBytes, bool thread
     outstanding_ = queuedCount_ = busyCount_ = 0;
     threadsOnly_ = threadsOnly;
     active_ = threadsOnly ? threads : 0;
-    quickStreak_ = 0;
+    quickStreak_ = quickFills_ = slowOwnRun_ = 0;
     ownWaits_ = VoluntaryWaits();
     threads_.reserve(static_cast<size_t>(threads));
     for (int i = 0; i < threads; ++i) threads_.emplace_back([this, i] { Work(i); });
@@ -120,14 +124,20 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
 void ReadAhead::NoteOwnBlock(std::chrono::steady_clock::duration took) {
   // The user reads its own blocks only while no thread takes requests: a quick one leaves
   // nothing to shrink, and costs the search no lock.
-  if (took < kDiskWait) return;
-  // A block that took long while this thread never had to wait (no voluntary switch since
-  // the last such block) was slowed by other work on the machine, not by the disk:
-  // threads would not make it come sooner.
+  if (took < kDiskWait) {
+    slowOwnRun_ = 0;
+    return;
+  }
+  // A single slow block says little on a warm cache: a page fault, a moment of another
+  // process. Only blocks that are slow one after another, with this thread giving up the
+  // processor between each and the next (the switches counted here cover the work of one
+  // file, not everything since some earlier slow block), show a disk that makes it wait;
+  // a block slowed by other work on the machine, with no wait of its own, shows nothing.
   const long waits = VoluntaryWaits();
   const bool waited = waits != ownWaits_;
   ownWaits_ = waits;
-  if (!waited) return;
+  slowOwnRun_ = waited ? slowOwnRun_ + 1 : 0;
+  if (slowOwnRun_ < kSlowOwnBlocks) return;
   std::lock_guard<std::mutex> lock(mutex_);
   NoteWait(took);
 }
@@ -135,8 +145,10 @@ void ReadAhead::NoteOwnBlock(std::chrono::steady_clock::duration took) {
 void ReadAhead::NoteWait(std::chrono::steady_clock::duration waited) {
   if (waited < kDiskWait) {
     // Read at once, or a thread was just finishing it: the disk kept up.
-    if (++quickStreak_ >= kShrinkAfter && busyCount_ == 0 && active_ > 0) {
-      --active_;
+    // Threads that must do all the reading never stop taking requests: the user would
+    // wait for requests nobody takes.
+    if (++quickStreak_ >= kShrinkAfter && busyCount_ == 0 && active_ > 0 && !threadsOnly_) {
+      active_ /= 2;
       quickStreak_ = 0;
     }
     return;
@@ -193,10 +205,20 @@ void ReadAhead::Work(int index) {
     --queuedCount_;
     ++busyCount_;
     lock.unlock();
+    const auto start = std::chrono::steady_clock::now();
     Fill(slot, false);
+    const auto took = std::chrono::steady_clock::now() - start;
     lock.lock();
     slot.state = State::kDone;
     --busyCount_;
+    // Threads kept busy on a warm cache never leave the user a moment with no read under
+    // way; their own reads coming at once, one after another, tell that the disk is not
+    // what holds anybody.
+    quickFills_ = took < kDiskWait ? quickFills_ + 1 : 0;
+    if (quickFills_ >= kShrinkAfter && active_ > 0 && !threadsOnly_) {
+      active_ /= 2;
+      quickFills_ = 0;
+    }
     // Only a waiter needs waking; on a warm cache the user is mostly behind the threads.
     if (waiting_) done_.notify_all();
   }

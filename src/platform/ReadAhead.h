@@ -8,8 +8,9 @@
 // Of the threads started, only as many take requests as the disk keeps busy: none to
 // begin with (the user then asks for nothing and reads each block itself, as a search
 // without threads does, telling how long it waited), twice as many each time a block took
-// the disk's time to come, one fewer after a long run of blocks that came at once with no
-// read under way (a warm cache, where threads would only add hand-overs and checks).
+// the disk's time to come (for the user's own blocks: only after a few slow ones in a row),
+// half as many after a long run of blocks that came at once (a warm cache, where threads
+// would only add hand-overs and checks).
 //
 // A request keeps the file open: the block comes with the very open file it was read
 // from, and so with that file's identity.
@@ -111,7 +112,9 @@ class ReadAhead {
   int active_ = 0;                  // threads that take requests
   bool threadsOnly_ = false;
   int quickStreak_ = 0;             // blocks in a row that came quickly
+  int quickFills_ = 0;              // blocks in a row the threads read quickly
   long ownWaits_ = 0;               // the user's voluntary switches at its last slow block
+  int slowOwnRun_ = 0;              // the user's own blocks in a row that were slow
   size_t oldest_ = 0;               // slot of the oldest outstanding request
   size_t next_ = 0;                 // slot the next request goes into
   size_t nextToStart_ = 0;          // slot the workers begin next
