@@ -269,6 +269,11 @@ bool ReadFile::Adopt(int fd, int* error) {
   return true;
 }
 
+void ReadFile::ReadOnlyWhatIsAsked() {
+  // Only advice: a file system that does not take it reads as it would.
+  if (fd_ >= 0) posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
+}
+
 int64_t ReadFile::ReadAt(uint64_t offset, void* buffer, size_t count, int* error) {
   if (fd_ < 0) {
     SetError(error, EBADF);

@@ -129,6 +129,10 @@ class ReadFile {
   // says regular and gives size 0. Any other entry is checked as Open checks it. EBADF
   // when reader is not open.
   bool OpenEntry(const DirReader& reader, const DirEntry& entry, int* error = nullptr);
+  // Tells the kernel that the reads of this open file need nothing beyond the bytes they ask
+  // for: a block at the start of a file that is not cached then costs the disk that block,
+  // not the read-ahead window of the whole file.
+  void ReadOnlyWhatIsAsked();
   // pread; the number of bytes read (short only at the end of the file), or -1 with *error.
   int64_t ReadAt(uint64_t offset, void* buffer, size_t count, int* error = nullptr);
   // Reads everything from the current length on (for small files such as the settings).

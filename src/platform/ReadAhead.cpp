@@ -244,6 +244,9 @@ void ReadAhead::Fill(Slot& slot, bool atItsTurn) {
     if (slot.position >= size) return;
     count = static_cast<size_t>(std::min<uint64_t>(count, size - slot.position));
   }
+  // Threads read only while the disk is slow: there a block of a few hundred bytes must
+  // not bring in the file's first hundred kilobytes as well.
+  block.file.ReadOnlyWhatIsAsked();
   block.read = true;
   block.length = block.file.ReadAt(slot.position, block.data, count, &block.readError);
 }
