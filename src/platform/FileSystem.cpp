@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -267,6 +268,20 @@ bool ReadFile::Adopt(int fd, int* error) {
   FillStatus(st, &status_);
   fd_ = fd;
   return true;
+}
+
+void ResizeForFill(std::string* bytes, size_t size) {
+  // Below a megabyte the faults cost less than the call.
+  constexpr size_t kPrefaultFrom = size_t{1} << 20;
+  if (size >= kPrefaultFrom && bytes->capacity() < size) {
+    bytes->reserve(size);
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(bytes->data()) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(bytes->data()) + size) & ~(page - 1);
+    // Only advice: a kernel without it faults the pages in as before.
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+  }
+  bytes->resize(size);
 }
 
 void ReadFile::ReadOnlyWhatIsAsked() {

@@ -154,6 +154,11 @@ class ReadFile {
   FileStatus status_;
 };
 
+// Makes bytes size bytes long, to be overwritten at once (with a file's content): the pages
+// of a large buffer are made present in one call, not one fault each as the zeros go in.
+// Throws std::bad_alloc as resize does.
+void ResizeForFill(std::string* bytes, size_t size);
+
 // Reads a whole file; false with *error when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string* content, int* error = nullptr);
 

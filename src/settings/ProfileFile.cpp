@@ -91,7 +91,7 @@ bool ProfileFile::OpenArchive(Direction direction, bool createIfMissing, Commit 
       platform::ReadFile file;
       if (file.Open(fullPath_)) {
         try {
-          archive->bytes.resize(file.status().size);
+          platform::ResizeForFill(&archive->bytes, file.status().size);
         } catch (const std::exception&) {
           return false;  // larger than memory: no further attempt will do better
         }
