@@ -9,7 +9,8 @@ namespace {
 // about one bit in six is set, and some 96 misses in 100 end at the filter.
 constexpr size_t kMaxFilterBits = size_t{1} << 20;
 constexpr size_t kBitsPerKey = 16;
-constexpr size_t kBuckets = size_t{1} << 16;
+// A placed index is built again once it holds this many times as many keys as buckets.
+constexpr size_t kKeysPerBucketBeforeBuild = 4;
 
 int CompareKeys(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, FingerprintIndex::kKeyLength); }
 
@@ -23,6 +24,12 @@ void FingerprintIndex::SizeFilter(size_t keys) {
   filter_.assign(bits / 64, 0);
   filterWordMask_ = static_cast<uint32_t>(bits / 64 - 1);
   staleKeys_ = 0;
+}
+
+void FingerprintIndex::SizeBuckets(size_t keys) {
+  bucketShift_ = 16;
+  while (bucketShift_ > 0 && BucketCount() < keys) --bucketShift_;
+  buckets_.assign(BucketCount() + 1, 0);
 }
 
 void FingerprintIndex::RebuildFilter() {
@@ -43,6 +50,7 @@ void FingerprintIndex::Clear() {
   pending_.shrink_to_fit();
   buckets_.clear();
   buckets_.shrink_to_fit();
+  bucketShift_ = 16;
   filter_.assign(1, 0);
   filterWordMask_ = 0;
   staleKeys_ = 0;
@@ -61,9 +69,11 @@ void FingerprintIndex::Build() {
   pending_.clear();
   const uint32_t count = records_.IdCount();
   // Two sequential passes over the records: count each bucket, then place each record in
-  // its bucket with its key bytes 2..5 beside its id, so that sorting a bucket reads the
-  // records' own bytes again only for keys that share their first six.
-  buckets_.assign(kBuckets + 1, 0);
+  // its bucket with the 32 key bits after its bucket's beside its id, so that sorting a
+  // bucket reads the records' own bytes again only for keys that share those too.
+  SizeBuckets(count);
+  const size_t bucketCount = BucketCount();
+  const int bucketBits = 16 - static_cast<int>(bucketShift_);
   size_t keys = 0;
   for (uint32_t id = 0; id < count; ++id) {
     if (const uint8_t* key = records_.KeyOf(id)) {
@@ -72,25 +82,27 @@ void FingerprintIndex::Build() {
     }
   }
   SizeFilter(keys);
-  for (size_t b = 1; b <= kBuckets; ++b) buckets_[b] += buckets_[b - 1];
+  for (size_t b = 1; b <= bucketCount; ++b) buckets_[b] += buckets_[b - 1];
   std::vector<uint64_t> placed(keys);
   for (uint32_t id = 0; id < count; ++id) {
     const uint8_t* key = records_.KeyOf(id);
     if (key == nullptr) continue;
     Mark(key);
-    const uint64_t middle = uint64_t{key[2]} << 24 | uint64_t{key[3]} << 16 | uint64_t{key[4]} << 8 | key[5];
-    placed[buckets_[BucketOf(key)]++] = middle << 32 | id;
+    uint64_t first48 = 0;
+    for (int i = 0; i < 6; ++i) first48 = first48 << 8 | key[i];
+    const uint64_t after = (first48 << bucketBits & ((uint64_t{1} << 48) - 1)) >> 16;
+    placed[buckets_[BucketOf(key)]++] = after << 32 | id;
   }
   // Each bucket's start moved to its end: one step back gives the starts again.
-  for (size_t b = kBuckets; b > 0; --b) buckets_[b] = buckets_[b - 1];
+  for (size_t b = bucketCount; b > 0; --b) buckets_[b] = buckets_[b - 1];
   buckets_[0] = 0;
 
-  for (size_t b = 0; b < kBuckets; ++b) {
+  for (size_t b = 0; b < bucketCount; ++b) {
     const auto first = placed.begin() + buckets_[b];
     const auto last = placed.begin() + buckets_[b + 1];
     if (last - first < 2) continue;
     std::sort(first, last);
-    // Equal key bytes 2..5 came out in id order: such runs take the full order.
+    // Equal key bits came out in id order: such runs take the full order.
     for (auto run = first; run != last;) {
       auto end = run + 1;
       while (end != last && *end >> 32 == *run >> 32) ++end;
@@ -117,18 +129,21 @@ void FingerprintIndex::Insert(uint32_t id) {
 }
 
 void FingerprintIndex::Place(uint32_t id) {
-  if (buckets_.empty()) buckets_.assign(kBuckets + 1, 0);
   const uint32_t bucket = BucketOf(records_.KeyOf(id));
   const auto first = ids_.begin() + buckets_[bucket];
   const auto last = ids_.begin() + buckets_[bucket + 1];
   ids_.insert(std::upper_bound(first, last, id, [this](uint32_t x, uint32_t y) { return Before(x, y); }), id);
-  for (size_t b = bucket + 1; b <= kBuckets; ++b) ++buckets_[b];
+  for (size_t b = bucket + 1; b <= BucketCount(); ++b) ++buckets_[b];
 }
 
 void FingerprintIndex::Settle() {
   if (pending_.empty()) return;
-  // One place costs a move of the array: past a few, one build costs less.
-  if (pending_.size() > 8 && pending_.size() > ids_.size() / 64) {
+  // One place costs a move of the array: past a few, one build costs less. So does an
+  // index that has outgrown its buckets (or has none yet).
+  const size_t total = ids_.size() + pending_.size();
+  const bool outgrown = buckets_.empty() ||
+                        (bucketShift_ > 0 && total > kKeysPerBucketBeforeBuild * BucketCount());
+  if ((pending_.size() > 8 && pending_.size() > ids_.size() / 64) || outgrown) {
     Build();  // the filter too: no stale bit is left
     return;
   }
@@ -150,7 +165,7 @@ void FingerprintIndex::Erase(uint32_t id) {
     if (other != found && CompareKeys(records_.KeyOf(*other), key) == 0) lastOfKey = false;
   }
   ids_.erase(found);
-  for (size_t b = bucket + 1; b <= kBuckets; ++b) --buckets_[b];
+  for (size_t b = bucket + 1; b <= BucketCount(); ++b) --buckets_[b];
   if (!lastOfKey) return;
   // A bit cannot be cleared (another key may share it); stale bits only send a miss on to
   // the buckets, and are swept once they are a good share of the keys.

@@ -74,7 +74,10 @@ class FingerprintIndex {
   static uint64_t FilterBitsOf(const uint8_t* bytes) {
     return uint64_t{1} << (bytes[3] & 63) | uint64_t{1} << (bytes[4] & 63);
   }
-  static uint32_t BucketOf(const uint8_t* bytes) { return uint32_t{bytes[0]} << 8 | bytes[1]; }
+  uint32_t BucketOf(const uint8_t* bytes) const { return (uint32_t{bytes[0]} << 8 | bytes[1]) >> bucketShift_; }
+  size_t BucketCount() const { return size_t{1} << (16 - bucketShift_); }
+  // Buckets for about one key each, at most one per value of the first two key bytes.
+  void SizeBuckets(size_t keys);
   bool MayHold(const uint8_t* fingerprint) const {
     const uint64_t bits = FilterBitsOf(fingerprint);
     return (filter_[FilterWord(fingerprint)] & bits) == bits;
@@ -94,9 +97,12 @@ class FingerprintIndex {
   std::vector<uint32_t> ids_;
   // Inserted since the last Settle: their filter bits are set, their places not yet taken.
   std::vector<uint32_t> pending_;
-  // Where the ids of each first two key bytes begin (and, one on, end); empty while
-  // nothing was ever indexed.
+  // Where the ids of each bucket begin (and, one on, end); empty while nothing was ever
+  // indexed. A bucket holds the keys whose first two bytes, shifted right by bucketShift_,
+  // are its number: a small index has few buckets, so that building it costs its keys,
+  // not a walk over 65,536 buckets.
   std::vector<uint32_t> buckets_;
+  uint32_t bucketShift_ = 16;
   // One word to start with (every bit clear), so Find needs no test for an empty filter.
   std::vector<uint64_t> filter_ = std::vector<uint64_t>(1, 0);
   uint32_t filterWordMask_ = 0;
