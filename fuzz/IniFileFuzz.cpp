@@ -2,49 +2,60 @@
 // UTF-16 byte-order mark at the start). Input: an optional edit line "section NUL key NUL
 // value LF" followed by the file text; without two NULs in the first line the whole input
 // is the text and the edits are made up from what it holds. After a Set the text is read
-// again: the value set must read back, and every key that was readable before reads the
-// same; a Set of the value a key already has changes nothing. The index the program reads
-// through must agree with Find.
+// again: the value set must read back, and the keys that were readable before read the
+// same (a sample of them each run); a Set of the value a key already has changes nothing.
+// The index the program reads through must agree with Find.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "FuzzSample.h"
 #include "settings/IniFile.h"
 #include "settings/IniFileIndex.h"
 
 namespace {
 
-// Keys looked up through Find as well as through the index: Find walks the whole text, so
-// all of them would make a run cost the square of its length.
-constexpr size_t kCrossChecked = 8;
-
+// A key line of a section and what the index gives for it (nothing for a key of a later
+// section of the same name).
 struct Key {
   std::string section, name;
   std::optional<std::string> value;
 };
 
-// Every key line under a section head, with what the index gives for it (nothing for a key
-// of a later section of the same name); the first few are also looked up with Find, which
-// must agree.
-std::vector<Key> Keys(const IniFile& ini) {
-  IniFileIndex index(ini);
-  std::vector<Key> keys;
-  std::optional<std::string> section;
+// Every key line under a section head, as its line and its section head's line; kept
+// between runs so that collecting them allocates nothing.
+std::vector<std::pair<size_t, size_t>> keyLines;
+
+// A sample of the key lines, in order; the first and the last key line are among them.
+// Only a sample: a look-up costs the section name's length and Find walks the whole text,
+// so with a long section name over many keys all of them would cost the square of the
+// text's length. Find must agree with the index.
+std::vector<Key> Keys(const IniFile& ini, uint64_t seed) {
+  keyLines.clear();
+  size_t head = std::string::npos;
   for (size_t i = 0; i < ini.LineCount(); ++i) {
     const std::string_view line = ini.Line(i);
-    if (auto head = ini_text::SectionName(line)) {
-      section = std::string(*head);
-      continue;
-    }
     std::string_view name, value;
-    if (section && ini_text::SplitKeyLine(line, &name, &value)) {
-      Key key{*section, std::string(name), index.Find(*section, name)};
-      if (keys.size() < kCrossChecked) FUZZ_CHECK(ini.Find(key.section, key.name) == key.value);
-      keys.push_back(std::move(key));
+    if (ini_text::SectionName(line)) {
+      head = i;
+    } else if (head != std::string::npos && ini_text::SplitKeyLine(line, &name, &value)) {
+      keyLines.emplace_back(i, head);
     }
+  }
+  IniFileIndex index(ini);
+  std::vector<Key> keys;
+  for (size_t k : FuzzSample(keyLines.size(), seed)) {
+    if (k == keyLines.size()) break;
+    std::string_view name, value;
+    ini_text::SplitKeyLine(ini.Line(keyLines[k].first), &name, &value);
+    Key key{std::string(*ini_text::SectionName(ini.Line(keyLines[k].second))), std::string(name), std::nullopt};
+    key.value = index.Find(key.section, key.name);
+    FUZZ_CHECK(ini.Find(key.section, key.name) == key.value);
+    keys.push_back(std::move(key));
   }
   return keys;
 }
@@ -85,13 +96,14 @@ void CheckSet(IniFile& ini, const std::vector<Key>& keys, std::string_view secti
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
+  const uint64_t seed = FuzzSample::Seed(input);
   std::string_view head = input.substr(0, input.find('\n'));
   const size_t nul1 = head.find('\0');
   const size_t nul2 = nul1 == std::string_view::npos ? nul1 : head.find('\0', nul1 + 1);
 
   if (nul2 != std::string_view::npos) {
     IniFile ini(input.substr(head.size() == input.size() ? input.size() : head.size() + 1));
-    CheckSet(ini, Keys(ini), head.substr(0, nul1), head.substr(nul1 + 1, nul2 - nul1 - 1), head.substr(nul2 + 1));
+    CheckSet(ini, Keys(ini, seed), head.substr(0, nul1), head.substr(nul1 + 1, nul2 - nul1 - 1), head.substr(nul2 + 1));
     return 0;
   }
 
@@ -99,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Reading is stable: the text as written reads back as the same lines.
   const std::string& text = ini.Text();
   FUZZ_CHECK(IniFile(text).Text() == text);
-  const std::vector<Key> keys = Keys(ini);
+  const std::vector<Key> keys = Keys(ini, seed);
   // One made-up edit per run, picked by the length, keeps a run to a few parses.
   switch (keys.empty() ? 2 + size % 2 : size % 5) {
     case 0:  // replace the first key in place

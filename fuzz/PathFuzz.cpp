@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "FuzzSample.h"
 #include "util/CDFile.h"
 #include "util/CDString.h"
 #include "util/PathParts.h"
@@ -63,8 +64,10 @@ bool Joins(std::string_view whole, std::initializer_list<std::string_view> piece
 // The character position and the byte after each occurrence that Find must give; kept
 // between runs so that a run allocates nothing for it.
 std::vector<std::pair<int, size_t>> expected;
+// The byte after each separator of the path, kept between runs likewise.
+std::vector<size_t> separatorEnds;
 
-void CheckText(const CDString& s, int a, int b, unsigned int ch) {
+void CheckText(const CDString& s, int a, int b, unsigned int ch, uint64_t seed) {
   const int length = s.Length();
   FUZZ_CHECK(length >= 0 && static_cast<size_t>(length) <= s.ByteLength());
   FUZZ_CHECK(s.ByteOffset(length) == s.ByteLength());
@@ -97,12 +100,18 @@ void CheckText(const CDString& s, int a, int b, unsigned int ch) {
   }
   FUZZ_CHECK(s.FindFirst(ch) == (expected.empty() ? -1 : expected.front().first));
   FUZZ_CHECK(s.FindLast(ch) == (expected.empty() ? -1 : expected.back().first));
-  size_t bytePos = 0;
-  size_t found = 0;
-  for (int at; (at = s.Find(ch, &bytePos)) >= 0; ++found) {
-    FUZZ_CHECK(found < expected.size() && at == expected[found].first && bytePos == expected[found].second);
+  // Each Find counts the characters from the start, so only a sample of the occurrences is
+  // found from just past the one before; one past the last finds nothing.
+  for (size_t n : FuzzSample(expected.size(), seed)) {
+    const size_t from = n == 0 ? 0 : expected[n - 1].second;
+    size_t bytePos = from;
+    const int at = s.Find(ch, &bytePos);
+    if (n < expected.size()) {
+      FUZZ_CHECK(at == expected[n].first && bytePos == expected[n].second);
+    } else {
+      FUZZ_CHECK(at == -1 && bytePos == from);
+    }
   }
-  FUZZ_CHECK(found == expected.size());
 
   CDString t(s);
   const bool set = t.SetCharAt(a, ch);
@@ -120,7 +129,7 @@ void CheckText(const CDString& s, int a, int b, unsigned int ch) {
   }
 }
 
-void CheckPath(std::string_view path, std::string_view other, PathStyle style, int k) {
+void CheckPath(std::string_view path, std::string_view other, PathStyle style, int k, uint64_t seed) {
   const std::string sep(1, style.separator);
   CDFile file(style);
   file.AssignPath(path);
@@ -140,18 +149,21 @@ void CheckPath(std::string_view path, std::string_view other, PathStyle style, i
   const int separators = file.SeparatorCount();
   if (paired) {
     FUZZ_CHECK((separators > 0) == !folder.IsEmpty());
-    // Component 0 keeps its separator; the others are joined by one.
-    std::string_view rest = folder.view();
-    for (int c = 0; c < separators; ++c) {
-      const CDString component = file.FolderComponent(c);
-      FUZZ_CHECK(rest.starts_with(component.view()));
-      rest.remove_prefix(component.ByteLength());
-      if (c > 0) {
-        FUZZ_CHECK(rest.starts_with(sep));
-        rest.remove_prefix(sep.size());
-      }
+    // The folder is its components joined by separators, component 0 keeping its own: the
+    // separators are found in one walk, and as each FolderComponent walks from the start,
+    // a sample of the components is compared with the bytes between them.
+    separatorEnds.clear();
+    for (size_t i = 0; i < path.size(); i += shiftjis::CharSize(path, i)) {
+      if (path[i] == style.separator) separatorEnds.push_back(i + 1);
     }
-    FUZZ_CHECK(rest.empty());
+    FUZZ_CHECK(separatorEnds.size() == static_cast<size_t>(separators));
+    FUZZ_CHECK(separators == 0 || separatorEnds.back() == folder.ByteLength());
+    for (size_t c : FuzzSample(separatorEnds.size(), seed)) {
+      if (c == separatorEnds.size()) continue;  // the whole folder part, checked below
+      const size_t begin = c == 0 ? 0 : separatorEnds[c - 1];
+      const size_t end = c == 0 ? separatorEnds[0] : separatorEnds[c] - 1;
+      FUZZ_CHECK(file.FolderComponent(static_cast<int>(c)) == path.substr(begin, end - begin));
+    }
   }
   FUZZ_CHECK(file.FolderComponent(separators) == folder);
   const CDString component = file.FolderComponent(k);
@@ -209,7 +221,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ch = 0x8100u + control[3];
   }
 
-  CheckText(CDString(path), a, b, ch);
-  CheckPath(path, other, style, b);
+  const uint64_t seed = FuzzSample::Seed(std::string_view(reinterpret_cast<const char*>(data), size));
+  CheckText(CDString(path), a, b, ch, seed);
+  CheckPath(path, other, style, b, seed);
   return 0;
 }
