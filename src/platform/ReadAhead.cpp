@@ -48,17 +48,36 @@ bool ReadAhead::Start(int threads, size_t window, size_t blockBytes, bool thread
     oldest_ = next_ = nextToStart_ = 0;
     outstanding_ = queuedCount_ = busyCount_ = 0;
     threadsOnly_ = threadsOnly;
-    active_ = threadsOnly ? threads : 0;
+    threadCount_ = threads;
+    active_ = 0;
     quickStreak_ = quickFills_ = slowOwnRun_ = 0;
     ownWaits_ = VoluntaryWaits();
-    threads_.reserve(static_cast<size_t>(threads));
-    for (int i = 0; i < threads; ++i) threads_.emplace_back([this, i] { Work(i); });
+    if (threadsOnly) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!StartThreads()) throw std::bad_alloc();
+      active_ = threadCount_;
+    }
     return true;
   } catch (const std::exception&) {
     // No memory or no thread: whatever was started ends, and the caller reads alone.
     Stop();
     return false;
   }
+}
+
+bool ReadAhead::StartThreads() {
+  // Made only when first needed: while a process has a single thread, the C library's
+  // open, read and close skip the bookkeeping that other threads would need, which a
+  // warm-cache search (where the threads never take a request) would pay on every file.
+  if (!threads_.empty()) return true;
+  try {
+    threads_.reserve(static_cast<size_t>(threadCount_));
+    for (int i = 0; i < threadCount_; ++i) threads_.emplace_back([this, i] { Work(i); });
+  } catch (const std::exception&) {
+    // As many as could be had; with none the user goes on reading alone.
+  }
+  threadCount_ = static_cast<int>(threads_.size());
+  return threadCount_ > 0;
 }
 
 void ReadAhead::Stop() {
@@ -71,6 +90,8 @@ void ReadAhead::Stop() {
   parked_.notify_all();
   for (std::thread& thread : threads_) thread.join();
   threads_.clear();
+  threadCount_ = 0;
+  active_ = 0;
   slots_.reset();
   window_ = 0;
   memory_.reset();
@@ -155,8 +176,8 @@ void ReadAhead::NoteWait(std::chrono::steady_clock::duration waited) {
   }
   // The disk made the search wait: more reads in flight.
   quickStreak_ = 0;
-  if (active_ < static_cast<int>(threads_.size())) {
-    active_ = std::min(static_cast<int>(threads_.size()), std::max(1, active_ * 2));
+  if (active_ < threadCount_ && StartThreads()) {
+    active_ = std::min(threadCount_, std::max(1, active_ * 2));
     parked_.notify_all();
   }
 }

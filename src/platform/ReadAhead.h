@@ -5,12 +5,13 @@
 // the files in the order it asked for them. At most Window() requests are outstanding, so
 // the memory held is fixed however large the tree.
 //
-// Of the threads started, only as many take requests as the disk keeps busy: none to
-// begin with (the user then asks for nothing and reads each block itself, as a search
-// without threads does, telling how long it waited), twice as many each time a block took
-// the disk's time to come (for the user's own blocks: only after a few slow ones in a row),
-// half as many after a long run of blocks that came at once (a warm cache, where threads
-// would only add hand-overs and checks).
+// Of the threads asked for, only as many take requests as the disk keeps busy, and none
+// is made before the first is needed: none to begin with (the user then asks for nothing
+// and reads each block itself, as a search without threads does, telling how long it
+// waited), twice as many each time a block took the disk's time to come (for the user's
+// own blocks: only after a few slow ones in a row), half as many after a long run of
+// blocks that came at once (a warm cache, where threads would only add hand-overs and
+// checks).
 //
 // A request keeps the file open: the block comes with the very open file it was read
 // from, and so with that file's identity.
@@ -54,12 +55,12 @@ class ReadAhead {
   // threads reading threads, window requests of up to blockBytes each; threadsOnly: every
   // thread takes requests from the first on and the user never reads a block itself, as
   // on a disk so slow that the threads are always busy (tests on a warm cache use it to
-  // have the threads do the reading). False, with nothing started, when the threads or the
-  // memory cannot be had.
+  // have the threads do the reading). False, with nothing started, when the memory (or,
+  // with threadsOnly, the threads) cannot be had.
   bool Start(int threads, size_t window, size_t blockBytes, bool threadsOnly = false);
   // Cancels what is outstanding and ends the threads.
   void Stop();
-  bool Running() const { return !threads_.empty(); }
+  bool Running() const { return window_ > 0; }
   size_t Window() const { return window_; }
   size_t Outstanding() const { return outstanding_; }
 
@@ -95,6 +96,9 @@ class ReadAhead {
     Block block;
   };
 
+  // Makes the threads the first time any is needed; false when none could be had. Under
+  // the lock.
+  bool StartThreads();
   void Work(int index);
   static void Fill(Slot& slot, bool atItsTurn);
   // How long the user waited for a block: a quick one counts towards fewer threads, a slow
@@ -104,7 +108,8 @@ class ReadAhead {
   std::unique_ptr<Slot[]> slots_;
   size_t window_ = 0;
   std::unique_ptr<uint8_t[]> memory_;
-  std::vector<std::thread> threads_;
+  std::vector<std::thread> threads_;  // made at the first need
+  int threadCount_ = 0;               // threads asked for (then: made)
   std::mutex mutex_;
   std::condition_variable queued_;  // workers wait here for work
   std::condition_variable done_;    // the user waits here for a request to finish
