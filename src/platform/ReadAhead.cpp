@@ -34,35 +34,32 @@ ReadAhead::~ReadAhead() { Stop(); }
 bool ReadAhead::Start(int threads, size_t window, size_t blockBytes, bool threadsOnly) {
   Stop();
   if (threads < 1 || window < 1) return false;
-  try {
-    memory_.reset(new (std::nothrow) uint8_t[window * std::max<size_t>(blockBytes, 1)]);
-    if (!memory_) return false;
-    slots_.reset(new (std::nothrow) Slot[window]);
-    if (!slots_) {
-      memory_.reset();
-      return false;
-    }
-    window_ = window;
-    for (size_t i = 0; i < window; ++i) slots_[i].block.data = memory_.get() + i * std::max<size_t>(blockBytes, 1);
-    stopping_ = false;
-    oldest_ = next_ = nextToStart_ = 0;
-    outstanding_ = queuedCount_ = busyCount_ = 0;
-    threadsOnly_ = threadsOnly;
-    threadCount_ = threads;
-    active_ = 0;
-    quickStreak_ = quickFills_ = slowOwnRun_ = 0;
-    ownWaits_ = VoluntaryWaits();
-    if (threadsOnly) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (!StartThreads()) throw std::bad_alloc();
-      active_ = threadCount_;
-    }
-    return true;
-  } catch (const std::exception&) {
-    // No memory or no thread: whatever was started ends, and the caller reads alone.
+  // No memory: the caller reads alone.
+  memory_.reset(new (std::nothrow) uint8_t[window * std::max<size_t>(blockBytes, 1)]);
+  if (!memory_) return false;
+  slots_.reset(new (std::nothrow) Slot[window]);
+  if (!slots_) {
+    memory_.reset();
+    return false;
+  }
+  window_ = window;
+  for (size_t i = 0; i < window; ++i) slots_[i].block.data = memory_.get() + i * std::max<size_t>(blockBytes, 1);
+  stopping_ = false;
+  oldest_ = next_ = nextToStart_ = 0;
+  outstanding_ = queuedCount_ = busyCount_ = 0;
+  threadsOnly_ = threadsOnly;
+  threadCount_ = threads;
+  quickStreak_ = quickFills_ = slowOwnRun_ = 0;
+  ownWaits_ = VoluntaryWaits();
+  if (!threadsOnly) return true;
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!StartThreads()) {
+    lock.unlock();
     Stop();
     return false;
   }
+  active_ = threadCount_;
+  return true;
 }
 
 bool ReadAhead::StartThreads() {
@@ -166,12 +163,8 @@ void ReadAhead::NoteOwnBlock(std::chrono::steady_clock::duration took) {
 void ReadAhead::NoteWait(std::chrono::steady_clock::duration waited) {
   if (waited < kDiskWait) {
     // Read at once, or a thread was just finishing it: the disk kept up.
-    // Threads that must do all the reading never stop taking requests: the user would
-    // wait for requests nobody takes.
-    if (++quickStreak_ >= kShrinkAfter && busyCount_ == 0 && active_ > 0 && !threadsOnly_) {
-      active_ /= 2;
-      quickStreak_ = 0;
-    }
+    ++quickStreak_;
+    if (busyCount_ == 0) HalveAfterQuickRun(&quickStreak_);
     return;
   }
   // The disk made the search wait: more reads in flight.
@@ -180,6 +173,14 @@ void ReadAhead::NoteWait(std::chrono::steady_clock::duration waited) {
     active_ = std::min(threadCount_, std::max(1, active_ * 2));
     parked_.notify_all();
   }
+}
+
+void ReadAhead::HalveAfterQuickRun(int* streak) {
+  // Threads that must do all the reading never stop taking requests: the user would wait
+  // for requests nobody takes.
+  if (*streak < kShrinkAfter || active_ == 0 || threadsOnly_) return;
+  active_ /= 2;
+  *streak = 0;
 }
 
 void ReadAhead::ReleaseOldest() {
@@ -236,10 +237,7 @@ void ReadAhead::Work(int index) {
     // way; their own reads coming at once, one after another, tell that the disk is not
     // what holds anybody.
     quickFills_ = took < kDiskWait ? quickFills_ + 1 : 0;
-    if (quickFills_ >= kShrinkAfter && active_ > 0 && !threadsOnly_) {
-      active_ /= 2;
-      quickFills_ = 0;
-    }
+    HalveAfterQuickRun(&quickFills_);
     // Only a waiter needs waking; on a warm cache the user is mostly behind the threads.
     if (waiting_) done_.notify_all();
   }

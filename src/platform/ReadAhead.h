@@ -104,6 +104,9 @@ class ReadAhead {
   // How long the user waited for a block: a quick one counts towards fewer threads, a slow
   // one gives twice as many. Under the lock.
   void NoteWait(std::chrono::steady_clock::duration waited);
+  // After kShrinkAfter quick blocks in *streak, half as many threads take requests and the
+  // streak begins again. Under the lock.
+  void HalveAfterQuickRun(int* streak);
 
   std::unique_ptr<Slot[]> slots_;
   size_t window_ = 0;
