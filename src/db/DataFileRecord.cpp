@@ -143,12 +143,6 @@ void AppendInt(int32_t value, std::string* out) {
   out->append(reinterpret_cast<const char*>(raw), sizeof raw);
 }
 
-size_t RecordSize(const RecordView& view) {
-  const size_t search = view.searchBytes.empty() ? 0 : 4 + view.searchBytes.size();
-  return 6 * 4 + InvalFileInfo::kDateSize + 4 + search + UpToNul(view.name).size() + UpToNul(view.category).size() +
-         UpToNul(view.riskLevel).size() + UpToNul(view.author).size() + UpToNul(view.summary).size();
-}
-
 bool AppendRecord(const RecordView& view, std::string* out) {
   // Texts are written up to their first NUL, as they are read.
   const std::string_view texts[] = {UpToNul(view.name), UpToNul(view.category), UpToNul(view.riskLevel),

@@ -48,8 +48,6 @@ std::string_view CategoryAt(const char* record);
 std::string_view SearchBytesAt(const char* record);
 size_t RecordSizeAt(const char* record);
 
-// The number of bytes AppendRecord writes for the record.
-size_t RecordSize(const RecordView& view);
 // Appends the record's bytes; false (out unchanged) when a text is longer than the layout
 // can hold.
 bool AppendRecord(const RecordView& view, std::string* out);
