@@ -251,20 +251,11 @@ bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry
   if (entry.error != 0) {
     file_->AssignPath(folder, entry.name);
     openError_ = entry.error;
-  } else if (readAhead_ != nullptr && !readAhead_->opened &&
-             OpenResultOf(false, readAhead_->openError) != kOpenFileError) {
-    // Could not be opened ahead: told as if the open had failed now. Only a shortage of
-    // descriptors or memory (which the files held ahead may cause) is tried again below.
-    blockPosition_ = 0;
-    blockLength_ = 0;
-    file_->AssignPath(folder, entry.name);
-    readAhead_ = nullptr;
-    if (platform::IsAbsentError(openError_)) return true;
   } else if (readAhead_ != nullptr && readAhead_->opened &&
              (readAhead_->atItsTurn || finder_->EntryStillIs(entry, readAhead_->identity))) {
     // Opened at its turn, or opened ahead and the name still leads to that file: it is
-    // taken as if opened now. A file gone or replaced since is opened again below, so the
-    // search meets the tree as it is at the file's turn.
+    // taken as if opened now. A file gone or replaced since, or one that could not be opened
+    // ahead, is opened again below, so the search meets the tree as it is at the file's turn.
     blockPosition_ = 0;
     blockLength_ = 0;
     file_->AssignPath(folder, entry.name);

@@ -142,6 +142,28 @@ TEST_F(SearchFaultTest, FileThatVanishesBeforeItIsOpenedIsPassedOver) {
   EXPECT_TRUE(run_.problems.files.empty());
 }
 
+// A file the reading threads could not open (locked for a moment, not yet there) is opened
+// again at its turn, as a search without threads would open it then.
+TEST_F(SearchFaultTest, FileNotOpenedAheadIsOpenedAgainAtItsTurn) {
+  for (int error : {EACCES, ENOENT}) {
+    SCOPED_TRACE(error);
+    platform::faults::Reset();
+    Write("a.exe", Content(300, 2));
+    Write("late.exe", evil_);
+    Write("z.exe", Content(300, 3));
+    run_.AddSignatureFor(evil_);
+    run_.engine.SetJobs(4);
+    run_.engine.SetReadAheadThreadsOnly(true);
+    platform::faults::Arm(Call::Open, error, 0, "late.exe", 1);
+
+    EXPECT_TRUE(run_.Search());
+    EXPECT_EQ(platform::faults::FailuresInjected(), 1);
+    EXPECT_EQ(HitNames(), std::vector<std::string>{"late.exe"});
+    EXPECT_EQ(run_.results.Counts().searched, 3);
+    EXPECT_TRUE(run_.problems.files.empty());
+  }
+}
+
 // Cut short between the listing and the read: the block is what the file still holds.
 TEST_F(SearchFaultTest, FileShrinkingWhileReadIsFingerprintedAsRead) {
   for (off_t length : {off_t{0}, off_t{1}, off_t{10}, off_t{256}}) {
