@@ -124,9 +124,10 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
   }
   // A subfolder swapped for a link (to anywhere) since its parent was listed would lead the
   // walk, and the processing of its hits, out of the tree: it is passed over as a link.
-  if (parent.known && !finder_->ParentIs(parent)) {
+  // A folder that may be read but not entered is told as such (its ".." cannot be looked at).
+  if (int notBelow = 0; parent.known && !finder_->ParentIs(parent, &notBelow)) {
     finder_->Close();
-    return FolderNotListed(folder, ELOOP);
+    return FolderNotListed(folder, notBelow);
   }
   if (!target && IsFolderNotSearched()) {
     finder_->Close();

@@ -190,14 +190,30 @@ bool DirReader::Identity(FileIdentity* identity, int* error) const {
   return IdentityOfFd(dirFd_, identity, error);
 }
 
-bool DirReader::ParentIs(const FileIdentity& parent) const {
+bool DirReader::ParentIs(const FileIdentity& parent, int* error) const {
+  int unused = 0;
+  if (error == nullptr) error = &unused;
+  *error = EBADF;
   if (dirFd_ < 0) return false;
   const int fd = sys::OpenAt(dirFd_, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    *error = errno;
+    return false;
+  }
   FileIdentity identity;
-  const bool same = IdentityOfFd(fd, &identity, nullptr) && SameIdentity(identity, parent);
+  int statError = 0;
+  const bool known = IdentityOfFd(fd, &identity, &statError);
   sys::Close(fd);
-  return same;
+  if (!known) {
+    *error = statError != 0 ? statError : EIO;
+    return false;
+  }
+  if (!SameIdentity(identity, parent)) {
+    *error = ELOOP;
+    return false;
+  }
+  *error = 0;
+  return true;
 }
 
 bool DirReader::EntryIdentity(const DirEntry& entry, FileIdentity* identity) const {

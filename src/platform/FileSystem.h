@@ -95,8 +95,9 @@ class DirReader {
   bool Identity(FileIdentity* identity, int* error = nullptr) const;
   // The folder being listed hangs directly below parent (its ".." is that folder; across a
   // mount point too). A folder reached by a path in which a link was swapped for one of the
-  // components does not.
-  bool ParentIs(const FileIdentity& parent) const;
+  // components does not (*error ELOOP); when ".." cannot be looked at, *error says why (a
+  // folder that may be read but not entered gives EACCES).
+  bool ParentIs(const FileIdentity& parent, int* error = nullptr) const;
   // The file an entry of the open folder stands for, links followed; false when it cannot
   // be told.
   bool EntryIdentity(const DirEntry& entry, FileIdentity* identity) const;

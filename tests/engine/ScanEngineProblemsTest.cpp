@@ -182,6 +182,21 @@ TEST_F(ScanEngineProblemsTest, LinksThatCannotBeFollowedAreNotReadNotGone) {
                                                          {tree.folder() + "through.bin", EACCES}}));
 }
 
+// A folder that may be read but not entered is not listed for want of permission, not
+// taken for a link that leads out of the tree.
+TEST_F(ScanEngineProblemsTest, FolderThatCannotBeEnteredIsNotListedForPermission) {
+  if (!testing_support::RunAsUnprivileged()) return;
+  tree.Write("shut/inner.bin", "x");
+  tree.Write("open.bin", "y");
+  ASSERT_EQ(chmod((tree.folder() + "shut").c_str(), 0644), 0);
+  EXPECT_TRUE(Search("*.bin", true));
+  chmod((tree.folder() + "shut").c_str(), 0700);
+  EXPECT_EQ(sink.searched, 1);
+  ASSERT_EQ(problems.folders.size(), 1u);
+  EXPECT_EQ(problems.folders[0].folder, tree.folder() + "shut/");
+  EXPECT_EQ(problems.folders[0].error, EACCES);
+}
+
 TEST_F(ScanEngineProblemsTest, RunningOutOfMemoryShowsMessage131AndEndsTheSearch) {
   tree.Write("a/one.bin", "1");
   tree.Write("a/two.bin", "2");
