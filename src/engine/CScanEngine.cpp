@@ -136,16 +136,42 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
 }
 
 bool CScanEngine::SearchTargets(const TextList* targets) {
+  targetFolders_.clear();
+  targetSearched_.clear();
   if (targets == nullptr || !finder_) return true;
+  if (targets->size() > 1) {
+    platform::FileStatus status;
+    for (const std::string& target : *targets) {
+      const bool folder = !target.empty() && platform::GetStatus(target, &status) && status.isDirectory;
+      targetFolders_.push_back(folder ? platform::IdentityOf(status) : platform::FileIdentity{});
+    }
+    targetSearched_.assign(targetFolders_.size(), 0);
+  }
+  size_t index = 0;
   for (const std::string& target : *targets) {
+    const size_t i = index++;
     // An empty target would be the current folder, which nobody asked to search.
     if (target.empty()) continue;
+    if (i < targetSearched_.size()) {
+      if (targetSearched_[i] != 0) continue;
+      MarkTargetSearched(targetFolders_[i]);
+    }
     CDFile folder;
     folder.ReplaceFolder(target);
     targetNext_ = true;
     if (!SearchFolder(folder.PathText())) return false;
   }
   return true;
+}
+
+bool CScanEngine::MarkTargetSearched(const platform::FileIdentity& folder) {
+  bool before = false;
+  for (size_t j = 0; j < targetFolders_.size(); ++j) {
+    if (!platform::SameIdentity(folder, targetFolders_[j])) continue;
+    before = before || targetSearched_[j] != 0;
+    targetSearched_[j] = 1;
+  }
+  return before;
 }
 
 bool CScanEngine::PumpSearchMessages() {

@@ -91,6 +91,8 @@ class CScanEngine {
   // Each target walked as a folder (a separator is added when it has none); empty targets
   // are passed over. False when the walk was stopped or aborted.
   bool SearchTargets(const TextList* targets);
+  // Notes that folder is searched now; true when it is a target searched before.
+  bool MarkTargetSearched(const platform::FileIdentity& folder);
   // folder ends with the separator. Files of each pattern in pattern order, then the
   // subfolders. Catches a memory shortage within it (message 131) and returns false.
   bool SearchFolder(const std::string& folder);
@@ -218,6 +220,10 @@ class CScanEngine {
   platform::FileIdentity dataFile_;
   std::vector<std::string> notSearchedPaths_;
   std::vector<platform::FileIdentity> notSearched_;
+  // Per target, the folder it names and whether it was searched already, as a target or on
+  // the walk of another: a folder given twice, or below another target, is searched once.
+  std::vector<platform::FileIdentity> targetFolders_;
+  std::vector<uint8_t> targetSearched_;
   // Per entry of the current listing, with several tokens: already taken by an earlier
   // token, so that a file is searched once, at the first token that matches it.
   std::vector<uint8_t> taken_;

@@ -133,6 +133,12 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
     finder_->Close();
     return true;
   }
+  // A subfolder that is also a target: searched here or at its own turn, never twice.
+  if (platform::FileIdentity here; !target && !targetFolders_.empty() && finder_->Identity(&here) &&
+                                   MarkTargetSearched(here)) {
+    finder_->Close();
+    return true;
+  }
   size_t n = 0;
   for (;;) {
     if (n == entries_.size()) entries_.emplace_back();

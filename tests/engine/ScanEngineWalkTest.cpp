@@ -151,6 +151,33 @@ TEST_F(ScanEngineWalkTest, TargetsAreWalkedInOrderWithTheirSeparator) {
   EXPECT_TRUE(engine.Completed());
 }
 
+// A folder given twice (under another spelling too), or below another target, is searched
+// once, where it is first met.
+TEST_F(ScanEngineWalkTest, FolderMetAgainAsTargetIsSearchedOnce) {
+  tree.Write("top/a.bin", "1");
+  tree.Write("top/sub/b.bin", "2");
+  const std::string top = tree.folder() + "top", sub = tree.folder() + "top/sub";
+  struct Case {
+    std::vector<std::string> targets;
+    bool subfolders;
+    std::vector<std::string> counted;
+  };
+  const Case cases[] = {
+      {{top, sub, top + "/./"}, true, {"top/a.bin", "top/sub/b.bin"}},
+      {{sub, top}, true, {"top/sub/b.bin", "top/a.bin"}},
+      {{sub + "/", sub}, false, {"top/sub/b.bin"}},
+      {{top, sub}, false, {"top/a.bin", "top/sub/b.bin"}},  // not below it without subfolders
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.targets.front() + (c.subfolders ? " with subfolders" : ""));
+    host.statusTexts.clear();
+    TextList targets;
+    for (const std::string& target : c.targets) targets.Add(target, false);
+    EXPECT_TRUE(SearchTargets(targets, "*.*", c.subfolders));
+    EXPECT_EQ(CountedFiles(), c.counted);
+  }
+}
+
 TEST_F(ScanEngineWalkTest, EmptyTargetListCompletesWithBothTimes) {
   TextList none;
   EXPECT_TRUE(SearchTargets(none, "*.*", true));
