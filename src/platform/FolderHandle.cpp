@@ -141,9 +141,38 @@ bool FolderHandle::EntryIs(const std::string& name, const FileIdentity& expected
   return true;
 }
 
-bool FolderHandle::RemoveEntry(const std::string& name, int* error) const {
-  if (sys::UnlinkAt(fd_, Cp932ToOsName(name).c_str()) != 0) {
+bool FolderHandle::TakeAside(const std::string& osName, const FileIdentity& expected, std::string* osAside,
+                             int* error) const {
+  std::string aside = NewAsideName();
+  if (sys::RenameAt2(fd_, osName.c_str(), fd_, aside.c_str(), RENAME_NOREPLACE) != 0) {
     SetError(error, errno);
+    return false;
+  }
+  struct stat st;
+  bool same = sys::FstatAt(fd_, aside.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  if (same && S_ISLNK(st.st_mode)) same = sys::FstatAt(fd_, aside.c_str(), &st, 0) == 0;
+  if (same && !S_ISDIR(st.st_mode) && SameIdentity(IdentityOfStat(st), expected)) {
+    *osAside = std::move(aside);
+    return true;
+  }
+  GiveBack(aside, osName);
+  SetError(error, ESTALE);
+  return false;
+}
+
+void FolderHandle::GiveBack(const std::string& osAside, const std::string& osName) const {
+  // Not through the fault switch: putting a file back must happen whatever a test broke.
+  ::renameat2(fd_, osAside.c_str(), fd_, osName.c_str(), RENAME_NOREPLACE);
+}
+
+bool FolderHandle::RemoveEntry(const std::string& name, const FileIdentity& expected, int* error) const {
+  const std::string osName = Cp932ToOsName(name);
+  std::string osAside;
+  if (expected.known && !TakeAside(osName, expected, &osAside, error)) return false;
+  const std::string& removed = expected.known ? osAside : osName;
+  if (sys::UnlinkAt(fd_, removed.c_str()) != 0) {
+    SetError(error, errno);
+    if (expected.known) GiveBack(osAside, osName);
     return false;
   }
   return true;
@@ -157,10 +186,27 @@ bool FolderHandle::MoveEntryNoReplace(const std::string& name, const FolderHandl
   }
   const std::string osName = Cp932ToOsName(name);
   const std::string osToName = Cp932ToOsName(toName);
-  if (sys::RenameAt2(fd_, osName.c_str(), to.fd_, osToName.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EXDEV) {
-    SetError(error, errno);
-    return false;
+  // A copy to another file system reads the file through a descriptor it checks, and takes
+  // the name aside only to remove the source at the end: a copy killed half-way leaves the
+  // source under its own name.
+  FileIdentity here, there;
+  const bool across = Identity(&here) && to.Identity(&there) && here.device != there.device;
+  if (expected.known && !across) {
+    std::string osAside;
+    if (!TakeAside(osName, expected, &osAside, error)) return false;
+    if (sys::RenameAt2(fd_, osAside.c_str(), to.fd_, osToName.c_str(), RENAME_NOREPLACE) == 0) return true;
+    const int failure = errno;
+    GiveBack(osAside, osName);
+    if (failure != EXDEV) {
+      SetError(error, failure);
+      return false;
+    }
+  } else if (!across) {
+    if (sys::RenameAt2(fd_, osName.c_str(), to.fd_, osToName.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EXDEV) {
+      SetError(error, errno);
+      return false;
+    }
   }
   return CopyAcross(osName, to, osToName, expected, error);
 }
@@ -220,17 +266,17 @@ bool FolderHandle::CopyAcross(const std::string& osName, const FolderHandle& to,
       sys::Fsync(folder);
       sys::Close(folder);
     }
-    // The source goes only while its name still holds the file that was copied.
-    struct stat now;
-    if (sys::FstatAt(fd_, osName.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) {
+    // The source goes only while its name still holds the file that was copied: it is taken
+    // aside and removed under its private name.
+    std::string osAside;
+    int removeError = 0;
+    if (!TakeAside(osName, IdentityOfStat(source), &osAside, &removeError)) {
+      ok = false;
+      failure = removeError;
+    } else if (sys::UnlinkAt(fd_, osAside.c_str()) != 0) {
       ok = false;
       failure = errno;
-    } else if (!SameIdentity(IdentityOfStat(now), IdentityOfStat(source))) {
-      ok = false;
-      failure = ESTALE;
-    } else if (sys::UnlinkAt(fd_, osName.c_str()) != 0) {
-      ok = false;
-      failure = errno;
+      GiveBack(osAside, osName);
     }
     // A copy whose source could not be removed is taken back: the file exists once.
     if (!ok) RemoveOwnCopy(to.fd_, osToName.c_str(), copy);

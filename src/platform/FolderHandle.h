@@ -42,8 +42,12 @@ class FolderHandle {
   // to it. ESTALE when it is another file, ENOENT when there is none.
   bool EntryIs(const std::string& name, const FileIdentity& expected, int* error = nullptr) const;
 
-  // unlinkat: the entry itself (a link, never its target).
-  bool RemoveEntry(const std::string& name, int* error = nullptr) const;
+  // unlinkat: the entry itself (a link, never its target). When expected is known, only
+  // while the entry is that file (as EntryIs): it is taken aside (TakeAside) and removed
+  // under its private name, so that a file put in its place at any instant is never
+  // removed (ESTALE, the name given back).
+  bool RemoveEntry(const std::string& name, const FileIdentity& expected = FileIdentity{},
+                   int* error = nullptr) const;
   // Moves the entry to toName in folder to (which may be this one) without ever replacing
   // an existing entry (renameat2 RENAME_NOREPLACE: EEXIST, nothing touched). Across file
   // systems only a regular file is moved: it is read through a descriptor opened without
@@ -54,11 +58,21 @@ class FolderHandle {
   // not replace), and the source is removed only while it is still the file that was
   // copied. A failure removes the copy and leaves the source; a killed move leaves only
   // the temporary name, never a partial file under toName. When expected is known, the
-  // copy refuses (ESTALE) a source that is not that file.
+  // entry is taken aside first and moved from its private name only while it is that file
+  // (ESTALE otherwise); a move that fails gives it its name back. A copy refuses (ESTALE) a
+  // source that is not expected, and removes the source by taking it aside too.
   bool MoveEntryNoReplace(const std::string& name, const FolderHandle& to, const std::string& toName,
                           const FileIdentity& expected = FileIdentity{}, int* error = nullptr) const;
 
  private:
+  // A name can be given to another file at any instant between a check and an action on
+  // it: the entry is renamed (never replacing) to a private name (NewAsideName) in this
+  // folder and checked there, where nobody else puts files. Not the expected file (a link
+  // leading to it counts, as in EntryIs): the name is given back, ESTALE.
+  bool TakeAside(const std::string& osName, const FileIdentity& expected, std::string* osAside, int* error) const;
+  // Gives an entry taken aside its name back, never replacing what holds that name now (the
+  // file then stays under its private name).
+  void GiveBack(const std::string& osAside, const std::string& osName) const;
   bool CopyAcross(const std::string& osName, const FolderHandle& to, const std::string& osToName,
                   const FileIdentity& expected, int* error) const;
 

@@ -26,7 +26,7 @@ namespace {
 // the instant between its creation and its lock.
 constexpr time_t kAbandonedAfterSeconds = 5;
 
-std::string NewTemporaryName() {
+std::string NewName(const char* prefix) {
   static std::mutex mutex;
   static std::mt19937_64 rng{std::random_device{}()};
   uint64_t value;
@@ -35,7 +35,7 @@ std::string NewTemporaryName() {
     value = rng();
   }
   char name[40];
-  std::snprintf(name, sizeof name, "%s%016llx", kTemporaryPrefix, static_cast<unsigned long long>(value));
+  std::snprintf(name, sizeof name, "%s%016llx", prefix, static_cast<unsigned long long>(value));
   return name;
 }
 
@@ -71,6 +71,8 @@ void RemoveIfAbandoned(int dirFd, const char* name) {
 
 }  // namespace
 
+std::string NewAsideName() { return NewName(kAsidePrefix); }
+
 bool IsTemporaryName(std::string_view osName) {
   constexpr size_t prefix = sizeof kTemporaryPrefix - 1;
   if (osName.size() != prefix + 16 || osName.substr(0, prefix) != kTemporaryPrefix) return false;
@@ -98,7 +100,7 @@ void SweepTemporariesAt(int dirFd) {
 int CreateTemporaryAt(int dirFd, mode_t mode, std::string* osName) {
   SweepTemporariesAt(dirFd);
   for (int attempt = 0; attempt < 16; ++attempt) {
-    std::string name = NewTemporaryName();
+    std::string name = NewName(kTemporaryPrefix);
     const int fd = sys::OpenAt(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0) {
       if (errno == EEXIST) continue;

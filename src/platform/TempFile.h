@@ -18,6 +18,13 @@ inline constexpr char kTemporaryPrefix[] = ".vorlet-tmp-";
 
 bool IsTemporaryName(std::string_view osName);
 
+// A hit about to be processed is first given a name of the form ".vorlet-hit-" + 16 hex
+// digits in its own folder (FolderHandle), so that the file checked is the file acted on.
+// A sweep never takes such a name: a process killed in between leaves the file under it,
+// where a search still finds it.
+inline constexpr char kAsidePrefix[] = ".vorlet-hit-";
+std::string NewAsideName();
+
 // A new, empty temporary file in the folder dirFd (a descriptor, O_PATH is enough),
 // created with O_EXCL and the given mode, open for writing and locked. Sweeps the folder
 // first (see SweepTemporariesAt). -1 with errno on failure.

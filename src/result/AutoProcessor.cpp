@@ -34,7 +34,7 @@ bool Act(const std::string& name, const std::string& folderPath, int32_t mode, c
   platform::FolderHandle folder;
   if (!OpenHitIn(folderPath, name, hit, &folder)) return false;
 
-  if (mode == kModeDelete) return folder.RemoveEntry(name);
+  if (mode == kModeDelete) return folder.RemoveEntry(name, hit.file);
   platform::FolderHandle target;
   const platform::FolderHandle* to = &folder;
   const std::string& toName = mode == kModeRename ? newName : name;

@@ -13,7 +13,7 @@ void ShowFailure() { MessageBoxById(kStrProcessFailed, MessageButtons::Ok, Messa
 bool Delete(const std::string& path, const HitIdentity& hit, ProcessedFile* done) {
   platform::FolderHandle folder;
   std::string name;
-  if (!OpenHit(path, hit, &folder, &name) || !folder.RemoveEntry(name)) return false;
+  if (!OpenHit(path, hit, &folder, &name) || !folder.RemoveEntry(name, hit.file)) return false;
   if (done != nullptr) *done = ProcessedFile{kResultDeleted, path, std::string(), {}, false};
   return true;
 }

@@ -133,7 +133,7 @@ struct CopyFault {
   Call call;
   int error;
   int after;  // matching calls let through first
-  enum { kSource, kCopy, kTarget } on;  // whose path the call names
+  enum { kSource, kCopy, kTarget, kSourceAside } on;  // whose path the call names
 };
 
 // The copy fails at any step: no partial copy stays, the source is as it was.
@@ -145,15 +145,17 @@ TEST_F(ProcessFaultTest, CopyAcrossFileSystemsFailingHalfWayLeavesNoPartialCopy)
       {"read error on the source", Call::Read, EIO, 1, CopyFault::kSource},
       {"fsync of the copy fails", Call::Fsync, EIO, 0, CopyFault::kCopy},
       {"the copy cannot be named", Call::Link, EIO, 0, CopyFault::kTarget},
-      {"the source cannot be removed", Call::Unlink, EROFS, 0, CopyFault::kSource},
+      {"the source cannot be removed", Call::Unlink, EROFS, 0, CopyFault::kSourceAside},
   };
   run_.AddSignatureFor(evil_);
   const fault_test::TreeSnapshot before = Snapshot();
   for (const CopyFault& f : faults) {
     SCOPED_TRACE(f.what);
     platform::faults::Reset();
-    // The copy is written under a temporary name in the move folder, then named.
-    const std::string paths[] = {hitPath_, other_.path() + "/" + platform::kTemporaryPrefix, other_.path() + "/x.exe"};
+    // The copy is written under a temporary name in the move folder, then named; the source
+    // is removed under the private name it is taken aside to.
+    const std::string paths[] = {hitPath_, other_.path() + "/" + platform::kTemporaryPrefix, other_.path() + "/x.exe",
+                                 dir_.path() + "/tree/" + platform::kAsidePrefix};
     platform::faults::Arm(f.call, f.error, f.after, paths[f.on]);
     EXPECT_EQ(ProcessOneHit(kModeMove), kResultFailed);
     EXPECT_GE(platform::faults::FailuresInjected(), 1);
@@ -200,12 +202,12 @@ TEST_F(ProcessFaultTest, SourceReplacedDuringTheCopyIsNotRemoved) {
   UseOtherFileSystem();
   run_.AddSignatureFor(evil_);
   const fault_test::TreeSnapshot before = Snapshot();
-  // The first status call on the name is the check before the move, the second the one
-  // before the source is removed.
-  platform::faults::Before(Call::Stat, "tree/x.exe", [this] {
+  // The copy reads the file through its own descriptor; the name is first acted on when the
+  // source is taken aside to be removed.
+  platform::faults::Before(Call::Renameat2, "tree/x.exe", [this] {
     const std::string replacement = dir_.Write("tree/x.new", "replacement");
     rename(replacement.c_str(), hitPath_.c_str());
-  }, 1);
+  });
   EXPECT_EQ(ProcessOneHit(kModeMove), kResultFailed);
   EXPECT_EQ(platform::faults::ActionsRun(), 1);
   EXPECT_EQ(dir_.Read("tree/x.exe"), "replacement");
@@ -213,7 +215,8 @@ TEST_F(ProcessFaultTest, SourceReplacedDuringTheCopyIsNotRemoved) {
   ExpectOnly(before, {{"tree/x.exe", FileEntry("replacement")}});
 }
 
-// The call that does the work fails: result 4, the file where it was.
+// The call that does the work fails: result 4, the file where it was. The hit is acted on
+// under the private name it is first taken aside to.
 TEST_F(ProcessFaultTest, FailingDeleteRenameOrMoveKeepsTheFile) {
   struct Case {
     int32_t mode;
@@ -230,8 +233,9 @@ TEST_F(ProcessFaultTest, FailingDeleteRenameOrMoveKeepsTheFile) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
     platform::faults::Reset();
-    platform::faults::Arm(c.call, c.error, 0, "x.exe");
+    platform::faults::Arm(c.call, c.error, 0, std::string("tree/") + platform::kAsidePrefix);
     EXPECT_EQ(ProcessOneHit(c.mode), kResultFailed);
+    EXPECT_EQ(platform::faults::FailuresInjected(), 1);
     ExpectOnly(before);
   }
 }

@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "faults/FaultTestSupport.h"
+#include "platform/Faults.h"
+#include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -91,6 +93,35 @@ TEST_F(ProcessRaceTest, FolderSwappedBeforeTheActionIsRefused) {
     EXPECT_EQ(run_.Hits()[0].Result(), kResultFailed);
     EXPECT_EQ(fault_test::CountDifferences(run_.ExpectedAfter(before), fault_test::SnapshotTree(dir_.path())), 0u);
     Populate(1);  // what the rest of the search processed
+  }
+}
+
+// Right before the action, another file is put under the hit's name (an editor saving
+// over it, or someone who wants it gone): that file is neither removed, renamed nor moved.
+TEST_F(ProcessRaceTest, FileSwappedIntoTheHitsNameBeforeTheActionIsLeftAlone) {
+  const std::string innocent = "an innocent file saved over the hit's name";
+  for (int32_t mode : {kModeDelete, kModeRename, kModeMove}) {
+    SCOPED_TRACE(mode);
+    Populate(1);
+    const std::string hit = Path("tree/sub/f0.exe");
+    const auto swap = [&] {
+      dir_.Write("saved.tmp", innocent);
+      ASSERT_EQ(rename(Path("saved.tmp").c_str(), hit.c_str()), 0);
+    };
+    // Whatever call acts on the name first: the removal, the move, or taking it aside.
+    platform::faults::Scope faults;
+    platform::faults::Before(platform::faults::Call::Unlink, "tree/sub/f0.exe", swap);
+    platform::faults::Before(platform::faults::Call::Renameat2, "tree/sub/f0.exe", swap);
+    run_.SetMode(mode);
+    ASSERT_TRUE(run_.Search("f0.exe"));
+    EXPECT_EQ(platform::faults::ActionsRun(), 1);
+    ASSERT_GE(run_.Hits().size(), 1u);
+    EXPECT_EQ(run_.Hits()[0].Result(), kResultFailed);
+    std::string now;
+    EXPECT_TRUE(platform::ReadWholeFile(hit, &now));
+    EXPECT_EQ(now, innocent);
+    fault_test::RemoveTree(Path("tree"));
+    dir_.MakeDir("tree/sub/deep");
   }
 }
 
