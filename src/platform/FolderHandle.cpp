@@ -1,5 +1,9 @@
 #include "platform/FolderHandle.h"
 
+#include <sys/xattr.h>
+
+#include <vector>
+
 #include "platform/Encoding.h"
 #include "platform/StatusHelpers.h"
 #include "platform/SysCalls.h"
@@ -30,6 +34,32 @@ bool CopyContent(int in, int out) {
     }
     if (n == 0) return true;
     if (!WriteFully(sys::CopyWrite, out, buffer, static_cast<size_t>(n))) return false;
+  }
+}
+
+// Gives the copy the source's extended attributes (a user's own notes, access control
+// lists, security labels), as far as the target file system and this process may hold
+// them: a rename keeps them all, and a copy that cannot keep one is still a copy.
+void CarryOverExtendedAttributes(int in, int out) {
+  std::vector<char> names;
+  for (ssize_t size = ::flistxattr(in, nullptr, 0); size > 0; size = ::flistxattr(in, nullptr, 0)) {
+    names.resize(static_cast<size_t>(size));
+    const ssize_t got = ::flistxattr(in, names.data(), names.size());
+    if (got >= 0) {
+      names.resize(static_cast<size_t>(got));
+      break;
+    }
+    if (errno != ERANGE) return;  // grown in between: asked again
+  }
+  std::vector<char> value;
+  for (size_t at = 0; at < names.size();) {
+    const char* name = names.data() + at;
+    at += std::char_traits<char>::length(name) + 1;
+    const ssize_t size = ::fgetxattr(in, name, nullptr, 0);
+    if (size < 0) continue;
+    value.resize(static_cast<size_t>(size));
+    const ssize_t got = ::fgetxattr(in, name, value.data(), value.size());
+    if (got >= 0) ::fsetxattr(out, name, value.data(), static_cast<size_t>(got), 0);
   }
 }
 
@@ -249,8 +279,11 @@ bool FolderHandle::CopyAcross(const std::string& osName, const FolderHandle& to,
     SetError(error, failure);
     return false;
   }
-  bool ok = CopyContent(in, out) && CarryOverAttributes(out, source) && sys::Fsync(out) == 0 &&
-            PublishCopy(to.fd_, temp.c_str(), osToName.c_str());
+  bool ok = CopyContent(in, out);
+  // Before the owner and mode: a label or an access list may no longer be settable after.
+  if (ok) CarryOverExtendedAttributes(in, out);
+  ok = ok && CarryOverAttributes(out, source) && sys::Fsync(out) == 0 &&
+       PublishCopy(to.fd_, temp.c_str(), osToName.c_str());
   if (!ok) failure = errno;
   // The name under construction goes while our lock still holds it; on success the copy
   // lives on under its real name.

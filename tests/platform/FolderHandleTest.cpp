@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -131,6 +132,8 @@ TEST(FolderHandleTest, MoveAcrossFileSystems) {
   TempDir dir;
   const std::string file = dir.Write("x", std::string(200000, 'c'));
   ASSERT_EQ(chmod(file.c_str(), 0640), 0);
+  // A note of the user's own on the file, where the file system keeps such notes.
+  const bool notes = setxattr(file.c_str(), "user.origin", "mail", 4, 0) == 0;
   const struct timespec modified[2] = {{1000000000, 0}, {1000000000, 0}};
   ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), modified, 0), 0);
   ASSERT_EQ(symlink(file.c_str(), (dir.folder() + "link").c_str()), 0);
@@ -159,6 +162,10 @@ TEST(FolderHandleTest, MoveAcrossFileSystems) {
   ASSERT_EQ(stat((other + "/x").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(st.st_mtime, 1000000000);
+  char note[16] = {};
+  if (notes) {
+    EXPECT_EQ(getxattr((other + "/x").c_str(), "user.origin", note, sizeof note), 4) << errno;
+  }
   EXPECT_EQ(std::filesystem::remove_all(other), 2u);  // the folder and the one copy
 }
 
