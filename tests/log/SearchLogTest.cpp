@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -101,6 +102,13 @@ TEST_F(SearchLogTest, UnwritableTargetsFailAndLeaveNothing) {
   dir_.MakeDir("taken.log");
   EXPECT_FALSE(WriteLogFile(dir_.folder() + "taken.log", run_, nullptr, file_));
   EXPECT_FALSE(WriteLogFile(dir_.folder(), run_, nullptr, file_));  // no file name
+  // Swapped in while the search ran: a link, and a journal --undo still needs.
+  std::filesystem::create_symlink(dir_.Write("elsewhere", "kept"), dir_.folder() + "link.log");
+  EXPECT_FALSE(WriteLogFile(dir_.folder() + "link.log", run_, nullptr, file_));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.folder() + "link.log"));
+  dir_.Write("journal.log", "vorlet-journal\t1\n");
+  EXPECT_FALSE(WriteLogFile(dir_.folder() + "journal.log", run_, nullptr, file_));
+  EXPECT_EQ(dir_.Read("journal.log"), "vorlet-journal\t1\n");
   EXPECT_FALSE(file_.IsArchiveOpen());
 }
 
