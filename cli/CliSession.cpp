@@ -47,7 +47,7 @@ CliSession::~CliSession() {
 }
 
 int CliSession::Run() {
-  if (options_.exportFile) return ExportCommand(store_, home_, console_).Run(*options_.exportFile);
+  if (options_.exportFile) return ExportCommand(store_, locations_, console_).Run(*options_.exportFile);
   if (options_.importFile) return ImportCommand(store_, engine_, home_, console_).Run(*options_.importFile);
   if (options_.Searches()) return Search();
   int status = kExitClean;
@@ -115,6 +115,11 @@ int CliSession::Search() {
   logManager_.LoadSettings(SettingsFile(), locations_);
   // The command line logs only when asked to.
   logManager_.SetAutoLog(options_.autoLog);
+  std::string reason;
+  if (options_.logFile && !log_preflight::CheckReplaceable(*options_.logFile, locations_, &reason)) {
+    console_.ErrLine("vorlet-scan: --log: " + reason + "; nothing was searched, deleted, renamed or moved");
+    return kExitTrouble;
+  }
   if (scanOptions_.Mode() != kModeLeave && !LogsCanBeWritten()) return kExitTrouble;
 
   const bool subfolders = options_.subfolders.value_or(ScanTargetSettings::Load(SettingsFile()).subfolders);

@@ -4,6 +4,7 @@
 
 #include "CliConsole.h"
 #include "CliTexts.h"
+#include "LogPreflight.h"
 #include "db/InvalFileDB.h"
 #include "db/SignatureTsv.h"
 #include "platform/FileSystem.h"
@@ -14,27 +15,20 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitTrouble = 2;
 
-// Whether path names the data file itself (however it is spelled), which an export would
-// otherwise replace with text.
-bool IsDataFile(const std::string& path, const std::string& dataFile) {
-  platform::FileStatus target, data;
-  return platform::GetStatus(path, &target) && platform::GetStatus(dataFile, &data) &&
-         platform::SameIdentity(platform::IdentityOf(target), platform::IdentityOf(data));
-}
-
 }  // namespace
 
 int ExportCommand::Run(const std::string& file) {
-  const std::string dataFile = dataFolder_ + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt;
+  const std::string dataFile = locations_.DataFilePath();
   if (!PathExists(dataFile)) {
     console_.ErrLine("vorlet-scan: no data file: " + dataFile);
     return kExitTrouble;
   }
-  if (file != "-" && IsDataFile(file, dataFile)) {
-    console_.ErrLine("vorlet-scan: --export: " + file + " is the data file; nothing was written");
+  std::string reason;
+  if (file != "-" && !log_preflight::CheckReplaceable(file, locations_, &reason)) {
+    console_.ErrLine("vorlet-scan: --export: " + reason + "; nothing was written");
     return kExitTrouble;
   }
-  if (!store_.Load(dataFolder_)) {
+  if (!store_.Load(locations_.dataFolder)) {
     console_.ErrLine(cli_text::kDataFileIncomplete + dataFile);
     console_.ErrLine("vorlet-scan: --export: nothing was written");
     return kExitTrouble;

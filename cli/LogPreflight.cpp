@@ -3,8 +3,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "db/InvalFileDB.h"
 #include "log/LogManager.h"
+#include "log/SearchLog.h"
 #include "platform/FileSystem.h"
+#include "settings/AppLocations.h"
 #include "util/CDFile.h"
 #include "util/FileChecks.h"
 #include "util/FolderTree.h"
@@ -14,7 +17,54 @@ namespace {
 
 std::string Reason(const std::string& where, int error) { return where + ": " + std::strerror(error); }
 
+bool IdentityOfPath(const std::string& path, platform::FileIdentity* identity) {
+  platform::FileStatus status;
+  if (!platform::GetStatus(path.empty() ? std::string(".") : path, &status)) return false;
+  *identity = platform::IdentityOf(status);
+  return true;
+}
+
+// Whether a and b lead to the same file: by identity when both are there; when neither is,
+// by their folders' identity and the same name, for a file of ours that is missing now
+// but would be read where the other is written (a settings file not made yet).
+bool SamePlace(const std::string& a, const std::string& b) {
+  platform::FileIdentity idA, idB;
+  const bool hasA = IdentityOfPath(a, &idA);
+  const bool hasB = IdentityOfPath(b, &idB);
+  if (hasA || hasB) return hasA && hasB && platform::SameIdentity(idA, idB);
+  CDFile fileA, fileB;
+  fileA.AssignPath(a);
+  fileB.AssignPath(b);
+  return !fileA.FileNamePart().IsEmpty() && fileA.FileNamePart().str() == fileB.FileNamePart().str() &&
+         IdentityOfPath(fileA.FolderPart().str(), &idA) && IdentityOfPath(fileB.FolderPart().str(), &idB) &&
+         platform::SameIdentity(idA, idB);
+}
+
 }  // namespace
+
+bool CheckReplaceable(const std::string& path, const AppLocations& locations, std::string* reason) {
+  std::string why;
+  if (!MayBeReplaced(path, &why)) {
+    *reason = path + " " + why;
+    return false;
+  }
+  const std::string dataFile = locations.DataFilePath();
+  const struct {
+    std::string path;
+    const char* what;
+  } ownFiles[] = {
+      {locations.SettingsFilePath(), "the settings file"},
+      {dataFile, "the data file"},
+      {dataFile + InvalFileDB::kLockSuffix, "the data file's lock file"},
+  };
+  for (const auto& own : ownFiles) {
+    if (SamePlace(path, own.path)) {
+      *reason = path + " is " + own.what + " in use (" + own.path + ")";
+      return false;
+    }
+  }
+  return true;
+}
 
 bool CheckLogFile(const std::string& path, std::string* reason) {
   CDFile file;

@@ -8,9 +8,17 @@
 
 #include <string>
 
+struct AppLocations;
 class LogManager;
 
 namespace log_preflight {
+
+// --log FILE and --export FILE, before anything is searched or read: what is at FILE may
+// be replaced by a file of ours (MayBeReplaced), and it is none of the program's own files
+// in use, the settings file, the data file or the data file's lock file, however it is
+// spelled or linked (by identity; by folder and name for one not made yet). False with
+// *reason (FILE and why) when not.
+bool CheckReplaceable(const std::string& path, const AppLocations& locations, std::string* reason);
 
 // --log FILE: a file can be made in FILE's folder, and FILE is not a folder. False with
 // *reason (a sentence, CP932) when not.

@@ -1,9 +1,19 @@
 #include "log/SearchLog.h"
 
+#include "log/JournalFormat.h"
+#include "platform/FileSystem.h"
 #include "result/DetectedFileList.h"
 #include "util/CDFile.h"
 
 namespace {
+
+bool HoldsJournal(const std::string& path) {
+  const std::string header = JournalHeader();
+  std::string start(header.size(), '\0');
+  platform::ReadFile file;
+  return file.Open(path) && file.ReadAt(0, start.data(), start.size()) == static_cast<int64_t>(start.size()) &&
+         start == header;
+}
 
 bool WriteLog(const std::string& path, const SearchRunInfo& run, const DetectedFileList* hits,
               ProfileFile::Commit commit, int* error, ProfileFile& file) {
@@ -12,6 +22,9 @@ bool WriteLog(const std::string& path, const SearchRunInfo& run, const DetectedF
     CDFile target;
     target.AssignPath(path);
     if (target.FileNamePart().IsEmpty()) return false;
+    // Checked again here, not only before the search: the entry may have been swapped since.
+    std::string reason;
+    if (commit == ProfileFile::Commit::Replace && !MayBeReplaced(path, &reason)) return false;
     if (!file.SetPath(target.FileNamePart().str(), target.FolderPart().str(), nullptr, true)) return false;
     if (!file.OpenArchive(ProfileFile::Direction::Store, true, commit)) {
       if (error != nullptr) *error = file.StoreError();
@@ -34,6 +47,23 @@ bool WriteLog(const std::string& path, const SearchRunInfo& run, const DetectedF
 }
 
 }  // namespace
+
+bool MayBeReplaced(const std::string& path, std::string* reason) {
+  platform::FileStatus status;
+  if (!platform::GetLinkStatus(path, &status)) return true;
+  if (status.isLink) {
+    *reason = "is a symbolic link";
+  } else if (status.isDirectory) {
+    *reason = "is a folder";
+  } else if (!status.isRegular) {
+    *reason = "is not a regular file (a device, FIFO or socket)";
+  } else if (HoldsJournal(path)) {
+    *reason = "holds a journal, which --undo needs";
+  } else {
+    return true;
+  }
+  return false;
+}
 
 bool WriteLogFile(const std::string& path, const SearchRunInfo& run, const DetectedFileList* hits,
                   ProfileFile& file) {

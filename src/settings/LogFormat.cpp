@@ -124,7 +124,9 @@ bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& file, const S
   std::string head(kHeaderHeads);
   head += FormatLogTime(run.startTime);
   head += FormatLogTime(run.endTime);
-  head += run.patternText;
+  // The file type and the folders are the user's and the file system's texts: escaped as a
+  // hit's names are, so that each stays one field of one line.
+  head += EscapeControlCharacters(run.patternText);
   head += '\t';
   head += YesNo(run.searchSubfolders);
   head += '\t';
@@ -138,7 +140,7 @@ bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& file, const S
     // A folder with exactly one separator at its end, however the user typed it.
     CDFile folder;
     folder.ReplaceFolder(target);
-    std::string line = folder.PathText();
+    std::string line = EscapeControlCharacters(folder.PathText());
     line += kNewLine;
     if (!file.TransferText(direction, line)) return false;
   }

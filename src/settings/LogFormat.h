@@ -51,5 +51,6 @@ std::string LogHitLine(std::string_view fileName, std::string_view folder, std::
                        std::string_view category, int32_t position, std::string_view resultText);
 
 // Writes the header of a search (with Store; Load does nothing and succeeds). False when
-// the archive refused a text.
+// the archive refused a text. Control characters in the file type and the target folders
+// are escaped as in LogHitLine.
 bool WriteLogHeader(ProfileFile::Direction direction, ProfileFile& file, const SearchRunInfo& run);

@@ -2,8 +2,11 @@
 // settings' targets, file type, subfolder flag and category checks as defaults that the
 // options override, every processing mode on real files, and the logs it writes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "cli/ScanRunner.h"
@@ -182,6 +185,60 @@ TEST_F(SearchCommandTest, RunsThatCannotDoWhatWasAskedTouchNothing) {
     EXPECT_EQ(result.out, "");
     EXPECT_TRUE(fs::exists(HitFolder() + "/Bad.EXE")) << c.message;
     EXPECT_TRUE(fs::is_empty(moveTo.path())) << c.message;
+  }
+}
+
+// What is at path, as far as a replacement would change it: its kind and inode, and the
+// bytes of a regular file or the target of a link. FIFOs and devices are never opened.
+std::string Snapshot(const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return "absent";
+  std::string what = std::to_string(st.st_mode & S_IFMT) + ":" + std::to_string(st.st_ino) + ":";
+  if (S_ISLNK(st.st_mode)) return what + fs::read_symlink(path).string();
+  if (!S_ISREG(st.st_mode)) return what;
+  std::ifstream in(path, std::ios::binary);
+  return what + std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// --log and --export never take the place of a link, a FIFO or a device, nor of the
+// program's own files however they are named, nor of a journal: refused before anything
+// is searched, deleted or read, and the entry is as it was.
+TEST_F(SearchCommandTest, LogAndExportNeverReplaceWhatIsNotTheirs) {
+  const std::string at = tree.MakeDir("at") + "/";
+  fs::create_symlink(tree.Write("outside.txt", "kept"), at + "link");
+  ASSERT_EQ(mkfifo((at + "fifo").c_str(), 0600), 0);
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {at + "link", "is a symbolic link"},
+      {at + "fifo", "is not a regular file"},
+      {tree.Write("at/journal", "vorlet-journal\t1\ndelete\t/x\n"), "holds a journal"},
+      {home.path() + "/./Vorlet.dat.lock", "is the data file's lock file in use"},
+      // Not made yet: a log there would be read as the settings.
+      {home.path() + "/../" + fs::path(home.path()).filename().string() + "/Vorlet.ini",
+       "is the settings file in use"},
+  };
+  fs::create_hard_link(home.path() + "/Vorlet.dat", at + "other-name");
+  cases.emplace_back(at + "other-name", "is the data file in use");
+  // A private node of the null device, where the test may make one (as root).
+  if (mknod((at + "null").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0) {
+    cases.emplace_back(at + "null", "is not a regular file");
+  }
+  ASSERT_TRUE(fs::exists(home.path() + "/Vorlet.dat.lock"));
+  for (const auto& [file, message] : cases) {
+    const std::string before = Snapshot(file);
+    const auto logged = RunScan(home.Args({"-q", "--mode", "delete", "--log", file, tree.path()}));
+    EXPECT_EQ(logged.exitStatus, 2) << file << "\n" << logged.err;
+    EXPECT_NE(logged.err.find("--log: " + file + " " + message), std::string::npos) << logged.err;
+    EXPECT_EQ(logged.out, "");
+    EXPECT_TRUE(fs::exists(HitFolder() + "/Bad.EXE")) << file;
+    const auto exported = RunScan(home.Args({"--export", file}));
+    EXPECT_EQ(exported.exitStatus, 2) << file << "\n" << exported.err;
+    EXPECT_NE(exported.err.find("--export: " + file + " " + message), std::string::npos) << exported.err;
+    EXPECT_EQ(Snapshot(file), before) << file;
+  }
+  EXPECT_EQ(tree.Read("outside.txt"), "kept");
+  EXPECT_FALSE(fs::exists(home.path() + "/Vorlet.ini"));
+  for (const auto& entry : fs::directory_iterator(at)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with("journal-")) << entry.path();
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -87,6 +88,18 @@ TEST_F(SearchLogTest, NoHitsStillWriteTheDetectionSection) {
   EXPECT_EQ(dir_.Read("b.log"), Header("NO\tYES") + DetectionsHead("0"));
 }
 
+// The file type and the target folders come from the user and the file system: their
+// control characters are escaped as a hit's names are, so each stays one field of one line.
+TEST_F(SearchLogTest, HeaderFieldsCannotForgeLines) {
+  run_.patternText = "*.exe;x\r\nforged\tline\x1b";
+  run_.targets = {"/tg\r\nfake\x1b[1m", Sjis("/表ソ")};
+  ASSERT_TRUE(WriteLogFile(dir_.folder() + "a.log", run_, nullptr, file_));
+  EXPECT_TRUE(dir_.Read("a.log").starts_with(
+      Sjis("検索開始時間\t検索終了時間\tファイルタイプ\tサブディレクトリ検索の有無\t検索完了の有無\r\n") +
+      "2003 03/10 09:05:07\t2003 03/10 13:00:59\t*.exe;x\\r\\nforged\\tline\\x1B\tYES\tNO\r\n\r\n" +
+      Sjis("検索対象フォルダ\r\n") + "/tg\\r\\nfake\\x1B[1m/\r\n" + Sjis("/表ソ/\r\n\r\n0 ")));
+}
+
 // Two searches started within the same second share a name: the second log replaces the
 // first whole, without the first one's tail.
 TEST_F(SearchLogTest, ExistingLogIsReplacedNotOverwritten) {
@@ -101,6 +114,13 @@ TEST_F(SearchLogTest, UnwritableTargetsFailAndLeaveNothing) {
   dir_.MakeDir("taken.log");
   EXPECT_FALSE(WriteLogFile(dir_.folder() + "taken.log", run_, nullptr, file_));
   EXPECT_FALSE(WriteLogFile(dir_.folder(), run_, nullptr, file_));  // no file name
+  // Swapped in while the search ran: a link, and a journal --undo still needs.
+  std::filesystem::create_symlink(dir_.Write("elsewhere", "kept"), dir_.folder() + "link.log");
+  EXPECT_FALSE(WriteLogFile(dir_.folder() + "link.log", run_, nullptr, file_));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir_.folder() + "link.log"));
+  dir_.Write("journal.log", "vorlet-journal\t1\n");
+  EXPECT_FALSE(WriteLogFile(dir_.folder() + "journal.log", run_, nullptr, file_));
+  EXPECT_EQ(dir_.Read("journal.log"), "vorlet-journal\t1\n");
   EXPECT_FALSE(file_.IsArchiveOpen());
 }
 
