@@ -453,8 +453,9 @@ not updated).
 Exit status: 0 the search ran to its end and found nothing; 1 hits, and everything else
 went well; 2 trouble without hits; 3 hits and trouble. Trouble is a search stopped (Ctrl+C,
 SIGTERM or SIGHUP: the file in hand is finished and the log records the search as not
-completed) or failed, a file or folder that could not be read, a log that could not be
-written, a write error on stdout or stderr, or bad arguments (then nothing is searched).
+completed) or failed, a hit that could not be deleted, renamed or moved (失敗; stderr says
+how many), a file or folder that could not be read, a log that could not be written, a
+write error on stdout or stderr, or bad arguments (then nothing is searched).
 --register and --list exit 0 on success and 2 on any failure; --where exits 0.
 --export and --import exit 0 on success (conflicts included) and 2 on any failure.
 

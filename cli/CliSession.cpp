@@ -144,6 +144,7 @@ int CliSession::Search() {
   console_.ErrLine(std::string(cli_text::kCompleted) + (engine_.Completed() ? "YES" : "NO"));
   problems_.Report(console_, options_.verbose);
   const bool journalOk = ReportJournal();
+  const size_t failed = ReportFailedProcessing();
   if (options_.dryRun) console_.ErrLine("vorlet-scan: dry run: nothing was deleted, renamed or moved");
   summary.counts = results_.Counts();
   summary.completed = engine_.Completed();
@@ -154,7 +155,8 @@ int CliSession::Search() {
   summary.dryRun = options_.dryRun;
   printer_.Finish(summary);
 
-  const bool trouble = !(storeOk && logsOk && journalOk && engine_.Completed() && problems_.Empty());
+  const bool trouble =
+      !(storeOk && logsOk && journalOk && failed == 0 && engine_.Completed() && problems_.Empty());
   if (results_.Counts().invalid > 0) return trouble ? kExitHitsAndTrouble : kExitHits;
   return trouble ? kExitTrouble : kExitClean;
 }
@@ -216,6 +218,21 @@ bool CliSession::ReportJournal() {
     console_.ErrRaw("vorlet-scan: journal (for --undo): " + console_.ShownPath(journal_.Path()) + "\n");
   }
   return true;
+}
+
+size_t CliSession::ReportFailedProcessing() const {
+  size_t failed = 0;
+  if (const DetectedFileList* hits = results_.Hits()) {
+    for (const DetectedFile& hit : *hits) failed += hit.Result() == kResultFailed ? 1 : 0;
+  }
+  if (failed == 0) return 0;
+  // A failed deletion, rename or move is counted among the unprocessed files; the count
+  // alone would not tell the user that a file asked to go is still there.
+  console_.ErrLine("vorlet-scan: " + std::to_string(failed) + " hit(s) " +
+                   (options_.dryRun ? "would fail to be" : "could not be") +
+                   " deleted, renamed or moved (\x8E\xB8\x94\x73" + (options_.dryRun ? "\x97\x5C\x92\xE8" : "") +
+                   "); they are still where they were found");
+  return failed;
 }
 
 void CliSession::ReportCounts() const {

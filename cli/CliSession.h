@@ -55,6 +55,8 @@ class CliSession {
   // Before a run that processes hits: every log asked for can be written; says why not.
   bool LogsCanBeWritten() const;
   void ReportCounts() const;
+  // Says how many hits the processing failed on (in a dry run: would fail on); returns it.
+  size_t ReportFailedProcessing() const;
   // The one place that decides whether this run keeps a journal, and where it goes.
   void StartJournal();
   // Lets the journal go and tells where it is; false when it could not be written.
