@@ -21,14 +21,14 @@ bool ParseMode(std::string_view text, int* mode) {
   return false;
 }
 
-bool ParseFormat(const std::string& text, CliOptions* out, std::string* error) {
+bool ParseFormat(const std::string& text, HitFormat* format, std::string* error) {
   static constexpr struct {
     const char* name;
     HitFormat format;
   } kFormats[] = {{"text", HitFormat::kText}, {"tsv", HitFormat::kTsv}, {"json", HitFormat::kJson}};
   for (const auto& entry : kFormats) {
     if (text == entry.name) {
-      out->format = entry.format;
+      *format = entry.format;
       return true;
     }
   }
@@ -188,10 +188,22 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     }
 
     std::string value;
-    auto takeValue = [&](std::optional<std::string>& field) {
-      if (!args.Value(name, inlineValue, hasInline, &value, error)) return false;
-      field = value;
+    // Each of these options holds one value: a second, different one would silently win
+    // over the first (two -p searched only the last patterns), so it is refused. The same
+    // value again changes nothing and is taken.
+    auto setOnce = [&](auto& field, const auto& given) {
+      if (field && *field != given) {
+        *error = name == "-p" || name == "--pattern"
+                     ? "-p (--pattern) is given twice with different patterns; join them with \";\" in one, "
+                       "e.g. -p \"*.exe;*.bin\""
+                     : "option " + std::string(name) + " is given twice with different values";
+        return false;
+      }
+      field = given;
       return true;
+    };
+    auto takeValue = [&](std::optional<std::string>& field) {
+      return args.Value(name, inlineValue, hasInline, &value, error) && setOnce(field, value);
     };
     auto noValue = [&](bool& flag) {
       if (hasInline) {
@@ -213,8 +225,13 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     else if (name == "--import") ok = takeValue(out->importFile);
     else if (name == "--subfolders" || name == "--no-subfolders") {
       bool given = false;
+      const bool on = name == "--subfolders";
       ok = noValue(given);
-      out->subfolders = name == "--subfolders";
+      if (ok && out->subfolders && *out->subfolders != on) {
+        *error = "--subfolders and --no-subfolders cannot go together";
+        ok = false;
+      }
+      if (ok) out->subfolders = on;
     } else if (name == "--mode") {
       std::optional<std::string> text;
       ok = takeValue(text);
@@ -223,7 +240,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
         *error = "--mode takes leave, delete, rename or move, not \"" + platform::Cp932ToOsName(*text) + "\"";
         ok = false;
       }
-      if (ok) out->mode = mode;
+      ok = ok && setOnce(out->mode, mode);
     } else if (name == "--jobs") {
       std::optional<std::string> text;
       ok = takeValue(text);
@@ -239,9 +256,11 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
         *error = "--jobs takes a number from 1 to 256, not \"" + platform::Cp932ToOsName(*text) + "\"";
         ok = false;
       }
-      if (ok) out->jobs = jobs;
+      ok = ok && setOnce(out->jobs, jobs);
     } else if (name == "--format") {
-      ok = args.Value(name, inlineValue, hasInline, &value, error) && ParseFormat(value, out, error);
+      HitFormat format = HitFormat::kText;
+      ok = args.Value(name, inlineValue, hasInline, &value, error) && ParseFormat(value, &format, error) &&
+           setOnce(out->format, format);
     } else if (name == "--auto-log") ok = noValue(out->autoLog);
     else if (name == "--list") ok = noValue(out->list);
     else if (name == "--where") ok = noValue(out->where);
@@ -384,6 +403,9 @@ the desktop program does.
   -q, --quiet            no progress line on stderr
   -v, --verbose          name every file and folder that could not be read, with the reason
   -h, --help             this text
+
+An option that takes a value (and --subfolders or --no-subfolders) holds one: given again
+with a different value it is an error, so join patterns with ";" in one -p.
 
 Hits go to stdout, one line each: file name, folder, signature name, category, position
 (hex), processing, TAB-separated as in the log. At the end stderr gets the six counters,
