@@ -54,21 +54,36 @@ std::string CliConsole::ShownText(std::string_view cp932) const {
 }
 
 std::string CliConsole::EscapeOsBytes(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  auto escapeByte = [&](std::string& out, unsigned char c) {
+    out += "\\x";
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 0xF]);
+  };
   std::string out;
   out.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    const bool c1 = c == 0xC2 && i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) < 0xA0 &&
-                    static_cast<unsigned char>(bytes[i + 1]) >= 0x80;
-    if (c1) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      const unsigned char control = static_cast<unsigned char>(bytes[++i]);
-      out += "\\xC2\\x";
-      out.push_back(kHex[control >> 4]);
-      out.push_back(kHex[control & 0xF]);
-    } else if (c < 0x20 || c == 0x7F || c == '\\') {
+    if (c < 0x80) {
       // Plain ASCII: LogFormat's escapes are this one byte's.
-      out += EscapeControlCharacters(bytes.substr(i, 1), true);
+      if (c < 0x20 || c == 0x7F || c == '\\') out += EscapeControlCharacters(bytes.substr(i, 1), true);
+      else out.push_back(static_cast<char>(c));
+      continue;
+    }
+    const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (length != 0 && bytes.size() - i >= length && platform::IsValidUtf8(bytes.substr(i, length))) {
+      if (c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0) {
+        // A C1 control in UTF-8 (U+0080 to U+009F).
+        escapeByte(out, c);
+        escapeByte(out, static_cast<unsigned char>(bytes[i + 1]));
+      } else {
+        out.append(bytes.substr(i, length));
+      }
+      i += length - 1;
+    } else if (c <= 0x9F) {
+      // A byte of no UTF-8 character (a name from a file system of another encoding): a
+      // terminal that takes 8-bit controls reads 0x80-0x9F as one (0x9B starts a sequence).
+      escapeByte(out, c);
     } else {
       out.push_back(static_cast<char>(c));
     }

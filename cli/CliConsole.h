@@ -42,7 +42,8 @@ class CliConsole {
   std::string ShownPath(std::string_view cp932) const;
   std::string ShownText(std::string_view cp932) const;
   // The OS's bytes (UTF-8 or not) with every control character and backslash escaped; a
-  // C1 control counts when it is UTF-8 (0xC2 0x80-0x9F) and is escaped byte by byte.
+  // C1 control counts both in UTF-8 (0xC2 0x80-0x9F, escaped byte by byte) and as a lone
+  // byte 0x80-0x9F that is no part of a UTF-8 character.
   static std::string EscapeOsBytes(std::string_view bytes);
 
   // bytes already converted; written as they are (a line ends with its own newline).
