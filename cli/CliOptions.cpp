@@ -479,7 +479,8 @@ went well; 2 trouble without hits; 3 hits and trouble. Trouble is a search stopp
 SIGTERM or SIGHUP: the file in hand is finished and the log records the search as not
 completed) or failed, a hit that could not be deleted, renamed or moved (失敗; stderr says
 how many), a file or folder that could not be read, a log that could not be written, a
-write error on stdout or stderr, or bad arguments (then nothing is searched).
+write error on stdout or stderr, or bad arguments or no signature in effect (an empty data
+file, or the search of every category turned off in the settings): then nothing is searched.
 --register and --list exit 0 on success and 2 on any failure; --where exits 0.
 --export and --import exit 0 on success (conflicts included) and 2 on any failure.
 

@@ -112,6 +112,7 @@ int CliSession::Search() {
   if (options_.moveTo) scanOptions_.SetMoveFolder(*options_.moveTo);
   scanOptions_.SetDryRun(options_.dryRun);
   scanOptions_.ApplyCategoryChecks(store_);
+  if (!SignaturesInEffect()) return kExitTrouble;
   logManager_.LoadSettings(SettingsFile(), locations_);
   // The command line logs only when asked to.
   logManager_.SetAutoLog(options_.autoLog);
@@ -159,6 +160,16 @@ int CliSession::Search() {
       !(storeOk && logsOk && journalOk && failed == 0 && engine_.Completed() && problems_.Empty());
   if (results_.Counts().invalid > 0) return trouble ? kExitHitsAndTrouble : kExitHits;
   return trouble ? kExitTrouble : kExitClean;
+}
+
+bool CliSession::SignaturesInEffect() const {
+  for (const auto& [name, category] : store_.Categories()) {
+    if (category.SearchFlag() && !category.Empty()) return true;
+  }
+  // Such a search could only ever report clean, and a clean result would then say nothing.
+  console_.ErrLine("vorlet-scan: no signatures in effect (the data file holds none, or the settings turn "
+                   "the search of every category off); nothing was searched");
+  return false;
 }
 
 bool CliSession::LogsCanBeWritten() const {

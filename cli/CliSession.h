@@ -52,6 +52,8 @@ class CliSession {
   TextList Targets() const;
   std::string PatternText() const;
   bool WriteLogs(const SearchRunInfo& run);
+  // Some category the search is to use holds a signature; says so when none does.
+  bool SignaturesInEffect() const;
   // Before a run that processes hits: every log asked for can be written; says why not.
   bool LogsCanBeWritten() const;
   void ReportCounts() const;

@@ -75,6 +75,24 @@ TEST_F(ProblemsAndStopTest, MissingOrDamagedDataFileFailsTheSearch) {
       << damaged.err;
 }
 
+// Without a signature to search with, "clean" would be no finding: the search is refused.
+TEST_F(ProblemsAndStopTest, NoSignatureInEffectIsTrouble) {
+  tree.Write("hit.bin", "the sample");
+  ScanHome emptied;
+  emptied.SaveStore();
+  ScanHome unchecked;
+  unchecked.AddSignature("Cat", "sig", "the sample");
+  unchecked.SaveStore();
+  unchecked.Set("DB", "C0", "Cat");
+  unchecked.Set("DB", "CS0", "0");
+  for (const ScanHome* home : {&emptied, &unchecked}) {
+    const auto result = RunScan(home->Args({"-q", tree.path()}));
+    EXPECT_EQ(result.exitStatus, 2) << home->path();
+    EXPECT_NE(result.err.find("vorlet-scan: no signatures in effect"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+  }
+}
+
 TEST_F(ProblemsAndStopTest, PermissionDeniedCountsForOtherUsers) {
   if (!testing_support::RunAsUnprivileged()) return;
   const std::string locked = tree.Write("locked.txt", "x");

@@ -65,6 +65,8 @@ TEST_F(SearchCommandTest, SettingsGiveTheDefaultsAndOptionsOverrideThem) {
   for (const DefaultsCase& c : cases) {
     ScanHome caseHome;
     caseHome.AddSignature("トロイ", "見本", kSample);
+    // Another category stays in effect when トロイ is unchecked.
+    caseHome.AddSignature("ワーム", "別物", "no file holds this");
     caseHome.SaveStore();
     // The target comes from the settings' list, as the desktop program's.
     caseHome.Set("ScanDlg", "Path0", tree.path());
