@@ -94,24 +94,26 @@ std::string CliConsole::EscapeOsBytes(std::string_view bytes) {
 void CliConsole::Out(std::string_view bytes) {
   // Only a progress line on the same screen is in the way.
   if (traits_.stdoutTerminal) WipeProgress();
-  Write(stdout, bytes);
+  Write(out_, bytes);
+  // A terminal gets each line as it is written; elsewhere lines are gathered.
+  if (traits_.stdoutTerminal || out_.pending.size() >= kGather) Flush(out_);
 }
 
-void CliConsole::FlushOut() { Flush(stdout); }
+void CliConsole::FlushOut() { Flush(out_); }
 
 void CliConsole::ErrLine(std::string_view cp932) {
   WipeProgress();
   // A message may carry a name, with whatever it holds.
   std::string line = Text(EscapeControlCharacters(cp932));
   line.push_back('\n');
-  Write(stderr, line);
-  Flush(stderr);
+  Write(err_, line);
+  Flush(err_);
 }
 
 void CliConsole::ErrRaw(std::string_view bytes) {
   WipeProgress();
-  Write(stderr, bytes);
-  Flush(stderr);
+  Write(err_, bytes);
+  Flush(err_);
 }
 
 void CliConsole::Progress(const ScanCounts& counts, std::string_view cp932Path) {
@@ -123,46 +125,49 @@ void CliConsole::Progress(const ScanCounts& counts, std::string_view cp932Path) 
     line += FitTail(EscapeControlCharacters(cp932Path), width > line.size() + 1 ? width - line.size() - 1 : 0);
     std::string shown(kWipeLine);
     shown += Text(line);
-    Write(stderr, shown);
+    Write(err_, shown);
     progressShown_ = true;
   } else {
     line += EscapeControlCharacters(cp932Path);
     std::string shown = Text(line);
     shown.push_back('\n');
-    Write(stderr, shown);
+    Write(err_, shown);
   }
-  Flush(stderr);
+  Flush(err_);
 }
 
 void CliConsole::EndProgress() {
   WipeProgress();
-  Flush(stderr);
+  Flush(err_);
 }
 
 void CliConsole::WipeProgress() {
   if (!progressShown_) return;
-  Write(stderr, kWipeLine);
+  Write(err_, kWipeLine);
   progressShown_ = false;
 }
 
 bool CliConsole::Finish() {
-  Flush(stdout);
-  Flush(stderr);
-  if (outError_ != 0 && errError_ == 0) {
-    ErrRaw(std::string("vorlet-scan: cannot write to standard output: ") + std::strerror(outError_) + "\n");
+  Flush(out_);
+  Flush(err_);
+  if (out_.error != 0 && err_.error == 0) {
+    // EINTR: the stream gave way to a stop while it took nothing.
+    const std::string why = out_.error == EINTR ? "nothing read it when the search was stopped"
+                                                : std::string(std::strerror(out_.error));
+    ErrRaw("vorlet-scan: cannot write to standard output: " + why + "\n");
   }
-  return outError_ == 0 && errError_ == 0;
+  return out_.error == 0 && err_.error == 0;
 }
 
-void CliConsole::Write(std::FILE* stream, std::string_view bytes) {
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size()) Failed(stream);
+void CliConsole::Write(Stream& stream, std::string_view bytes) {
+  // After a failed write the rest could only come out with a gap, and a stream that gave
+  // way to a stop would hold the stop up again.
+  if (stream.error == 0) stream.pending.append(bytes);
 }
 
-void CliConsole::Flush(std::FILE* stream) {
-  if (std::fflush(stream) != 0 || std::ferror(stream)) Failed(stream);
-}
-
-void CliConsole::Failed(std::FILE* stream) {
-  int& error = stream == stdout ? outError_ : errError_;
-  if (error == 0) error = errno != 0 ? errno : EIO;
+void CliConsole::Flush(Stream& stream) {
+  if (stream.pending.empty()) return;
+  int error = 0;
+  if (!platform::WriteStream(stream.which, stream.pending, &error)) stream.error = error != 0 ? error : EIO;
+  stream.pending.clear();
 }

@@ -481,6 +481,9 @@ completed) or failed, a hit that could not be deleted, renamed or moved (失敗;
 how many), a file or folder that could not be read, a log that could not be written, a
 write error on stdout or stderr, or bad arguments or no signature in effect (an empty data
 file, or the search of every category turned off in the settings): then nothing is searched.
+A stop is not held up by a stdout or stderr that nobody reads: the waiting write gives up
+(a write error) and the search ends as stopped. A second signal of the same kind ends the
+program at once, without a log: only for a search stuck in a read that does not return.
 --register and --list exit 0 on success and 2 on any failure; --where exits 0.
 --export and --import exit 0 on success (conflicts included) and 2 on any failure.
 
