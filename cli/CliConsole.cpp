@@ -66,8 +66,11 @@ std::string CliConsole::EscapeOsBytes(std::string_view bytes) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
     if (c < 0x80) {
       // Plain ASCII: LogFormat's escapes are this one byte's.
-      if (c < 0x20 || c == 0x7F || c == '\\') out += EscapeControlCharacters(bytes.substr(i, 1), true);
-      else out.push_back(static_cast<char>(c));
+      if (c < 0x20 || c == 0x7F || c == '\\') {
+        out += EscapeControlCharacters(bytes.substr(i, 1), true);
+      } else {
+        out.push_back(static_cast<char>(c));
+      }
       continue;
     }
     const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;

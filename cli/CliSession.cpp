@@ -167,8 +167,9 @@ bool CliSession::SignaturesInEffect() const {
     if (category.SearchFlag() && !category.Empty()) return true;
   }
   // Such a search could only ever report clean, and a clean result would then say nothing.
-  console_.ErrLine("vorlet-scan: no signatures in effect (the data file holds none, or the settings turn "
-                   "the search of every category off); nothing was searched");
+  console_.ErrLine(
+      "vorlet-scan: no signatures in effect (the data file holds none, or the settings turn "
+      "the search of every category off); nothing was searched");
   return false;
 }
 
@@ -239,10 +240,13 @@ size_t CliSession::ReportFailedProcessing() const {
   if (failed == 0) return 0;
   // A failed deletion, rename or move is counted among the unprocessed files; the count
   // alone would not tell the user that a file asked to go is still there.
-  console_.ErrLine("vorlet-scan: " + std::to_string(failed) + " hit(s) " +
-                   (options_.dryRun ? "would fail to be" : "could not be") +
-                   " deleted, renamed or moved (\x8E\xB8\x94\x73" + (options_.dryRun ? "\x97\x5C\x92\xE8" : "") +
-                   "); they are still where they were found");
+  // "失敗", "失敗予定".
+  console_.ErrLine(
+      "vorlet-scan: " + std::to_string(failed) +
+      (options_.dryRun
+           ? " hit(s) would fail to be deleted, renamed or moved (\x8E\xB8\x94\x73\x97\x5C\x92\xE8)"
+           : " hit(s) could not be deleted, renamed or moved (\x8E\xB8\x94\x73); they are "
+             "still where they were found"));
   return failed;
 }
 

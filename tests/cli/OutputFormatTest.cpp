@@ -64,8 +64,8 @@ TEST_F(OutputFormatTest, TextIsUnchangedAndTsvFieldsNeverHoldTabOrNewline) {
        "DIR/a\\tb\\nc\\\\d.exe\t見本\tトロイ\t高\t0\tﾘﾈｰﾑ\tDIR/a\\tb\\nc\\\\d.exe.INV\n"},
       // C1 controls, raw (a name of another encoding) or in UTF-8, beside a character whose
       // UTF-8 holds a byte of that range (日: E6 97 A5).
-      {"x\x9b" "2J\xc2\x9d日.exe", {}, "x\\x9B2J\\xC2\\x9D日.exe\tDIR\t見本\tトロイ\t0\t未処理\n"},
-      {"x\x9b" "2J\xc2\x9d日.exe",
+      {"x\x9b\x32J\xc2\x9d日.exe", {}, "x\\x9B2J\\xC2\\x9D日.exe\tDIR\t見本\tトロイ\t0\t未処理\n"},
+      {"x\x9b\x32J\xc2\x9d日.exe",
        {"--format", "tsv"},
        "path\tsignature\tcategory\trisk\tposition\tresult\ttarget\n"
        "DIR/x\\x9B2J\\xC2\\x9D日.exe\t見本\tトロイ\t高\t0\t未処理\t\n"},
@@ -106,7 +106,8 @@ std::string PathBytes(const nlohmann::json& object, const std::string& key) {
 
 TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
   testing_support::TempDir tree, moveTo;
-  const std::vector<std::string> names = {"bad\xff\xfe.bin", "ctl\x1b\t\"\\.exe", "見本.exe", "c1\x9b\xc2\x9b.exe"};
+  const std::vector<std::string> names = {"bad\xff\xfe.bin", "ctl\x1b\t\"\\.exe", "見本.exe",
+                                          "c1\x9b\xc2\x9b.exe"};
   for (const std::string& name : names) tree.Write(name, kSample);
   tree.Write("clean.txt", "nothing");
   const std::string logPath = moveTo.path() + "/run.log";

@@ -138,7 +138,8 @@ TEST_F(ProblemsAndStopTest, AStdoutNobodyReadsDoesNotHoldUpAStop) {
     tree.Write(name, "the sample");
   }
   const std::string logPath = tree.path() + "/stopped.log";
-  cli_test::ScanProcess scan(home.Args({"-q", "--log", logPath, tree.path()}), {"LANG=C.UTF-8"}, {1, "", true});
+  cli_test::ScanProcess scan(home.Args({"-q", "--log", logPath, tree.path()}), {"LANG=C.UTF-8"},
+                             {1, "", true});
   // Hit lines fill the pipe; once it stays full the search is waiting in a write.
   int held = -1;
   for (int unchanged = 0, tries = 0; unchanged < 6 && tries < 600; ++tries) {

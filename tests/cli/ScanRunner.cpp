@@ -45,8 +45,10 @@ ScanProcess::ScanProcess(const std::vector<std::string>& args, const std::vector
   close(err[1]);
   // The reader of that pipe goes before the child writes.
   if (unread[0] >= 0) {
-    if (redirect.heldOpen) heldFd_ = unread[0];
-    else close(unread[0]);
+    if (redirect.heldOpen)
+      heldFd_ = unread[0];
+    else
+      close(unread[0]);
     close(unread[1]);
   }
   outFd_ = out[0];

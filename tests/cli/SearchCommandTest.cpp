@@ -114,7 +114,8 @@ TEST_F(SearchCommandTest, ProcessingModesActOnTheFile) {
     // A file that was to go and stayed is trouble, and stderr says so.
     const bool failed = std::string(c.resultText) == "失敗";
     EXPECT_EQ(result.exitStatus, failed ? 3 : 1) << result.err;
-    EXPECT_EQ(result.err.find("1 hit(s) could not be deleted, renamed or moved (失敗)") != std::string::npos, failed)
+    EXPECT_EQ(result.err.find("1 hit(s) could not be deleted, renamed or moved (失敗)") != std::string::npos,
+              failed)
         << result.err;
     EXPECT_NE(result.out.find(std::string("\t0\t") + c.resultText + "\n"), std::string::npos) << result.out;
     const std::string remaining = std::string(c.moved ? moveTo.path() : caseTree.path()) + "/" + c.remaining;
