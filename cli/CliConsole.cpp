@@ -54,21 +54,39 @@ std::string CliConsole::ShownText(std::string_view cp932) const {
 }
 
 std::string CliConsole::EscapeOsBytes(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  auto escapeByte = [&](std::string& out, unsigned char c) {
+    out += "\\x";
+    out.push_back(kHex[c >> 4]);
+    out.push_back(kHex[c & 0xF]);
+  };
   std::string out;
   out.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    const bool c1 = c == 0xC2 && i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) < 0xA0 &&
-                    static_cast<unsigned char>(bytes[i + 1]) >= 0x80;
-    if (c1) {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      const unsigned char control = static_cast<unsigned char>(bytes[++i]);
-      out += "\\xC2\\x";
-      out.push_back(kHex[control >> 4]);
-      out.push_back(kHex[control & 0xF]);
-    } else if (c < 0x20 || c == 0x7F || c == '\\') {
+    if (c < 0x80) {
       // Plain ASCII: LogFormat's escapes are this one byte's.
-      out += EscapeControlCharacters(bytes.substr(i, 1), true);
+      if (c < 0x20 || c == 0x7F || c == '\\') {
+        out += EscapeControlCharacters(bytes.substr(i, 1), true);
+      } else {
+        out.push_back(static_cast<char>(c));
+      }
+      continue;
+    }
+    const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+    if (length != 0 && bytes.size() - i >= length && platform::IsValidUtf8(bytes.substr(i, length))) {
+      if (c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0) {
+        // A C1 control in UTF-8 (U+0080 to U+009F).
+        escapeByte(out, c);
+        escapeByte(out, static_cast<unsigned char>(bytes[i + 1]));
+      } else {
+        out.append(bytes.substr(i, length));
+      }
+      i += length - 1;
+    } else if (c <= 0x9F) {
+      // A byte of no UTF-8 character (a name from a file system of another encoding): a
+      // terminal that takes 8-bit controls reads 0x80-0x9F as one (0x9B starts a sequence).
+      escapeByte(out, c);
     } else {
       out.push_back(static_cast<char>(c));
     }
@@ -79,24 +97,26 @@ std::string CliConsole::EscapeOsBytes(std::string_view bytes) {
 void CliConsole::Out(std::string_view bytes) {
   // Only a progress line on the same screen is in the way.
   if (traits_.stdoutTerminal) WipeProgress();
-  Write(stdout, bytes);
+  Write(out_, bytes);
+  // A terminal gets each line as it is written; elsewhere lines are gathered.
+  if (traits_.stdoutTerminal || out_.pending.size() >= kGather) Flush(out_);
 }
 
-void CliConsole::FlushOut() { Flush(stdout); }
+void CliConsole::FlushOut() { Flush(out_); }
 
 void CliConsole::ErrLine(std::string_view cp932) {
   WipeProgress();
   // A message may carry a name, with whatever it holds.
   std::string line = Text(EscapeControlCharacters(cp932));
   line.push_back('\n');
-  Write(stderr, line);
-  Flush(stderr);
+  Write(err_, line);
+  Flush(err_);
 }
 
 void CliConsole::ErrRaw(std::string_view bytes) {
   WipeProgress();
-  Write(stderr, bytes);
-  Flush(stderr);
+  Write(err_, bytes);
+  Flush(err_);
 }
 
 void CliConsole::Progress(const ScanCounts& counts, std::string_view cp932Path) {
@@ -108,46 +128,49 @@ void CliConsole::Progress(const ScanCounts& counts, std::string_view cp932Path) 
     line += FitTail(EscapeControlCharacters(cp932Path), width > line.size() + 1 ? width - line.size() - 1 : 0);
     std::string shown(kWipeLine);
     shown += Text(line);
-    Write(stderr, shown);
+    Write(err_, shown);
     progressShown_ = true;
   } else {
     line += EscapeControlCharacters(cp932Path);
     std::string shown = Text(line);
     shown.push_back('\n');
-    Write(stderr, shown);
+    Write(err_, shown);
   }
-  Flush(stderr);
+  Flush(err_);
 }
 
 void CliConsole::EndProgress() {
   WipeProgress();
-  Flush(stderr);
+  Flush(err_);
 }
 
 void CliConsole::WipeProgress() {
   if (!progressShown_) return;
-  Write(stderr, kWipeLine);
+  Write(err_, kWipeLine);
   progressShown_ = false;
 }
 
 bool CliConsole::Finish() {
-  Flush(stdout);
-  Flush(stderr);
-  if (outError_ != 0 && errError_ == 0) {
-    ErrRaw(std::string("vorlet-scan: cannot write to standard output: ") + std::strerror(outError_) + "\n");
+  Flush(out_);
+  Flush(err_);
+  if (out_.error != 0 && err_.error == 0) {
+    // EINTR: the stream gave way to a stop while it took nothing.
+    const std::string why = out_.error == EINTR ? "nothing read it when the search was stopped"
+                                                : std::string(std::strerror(out_.error));
+    ErrRaw("vorlet-scan: cannot write to standard output: " + why + "\n");
   }
-  return outError_ == 0 && errError_ == 0;
+  return out_.error == 0 && err_.error == 0;
 }
 
-void CliConsole::Write(std::FILE* stream, std::string_view bytes) {
-  if (std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size()) Failed(stream);
+void CliConsole::Write(Stream& stream, std::string_view bytes) {
+  // After a failed write the rest could only come out with a gap, and a stream that gave
+  // way to a stop would hold the stop up again.
+  if (stream.error == 0) stream.pending.append(bytes);
 }
 
-void CliConsole::Flush(std::FILE* stream) {
-  if (std::fflush(stream) != 0 || std::ferror(stream)) Failed(stream);
-}
-
-void CliConsole::Failed(std::FILE* stream) {
-  int& error = stream == stdout ? outError_ : errError_;
-  if (error == 0) error = errno != 0 ? errno : EIO;
+void CliConsole::Flush(Stream& stream) {
+  if (stream.pending.empty()) return;
+  int error = 0;
+  if (!platform::WriteStream(stream.which, stream.pending, &error)) stream.error = error != 0 ? error : EIO;
+  stream.pending.clear();
 }

@@ -9,16 +9,18 @@
 // controls too), so a name can neither forge a line nor send the terminal a sequence.
 //
 // A write that fails (a full disk, a reader that went away) is remembered; Finish says
-// whether everything written went through.
+// whether everything written went through. A write that waits on a reader who does not
+// read gives way to a stop (Ctrl+C, SIGTERM, SIGHUP) and counts as failed.
 //
 // The progress line is throttled by its caller; on a terminal it is redrawn in place and
 // wiped before any other line is written, elsewhere each update is a line of its own.
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "platform/Terminal.h"
 #include "result/ScanCounts.h"
 
 class CliConsole {
@@ -42,7 +44,8 @@ class CliConsole {
   std::string ShownPath(std::string_view cp932) const;
   std::string ShownText(std::string_view cp932) const;
   // The OS's bytes (UTF-8 or not) with every control character and backslash escaped; a
-  // C1 control counts when it is UTF-8 (0xC2 0x80-0x9F) and is escaped byte by byte.
+  // C1 control counts both in UTF-8 (0xC2 0x80-0x9F, escaped byte by byte) and as a lone
+  // byte 0x80-0x9F that is no part of a UTF-8 character.
   static std::string EscapeOsBytes(std::string_view bytes);
 
   // bytes already converted; written as they are (a line ends with its own newline).
@@ -62,13 +65,24 @@ class CliConsole {
   bool Finish();
 
  private:
+  // A standard stream with what is written to it and not yet passed on. The streams are
+  // written here rather than through the C library, so that a write that waits for its
+  // reader gives way to Ctrl+C, SIGTERM or SIGHUP (platform::WriteStream).
+  struct Stream {
+    explicit Stream(platform::StandardStream s) : which(s) {}
+    platform::StandardStream which;
+    std::string pending;
+    int error = 0;  // errno of the first failed write, 0 while none failed
+  };
+  // What stdout gathers before it is passed on, when it is not a terminal.
+  static constexpr size_t kGather = 64 * 1024;
+
   void WipeProgress();
-  void Write(std::FILE* stream, std::string_view bytes);
-  void Flush(std::FILE* stream);
-  void Failed(std::FILE* stream);
+  void Write(Stream& stream, std::string_view bytes);
+  void Flush(Stream& stream);
 
   Traits traits_;
   bool progressShown_ = false;
-  int outError_ = 0;  // errno of the first failed write, 0 while none failed
-  int errError_ = 0;
+  Stream out_{platform::StandardStream::Output};
+  Stream err_{platform::StandardStream::Error};
 };

@@ -21,14 +21,14 @@ bool ParseMode(std::string_view text, int* mode) {
   return false;
 }
 
-bool ParseFormat(const std::string& text, CliOptions* out, std::string* error) {
+bool ParseFormat(const std::string& text, HitFormat* format, std::string* error) {
   static constexpr struct {
     const char* name;
     HitFormat format;
   } kFormats[] = {{"text", HitFormat::kText}, {"tsv", HitFormat::kTsv}, {"json", HitFormat::kJson}};
   for (const auto& entry : kFormats) {
     if (text == entry.name) {
-      out->format = entry.format;
+      *format = entry.format;
       return true;
     }
   }
@@ -188,10 +188,22 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     }
 
     std::string value;
-    auto takeValue = [&](std::optional<std::string>& field) {
-      if (!args.Value(name, inlineValue, hasInline, &value, error)) return false;
-      field = value;
+    // Each of these options holds one value: a second, different one would silently win
+    // over the first (two -p searched only the last patterns), so it is refused. The same
+    // value again changes nothing and is taken.
+    auto setOnce = [&](auto& field, const auto& given) {
+      if (field && *field != given) {
+        *error = name == "-p" || name == "--pattern"
+                     ? "-p (--pattern) is given twice with different patterns; join them with \";\" in one, "
+                       "e.g. -p \"*.exe;*.bin\""
+                     : "option " + std::string(name) + " is given twice with different values";
+        return false;
+      }
+      field = given;
       return true;
+    };
+    auto takeValue = [&](std::optional<std::string>& field) {
+      return args.Value(name, inlineValue, hasInline, &value, error) && setOnce(field, value);
     };
     auto noValue = [&](bool& flag) {
       if (hasInline) {
@@ -213,8 +225,13 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
     else if (name == "--import") ok = takeValue(out->importFile);
     else if (name == "--subfolders" || name == "--no-subfolders") {
       bool given = false;
+      const bool on = name == "--subfolders";
       ok = noValue(given);
-      out->subfolders = name == "--subfolders";
+      if (ok && out->subfolders && *out->subfolders != on) {
+        *error = "--subfolders and --no-subfolders cannot go together";
+        ok = false;
+      }
+      if (ok) out->subfolders = on;
     } else if (name == "--mode") {
       std::optional<std::string> text;
       ok = takeValue(text);
@@ -223,7 +240,7 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
         *error = "--mode takes leave, delete, rename or move, not \"" + platform::Cp932ToOsName(*text) + "\"";
         ok = false;
       }
-      if (ok) out->mode = mode;
+      ok = ok && setOnce(out->mode, mode);
     } else if (name == "--jobs") {
       std::optional<std::string> text;
       ok = takeValue(text);
@@ -239,9 +256,11 @@ bool CliOptions::Parse(int argc, const char* const* argv, CliOptions* out, std::
         *error = "--jobs takes a number from 1 to 256, not \"" + platform::Cp932ToOsName(*text) + "\"";
         ok = false;
       }
-      if (ok) out->jobs = jobs;
+      ok = ok && setOnce(out->jobs, jobs);
     } else if (name == "--format") {
-      ok = args.Value(name, inlineValue, hasInline, &value, error) && ParseFormat(value, out, error);
+      HitFormat format = HitFormat::kText;
+      ok = args.Value(name, inlineValue, hasInline, &value, error) && ParseFormat(value, &format, error) &&
+           setOnce(out->format, format);
     } else if (name == "--auto-log") ok = noValue(out->autoLog);
     else if (name == "--list") ok = noValue(out->list);
     else if (name == "--where") ok = noValue(out->where);
@@ -385,6 +404,9 @@ the desktop program does.
   -v, --verbose          name every file and folder that could not be read, with the reason
   -h, --help             this text
 
+An option that takes a value (and --subfolders or --no-subfolders) holds one: given again
+with a different value it is an error, so join patterns with ";" in one -p.
+
 Hits go to stdout, one line each: file name, folder, signature name, category, position
 (hex), processing, TAB-separated as in the log. At the end stderr gets the six counters,
 the completion and the number of files that could not be opened or read and of folders
@@ -420,10 +442,12 @@ such as ja_JP.SJIS: then CP932, and hit lines are exactly the log's lines (CR LF
 
 No control character of a name or text reaches the terminal or a log line as it is: on
 stdout and stderr TAB, CR, LF and backslash are written as \t \r \n \\, the other C0
-controls and DEL as \xHH (in UTF-8 also the C1 controls, byte by byte as \xC2\xHH). The
-log escapes the control characters of file and folder names the same way, so one hit is
-one line; there, and in the hit lines of a CP932 console, which are the log's, a backslash
-is left as it is: a name of the file system holds its own backslash as a double-byte code.
+controls and DEL as \xHH (in UTF-8 also the C1 controls, byte by byte as \xC2\xHH, and
+a byte 0x80-0x9F that is part of no UTF-8 character as \xHH; --format json writes the C1
+controls as \u0080-\u009F). The log escapes the control characters of file and folder
+names the same way, so one hit is one line; there, and in the hit lines of a CP932
+console, which are the log's, a backslash is left as it is: a name of the file system
+holds its own backslash as a double-byte code.
 
 A run that deletes, renames or moves and is asked for a log first checks that the log can
 be written (making the log folder of --auto-log); if not it stops before it touches a file.
@@ -453,8 +477,13 @@ not updated).
 Exit status: 0 the search ran to its end and found nothing; 1 hits, and everything else
 went well; 2 trouble without hits; 3 hits and trouble. Trouble is a search stopped (Ctrl+C,
 SIGTERM or SIGHUP: the file in hand is finished and the log records the search as not
-completed) or failed, a file or folder that could not be read, a log that could not be
-written, a write error on stdout or stderr, or bad arguments (then nothing is searched).
+completed) or failed, a hit that could not be deleted, renamed or moved (失敗; stderr says
+how many), a file or folder that could not be read, a log that could not be written, a
+write error on stdout or stderr, or bad arguments or no signature in effect (an empty data
+file, or the search of every category turned off in the settings): then nothing is searched.
+A stop is not held up by a stdout or stderr that nobody reads: the waiting write gives up
+(a write error) and the search ends as stopped. A second signal of the same kind ends the
+program at once, without a log: only for a search stuck in a read that does not return.
 --register and --list exit 0 on success and 2 on any failure; --where exits 0.
 --export and --import exit 0 on success (conflicts included) and 2 on any failure.
 

@@ -112,6 +112,7 @@ int CliSession::Search() {
   if (options_.moveTo) scanOptions_.SetMoveFolder(*options_.moveTo);
   scanOptions_.SetDryRun(options_.dryRun);
   scanOptions_.ApplyCategoryChecks(store_);
+  if (!SignaturesInEffect()) return kExitTrouble;
   logManager_.LoadSettings(SettingsFile(), locations_);
   // The command line logs only when asked to.
   logManager_.SetAutoLog(options_.autoLog);
@@ -149,6 +150,7 @@ int CliSession::Search() {
   console_.ErrLine(std::string(cli_text::kCompleted) + (engine_.Completed() ? "YES" : "NO"));
   problems_.Report(console_, options_.verbose);
   const bool journalOk = ReportJournal();
+  const size_t failed = ReportFailedProcessing();
   if (options_.dryRun) console_.ErrLine("vorlet-scan: dry run: nothing was deleted, renamed or moved");
   summary.counts = results_.Counts();
   summary.completed = engine_.Completed();
@@ -159,9 +161,21 @@ int CliSession::Search() {
   summary.dryRun = options_.dryRun;
   printer_.Finish(summary);
 
-  const bool trouble = !(storeOk && logsOk && journalOk && engine_.Completed() && problems_.Empty());
+  const bool trouble =
+      !(storeOk && logsOk && journalOk && failed == 0 && engine_.Completed() && problems_.Empty());
   if (results_.Counts().invalid > 0) return trouble ? kExitHitsAndTrouble : kExitHits;
   return trouble ? kExitTrouble : kExitClean;
+}
+
+bool CliSession::SignaturesInEffect() const {
+  for (const auto& [name, category] : store_.Categories()) {
+    if (category.SearchFlag() && !category.Empty()) return true;
+  }
+  // Such a search could only ever report clean, and a clean result would then say nothing.
+  console_.ErrLine(
+      "vorlet-scan: no signatures in effect (the data file holds none, or the settings turn "
+      "the search of every category off); nothing was searched");
+  return false;
 }
 
 bool CliSession::LogsCanBeWritten() const {
@@ -221,6 +235,24 @@ bool CliSession::ReportJournal() {
     console_.ErrRaw("vorlet-scan: journal (for --undo): " + console_.ShownPath(journal_.Path()) + "\n");
   }
   return true;
+}
+
+size_t CliSession::ReportFailedProcessing() const {
+  size_t failed = 0;
+  if (const DetectedFileList* hits = results_.Hits()) {
+    for (const DetectedFile& hit : *hits) failed += hit.Result() == kResultFailed ? 1 : 0;
+  }
+  if (failed == 0) return 0;
+  // A failed deletion, rename or move is counted among the unprocessed files; the count
+  // alone would not tell the user that a file asked to go is still there.
+  // "失敗", "失敗予定".
+  console_.ErrLine(
+      "vorlet-scan: " + std::to_string(failed) +
+      (options_.dryRun
+           ? " hit(s) would fail to be deleted, renamed or moved (\x8E\xB8\x94\x73\x97\x5C\x92\xE8)"
+           : " hit(s) could not be deleted, renamed or moved (\x8E\xB8\x94\x73); they are "
+             "still where they were found"));
+  return failed;
 }
 
 void CliSession::ReportCounts() const {

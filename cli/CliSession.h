@@ -52,9 +52,13 @@ class CliSession {
   TextList Targets() const;
   std::string PatternText() const;
   bool WriteLogs(const SearchRunInfo& run);
+  // Some category the search is to use holds a signature; says so when none does.
+  bool SignaturesInEffect() const;
   // Before a run that processes hits: every log asked for can be written; says why not.
   bool LogsCanBeWritten() const;
   void ReportCounts() const;
+  // Says how many hits the processing failed on (in a dry run: would fail on); returns it.
+  size_t ReportFailedProcessing() const;
   // The one place that decides whether this run keeps a journal, and where it goes.
   void StartJournal();
   // Lets the journal go and tells where it is; false when it could not be written.

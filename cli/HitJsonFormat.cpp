@@ -37,7 +37,25 @@ Json Time(const std::optional<SearchRunInfo>& run, bool end) {
 std::string Line(const Json& object) {
   // A path that is not UTF-8 is in the string as it is; the dump shows its bad bytes as
   // U+FFFD, and its _bytes array keeps them.
-  return object.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
+  const std::string dump = object.dump(-1, ' ', false, Json::error_handler_t::replace);
+  // The dump leaves the C1 controls (U+0080-U+009F) as they are, which a terminal may take
+  // as a sequence; written as \u00XX they read back the same.
+  std::string line;
+  line.reserve(dump.size() + 1);
+  for (size_t i = 0; i < dump.size(); ++i) {
+    const unsigned char next = i + 1 < dump.size() ? static_cast<unsigned char>(dump[i + 1]) : 0;
+    if (static_cast<unsigned char>(dump[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      static constexpr char kHex[] = "0123456789abcdef";
+      line += "\\u00";
+      line.push_back(kHex[next >> 4]);
+      line.push_back(kHex[next & 0xF]);
+      ++i;
+    } else {
+      line.push_back(dump[i]);
+    }
+  }
+  line.push_back('\n');
+  return line;
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 std::string WhereReport(const AppLocations& locations, const CliConsole& console) {
   LogManager logs;
   logs.LoadSettings(SettingsFile(), locations);
-  return "settings file: " + console.Path(locations.SettingsFilePath()) + "\n" +
-         "data file: " + console.Path(locations.DataFilePath()) + "\n" +
-         "log folder: " + console.Path(logs.LogFolder()) + "\n";
+  return "settings file: " + console.ShownPath(locations.SettingsFilePath()) + "\n" +
+         "data file: " + console.ShownPath(locations.DataFilePath()) + "\n" +
+         "log folder: " + console.ShownPath(logs.LogFolder()) + "\n";
 }

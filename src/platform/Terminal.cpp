@@ -1,8 +1,11 @@
 #include "platform/Terminal.h"
 
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -63,6 +66,42 @@ void CatchInterrupt() {
 }
 
 bool InterruptRequested() { return g_interrupted != 0; }
+
+bool WriteStream(StandardStream stream, std::string_view bytes, int* error) {
+  // How long one wait for room lasts before the interrupt flag is looked at again: the
+  // signal may be taken by another thread and leave the wait running.
+  constexpr int kWaitMs = 100;
+  // Once a pipe has room for one more page, a write of one page goes through without
+  // blocking; a larger one could block again until the reader reads.
+  constexpr size_t kChunk = 4096;
+  const int fd = FdOf(stream);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    pollfd wait{fd, POLLOUT, 0};
+    const int ready = ::poll(&wait, 1, kWaitMs);
+    if (ready < 0 && errno != EINTR) {
+      *error = errno;
+      return false;
+    }
+    if (ready <= 0) {
+      if (InterruptRequested()) {
+        *error = EINTR;
+        return false;
+      }
+      continue;
+    }
+    // Room, or an error or hang-up that the write reports.
+    const ssize_t written = ::write(fd, bytes.data() + done, std::min(kChunk, bytes.size() - done));
+    if (written < 0) {
+      // EAGAIN: a stream left non-blocking by whoever opened it; poll waits for room.
+      if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK) continue;
+      *error = errno;
+      return false;
+    }
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
 
 void IgnoreBrokenPipe() { std::signal(SIGPIPE, SIG_IGN); }
 

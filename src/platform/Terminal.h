@@ -4,6 +4,8 @@
 // that a running search can stop at its next check and still finish its log.
 #pragma once
 
+#include <string_view>
+
 namespace platform {
 
 enum class StandardStream { Output, Error };
@@ -17,10 +19,17 @@ int TerminalColumns(StandardStream stream);
 bool LocaleUsesCp932();
 
 // From now on the first SIGINT, SIGTERM or SIGHUP only raises the flag; a second one of
-// the same kind ends the process as usual, so a program stuck in a system call can still
-// be interrupted.
+// the same kind ends the process as usual, so a program stuck in a system call (a read
+// of a hung network file system) can still be interrupted. Writes to the standard
+// streams through WriteStream do not hold a stop up.
 void CatchInterrupt();
 bool InterruptRequested();
+
+// Writes all of bytes to the stream. While the stream takes nothing (a pipe whose reader
+// does not read, a terminal held with Ctrl+S) it waits, and gives up a fraction of a
+// second after an interrupt was requested: a stop must not wait on a reader. False with
+// *error set: the write's errno, or EINTR when it gave up for an interrupt.
+bool WriteStream(StandardStream stream, std::string_view bytes, int* error);
 
 // A reader that goes away (a pipe into "head") makes writes fail instead of ending the
 // process, so a search that acts on files still finishes and writes its log.

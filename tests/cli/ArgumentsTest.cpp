@@ -30,6 +30,10 @@ TEST(ArgumentsTest, BadCommandLinesExitTwoWithAMessage) {
       {{"--export", "x.tsv", "--list"}, "--export goes with no other action"},
       {{"--check-signatures", "--dry-run", "/tmp"}, "search options cannot go with it"},
       {{"--import", "x.tsv", "--jobs", "2"}, "--import goes with no other action"},
+      // A second, different value of a one-value option is refused, not taken over the first.
+      {{"-p", "*.exe", "--pattern=*.bin", "/tmp"}, "join them with \";\" in one"},
+      {{"--mode", "delete", "--mode", "leave", "/tmp"}, "option --mode is given twice with different values"},
+      {{"--subfolders", "--no-subfolders", "/tmp"}, "--subfolders and --no-subfolders cannot go together"},
       {{"--home", "/nonexistent/vorlet"}, "no usable program folder"},
       {{}, "no folder to search"},
   };

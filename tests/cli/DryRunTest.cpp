@@ -2,6 +2,7 @@
 // processing would do, and not one file deleted, renamed, moved or changed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -105,7 +106,9 @@ TEST(DryRunTest, NothingIsTouchedAndTheReportIsThatOfARealRun) {
 
     const auto real = run(realTree, realMove, false);
     EXPECT_EQ(dry.exitStatus, real.exitStatus) << c.label << "\n" << dry.err;
-    EXPECT_EQ(real.exitStatus, 1) << c.label << "\n" << real.err;
+    // A rename or move that fails leaves a hit in place: trouble beside the hits.
+    const bool fails = std::find(c.planned.begin(), c.planned.end(), "失敗予定") != c.planned.end();
+    EXPECT_EQ(real.exitStatus, fails ? 3 : 1) << c.label << "\n" << real.err;
     EXPECT_EQ(Counters(dry.err), Counters(real.err)) << c.label;
     EXPECT_EQ(Results(dry.out, "予定"), Results(real.out)) << c.label << "\n" << real.out;
   }

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "cli/ScanRunner.h"
+#include "platform/Encoding.h"
 
 namespace {
 
@@ -61,6 +62,13 @@ TEST_F(OutputFormatTest, TextIsUnchangedAndTsvFieldsNeverHoldTabOrNewline) {
        {"--format", "tsv", "--rule", "*.*.INV"},
        "path\tsignature\tcategory\trisk\tposition\tresult\ttarget\n"
        "DIR/a\\tb\\nc\\\\d.exe\t見本\tトロイ\t高\t0\tﾘﾈｰﾑ\tDIR/a\\tb\\nc\\\\d.exe.INV\n"},
+      // C1 controls, raw (a name of another encoding) or in UTF-8, beside a character whose
+      // UTF-8 holds a byte of that range (日: E6 97 A5).
+      {"x\x9b\x32J\xc2\x9d日.exe", {}, "x\\x9B2J\\xC2\\x9D日.exe\tDIR\t見本\tトロイ\t0\t未処理\n"},
+      {"x\x9b\x32J\xc2\x9d日.exe",
+       {"--format", "tsv"},
+       "path\tsignature\tcategory\trisk\tposition\tresult\ttarget\n"
+       "DIR/x\\x9B2J\\xC2\\x9D日.exe\t見本\tトロイ\t高\t0\t未処理\t\n"},
       {"sub/Bad.EXE",
        {"--format", "tsv"},
        "path\tsignature\tcategory\trisk\tposition\tresult\ttarget\nDIR/sub/"
@@ -98,7 +106,8 @@ std::string PathBytes(const nlohmann::json& object, const std::string& key) {
 
 TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
   testing_support::TempDir tree, moveTo;
-  const std::vector<std::string> names = {"bad\xff\xfe.bin", "ctl\x1b\t\"\\.exe", "見本.exe"};
+  const std::vector<std::string> names = {"bad\xff\xfe.bin", "ctl\x1b\t\"\\.exe", "見本.exe",
+                                          "c1\x9b\xc2\x9b.exe"};
   for (const std::string& name : names) tree.Write(name, kSample);
   tree.Write("clean.txt", "nothing");
   const std::string logPath = moveTo.path() + "/run.log";
@@ -117,6 +126,8 @@ TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
     args.insert(args.end(), {"-q", "--format", "json", "-p", "", tree.path()});
     const auto result = RunScan(home.Args(args));
     EXPECT_EQ(result.exitStatus, 1) << result.err;
+    // No C1 control reaches the terminal, raw or in UTF-8.
+    EXPECT_EQ(result.out.find('\x9b'), std::string::npos) << result.out;
     const std::vector<nlohmann::json> objects = ParseLines(result.out);
     ASSERT_EQ(objects.size(), names.size() + 1) << result.out;
 
@@ -131,7 +142,7 @@ TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
       EXPECT_EQ(hit.at("result"), c.result);
       const std::string path = PathBytes(hit, "path");
       // Only a name that is not UTF-8 carries its bytes apart.
-      EXPECT_EQ(hit.contains("path_bytes"), path.find('\xff') != std::string::npos) << hit;
+      EXPECT_EQ(hit.contains("path_bytes"), !platform::IsValidUtf8(path)) << hit;
       paths.insert(path);
       const std::string name = path.substr(tree.path().size() + 1);
       if (c.moveFolder.empty()) {
@@ -147,7 +158,7 @@ TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
     const nlohmann::json& summary = objects.back();
     EXPECT_EQ(summary.at("type"), "summary");
     const std::pair<const char*, int> counters[] = {
-        {"searched", 4}, {"invalid", 3}, {"unprocessed", c.dryRun ? 0 : 3}, {"moved", c.dryRun ? 3 : 0},
+        {"searched", 5}, {"invalid", 4}, {"unprocessed", c.dryRun ? 0 : 4}, {"moved", c.dryRun ? 4 : 0},
         {"renamed", 0},  {"deleted", 0}};
     for (const auto& [key, value] : counters) EXPECT_EQ(summary.at(key), value) << key;
     EXPECT_EQ(summary.at("completed"), true);

@@ -10,8 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "cli/ScanRunner.h"
 #include "platform/Encoding.h"
@@ -75,6 +77,24 @@ TEST_F(ProblemsAndStopTest, MissingOrDamagedDataFileFailsTheSearch) {
       << damaged.err;
 }
 
+// Without a signature to search with, "clean" would be no finding: the search is refused.
+TEST_F(ProblemsAndStopTest, NoSignatureInEffectIsTrouble) {
+  tree.Write("hit.bin", "the sample");
+  ScanHome emptied;
+  emptied.SaveStore();
+  ScanHome unchecked;
+  unchecked.AddSignature("Cat", "sig", "the sample");
+  unchecked.SaveStore();
+  unchecked.Set("DB", "C0", "Cat");
+  unchecked.Set("DB", "CS0", "0");
+  for (const ScanHome* home : {&emptied, &unchecked}) {
+    const auto result = RunScan(home->Args({"-q", tree.path()}));
+    EXPECT_EQ(result.exitStatus, 2) << home->path();
+    EXPECT_NE(result.err.find("vorlet-scan: no signatures in effect"), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+  }
+}
+
 TEST_F(ProblemsAndStopTest, PermissionDeniedCountsForOtherUsers) {
   if (!testing_support::RunAsUnprivileged()) return;
   const std::string locked = tree.Write("locked.txt", "x");
@@ -107,6 +127,40 @@ TEST_F(ProblemsAndStopTest, SignalsStopTheSearchAndTheLogSaysNo) {
     EXPECT_EQ(log.substr(line2End - 7, 7), "\tYES\tNO") << signal;
     tree.Write("stopped.log", "");
   }
+}
+
+// A reader that stops reading (a pipe into a stalled program) must not keep a stop from
+// ending the search: the write gives way, the log is written, and the exit says so.
+TEST_F(ProblemsAndStopTest, AStdoutNobodyReadsDoesNotHoldUpAStop) {
+  char name[32];
+  for (int i = 0; i < 3000; ++i) {
+    std::snprintf(name, sizeof name, "hit%d.bin", i);
+    tree.Write(name, "the sample");
+  }
+  const std::string logPath = tree.path() + "/stopped.log";
+  cli_test::ScanProcess scan(home.Args({"-q", "--log", logPath, tree.path()}), {"LANG=C.UTF-8"},
+                             {1, "", true});
+  // Hit lines fill the pipe; once it stays full the search is waiting in a write.
+  int held = -1;
+  for (int unchanged = 0, tries = 0; unchanged < 6 && tries < 600; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const int now = scan.HeldBytes();
+    unchanged = now == held && now >= 32768 ? unchanged + 1 : 0;
+    held = now;
+  }
+  ASSERT_GE(held, 32768);
+  const auto signalled = std::chrono::steady_clock::now();
+  scan.Signal(SIGTERM);
+  const auto result = scan.Finish(std::chrono::seconds(5));
+  EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(3));
+  EXPECT_EQ(result.exitStatus, 3) << result.err;
+  EXPECT_NE(result.err.find("検索完了の有無：NO\n"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("cannot write to standard output: nothing read it when the search was stopped"),
+            std::string::npos);
+  const std::string log = platform::Cp932ToUtf8(tree.Read("stopped.log"));
+  const size_t line2End = log.find("\r\n", log.find("\r\n") + 2);
+  ASSERT_NE(line2End, std::string::npos);
+  EXPECT_EQ(log.substr(line2End - 7, 7), "\tYES\tNO");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,7 +45,10 @@ ScanProcess::ScanProcess(const std::vector<std::string>& args, const std::vector
   close(err[1]);
   // The reader of that pipe goes before the child writes.
   if (unread[0] >= 0) {
-    close(unread[0]);
+    if (redirect.heldOpen)
+      heldFd_ = unread[0];
+    else
+      close(unread[0]);
     close(unread[1]);
   }
   outFd_ = out[0];
@@ -59,6 +63,12 @@ ScanProcess::~ScanProcess() {
   }
   if (outFd_ >= 0) close(outFd_);
   if (errFd_ >= 0) close(errFd_);
+  if (heldFd_ >= 0) close(heldFd_);
+}
+
+int ScanProcess::HeldBytes() const {
+  int bytes = 0;
+  return ioctl(heldFd_, FIONREAD, &bytes) == 0 ? bytes : -1;
 }
 
 bool ScanProcess::ReadSome(int timeoutMs) {
@@ -90,8 +100,14 @@ bool ScanProcess::WaitForStderr(std::string_view text, std::chrono::milliseconds
 
 void ScanProcess::Signal(int signal) { kill(pid_, signal); }
 
-ScanOutcome ScanProcess::Finish() {
-  while (ReadSome(-1)) {
+ScanOutcome ScanProcess::Finish(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  bool killed = false;
+  while (ReadSome(killed ? -1 : 50)) {
+    if (!killed && std::chrono::steady_clock::now() >= deadline) {
+      kill(pid_, SIGKILL);
+      killed = true;
+    }
   }
   int status = 0;
   waitpid(pid_, &status, 0);

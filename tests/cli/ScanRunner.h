@@ -23,10 +23,12 @@ struct ScanOutcome {
 };
 
 // The child's stdout (fd 1) or stderr (fd 2) sent to a file opened for writing (such as
-// /dev/full) instead of being captured; an empty path gives a pipe nobody reads.
+// /dev/full) instead of being captured; an empty path gives a pipe nobody reads, whose
+// reader is gone, or with heldOpen one whose reader stays but never reads.
 struct Redirect {
   int fd = -1;
   std::string path;
+  bool heldOpen = false;
 };
 
 class ScanProcess {
@@ -41,8 +43,11 @@ class ScanProcess {
   // Reads until stderr holds text; false when the child ended or the time ran out first.
   bool WaitForStderr(std::string_view text, std::chrono::milliseconds timeout);
   void Signal(int signal);
-  // Reads both streams to their end and reaps the child.
-  ScanOutcome Finish();
+  // Bytes waiting in the pipe of Redirect::heldOpen.
+  int HeldBytes() const;
+  // Reads both streams to their end and reaps the child; a child that has not ended
+  // within timeout is killed (exitStatus -1).
+  ScanOutcome Finish(std::chrono::milliseconds timeout = std::chrono::hours(1));
 
  private:
   bool ReadSome(int timeoutMs);
@@ -50,6 +55,7 @@ class ScanProcess {
   pid_t pid_ = -1;
   int outFd_ = -1;
   int errFd_ = -1;
+  int heldFd_ = -1;
   ScanOutcome outcome_;
 };
 

@@ -17,9 +17,11 @@ TEST(WhereTest, HomeHoldsTheFilesAndTheSettingsNameTheLogFolder) {
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.out, "settings file: " + home.path() + "/Vorlet.ini\ndata file: " + home.path() +
                             "/Vorlet.dat\nlog folder: " + home.path() + "/Log\n");
-  home.Set("General", "LogFolder", "/var/log/vorlet");
+  // What the settings name is shown escaped, as any console line: it sends the terminal nothing.
+  home.Set("General", "LogFolder", "/var/log/vorlet\x1b]0;t\x07");
   result = RunScan(home.Args({"--where"}));
-  EXPECT_NE(result.out.find("\nlog folder: /var/log/vorlet\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("\nlog folder: /var/log/vorlet\\x1B]0;t\\x07\n"), std::string::npos)
+      << result.out;
 }
 
 TEST(WhereTest, InstalledCopyWorksInTheUsersFolders) {
