@@ -44,6 +44,8 @@ inline void LowerSingleByteLetters(std::string_view text, char* out) {
 // since its second byte may look like a letter.
 inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // Names found through a hash or typed alike mostly match byte for byte: one compare.
+  if (a == b) return true;
   for (size_t i = 0; i < a.size();) {
     if (CharSize(a, i) == 2) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
@@ -58,11 +60,25 @@ inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 // Byte offset of the last single-byte character c in text, or npos; second bytes never count.
 inline size_t FindLastChar(std::string_view text, char c) {
-  size_t found = std::string_view::npos;
-  for (size_t i = 0; i < text.size(); i += CharSize(text, i)) {
-    if (text[i] == c) found = i;
+  if (platform::IsLeadByte(static_cast<unsigned char>(c))) {
+    size_t found = std::string_view::npos;
+    for (size_t i = 0; i < text.size(); i += CharSize(text, i)) {
+      if (text[i] == c) found = i;
+    }
+    return found;
   }
-  return found;
+  // Searched from the end instead of walking every character from the start: the byte
+  // after one that is no lead byte always starts a character, so the lead bytes directly
+  // before a c pair up from there, and the c is a second byte when they are odd in number.
+  // That run never reaches back past the c before it (no lead byte), so the text is read
+  // at most twice.
+  for (size_t i = text.rfind(c); i != std::string_view::npos;
+       i = i == 0 ? std::string_view::npos : text.rfind(c, i - 1)) {
+    size_t run = 0;
+    while (run < i && platform::IsLeadByte(static_cast<unsigned char>(text[i - run - 1]))) ++run;
+    if (run % 2 == 0) return i;
+  }
+  return std::string_view::npos;
 }
 
 // Byte offset of the last separator character of the path, or npos.
