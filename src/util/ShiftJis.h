@@ -81,6 +81,27 @@ inline size_t FindLastChar(std::string_view text, char c) {
   return std::string_view::npos;
 }
 
+// Byte offset of the first single-byte character c at or after byte from (a character's
+// start), or npos; second bytes never count.
+inline size_t FindChar(std::string_view text, char c, size_t from) {
+  if (platform::IsLeadByte(static_cast<unsigned char>(c))) {
+    for (size_t i = from; i < text.size(); i += CharSize(text, i)) {
+      if (text[i] == c) return i;
+    }
+    return std::string_view::npos;
+  }
+  // Searched for as a byte, each match checked as FindLastChar checks it (CharSize pairs a
+  // lead byte with any byte after it, so even a "/" may be a second byte here). The run of
+  // lead bytes before a match never reaches back past the match before it, so the text is
+  // read at most twice.
+  for (size_t i = text.find(c, from); i != std::string_view::npos; i = text.find(c, i + 1)) {
+    size_t run = 0;
+    while (run < i && platform::IsLeadByte(static_cast<unsigned char>(text[i - run - 1]))) ++run;
+    if (run % 2 == 0) return i;
+  }
+  return std::string_view::npos;
+}
+
 // Byte offset of the last separator character of the path, or npos.
 inline size_t FindLastSeparator(std::string_view path, PathStyle style) {
   // Second bytes start at 0x40, so a byte below it is always a character of its own.
