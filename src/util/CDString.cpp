@@ -35,17 +35,6 @@ unsigned int ValueAt(std::string_view s, size_t i, size_t size) {
 
 bool IsAt(std::string_view s, size_t i, size_t size, unsigned int ch) { return ValueAt(s, i, size) == ch; }
 
-// Whether byte offset b starts a character of s or is its end, found without a walk from
-// the start: the byte after one that is no lead byte always starts a character, so the
-// lead bytes directly before b pair up from there and b starts one when they are even in
-// number. (The end is always reached: a cut lead byte at the end is a character.)
-bool IsCharStart(std::string_view s, size_t b) {
-  if (b >= s.size()) return true;
-  size_t run = 0;
-  while (run < b && platform::IsLeadByte(static_cast<unsigned char>(s[b - run - 1]))) ++run;
-  return run % 2 == 0;
-}
-
 }  // namespace
 
 CDString::CDString(const char* text) { Assign(text); }
@@ -157,16 +146,16 @@ CDString CDString::Mid(int start, int count) const {
 
 CDString CDString::MidFrom(int start) const { return CDString(std::string_view(bytes_).substr(ByteOffset(start))); }
 
-// The first (last) characters equal the probe exactly when the bytes do and they begin
-// (end) on a character's start: the text splits into characters there as the probe does.
+// The first (last) characters equal the probe exactly when the bytes do and a character
+// starts where they end (begin): the text splits into characters there as the probe does.
 // So neither walks the text; the check keeps a double-byte character ending in 0x5C from
 // passing for a trailing backslash.
 bool CDString::StartsWith(std::string_view probe) const {
-  return view().starts_with(probe) && IsCharStart(bytes_, probe.size());
+  return view().starts_with(probe) && shiftjis::IsCharStart(bytes_, probe.size());
 }
 
 bool CDString::EndsWith(std::string_view probe) const {
-  return view().ends_with(probe) && IsCharStart(bytes_, bytes_.size() - probe.size());
+  return view().ends_with(probe) && shiftjis::IsCharStart(bytes_, bytes_.size() - probe.size());
 }
 
 bool CDString::SetCharAt(int pos, unsigned int value) {

@@ -58,6 +58,18 @@ inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Whether byte offset b starts a character of text (or is its end), told by the bytes
+// before it instead of a walk from the start: the byte after one that is no lead byte
+// always starts a character (CharSize pairs a lead byte with any byte after it), so the
+// lead bytes directly before b pair up from there, and b starts a character when they are
+// even in number. The end is always one: a cut lead byte at the end is a character.
+inline bool IsCharStart(std::string_view text, size_t b) {
+  if (b >= text.size()) return true;
+  size_t run = 0;
+  while (run < b && platform::IsLeadByte(static_cast<unsigned char>(text[b - run - 1]))) ++run;
+  return run % 2 == 0;
+}
+
 // Byte offset of the last single-byte character c in text, or npos; second bytes never count.
 inline size_t FindLastChar(std::string_view text, char c) {
   if (platform::IsLeadByte(static_cast<unsigned char>(c))) {
@@ -67,16 +79,12 @@ inline size_t FindLastChar(std::string_view text, char c) {
     }
     return found;
   }
-  // Searched from the end instead of walking every character from the start: the byte
-  // after one that is no lead byte always starts a character, so the lead bytes directly
-  // before a c pair up from there, and the c is a second byte when they are odd in number.
-  // That run never reaches back past the c before it (no lead byte), so the text is read
-  // at most twice.
+  // Searched from the end instead of walking every character from the start. The lead
+  // bytes IsCharStart reads before a match never reach back past the c before it (no lead
+  // byte), so the text is read at most twice.
   for (size_t i = text.rfind(c); i != std::string_view::npos;
        i = i == 0 ? std::string_view::npos : text.rfind(c, i - 1)) {
-    size_t run = 0;
-    while (run < i && platform::IsLeadByte(static_cast<unsigned char>(text[i - run - 1]))) ++run;
-    if (run % 2 == 0) return i;
+    if (IsCharStart(text, i)) return i;
   }
   return std::string_view::npos;
 }
@@ -90,14 +98,11 @@ inline size_t FindChar(std::string_view text, char c, size_t from) {
     }
     return std::string_view::npos;
   }
-  // Searched for as a byte, each match checked as FindLastChar checks it (CharSize pairs a
-  // lead byte with any byte after it, so even a "/" may be a second byte here). The run of
-  // lead bytes before a match never reaches back past the match before it, so the text is
-  // read at most twice.
+  // Searched for as a byte, each match checked as FindLastChar checks it (even a "/" may be
+  // a second byte here). The lead bytes before a match never reach back past the match
+  // before it, so the text is read at most twice.
   for (size_t i = text.find(c, from); i != std::string_view::npos; i = text.find(c, i + 1)) {
-    size_t run = 0;
-    while (run < i && platform::IsLeadByte(static_cast<unsigned char>(text[i - run - 1]))) ++run;
-    if (run % 2 == 0) return i;
+    if (IsCharStart(text, i)) return i;
   }
   return std::string_view::npos;
 }
