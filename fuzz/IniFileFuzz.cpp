@@ -26,44 +26,49 @@ struct Key {
   std::optional<std::string> value;
 };
 
-// Every key line under a section head, as its line and its section head's line; kept
-// between runs so that collecting them allocates nothing.
+// Every key line under a section head, as its line and its section head's line, and the
+// sampled keys; kept between runs so that a run allocates nothing for them once they have
+// grown.
 std::vector<std::pair<size_t, size_t>> keyLines;
+std::vector<Key> keys;
 
 // A sample of the key lines, in order; the first and the last key line are among them.
 // Only a sample: a look-up costs the section name's length and Find walks the whole text,
 // so with a long section name over many keys all of them would cost the square of the
 // text's length. Find must agree with the index.
-std::vector<Key> Keys(const IniFile& ini, uint64_t seed) {
+const std::vector<Key>& Keys(const IniFile& ini, uint64_t seed) {
+  // The heads the file found; a key line is one under a head, up to the next.
   keyLines.clear();
-  size_t head = std::string::npos;
-  for (size_t i = 0; i < ini.LineCount(); ++i) {
-    const std::string_view line = ini.Line(i);
-    std::string_view name, value;
-    if (ini_text::SectionName(line)) {
-      head = i;
-    } else if (head != std::string::npos && ini_text::SplitKeyLine(line, &name, &value)) {
-      keyLines.emplace_back(i, head);
+  const std::vector<size_t>& heads = ini.HeadLines();
+  for (size_t h = 0; h < heads.size(); ++h) {
+    const size_t end = h + 1 < heads.size() ? heads[h + 1] : ini.LineCount();
+    for (size_t i = heads[h] + 1; i < end; ++i) {
+      std::string_view name, value;
+      if (ini_text::SplitKeyLine(ini.Line(i), &name, &value)) keyLines.emplace_back(i, heads[h]);
     }
   }
   IniFileIndex index(ini);
-  std::vector<Key> keys;
+  keys.clear();
   for (size_t k : FuzzSample(keyLines.size(), seed)) {
     if (k == keyLines.size()) break;
     std::string_view name, value;
     ini_text::SplitKeyLine(ini.Line(keyLines[k].first), &name, &value);
-    Key key{std::string(*ini_text::SectionName(ini.Line(keyLines[k].second))), std::string(name), std::nullopt};
+    Key& key = keys.emplace_back();
+    key.section = *ini_text::SectionName(ini.Line(keyLines[k].second));
+    key.name = name;
     key.value = index.Find(key.section, key.name);
     FUZZ_CHECK(ini.Find(key.section, key.name) == key.value);
-    keys.push_back(std::move(key));
   }
   return keys;
 }
 
+// The text before a Set, kept between runs likewise.
+std::string before;
+
 // keys are Keys(ini).
 void CheckSet(IniFile& ini, const std::vector<Key>& keys, std::string_view section, std::string_view key,
               std::string_view value) {
-  const std::string before = ini.Text();
+  before = ini.Text();
   const bool held = ini.Find(section, key) == value;
   bool changed = true;
   if (!ini.Set(section, key, value, &changed)) {
@@ -111,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Reading is stable: the text as written reads back as the same lines.
   const std::string& text = ini.Text();
   FUZZ_CHECK(IniFile(text).Text() == text);
-  const std::vector<Key> keys = Keys(ini, seed);
+  const std::vector<Key>& keys = Keys(ini, seed);
   // One made-up edit per run, picked by the length, keeps a run to a few parses.
   switch (keys.empty() ? 2 + size % 2 : size % 5) {
     case 0:  // replace the first key in place

@@ -31,18 +31,26 @@ std::string_view TrimBlanks(std::string_view text) {
 
 bool SameName(std::string_view a, std::string_view b) { return shiftjis::EqualIgnoringAsciiCase(a, b); }
 
+namespace {
+
+// Where the head's "]" is in a line trimmed of blanks, or npos when it is no head.
+size_t HeadClose(std::string_view trimmed) {
+  if (trimmed.empty() || trimmed.front() != '[') return std::string_view::npos;
+  return shiftjis::FindLastChar(trimmed.substr(1), ']');
+}
+
+}  // namespace
+
 std::optional<std::string_view> SectionName(std::string_view line) {
   line = TrimBlanks(line);
-  if (line.empty() || line.front() != '[') return std::nullopt;
-  line.remove_prefix(1);
-  size_t close = shiftjis::FindLastChar(line, ']');
+  const size_t close = HeadClose(line);
   if (close == std::string_view::npos) return std::nullopt;
-  return TrimBlanks(line.substr(0, close));
+  return TrimBlanks(line.substr(1, close));
 }
 
 bool SplitKeyLine(std::string_view line, std::string_view* name, std::string_view* value) {
   line = TrimBlanks(line);
-  if (line.empty() || line.front() == ';' || SectionName(line)) return false;
+  if (line.empty() || line.front() == ';' || HeadClose(line) != std::string_view::npos) return false;
   // '=' is never a trail byte, so a plain search is safe.
   size_t equals = line.find('=');
   if (equals == std::string_view::npos) return false;
@@ -204,8 +212,6 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   if (!CanSet(section, key, value)) return false;
   section = TrimBlanks(section);
   key = TrimBlanks(key);
-  // However the line is spelled, a key that already reads as the value is left alone.
-  if (Find(section, key) == value) return true;
   std::string encoded = EncodeValue(value);
 
   size_t head = FindSection(section);
@@ -224,6 +230,9 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   for (size_t i = head + 1; i < end; ++i) {
     std::string_view name, old;
     if (SplitKeyLine(Line(i), &name, &old) && SameName(name, key)) {
+      // The line Find reads: however it is spelled, a key that already reads as the value
+      // is left alone.
+      if (old == value) return true;
       // The name keeps the spelling the file has.
       if (!StoreLine(i, Join({name, "=", encoded}), false)) return false;
       if (changed != nullptr) *changed = true;

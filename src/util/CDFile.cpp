@@ -22,23 +22,26 @@ CDString CDFile::FolderPartTrimmed() const {
 
 CDString CDFile::FileNamePart() const { return CDString(path_.view().substr(NameStartByte())); }
 
+// The separators are searched for as bytes (shiftjis::FindChar), not found by a walk over
+// every character.
 int CDFile::SeparatorCount() const {
   std::string_view p = path_.view();
   int count = 0;
-  for (size_t i = 0; i < p.size(); i += shiftjis::CharSize(p, i)) {
-    if (p[i] == style_.separator) ++count;
+  for (size_t i = shiftjis::FindChar(p, style_.separator, 0); i != std::string_view::npos;
+       i = shiftjis::FindChar(p, style_.separator, i + shiftjis::CharSize(p, i))) {
+    ++count;
   }
   return count;
 }
 
 CDString CDFile::FolderComponent(int k) const {
-  // The components lie before the last separator, so the walk needs no folder part first:
-  // only a k past the last component costs the look for it.
+  // The components lie before the last separator, so the search needs no folder part
+  // first: only a k past the last component costs the look for it.
   std::string_view path = path_.view();
   size_t begin = 0;
   int index = 0;
-  for (size_t i = 0; i < path.size(); i += shiftjis::CharSize(path, i)) {
-    if (path[i] != style_.separator) continue;
+  for (size_t i = shiftjis::FindChar(path, style_.separator, 0); i != std::string_view::npos;
+       i = shiftjis::FindChar(path, style_.separator, i + shiftjis::CharSize(path, i))) {
     if (index == k) {
       // Component 0 keeps its separator so that a root stays a root.
       const size_t end = k == 0 ? i + 1 : i;

@@ -146,18 +146,16 @@ CDString CDString::Mid(int start, int count) const {
 
 CDString CDString::MidFrom(int start) const { return CDString(std::string_view(bytes_).substr(ByteOffset(start))); }
 
+// The first (last) characters equal the probe exactly when the bytes do and a character
+// starts where they end (begin): the text splits into characters there as the probe does.
+// So neither walks the text; the check keeps a double-byte character ending in 0x5C from
+// passing for a trailing backslash.
 bool CDString::StartsWith(std::string_view probe) const {
-  const int count = shiftjis::CountChars(probe);
-  return std::string_view(bytes_).substr(0, ByteOffset(count)) == probe;
+  return view().starts_with(probe) && shiftjis::IsCharStart(bytes_, probe.size());
 }
 
 bool CDString::EndsWith(std::string_view probe) const {
-  // Counting the probe's characters and then taking as many from the end keeps a
-  // double-byte character ending in 0x5C from passing for a trailing backslash.
-  const int probeCount = shiftjis::CountChars(probe);
-  const int length = Length();
-  if (probeCount > length) return false;
-  return std::string_view(bytes_).substr(ByteOffset(length - probeCount)) == probe;
+  return view().ends_with(probe) && shiftjis::IsCharStart(bytes_, bytes_.size() - probe.size());
 }
 
 bool CDString::SetCharAt(int pos, unsigned int value) {

@@ -44,6 +44,8 @@ inline void LowerSingleByteLetters(std::string_view text, char* out) {
 // since its second byte may look like a letter.
 inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // Names found through a hash or typed alike mostly match byte for byte: one compare.
+  if (a == b) return true;
   for (size_t i = 0; i < a.size();) {
     if (CharSize(a, i) == 2) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
@@ -56,13 +58,53 @@ inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// Whether byte offset b starts a character of text (or is its end), told by the bytes
+// before it instead of a walk from the start: the byte after one that is no lead byte
+// always starts a character (CharSize pairs a lead byte with any byte after it), so the
+// lead bytes directly before b pair up from there, and b starts a character when they are
+// even in number. The end is always one: a cut lead byte at the end is a character.
+inline bool IsCharStart(std::string_view text, size_t b) {
+  if (b >= text.size()) return true;
+  size_t run = 0;
+  while (run < b && platform::IsLeadByte(static_cast<unsigned char>(text[b - run - 1]))) ++run;
+  return run % 2 == 0;
+}
+
 // Byte offset of the last single-byte character c in text, or npos; second bytes never count.
 inline size_t FindLastChar(std::string_view text, char c) {
-  size_t found = std::string_view::npos;
-  for (size_t i = 0; i < text.size(); i += CharSize(text, i)) {
-    if (text[i] == c) found = i;
+  if (platform::IsLeadByte(static_cast<unsigned char>(c))) {
+    size_t found = std::string_view::npos;
+    for (size_t i = 0; i < text.size(); i += CharSize(text, i)) {
+      if (text[i] == c) found = i;
+    }
+    return found;
   }
-  return found;
+  // Searched from the end instead of walking every character from the start. The lead
+  // bytes IsCharStart reads before a match never reach back past the c before it (no lead
+  // byte), so the text is read at most twice.
+  for (size_t i = text.rfind(c); i != std::string_view::npos;
+       i = i == 0 ? std::string_view::npos : text.rfind(c, i - 1)) {
+    if (IsCharStart(text, i)) return i;
+  }
+  return std::string_view::npos;
+}
+
+// Byte offset of the first single-byte character c at or after byte from (a character's
+// start), or npos; second bytes never count.
+inline size_t FindChar(std::string_view text, char c, size_t from) {
+  if (platform::IsLeadByte(static_cast<unsigned char>(c))) {
+    for (size_t i = from; i < text.size(); i += CharSize(text, i)) {
+      if (text[i] == c) return i;
+    }
+    return std::string_view::npos;
+  }
+  // Searched for as a byte, each match checked as FindLastChar checks it (even a "/" may be
+  // a second byte here). The lead bytes before a match never reach back past the match
+  // before it, so the text is read at most twice.
+  for (size_t i = text.find(c, from); i != std::string_view::npos; i = text.find(c, i + 1)) {
+    if (IsCharStart(text, i)) return i;
+  }
+  return std::string_view::npos;
 }
 
 // Byte offset of the last separator character of the path, or npos.
