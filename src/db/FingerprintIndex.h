@@ -61,9 +61,6 @@ class FingerprintIndex {
   // The records whose first 16 search bytes equal fingerprint[0..15] (empty when none),
   // valid until the next Build, Insert, Erase or Clear.
   std::span<const uint32_t> Find(const uint8_t* fingerprint);
-  // Starts fetching the filter word Find reads first: for most files that word is the only
-  // memory Find touches, and it has left the caches since the last look-up that used it.
-  void Prefetch(const uint8_t* fingerprint) const { __builtin_prefetch(&filter_[FilterWord(fingerprint)]); }
   void Clear();
   size_t KeyCount();
   // The filter's size in bits (0 while nothing was ever indexed).

@@ -83,9 +83,6 @@ class InvalFileDB {
   // the index when length is 16; SearchSequential tries every record in that order and
   // gives the same result.
   bool Search(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode);
-  // Starts fetching what a Search for this 16-byte digest reads first, so that work done
-  // before the Search overlaps the wait on memory.
-  void PrefetchIndexFor(const uint8_t* digest) const { index_.Prefetch(digest); }
   bool SearchSequential(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode);
 
   // Replaces the store's content with the data file folder + "Vorlet.dat" (created empty

@@ -114,7 +114,6 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     ShowLowMemory();
     ok = false;
   }
-  previousFile_.Close();
   endTime_ = Now();
   completed_ = ok;
   ahead_.Stop();

@@ -193,9 +193,6 @@ class CScanEngine {
   int32_t bufferSize_ = 0;
   int32_t overlap_ = 0;
   std::unique_ptr<CDFile> file_;
-  // The file searched before the current one, closed once the current file's fingerprint
-  // is taken: the close then overlaps the fetch of the index's first word for it.
-  platform::ReadFile previousFile_;
   std::unique_ptr<DigestMatcher> matcher_;
   InvalFileDB* store_ = nullptr;
   int32_t blockStart_ = 0;

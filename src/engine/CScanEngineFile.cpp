@@ -118,8 +118,6 @@ bool CScanEngine::ProcessFile() {
   if (length <= 0) return true;
   if (PumpSearchMessages()) return false;
   Md5Digest(buffer_.get(), static_cast<size_t>(length), fingerprint_);
-  if (store_ != nullptr) store_->PrefetchIndexFor(fingerprint_);
-  previousFile_.Close();
   if (store_ == nullptr) return true;
   if (!registering) return store_->Search(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
   RegisterFile();

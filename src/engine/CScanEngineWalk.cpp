@@ -283,9 +283,7 @@ bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry
   if (sink_ != nullptr) sink_->CountSearchedFile();
   if (opened == kOpened) {
     const bool ok = ProcessFile();
-    // Closed at the next file's fingerprint (or the search's end), not now.
-    previousFile_.Close();
-    previousFile_.Swap(file_->File());
+    CloseTarget();
     return ok;
   }
   if (problems_ != nullptr) problems_->FileNotRead(path, openError_, SearchProblemSink::FileStep::Open);
