@@ -2,6 +2,8 @@
 
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -67,6 +69,32 @@ void CatchInterrupt() {
 
 bool InterruptRequested() { return g_interrupted != 0; }
 
+namespace {
+
+// A regular file, or a memory device such as /dev/null, takes what is written without a
+// reader: no wait there can hold a stop up, and a plain write spares a poll per page.
+bool NeverWaitsForAReader(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  return S_ISREG(st.st_mode) || S_ISBLK(st.st_mode) || (S_ISCHR(st.st_mode) && major(st.st_rdev) == 1);
+}
+
+bool WriteAll(int fd, std::string_view bytes, int* error) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      *error = errno;
+      return false;
+    }
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool WriteStream(StandardStream stream, std::string_view bytes, int* error) {
   // How long one wait for room lasts before the interrupt flag is looked at again: the
   // signal may be taken by another thread and leave the wait running.
@@ -75,6 +103,9 @@ bool WriteStream(StandardStream stream, std::string_view bytes, int* error) {
   // blocking; a larger one could block again until the reader reads.
   constexpr size_t kChunk = 4096;
   const int fd = FdOf(stream);
+  // What the stream is stays so for the process (asked once per stream).
+  static const bool plain[2] = {NeverWaitsForAReader(STDOUT_FILENO), NeverWaitsForAReader(STDERR_FILENO)};
+  if (plain[fd == STDOUT_FILENO ? 0 : 1]) return WriteAll(fd, bytes, error);
   size_t done = 0;
   while (done < bytes.size()) {
     pollfd wait{fd, POLLOUT, 0};
