@@ -156,7 +156,10 @@ class CScanEngine {
   bool ListFolder(const std::string& folder, const platform::FileIdentity& parent, bool target, size_t* count);
   bool FolderNotListed(const std::string& folder, int error);
   // Whether the folder open in finder_ is one of the folders not searched.
-  bool IsFolderNotSearched() const;
+  bool IsFolderNotSearched();
+  // The identity of the folder open in finder_ (unknown when it cannot be told), taken
+  // once per listing, when first needed.
+  const platform::FileIdentity& ListedFolder();
   // Looks up the data file and the folders not searched, once per Run.
   void IdentifyPassedOver();
   // Fills plan_ with the entries of the listing to search, in the order they are searched:
@@ -217,6 +220,8 @@ class CScanEngine {
   platform::FileIdentity dataFile_;
   std::vector<std::string> notSearchedPaths_;
   std::vector<platform::FileIdentity> notSearched_;
+  platform::FileIdentity listedFolder_;
+  bool listedFolderTaken_ = false;
   // Per target, the folder it names and whether it was searched already, as a target or on
   // the walk of another: a folder given twice, or below another target, is searched once.
   std::vector<platform::FileIdentity> targetFolders_;

@@ -50,12 +50,16 @@ bool CScanEngine::IsDataFile(const platform::DirEntry& entry) const {
   return finder_->EntryIdentity(entry, &identity) && platform::SameIdentity(identity, dataFile_);
 }
 
-bool CScanEngine::IsFolderNotSearched() const {
+const platform::FileIdentity& CScanEngine::ListedFolder() {
+  if (!listedFolderTaken_ && !finder_->Identity(&listedFolder_)) listedFolder_ = platform::FileIdentity{};
+  listedFolderTaken_ = true;
+  return listedFolder_;
+}
+
+bool CScanEngine::IsFolderNotSearched() {
   if (notSearched_.empty()) return false;
-  platform::FileIdentity here;
-  if (!finder_->Identity(&here)) return false;
   for (const platform::FileIdentity& folder : notSearched_) {
-    if (platform::SameIdentity(here, folder)) return true;
+    if (platform::SameIdentity(ListedFolder(), folder)) return true;
   }
   return false;
 }
@@ -99,8 +103,7 @@ bool CScanEngine::WalkFolder(const std::string& folder) {
   for (size_t i = 0; i < count; ++i) {
     if (CFileFinder::IsFolderEntry(entries_[i])) subfolders.push_back(entries_[i].name);
   }
-  platform::FileIdentity here;
-  if (!subfolders.empty()) finder_->Identity(&here);
+  const platform::FileIdentity here = subfolders.empty() ? platform::FileIdentity{} : ListedFolder();
   finder_->Close();
   std::string subfolder;
   for (const std::string& name : subfolders) {
@@ -122,6 +125,7 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
     // that is not there was asked for, and is told once, like any folder not listed.
     return (error == ENOENT && !target) || FolderNotListed(folder, error);
   }
+  listedFolderTaken_ = false;
   // A subfolder swapped for a link (to anywhere) since its parent was listed would lead the
   // walk, and the processing of its hits, out of the tree: it is passed over as a link.
   // A folder that may be read but not entered is told as such (its ".." cannot be looked at).
@@ -134,8 +138,7 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
     return true;
   }
   // A subfolder that is also a target: searched here or at its own turn, never twice.
-  if (platform::FileIdentity here; !target && !targetFolders_.empty() && finder_->Identity(&here) &&
-                                   MarkTargetSearched(here)) {
+  if (!target && !targetFolders_.empty() && MarkTargetSearched(ListedFolder())) {
     finder_->Close();
     return true;
   }

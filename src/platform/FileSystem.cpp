@@ -191,29 +191,17 @@ bool DirReader::Identity(FileIdentity* identity, int* error) const {
 }
 
 bool DirReader::ParentIs(const FileIdentity& parent, int* error) const {
-  int unused = 0;
-  if (error == nullptr) error = &unused;
-  *error = EBADF;
-  if (dirFd_ < 0) return false;
-  const int fd = sys::OpenAt(dirFd_, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const int fd = dirFd_ < 0 ? -1 : sys::OpenAt(dirFd_, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    *error = errno;
+    SetError(error, dirFd_ < 0 ? EBADF : errno);
     return false;
   }
   FileIdentity identity;
-  int statError = 0;
-  const bool known = IdentityOfFd(fd, &identity, &statError);
+  const bool known = IdentityOfFd(fd, &identity, error);
   sys::Close(fd);
-  if (!known) {
-    *error = statError != 0 ? statError : EIO;
-    return false;
-  }
-  if (!SameIdentity(identity, parent)) {
-    *error = ELOOP;
-    return false;
-  }
-  *error = 0;
-  return true;
+  const bool same = known && SameIdentity(identity, parent);
+  if (known && !same) SetError(error, ELOOP);
+  return same;
 }
 
 bool DirReader::EntryIdentity(const DirEntry& entry, FileIdentity* identity) const {

@@ -161,10 +161,17 @@ bool FolderHandle::EntryStamp(const std::string& name, FileStamp* stamp, int* er
 }
 
 bool FolderHandle::EntryIs(const std::string& name, const FileIdentity& expected, int* error) const {
-  FileStatus status;
-  if (!EntryStatus(name, false, &status, error)) return false;
-  if (status.isLink && !EntryStatus(name, true, &status, error)) return false;
-  if (status.isDirectory || !SameIdentity(IdentityOf(status), expected)) {
+  return OsEntryIs(Cp932ToOsName(name), expected, error);
+}
+
+bool FolderHandle::OsEntryIs(const std::string& osName, const FileIdentity& expected, int* error) const {
+  struct stat st;
+  if (sys::FstatAt(fd_, osName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+      (S_ISLNK(st.st_mode) && sys::FstatAt(fd_, osName.c_str(), &st, 0) != 0)) {
+    SetError(error, errno);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode) || !SameIdentity(IdentityOfStat(st), expected)) {
     SetError(error, ESTALE);
     return false;
   }
@@ -178,10 +185,7 @@ bool FolderHandle::TakeAside(const std::string& osName, const FileIdentity& expe
     SetError(error, errno);
     return false;
   }
-  struct stat st;
-  bool same = sys::FstatAt(fd_, aside.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-  if (same && S_ISLNK(st.st_mode)) same = sys::FstatAt(fd_, aside.c_str(), &st, 0) == 0;
-  if (same && !S_ISDIR(st.st_mode) && SameIdentity(IdentityOfStat(st), expected)) {
+  if (OsEntryIs(aside, expected, nullptr)) {
     *osAside = std::move(aside);
     return true;
   }
@@ -221,20 +225,15 @@ bool FolderHandle::MoveEntryNoReplace(const std::string& name, const FolderHandl
   // source under its own name.
   FileIdentity here, there;
   const bool across = Identity(&here) && to.Identity(&there) && here.device != there.device;
-  if (expected.known && !across) {
+  if (!across) {
     std::string osAside;
-    if (!TakeAside(osName, expected, &osAside, error)) return false;
-    if (sys::RenameAt2(fd_, osAside.c_str(), to.fd_, osToName.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (expected.known && !TakeAside(osName, expected, &osAside, error)) return false;
+    const std::string& from = expected.known ? osAside : osName;
+    if (sys::RenameAt2(fd_, from.c_str(), to.fd_, osToName.c_str(), RENAME_NOREPLACE) == 0) return true;
     const int failure = errno;
-    GiveBack(osAside, osName);
+    if (expected.known) GiveBack(osAside, osName);
     if (failure != EXDEV) {
       SetError(error, failure);
-      return false;
-    }
-  } else if (!across) {
-    if (sys::RenameAt2(fd_, osName.c_str(), to.fd_, osToName.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EXDEV) {
-      SetError(error, errno);
       return false;
     }
   }

@@ -73,6 +73,8 @@ class FolderHandle {
   // Gives an entry taken aside its name back, never replacing what holds that name now (the
   // file then stays under its private name).
   void GiveBack(const std::string& osAside, const std::string& osName) const;
+  // EntryIs for a name already in the OS's bytes.
+  bool OsEntryIs(const std::string& osName, const FileIdentity& expected, int* error) const;
   bool CopyAcross(const std::string& osName, const FolderHandle& to, const std::string& osToName,
                   const FileIdentity& expected, int* error) const;
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/StatusHelpers.h"
+
 namespace platform {
 namespace {
 
@@ -79,20 +81,6 @@ bool NeverWaitsForAReader(int fd) {
   return S_ISREG(st.st_mode) || S_ISBLK(st.st_mode) || (S_ISCHR(st.st_mode) && major(st.st_rdev) == 1);
 }
 
-bool WriteAll(int fd, std::string_view bytes, int* error) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      *error = errno;
-      return false;
-    }
-    done += static_cast<size_t>(written);
-  }
-  return true;
-}
-
 }  // namespace
 
 bool WriteStream(StandardStream stream, std::string_view bytes, int* error) {
@@ -105,7 +93,11 @@ bool WriteStream(StandardStream stream, std::string_view bytes, int* error) {
   const int fd = FdOf(stream);
   // What the stream is stays so for the process (asked once per stream).
   static const bool plain[2] = {NeverWaitsForAReader(STDOUT_FILENO), NeverWaitsForAReader(STDERR_FILENO)};
-  if (plain[fd == STDOUT_FILENO ? 0 : 1]) return WriteAll(fd, bytes, error);
+  if (plain[fd == STDOUT_FILENO ? 0 : 1]) {
+    if (WriteFully(::write, fd, bytes.data(), bytes.size())) return true;
+    *error = errno;
+    return false;
+  }
   size_t done = 0;
   while (done < bytes.size()) {
     pollfd wait{fd, POLLOUT, 0};
