@@ -94,10 +94,43 @@ bool IsUnreachableError(int error) {
 
 DirReader::~DirReader() { Close(); }
 
+int OpenInPieces(const std::string& os, int flags) {
+  // Room for the terminating NUL.
+  constexpr size_t kLongest = PATH_MAX - 1;
+  int at = AT_FDCWD;
+  size_t start = 0;
+  for (;;) {
+    const bool last = os.size() - start <= kLongest;
+    size_t end = os.size();
+    if (!last) {
+      end = os.rfind('/', start + kLongest);
+      // No component is that long (NAME_MAX): only a path that is not one gets here.
+      if (end == std::string::npos || end <= start) {
+        if (at != AT_FDCWD) sys::Close(at);
+        errno = ENAMETOOLONG;
+        return -1;
+      }
+    }
+    // Whatever trails the last separator is the folder itself.
+    const std::string piece = start == end ? std::string(".") : os.substr(start, end - start);
+    const int fd = sys::OpenAt(at, piece.c_str(), last ? flags : O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int saved = errno;
+    if (at != AT_FDCWD) sys::Close(at);
+    if (fd < 0 || last) {
+      errno = saved;
+      return fd;
+    }
+    at = fd;
+    start = end;
+    while (start < os.size() && os[start] == '/') ++start;
+  }
+}
+
 bool DirReader::Open(const std::string& folder, int* error) {
   Close();
   const std::string os = folder.empty() ? std::string(".") : Cp932ToOsName(folder);
-  int fd = sys::OpenFolderForListing(os.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  int fd = OpenAnyLength(os, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC,
+                         [](const char* path, int flags) { return sys::OpenFolderForListing(path, flags); });
   if (fd < 0) {
     SetError(error, errno);
     return false;

@@ -131,7 +131,7 @@ bool FolderHandle::OpenNoFollow(const std::string& folder, int* error) {
 bool FolderHandle::Open(const std::string& folder, int* error) {
   Close();
   const std::string os = folder.empty() ? std::string(".") : Cp932ToOsName(folder);
-  fd_ = sys::Open(os.c_str(), kHandleFlags);
+  fd_ = OpenAnyLength(os, kHandleFlags, [](const char* path, int flags) { return sys::Open(path, flags); });
   if (fd_ < 0) SetError(error, errno);
   return fd_ >= 0;
 }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <string>
 
 #include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
@@ -27,6 +28,22 @@ bool WriteFully(WriteCall write, int fd, const char* data, size_t size) {
     size -= static_cast<size_t>(n);
   }
   return true;
+}
+
+// Opens os (a path in the OS's encoding) as open(2) would with flags, also when the path is
+// longer than the kernel takes in one call: a folder nested deeper than that must still be
+// reached, or a file could be hidden from the search by nesting. Such a path is opened a
+// piece at a time, each piece whole components shorter than the limit, relative to the
+// folder the piece before it reached; links on the way are followed as in one call.
+// -1 with errno on failure.
+int OpenInPieces(const std::string& os, int flags);
+
+// openWhole(path, flags), a system-call wrapper, and OpenInPieces when the path is too long.
+template <typename OpenCall>
+int OpenAnyLength(const std::string& os, int flags, OpenCall openWhole) {
+  const int fd = openWhole(os.c_str(), flags);
+  if (fd >= 0 || errno != ENAMETOOLONG) return fd;
+  return OpenInPieces(os, flags);
 }
 
 inline void SetError(int* error, int value) {

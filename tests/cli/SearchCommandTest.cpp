@@ -1,10 +1,14 @@
 // vorlet-scan searching: hits on stdout with exit status 1, clean trees with 0, the
 // settings' targets, file type, subfolder flag and category checks as defaults that the
 // options override, every processing mode on real files, and the logs it writes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <sys/sysmacros.h>
 
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -354,6 +358,61 @@ TEST_F(SearchCommandTest, ControlCharactersInNamesAreEscaped) {
   // A Shift_JIS console still gets the log's own line.
   const auto sjis = RunScan(home.Args({"-q", folder}), {"LANG=ja_JP.SJIS"});
   EXPECT_EQ(sjis.out, platform::Utf8ToCp932(fields + "\r\n"));
+}
+
+// Folders nested below root, one name after another, until their path is longer than the
+// kernel takes in one call; the folder reached is opened (a descriptor) and its path given.
+int MakeFoldersBeyondThePathLimit(const std::string& root, std::string* path) {
+  const std::string name(200, 'd');
+  *path = root;
+  int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  while (fd >= 0 && path->size() < PATH_MAX + 300) {
+    mkdirat(fd, name.c_str(), 0755);
+    const int next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = next;
+    *path += "/" + name;
+  }
+  return fd;
+}
+
+// A file below a folder whose path is too long to be opened at once is found and processed
+// like any other: a forbidden file cannot be hidden by nesting folders deep enough.
+TEST_F(SearchCommandTest, FilesBeyondThePathLengthLimitAreFoundAndProcessed) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* resultText;
+    const char* remaining;  // what is left in the deep folder
+  };
+  const Case cases[] = {
+      {{"--mode", "leave"}, "未処理", "Bad.EXE"},
+      {{"--mode", "delete"}, "削除", ""},
+      {{"--mode", "rename", "--rule", "*.*.INV"}, "ﾘﾈｰﾑ", "Bad.EXE.INV"},
+  };
+  for (const Case& c : cases) {
+    testing_support::TempDir caseTree;
+    std::string deep;
+    const int fd = MakeFoldersBeyondThePathLimit(caseTree.path(), &deep);
+    ASSERT_GE(fd, 0);
+    const int file = openat(fd, "Bad.EXE", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_EQ(write(file, kSample.data(), kSample.size()), static_cast<ssize_t>(kSample.size()));
+    close(file);
+
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-q", caseTree.path()});
+    const auto result = RunScan(home.Args(args));
+    EXPECT_EQ(result.exitStatus, 1) << result.err;
+    EXPECT_EQ(result.out, "Bad.EXE\t" + deep + "\t見本\tトロイ\t0\t" + c.resultText + "\n");
+    EXPECT_NE(result.err.find("一覧できないフォルダ数：0\n"), std::string::npos) << result.err;
+    struct stat st;
+    EXPECT_EQ(fstatat(fd, "Bad.EXE", &st, 0) == 0, std::string(c.remaining) == "Bad.EXE");
+    if (*c.remaining != '\0') {
+      EXPECT_EQ(fstatat(fd, c.remaining, &st, 0), 0) << c.remaining;
+    }
+    close(fd);
+    // Removed from the top down by a tool that walks by descriptor, as paths this long need.
+    EXPECT_EQ(std::system(("rm -rf '" + caseTree.path() + "'/d*").c_str()), 0);
+  }
 }
 
 }  // namespace
