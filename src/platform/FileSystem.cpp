@@ -268,7 +268,7 @@ bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* er
     return false;
   }
   const char* osName = entry.osName.empty() ? entry.name.c_str() : entry.osName.c_str();
-  if (!entry.plainFile) return Adopt(sys::OpenAt(reader.dirFd_, osName, kReadFlags), error);
+  if (!entry.plainFile) return OpenThroughLink(reader.dirFd_, osName, error);
   int fd = sys::OpenAt(reader.dirFd_, osName, kReadFlags | O_NOFOLLOW);
   if (fd < 0) {
     SetError(error, errno);
@@ -283,6 +283,43 @@ bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* er
 void ReadFile::Swap(ReadFile& other) noexcept {
   std::swap(fd_, other.fd_);
   std::swap(status_, other.status_);
+}
+
+bool ReadFile::OpenThroughLink(int dirFd, const char* osName, int* error) {
+  // What a link leads to is looked at before anything is opened through it: opening a
+  // device can act on the device (a watchdog starts counting down, a tape rewinds), and a
+  // link listed as leading to a file may have been turned towards one since. An O_PATH
+  // descriptor reaches the target without opening it; only a regular file is then opened,
+  // through that descriptor, so it is the very file looked at.
+  const int path = sys::OpenAt(dirFd, osName, O_PATH | O_CLOEXEC);
+  if (path < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  struct stat st;
+  int refused = 0;
+  if (::fstat(path, &st) != 0) refused = errno;
+  else if (!S_ISREG(st.st_mode)) refused = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  if (refused != 0) {
+    sys::Close(path);
+    SetError(error, refused);
+    return false;
+  }
+  int fd = sys::Reopen(path, kReadFlags, dirFd, osName);
+  if (fd < 0 && errno == ENOENT) {
+    // No /proc (a bare chroot): opened by name again, and kept only if it is the same file.
+    fd = sys::OpenAt(dirFd, osName, kReadFlags);
+    struct stat again;
+    if (fd >= 0 && (::fstat(fd, &again) != 0 || again.st_dev != st.st_dev || again.st_ino != st.st_ino)) {
+      sys::Close(fd);
+      fd = -1;
+      errno = EAGAIN;
+    }
+  }
+  const int saved = errno;
+  sys::Close(path);
+  errno = saved;
+  return Adopt(fd, error);
 }
 
 // Takes over fd (the result of an open) when it is a regular file.

@@ -127,8 +127,9 @@ class ReadFile {
   // file is opened without following a link and taken for the regular file it was listed
   // as, without a further status call: had it been swapped for a link in between, the open
   // fails (ELOOP); for a FIFO, it reads nothing (ESPIPE, and never blocks). status() then
-  // says regular and gives size 0. Any other entry is checked as Open checks it. EBADF
-  // when reader is not open.
+  // says regular and gives size 0. Any other entry (a link) is looked at before it is
+  // opened, and only a regular file is opened at all: a device behind a link is never
+  // opened (EINVAL), a folder is refused with EISDIR. EBADF when reader is not open.
   bool OpenEntry(const DirReader& reader, const DirEntry& entry, int* error = nullptr);
   // Tells the kernel that the reads of this open file need nothing beyond the bytes they ask
   // for: a block at the start of a file that is not cached then costs the disk that block,
@@ -150,6 +151,7 @@ class ReadFile {
 
  private:
   bool Adopt(int fd, int* error);
+  bool OpenThroughLink(int dirFd, const char* osName, int* error);
 
   int fd_ = -1;
   FileStatus status_;

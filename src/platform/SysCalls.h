@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdio>
 
 #include "platform/Faults.h"
 
@@ -32,6 +33,16 @@ inline int Open(const char* path, int flags, mode_t mode = 0) {
 inline int OpenAt(int dirFd, const char* name, int flags, mode_t mode = 0) {
   if (Injected(VORLET_FAULT_AT(Open, dirFd, name))) return -1;
   const int fd = ::openat(dirFd, name, flags, mode);
+  VORLET_NOTE_FD_AT(fd, dirFd, name);
+  return fd;
+}
+
+// Opens again, with flags, the very file an O_PATH descriptor holds (through its entry in
+// /proc, which no path resolution can redirect). Noted as the entry name of folder dirFd.
+inline int Reopen(int pathFd, int flags, [[maybe_unused]] int dirFd, [[maybe_unused]] const char* name) {
+  char proc[40];
+  std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", pathFd);
+  const int fd = ::open(proc, flags);
   VORLET_NOTE_FD_AT(fd, dirFd, name);
   return fd;
 }

@@ -5,6 +5,7 @@
 // log records.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -136,6 +137,32 @@ TEST_F(HostileTreeTest, FileSwappedForAFifoOrDeviceAfterListingIsNotRead) {
     if (S_ISDIR(st.st_mode)) rmdir(path.c_str());
     else unlink(path.c_str());
   }
+}
+
+// Listed as a link to a file, then turned towards a FIFO before the search opens it: what
+// the link leads to is looked at first, and a FIFO or device behind it is never opened
+// (opening one can act on it, as a watchdog or a tape drive does).
+TEST_F(HostileTreeTest, LinkTurnedTowardsAFifoAfterListingIsNeverOpened) {
+  dir_.Write("tree/real.dat", "plain");
+  ASSERT_EQ(symlink("real.dat", Tree("x.exe").c_str()), 0);
+  ASSERT_EQ(mkfifo(Tree("pipe").c_str(), 0644), 0);
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, Tree("pipe").c_str(), IN_OPEN), 0);
+  platform::faults::Before(Call::Open, "tree/x.exe", [&] {
+    unlink(Tree("x.exe").c_str());
+    symlink("pipe", Tree("x.exe").c_str());
+  });
+  {
+    Watchdog watchdog(2s, "a search meeting a link turned towards a FIFO");
+    EXPECT_TRUE(run_.Search());
+  }
+  EXPECT_EQ(run_.Hits().size(), 0u);
+  ASSERT_EQ(run_.problems.files.size(), 1u);
+  EXPECT_EQ(run_.problems.files[0].error, EINVAL);
+  char event[sizeof(inotify_event) + 256];
+  EXPECT_LT(read(watch, event, sizeof event), 0) << "the FIFO was opened";
+  close(watch);
 }
 
 // Deeper than any real tree: the walk neither overflows its stack nor gives up, and the
