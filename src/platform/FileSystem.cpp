@@ -258,7 +258,7 @@ ReadFile::~ReadFile() { Close(); }
 
 bool ReadFile::Open(const std::string& path, int* error) {
   Close();
-  return Adopt(sys::Open(Cp932ToOsName(path).c_str(), kReadFlags), error);
+  return OpenRegularOnly(AT_FDCWD, Cp932ToOsName(path).c_str(), error);
 }
 
 bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* error) {
@@ -268,7 +268,7 @@ bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* er
     return false;
   }
   const char* osName = entry.osName.empty() ? entry.name.c_str() : entry.osName.c_str();
-  if (!entry.plainFile) return OpenThroughLink(reader.dirFd_, osName, error);
+  if (!entry.plainFile) return OpenRegularOnly(reader.dirFd_, osName, error);
   int fd = sys::OpenAt(reader.dirFd_, osName, kReadFlags | O_NOFOLLOW);
   if (fd < 0) {
     SetError(error, errno);
@@ -285,12 +285,12 @@ void ReadFile::Swap(ReadFile& other) noexcept {
   std::swap(status_, other.status_);
 }
 
-bool ReadFile::OpenThroughLink(int dirFd, const char* osName, int* error) {
-  // What a link leads to is looked at before anything is opened through it: opening a
-  // device can act on the device (a watchdog starts counting down, a tape rewinds), and a
-  // link listed as leading to a file may have been turned towards one since. An O_PATH
-  // descriptor reaches the target without opening it; only a regular file is then opened,
-  // through that descriptor, so it is the very file looked at.
+bool ReadFile::OpenRegularOnly(int dirFd, const char* osName, int* error) {
+  // What a name leads to is looked at before it is opened: opening a device can act on the
+  // device (a watchdog starts counting down, a tape rewinds), and a link listed as leading
+  // to a file may have been turned towards one since. An O_PATH descriptor reaches the
+  // target without opening it; only a regular file is then opened, through that
+  // descriptor, so it is the very file looked at.
   const int path = sys::OpenAt(dirFd, osName, O_PATH | O_CLOEXEC);
   if (path < 0) {
     SetError(error, errno);

@@ -112,8 +112,9 @@ class DirReader {
   int dirFd_ = -1;
 };
 
-// A file opened for reading: O_RDONLY | O_NONBLOCK | O_CLOEXEC, then fstat; anything but
-// a regular file is refused, so a FIFO or a device never blocks a search.
+// A file opened for reading: O_RDONLY | O_NONBLOCK | O_CLOEXEC, and only a regular file:
+// anything else is refused before it is opened, so a FIFO or a device is never opened,
+// let alone blocks a search.
 class ReadFile {
  public:
   ReadFile() = default;
@@ -151,7 +152,8 @@ class ReadFile {
 
  private:
   bool Adopt(int fd, int* error);
-  bool OpenThroughLink(int dirFd, const char* osName, int* error);
+  // name relative to dirFd (or AT_FDCWD), followed, opened only when it is a regular file.
+  bool OpenRegularOnly(int dirFd, const char* osName, int* error);
 
   int fd_ = -1;
   FileStatus status_;
