@@ -14,7 +14,7 @@
 namespace {
 
 std::filesystem::path InstalledIni() {
-  return std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "app" / "Vorlet.ini";
+  return std::filesystem::path(VORLET_SOURCE_DIR) / "app" / "Vorlet.ini";
 }
 
 std::vector<std::string> ReadList(const ProfileFile& file, const std::string& stem) {
