@@ -222,6 +222,8 @@ class CScanEngine {
   std::vector<platform::FileIdentity> notSearched_;
   platform::FileIdentity listedFolder_;
   bool listedFolderTaken_ = false;
+  // Levels below the target of the folder being walked.
+  int depth_ = 0;
   // Per target, the folder it names and whether it was searched already, as a target or on
   // the walk of another: a folder given twice, or below another target, is searched once.
   std::vector<platform::FileIdentity> targetFolders_;

@@ -23,6 +23,12 @@ namespace {
 // The data file's usual name: the one the identity of a listed file is checked against
 // even when the listing's inode says otherwise (a file system whose listing does not give
 // the inode a status call gives).
+// The deepest level below a target that is walked. Real trees stay far above it; a tree
+// made deeper (any user can nest folders by the million) would cost a stack frame and a
+// longer path to open at every level, and could end the program. Its folders below are
+// told as not listed, so such a search is never reported clean.
+constexpr int kDeepestLevel = 4096;
+
 bool IsDataFileName(const std::string& name) {
   static const std::string kDataFileName =
       std::string(InvalFileDB::kDataFileBase) + "." + InvalFileDB::kDataFileExt;
@@ -105,6 +111,11 @@ bool CScanEngine::WalkFolder(const std::string& folder) {
   }
   const platform::FileIdentity here = subfolders.empty() ? platform::FileIdentity{} : ListedFolder();
   finder_->Close();
+  struct Level {
+    int& depth;
+    explicit Level(int& d) : depth(d) { ++depth; }
+    ~Level() { --depth; }
+  } level{depth_};
   std::string subfolder;
   for (const std::string& name : subfolders) {
     if (PumpSearchMessages()) return false;
@@ -119,6 +130,7 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
                              size_t* count) {
   *count = 0;
   lowered_ = 0;
+  if (depth_ > kDeepestLevel) return FolderNotListed(folder, ENAMETOOLONG);
   int error = 0;
   if (!OpenFolder(*finder_, folder, &error)) {
     // A subfolder gone since its parent was listed: simply nothing to search. A target

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -188,6 +189,39 @@ TEST_F(HostileTreeTest, TreeTwoThousandFoldersDeep) {
   EXPECT_EQ(run_.HitsWithResult(kResultRenamed), 4);
   EXPECT_EQ(LostOrChanged("2,000 folders deep"), 0u);
   fault_test::RemoveTree(run_.treeFolder);
+}
+
+// Deeper than the walk goes (4,096 levels below the target, twice what the path limit let
+// it reach before): every level down to it is searched and its hits processed, the folder
+// below it is told as not listed, so the search is not clean, and nothing overflows.
+TEST_F(HostileTreeTest, TreeDeeperThanTheWalkGoesIsToldNotListed) {
+  constexpr int kDeepest = 4096;
+  int fd = open(Tree().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int level = 1; fd >= 0 && level <= kDeepest + 2; ++level) {
+    mkdirat(fd, "d", 0755);
+    const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = next;
+    if (level % 1024 == 0 || level == kDeepest + 1) {
+      const int file = openat(fd, "x.exe", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+      ASSERT_EQ(write(file, evil_.data(), evil_.size()), static_cast<ssize_t>(evil_.size()));
+      close(file);
+    }
+  }
+  ASSERT_GE(fd, 0);
+  close(fd);
+  run_.AddSignatureFor(evil_);
+  run_.SetMode(kModeRename);
+  {
+    Watchdog watchdog(60s, "a search 4,098 folders deep");
+    EXPECT_TRUE(run_.Search());
+  }
+  EXPECT_EQ(run_.Hits().size(), 4u);
+  EXPECT_EQ(run_.HitsWithResult(kResultRenamed), 4);
+  ASSERT_EQ(run_.problems.folders.size(), 1u);
+  EXPECT_EQ(run_.problems.folders[0].error, ENAMETOOLONG);
+  // Removed by a tool that walks by descriptor, as paths this long need.
+  EXPECT_EQ(std::system(("rm -rf '" + Tree() + "d'").c_str()), 0);
 }
 
 // Names a Windows program never met: bytes that are no UTF-8, control characters, and
