@@ -459,10 +459,13 @@ bool WriteThroughTemporary(const std::string& osPath, std::string_view content, 
 
 bool WriteFileAtomic(const std::string& path, std::string_view content, int* error) {
   const std::string os = Cp932ToOsName(path);
-  // Keep the permissions of the file being replaced.
+  // Keep the permissions of the file being replaced: of a regular file at the name, never
+  // of what a link there leads to, and without set-user-ID, set-group-ID or sticky bits.
+  // Root replacing a link planted towards a set-user-ID program, or a file an ordinary user
+  // made set-user-ID, must not leave a set-user-ID file of its own.
   mode_t mode = 0644;
   struct stat old;
-  if (::stat(os.c_str(), &old) == 0) mode = old.st_mode & 07777;
+  if (::lstat(os.c_str(), &old) == 0 && S_ISREG(old.st_mode)) mode = old.st_mode & 0777;
   const std::string name = LastComponent(os);
   const std::string folderPath = ParentOf(os) + "/";
   return WriteThroughTemporary(os, content, mode, error, [&](int, const char* temp) {

@@ -26,6 +26,45 @@ TEST(FileSystemTest, AtomicWriteReplacesAndLeavesNoTemporary) {
   EXPECT_EQ(count, 1);
 }
 
+// The replaced file's permission bits are kept, but only a regular file's, and never a
+// set-user-ID or set-group-ID bit: root writing over a link planted towards a set-user-ID
+// program, or over a user's set-user-ID file, must not make a set-user-ID file of its own.
+TEST(FileSystemTest, AtomicWriteKeepsOnlyARegularFilesPermissionBits) {
+  TempDir dir;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  const std::string program = dir.Write("program", "#!");
+  ASSERT_EQ(::chmod(program.c_str(), 04711), 0);
+  struct Case {
+    const char* name;
+    mode_t before;  // 0: a link to program
+    mode_t after;
+  } cases[] = {
+      {"private.ini", 0600, 0600},
+      {"setid.tsv", 06777, 0777 & ~mask},
+      {"link.check", 0, 0644 & ~mask},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.folder() + c.name;
+    if (c.before == 0) {
+      ASSERT_EQ(::symlink(program.c_str(), path.c_str()), 0);
+    } else {
+      dir.Write(c.name, "old");
+      ASSERT_EQ(::chmod(path.c_str(), c.before), 0);
+    }
+    ASSERT_TRUE(platform::WriteFileAtomic(path, "new"));
+    struct stat st;
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, c.after);
+  }
+  struct stat st;
+  ASSERT_EQ(::stat(program.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 04711u);
+  EXPECT_EQ(dir.Read("program"), "#!");
+}
+
 TEST(FileSystemTest, NoReplaceWriteNeverTouchesATakenName) {
   TempDir dir;
   const std::string path = dir.Write("a.log", "first");
