@@ -224,7 +224,14 @@ bool FolderHandle::MoveEntryNoReplace(const std::string& name, const FolderHandl
   // the name aside only to remove the source at the end: a copy killed half-way leaves the
   // source under its own name.
   FileIdentity here, there;
-  const bool across = Identity(&here) && to.Identity(&there) && here.device != there.device;
+  const bool known = Identity(&here) && to.Identity(&there);
+  // The entry's own name is taken, by the entry: taking it aside first would free the name
+  // and report a rename or move that changed nothing.
+  if (known && SameIdentity(here, there) && osName == osToName) {
+    SetError(error, EEXIST);
+    return false;
+  }
+  const bool across = known && here.device != there.device;
   if (!across) {
     std::string osAside;
     if (expected.known && !TakeAside(osName, expected, &osAside, error)) return false;

@@ -106,8 +106,10 @@ TEST_F(SearchCommandTest, ProcessingModesActOnTheFile) {
       {{"--rule", "_*.*_"}, "ﾘﾈｰﾑ", "sub/_Bad.EXE_", false},
       {{"--mode", "move", "--move-to", "MOVE"}, "移動", "Bad.EXE", true},
       {{"--move-to", "MOVE"}, "移動", "Bad.EXE", true},
-      // A rule whose result would leave the folder fails and leaves the file.
+      // A rule whose result would leave the folder fails and leaves the file, and so does
+      // one that gives the file its own name (nothing would be renamed).
       {{"--mode", "rename", "--rule", "../*.*"}, "失敗", "sub/Bad.EXE", false},
+      {{"--rule", "*.*"}, "失敗", "sub/Bad.EXE", false},
   };
   for (const Case& c : cases) {
     testing_support::TempDir caseTree, moveTo;
