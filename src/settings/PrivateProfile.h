@@ -15,11 +15,14 @@
 #include <string>
 #include <string_view>
 
-// The size of the read buffer, terminating NUL included: texts come back cut to 1023 bytes.
-constexpr size_t kProfileTextBufferSize = 1024;
+// The size of the read buffer, terminating NUL included: texts come back cut to 4095 bytes.
+// A path here may be as long as the kernel takes in one call (PATH_MAX); a buffer sized for
+// Windows paths (1024) cut a longer move or log folder to one of its parents, where hits
+// and logs then went without a word.
+constexpr size_t kProfileTextBufferSize = 4096;
 
 // The value (up to a NUL byte in the file), or defaultValue when the file, section or key
-// is missing; cut to 1023 bytes without splitting a double-byte character.
+// is missing; cut to 4095 bytes without splitting a double-byte character.
 std::string ReadProfileText(const std::string& path, std::string_view section, std::string_view key,
                             std::string_view defaultValue);
 

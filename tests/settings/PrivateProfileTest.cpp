@@ -75,15 +75,19 @@ TEST(PrivateProfileTest, MissingFileSectionOrKeyGivesDefault) {
   EXPECT_EQ(ReadProfileInt("", "General", "fLog", 4), 4);  // an unbound file
 }
 
-TEST(PrivateProfileTest, LongTextIsCutTo1023BytesOnACharacterBoundary) {
+// Whole up to PATH_MAX - 1 bytes, as a path setting may be (a move folder of 2,000 bytes
+// came back as one of its parents), cut after that on a character boundary.
+TEST(PrivateProfileTest, LongTextIsCutTo4095BytesOnACharacterBoundary) {
   TempDir dir;
   std::string path = dir.Write("a.ini", "[S]\nlong=" + std::string(2000, 'x') + "\n");
-  EXPECT_EQ(ReadProfileText(path, "S", "long", ""), std::string(1023, 'x'));
-  // 1022 single bytes then a double-byte character that would end at byte 1024.
-  dir.Write("a.ini", "[S]\nlong=" + std::string(1022, 'x') + "\x95\x5C" + "yz\n");
-  EXPECT_EQ(ReadProfileText(path, "S", "long", ""), std::string(1022, 'x'));
-  dir.Write("a.ini", "[S]\nlong=" + std::string(1021, 'x') + "\x95\x5C" + "yz\n");
-  EXPECT_EQ(ReadProfileText(path, "S", "long", ""), std::string(1021, 'x') + "\x95\x5C");
+  EXPECT_EQ(ReadProfileText(path, "S", "long", ""), std::string(2000, 'x'));
+  dir.Write("a.ini", "[S]\nlong=" + std::string(5000, 'x') + "\n");
+  EXPECT_EQ(ReadProfileText(path, "S", "long", ""), std::string(4095, 'x'));
+  // 4094 single bytes then a double-byte character that would end at byte 4096.
+  dir.Write("a.ini", "[S]\nlong=" + std::string(4094, 'x') + "\x95\x5C" + "yz\n");
+  EXPECT_EQ(ReadProfileText(path, "S", "long", ""), std::string(4094, 'x'));
+  dir.Write("a.ini", "[S]\nlong=" + std::string(4093, 'x') + "\x95\x5C" + "yz\n");
+  EXPECT_EQ(ReadProfileText(path, "S", "long", ""), std::string(4093, 'x') + "\x95\x5C");
 }
 
 TEST(PrivateProfileTest, NulByteInFileEndsTheValue) {
