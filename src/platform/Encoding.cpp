@@ -119,13 +119,18 @@ std::string Utf8ToCp932(std::string_view utf8) {
 }
 
 std::string OsNameToCp932(std::string_view os) {
-  if (IsPlainAscii(os)) return std::string(os);
+  if (IsPlainOsName(os)) return std::string(os);
   std::string result;
   result.reserve(os.size());
   for (size_t i = 0; i < os.size();) {
     unsigned char c = static_cast<unsigned char>(os[i]);
     if (c < 0x80 && c != 0x5C && c != 0x7E) {  // plain ASCII is the same in CP932
       result.push_back(static_cast<char>(c));
+      ++i;
+      continue;
+    }
+    if (c == 0x5C) {  // see IsPlainOsName
+      AppendEscapedByte(result, c);
       ++i;
       continue;
     }

@@ -31,6 +31,16 @@ inline bool IsPlainAscii(std::string_view text) {
   return true;
 }
 
+// A name of the file system that OsNameToCp932 gives back as it is: ASCII without a
+// backslash. A backslash of a name travels as a double-byte code, so that in the log a
+// single-byte backslash is only ever the start of an escape ("\t" is never a name's own).
+inline bool IsPlainOsName(std::string_view name) {
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80 || c == '\\') return false;
+  }
+  return true;
+}
+
 // The Shift_JIS lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
 inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 

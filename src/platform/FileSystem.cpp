@@ -50,7 +50,7 @@ constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 // a folder costs no allocation per name. Other names keep their OS bytes as well.
 void AssignName(DirEntry* entry, const char* name) {
   const std::string_view os(name, std::strlen(name));
-  if (IsPlainAscii(os)) {
+  if (IsPlainOsName(os)) {
     entry->name.assign(os.data(), os.size());
     entry->osName.clear();
   } else {
