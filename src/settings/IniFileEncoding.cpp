@@ -161,8 +161,10 @@ void AppendCp932(std::string_view line, Encoding encoding, std::string* out) {
   // taken without the two conversions and their copies.
   if ((encoding == Encoding::kUtf16Le || encoding == Encoding::kUtf16Be) && line.size() % 2 == 0 &&
       IsAsciiUtf16(line, encoding)) {
-    const size_t low = encoding == Encoding::kUtf16Le ? 0 : 1;
-    for (size_t i = low; i < line.size(); i += 2) out->push_back(line[i]);
+    const size_t at = out->size();
+    out->resize(at + line.size() / 2);
+    char* to = out->data() + at;
+    for (size_t i = encoding == Encoding::kUtf16Le ? 0 : 1; i < line.size(); i += 2) *to++ = line[i];
     return;
   }
   out->append(ToCp932(line, encoding));
