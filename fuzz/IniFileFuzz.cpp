@@ -32,11 +32,18 @@ struct Key {
 std::vector<std::pair<size_t, size_t>> keyLines;
 std::vector<Key> keys;
 
+// The input as read, and a text read again, with their indices: kept between runs, each
+// reading reuses the memory of the one before (IniFile::Read, IniFileIndex::Rebuild).
+IniFile parsed;
+IniFileIndex parsedIndex(parsed);
+IniFile reread;
+IniFileIndex rereadIndex(reread);
+
 // A sample of the key lines, in order; the first and the last key line are among them.
 // Only a sample: a look-up costs the section name's length and Find walks the whole text,
 // so with a long section name over many keys all of them would cost the square of the
 // text's length. Find must agree with the index.
-const std::vector<Key>& Keys(const IniFile& ini, uint64_t seed) {
+const std::vector<Key>& Keys(const IniFile& ini, IniFileIndex& index, uint64_t seed) {
   // The heads the file found; a key line is one under a head, up to the next.
   keyLines.clear();
   const std::vector<size_t>& heads = ini.HeadLines();
@@ -47,7 +54,7 @@ const std::vector<Key>& Keys(const IniFile& ini, uint64_t seed) {
       if (ini_text::SplitKeyLine(ini.Line(i), &name, &value)) keyLines.emplace_back(i, heads[h]);
     }
   }
-  IniFileIndex index(ini);
+  index.Rebuild();
   keys.clear();
   for (size_t k : FuzzSample(keyLines.size(), seed)) {
     if (k == keyLines.size()) break;
@@ -84,10 +91,11 @@ bool CheckSet(IniFile& ini, const std::vector<Key>& keys, std::string_view secti
     FUZZ_CHECK(after == before);
     return false;
   }
-  const IniFile reread(after);
+  reread.Read(after);
   FUZZ_CHECK(reread.Text() == after);
   FUZZ_CHECK(reread.Find(section, key) == value);
-  IniFileIndex index(reread);
+  IniFileIndex& index = rereadIndex;
+  index.Rebuild();
   FUZZ_CHECK(index.Find(section, key) == value);
   for (const Key& k : keys) {
     if (ini_text::SameName(k.section, ini_text::TrimBlanks(section)) &&
@@ -109,13 +117,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t nul2 = nul1 == std::string_view::npos ? nul1 : head.find('\0', nul1 + 1);
 
   if (nul2 != std::string_view::npos) {
-    IniFile ini(input.substr(head.size() == input.size() ? input.size() : head.size() + 1));
-    CheckSet(ini, Keys(ini, seed), head.substr(0, nul1), head.substr(nul1 + 1, nul2 - nul1 - 1), head.substr(nul2 + 1));
+    IniFile& ini = parsed;
+    ini.Read(input.substr(head.size() == input.size() ? input.size() : head.size() + 1));
+    CheckSet(ini, Keys(ini, parsedIndex, seed), head.substr(0, nul1), head.substr(nul1 + 1, nul2 - nul1 - 1), head.substr(nul2 + 1));
     return 0;
   }
 
-  IniFile ini(input);
-  const std::vector<Key>& keys = Keys(ini, seed);
+  IniFile& ini = parsed;
+  ini.Read(input);
+  const std::vector<Key>& keys = Keys(ini, parsedIndex, seed);
   // One made-up edit per run, picked by the length, keeps a run to a few parses.
   bool edited = false;
   switch (keys.empty() ? 2 + size % 2 : size % 5) {
@@ -139,7 +149,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // which holds every line of this one but the line it replaced, was read back already.
   if (!edited) {
     const std::string& text = ini.Text();
-    FUZZ_CHECK(IniFile(text).Text() == text);
+    reread.Read(text);
+    FUZZ_CHECK(reread.Text() == text);
   }
   return 0;
 }

@@ -122,7 +122,14 @@ void Splice(std::string& text, std::vector<size_t>& starts, size_t index, std::s
 
 }  // namespace
 
-IniFile::IniFile(std::string_view text) {
+IniFile::IniFile(std::string_view text) { Read(text); }
+
+void IniFile::Read(std::string_view text) {
+  text_.clear();
+  starts_.assign(1, 0);
+  heads_.clear();
+  stored_.clear();
+  storedStarts_.clear();
   size_t markSize = 0;
   encoding_ = ini_encoding::Detect(text, &markSize);
   text.remove_prefix(markSize);
