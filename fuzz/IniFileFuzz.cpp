@@ -5,6 +5,7 @@
 // again: the value set must read back, and the keys that were readable before read the
 // same (a sample of them each run); a Set of the value a key already has changes nothing.
 // The index the program reads through must agree with Find.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,10 +27,9 @@ struct Key {
   std::optional<std::string> value;
 };
 
-// Every key line under a section head, as its line and its section head's line, and the
-// sampled keys; kept between runs so that a run allocates nothing for them once they have
-// grown.
-std::vector<std::pair<size_t, size_t>> keyLines;
+// The sampled key lines and the sampled keys; kept between runs so that a run allocates
+// nothing for them once they have grown.
+std::vector<size_t> keyLines;
 std::vector<Key> keys;
 
 // The input as read, and a text read again, with their indices: kept between runs, each
@@ -39,29 +39,47 @@ IniFileIndex parsedIndex(parsed);
 IniFile reread;
 IniFileIndex rereadIndex(reread);
 
-// A sample of the key lines, in order; the first and the last key line are among them.
-// Only a sample: a look-up costs the section name's length and Find walks the whole text,
-// so with a long section name over many keys all of them would cost the square of the
-// text's length. Find must agree with the index.
+bool IsKeyLine(const IniFile& ini, size_t line) {
+  std::string_view name, value;
+  return ini_text::SplitKeyLine(ini.Line(line), &name, &value);
+}
+
+// A sample of the key lines (lines SplitKeyLine takes, under a section head), in order;
+// the first and the last key line are among them. Lines are picked (FuzzSample over the
+// lines after the first head), each standing for the first key line from it on, so that
+// the sample costs no walk over every line. Only a sample: a look-up costs the section
+// name's length and Find walks the whole text, so with a long section name over many keys
+// all of them would cost the square of the text's length. Find must agree with the index.
 const std::vector<Key>& Keys(const IniFile& ini, IniFileIndex& index, uint64_t seed) {
-  // The heads the file found; a key line is one under a head, up to the next.
   keyLines.clear();
   const std::vector<size_t>& heads = ini.HeadLines();
-  for (size_t h = 0; h < heads.size(); ++h) {
-    const size_t end = h + 1 < heads.size() ? heads[h + 1] : ini.LineCount();
-    for (size_t i = heads[h] + 1; i < end; ++i) {
-      std::string_view name, value;
-      if (ini_text::SplitKeyLine(ini.Line(i), &name, &value)) keyLines.emplace_back(i, heads[h]);
+  if (!heads.empty()) {
+    const size_t first = heads.front() + 1, end = ini.LineCount();
+    size_t last = end;
+    for (size_t i = end; i > first;) {
+      if (IsKeyLine(ini, --i)) {
+        last = i;
+        break;
+      }
     }
+    // The picks come in order, and the search from one pick finds the key line for every
+    // later pick up to it: the lines are walked at most once.
+    for (size_t pick : FuzzSample(end - first, seed)) {
+      size_t line = first + pick;
+      if (last == end || line > last) break;
+      if (!keyLines.empty() && line <= keyLines.back()) continue;
+      while (!IsKeyLine(ini, line)) ++line;
+      keyLines.push_back(line);
+    }
+    if (last != end && keyLines.back() != last) keyLines.push_back(last);
   }
   index.Rebuild();
   keys.clear();
-  for (size_t k : FuzzSample(keyLines.size(), seed)) {
-    if (k == keyLines.size()) break;
+  for (size_t line : keyLines) {
     std::string_view name, value;
-    ini_text::SplitKeyLine(ini.Line(keyLines[k].first), &name, &value);
+    ini_text::SplitKeyLine(ini.Line(line), &name, &value);
     Key& key = keys.emplace_back();
-    key.section = *ini_text::SectionName(ini.Line(keyLines[k].second));
+    key.section = *ini_text::SectionName(ini.Line(*(std::upper_bound(heads.begin(), heads.end(), line) - 1)));
     key.name = name;
     key.value = index.Find(key.section, key.name);
     FUZZ_CHECK(ini.Find(key.section, key.name) == key.value);
