@@ -24,7 +24,12 @@ std::string UpperSingleByteLetters(std::string_view text) {
 
 bool HasWildcard(std::string_view token) { return token.find_first_of("*?") != std::string_view::npos; }
 
-void CheckStyle(const CPatternList& list, std::string_view path, PathStyle style) {
+// The fixed lists every run matches with, made once.
+const CPatternList kEveryName("*.*", ';');
+const CPatternList kNoStop("*", ';');
+
+// alone: the list's first token as a list of its own (null when the list has none).
+void CheckStyle(const CPatternList& list, const CPatternList* alone, std::string_view path, PathStyle style) {
   const int result = list.Match(path, style);
   FUZZ_CHECK(result == CPatternList::kNoMatch || result == CPatternList::kMatch || result == CPatternList::kMatchAll);
 
@@ -35,19 +40,19 @@ void CheckStyle(const CPatternList& list, std::string_view path, PathStyle style
   FUZZ_CHECK(list.MatchName(UpperSingleByteLetters(name)) == result);
   if (result == CPatternList::kMatchAll) FUZZ_CHECK(list.Contains("*.*") || list.Contains("*"));
 
-  FUZZ_CHECK(CPatternList("*.*", ';').Match(path, style) == CPatternList::kMatchAll);
+  FUZZ_CHECK(kEveryName.Match(path, style) == CPatternList::kMatchAll);
   const bool noStop = name.find('.') == std::string::npos;
-  FUZZ_CHECK(CPatternList("*", ';').Match(path, style) == (noStop ? CPatternList::kMatchAll : CPatternList::kNoMatch));
+  FUZZ_CHECK(kNoStop.Match(path, style) == (noStop ? CPatternList::kMatchAll : CPatternList::kNoMatch));
 
   const std::string_view first = list.GetToken(0);
-  if (!first.empty()) {
-    const int alone = CPatternList(first, ';').MatchName(name);
+  if (alone != nullptr) {
+    const int firstResult = alone->MatchName(name);
     // The first token decides whenever it matches.
-    if (alone != CPatternList::kNoMatch) FUZZ_CHECK(result == alone);
+    if (firstResult != CPatternList::kNoMatch) FUZZ_CHECK(result == firstResult);
     if (!HasWildcard(first)) {
       std::string lower(name.size(), '\0');
       shiftjis::LowerSingleByteLetters(name, lower.data());
-      FUZZ_CHECK((alone != CPatternList::kNoMatch) == (first == lower));
+      FUZZ_CHECK((firstResult != CPatternList::kNoMatch) == (first == lower));
     }
   }
 }
@@ -62,7 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   CPatternList list(patterns, ';');
   FUZZ_CHECK(list.GetCount() >= 0);
-  CheckStyle(list, path, kNativePathStyle);
-  CheckStyle(list, path, kBackslashPathStyle);
+  const std::string_view first = list.GetToken(0);
+  if (first.empty()) {
+    CheckStyle(list, nullptr, path, kNativePathStyle);
+    CheckStyle(list, nullptr, path, kBackslashPathStyle);
+  } else {
+    const CPatternList alone(first, ';');
+    CheckStyle(list, &alone, path, kNativePathStyle);
+    CheckStyle(list, &alone, path, kBackslashPathStyle);
+  }
   return 0;
 }

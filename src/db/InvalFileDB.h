@@ -111,8 +111,10 @@ class InvalFileDB {
   // Where the damaged file was kept by the last Save; empty if no copy was needed.
   const std::string& DamagedFileName() const { return damagedKeptAs_; }
   // Load and Save over a data file's bytes in memory, for the fuzz targets: records are
-  // read and written as Load and Save read and write them, and no file is touched.
-  bool LoadBytes(std::string bytes);
+  // read and written as Load and Save read and write them, and no file is touched. A store
+  // loaded with indexed false builds no search index, as the copy a Save builds on: it
+  // can be read, written and changed, but not searched.
+  bool LoadBytes(std::string bytes, bool indexed = true);
   bool SaveBytes(std::string* bytes) const;
 
  private:

@@ -2,8 +2,9 @@
 // read and write them (InvalFileDBStorage.cpp).
 #include "db/InvalFileDB.h"
 
-bool InvalFileDB::LoadBytes(std::string bytes) {
+bool InvalFileDB::LoadBytes(std::string bytes, bool indexed) {
   Clear();
+  indexed_ = indexed;
   loadIncomplete_ = false;
   damagedKept_ = false;
   damagedKeptAs_.clear();

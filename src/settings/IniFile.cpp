@@ -23,8 +23,17 @@ bool HasLineBreaker(std::string_view text) { return text.find_first_of(std::stri
 
 }  // namespace
 
-std::string_view TrimBlanks(std::string_view text) {
+namespace {
+
+std::string_view TrimLeadingBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  return text;
+}
+
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+  text = TrimLeadingBlanks(text);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
 }
@@ -42,14 +51,17 @@ size_t HeadClose(std::string_view trimmed) {
 }  // namespace
 
 std::optional<std::string_view> SectionName(std::string_view line) {
-  line = TrimBlanks(line);
+  // Only the start is trimmed: blanks at the end are neither the head's "[" nor its "]",
+  // nor do they decide where a character starts before them.
+  line = TrimLeadingBlanks(line);
   const size_t close = HeadClose(line);
   if (close == std::string_view::npos) return std::nullopt;
   return TrimBlanks(line.substr(1, close));
 }
 
 bool SplitKeyLine(std::string_view line, std::string_view* name, std::string_view* value) {
-  line = TrimBlanks(line);
+  // The end is trimmed with the value: blanks there are no "=" and no head's "]" either.
+  line = TrimLeadingBlanks(line);
   if (line.empty() || line.front() == ';' || HeadClose(line) != std::string_view::npos) return false;
   // '=' is never a trail byte, so a plain search is safe.
   size_t equals = line.find('=');
@@ -122,7 +134,14 @@ void Splice(std::string& text, std::vector<size_t>& starts, size_t index, std::s
 
 }  // namespace
 
-IniFile::IniFile(std::string_view text) {
+IniFile::IniFile(std::string_view text) { Read(text); }
+
+void IniFile::Read(std::string_view text) {
+  text_.clear();
+  starts_.assign(1, 0);
+  heads_.clear();
+  stored_.clear();
+  storedStarts_.clear();
   size_t markSize = 0;
   encoding_ = ini_encoding::Detect(text, &markSize);
   text.remove_prefix(markSize);

@@ -27,6 +27,9 @@ class IniFile {
   // Lines end with LF, CR LF or a CR not followed by LF; a last line without an ending
   // counts as a line.
   explicit IniFile(std::string_view text);
+  // Reads text in place of what the object holds, as if constructed from it, keeping the
+  // memory it holds: a reader of many texts in turn allocates only when one outgrows it.
+  void Read(std::string_view text);
 
   // The value of the first key of that name in the first section of that name, trimmed and
   // unquoted; nullopt when the section or the key is missing.

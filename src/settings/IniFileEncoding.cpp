@@ -48,6 +48,14 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
+// Every code unit below 0x80; text holds whole units.
+bool IsAsciiUtf16(std::string_view text, Encoding encoding) {
+  for (size_t i = 0; i < text.size(); i += 2) {
+    if (UnitAt(text, i, encoding) >= 0x80) return false;
+  }
+  return true;
+}
+
 // An unpaired surrogate, like a cut last byte, reads as U+FFFD.
 std::string Utf16ToUtf8(std::string_view line, Encoding encoding) {
   std::string out;
@@ -147,6 +155,16 @@ void AppendCp932(std::string_view line, Encoding encoding, std::string* out) {
   // Plain ASCII is the same in UTF-8 and CP932: most lines of a UTF-8 file cost no copy.
   if (encoding == Encoding::kUtf8 && platform::IsPlainAscii(line)) {
     out->append(line);
+    return;
+  }
+  // Likewise a UTF-16 line of ASCII units only (no odd last byte) is its units' low bytes,
+  // taken without the two conversions and their copies.
+  if ((encoding == Encoding::kUtf16Le || encoding == Encoding::kUtf16Be) && line.size() % 2 == 0 &&
+      IsAsciiUtf16(line, encoding)) {
+    const size_t at = out->size();
+    out->resize(at + line.size() / 2);
+    char* to = out->data() + at;
+    for (size_t i = encoding == Encoding::kUtf16Le ? 0 : 1; i < line.size(); i += 2) *to++ = line[i];
     return;
   }
   out->append(ToCp932(line, encoding));

@@ -21,10 +21,14 @@ bool Before(uint64_t hash, size_t line, uint64_t otherHash, size_t otherLine) {
 
 }  // namespace
 
-IniFileIndex::IniFileIndex(const IniFile& file) : file_(file) {
-  heads_.reserve(file.HeadLines().size());
-  for (size_t line : file.HeadLines()) {
-    heads_.push_back(Head{Name{FoldedHash(*ini_text::SectionName(file.Line(line))), line}});
+IniFileIndex::IniFileIndex(const IniFile& file) : file_(file) { Rebuild(); }
+
+void IniFileIndex::Rebuild() {
+  heads_.clear();
+  keys_.clear();
+  heads_.reserve(file_.HeadLines().size());
+  for (size_t line : file_.HeadLines()) {
+    heads_.push_back(Head{Name{FoldedHash(*ini_text::SectionName(file_.Line(line))), line}});
   }
   std::sort(heads_.begin(), heads_.end(), [](const Head& a, const Head& b) {
     return Before(a.name.hash, a.name.line, b.name.hash, b.name.line);

@@ -14,8 +14,11 @@
 
 class IniFileIndex {
  public:
-  // file must outlive the index and stay unchanged.
+  // file must outlive the index and stay unchanged, or be indexed again (Rebuild).
   explicit IniFileIndex(const IniFile& file);
+
+  // Indexes the file again after it changed (a Set, a Read), keeping the memory it holds.
+  void Rebuild();
 
   // Not safe to call from two threads at once: it fills the index of a section.
   std::optional<std::string> Find(std::string_view section, std::string_view key);
