@@ -1,5 +1,6 @@
 // vorlet-scan: searches folders for invalid files from a script or a schedule, with the
 // desktop program's settings, data file, engine, processing and log. See CliUsage.
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "platform/Terminal.h"
 #include "settings/AppFiles.h"
 #include "settings/AppLocations.h"
+#include "settings/PrivateProfile.h"
 #include "util/FileChecks.h"
 #include "util/MessageBox.h"
 #include "util/PathParts.h"
@@ -58,6 +60,17 @@ int Run(CliConsole& console, int argc, char** argv) {
   const std::string& home = locations.settingsFolder;
   if (home.empty() || !IsExistingFolder(home) || !BindSettingsFile(home)) {
     console.ErrLine("vorlet-scan: no usable program folder: " + home);
+    return CliSession::kExitTrouble;
+  }
+  // Every command but a listing and an export runs by the settings (the block, the mode,
+  // the log folder): taken for empty, settings that are there but cannot be read would
+  // have it run by the defaults instead, unasked and unsaid.
+  const bool usesSettings = options.checkSignatures || options.Searches() || options.registerFolder ||
+                            options.importFile;
+  int readError = 0;
+  if (usesSettings && !CanReadProfile(SettingsFile().FullPath(), &readError)) {
+    console.ErrLine("vorlet-scan: the settings cannot be read: " + SettingsFile().FullPath() + ": " +
+                    std::strerror(readError) + "; nothing was done");
     return CliSession::kExitTrouble;
   }
   try {
