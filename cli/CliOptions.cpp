@@ -443,9 +443,9 @@ such as ja_JP.SJIS: then CP932, and hit lines are exactly the log's lines (CR LF
 No control character of a name or text reaches the terminal or a log line as it is: on
 stdout and stderr TAB, CR, LF and backslash are written as \t \r \n \\, the other C0
 controls and DEL as \xHH (in UTF-8 also the C1 controls, byte by byte as \xC2\xHH, and
-a byte 0x80-0x9F that is part of no UTF-8 character as \xHH; --format json writes the C1
-controls as \u0080-\u009F). The log escapes the control characters of file and folder
-names the same way, so one hit is one line; there, and in the hit lines of a CP932
+a byte 0x80-0x9F that is part of no UTF-8 character as \xHH; --format json writes DEL
+and the C1 controls as \u007f and \u0080-\u009F). The log escapes the control characters
+of file and folder names the same way, so one hit is one line; there, and in the hit lines of a CP932
 console, which are the log's, a backslash is left as it is: a name of the file system
 holds its own backslash as a double-byte code.
 
