@@ -445,9 +445,11 @@ stdout and stderr TAB, CR, LF and backslash are written as \t \r \n \\, the othe
 controls and DEL as \xHH (in UTF-8 also the C1 controls, byte by byte as \xC2\xHH, and
 a byte 0x80-0x9F that is part of no UTF-8 character as \xHH; --format json writes DEL
 and the C1 controls as \u007f and \u0080-\u009F). The log escapes the control characters
-of file and folder names the same way, so one hit is one line; there, and in the hit lines of a CP932
-console, which are the log's, a backslash is left as it is: a name of the file system
-holds its own backslash as a double-byte code.
+of file and folder names the same way, so one hit is one line; there, and in the hit
+lines of a CP932 console, which are the log's, a backslash is left as it is: a name of
+the file system holds its own backslash as a double-byte code. On stdout and stderr a
+Shift_JIS lead byte without its second byte (a signature's text may hold one) is written
+as \xHH too, so that it never pairs with the backslash of an escape after it.
 
 A run that deletes, renames or moves and is asked for a log first checks that the log can
 be written (making the log folder of --auto-log); if not it stops before it touches a file.
