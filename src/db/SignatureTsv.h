@@ -16,7 +16,7 @@
 // byte, and TAB, CR, LF, the other C0 controls, DEL and the backslash are escaped (\t \r
 // \n \xHH \\), so a field never holds a separator and every byte comes back. Lines end in
 // LF; reading also takes CR LF and a leading byte order mark, hex digits in either case,
-// and any UTF-8 character CP932 holds. The data file's texts cannot hold NUL: a text that
+// and any UTF-8 character CP932 holds as itself. The data file's texts cannot hold NUL: a text that
 // would is refused.
 #pragma once
 
@@ -46,7 +46,8 @@ class SignatureTsv {
                     size_t* errorLine, std::string* error);
 
   // One text field each way. DecodeText fails on a broken escape, UTF-8 that is not valid
-  // or holds a character CP932 has no code for, and on NUL.
+  // or holds a character CP932 has no code for or holds only as another character (the
+  // text would not come back as it was), and on NUL.
   static std::string EncodeText(std::string_view cp932);
   static bool DecodeText(std::string_view field, std::string* cp932, std::string* error);
 
