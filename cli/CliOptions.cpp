@@ -381,12 +381,16 @@ the desktop program does.
                          lock: a new category and name is added, the same record is
                          already present, other contents under a held name conflict and
                          stay as they were; counts and conflicts go to stderr. A line not
-                         of the format is an error naming it, and nothing is imported.
+                         of the format, or with a character CP932 holds only as another
+                         one (U+00A5, U+301C...), is an error naming it, and nothing is
+                         imported.
                          --export and --import go with no other action, FOLDER or search
                          option (only --home, -q, -v)
   --home DIR             folder of Vorlet.ini and Vorlet.dat (default: see Files
-                         below); the settings are read, never written; a search and
-                         --list need Vorlet.dat there, --register makes it when missing
+                         below); the settings are read, never written (missing, the
+                         defaults hold; there but unreadable, every run but --list,
+                         --export and --undo stops with exit 2); a search and --list
+                         need Vorlet.dat there, --register makes it when missing
   --where                prints where the settings file, the data file and the log
                          folder are, one per line after a label ("settings file: ",
                          "data file: ", "log folder: "); goes only with --home
@@ -492,6 +496,7 @@ program at once, without a log: only for a search stuck in a read that does not 
 --register and --import name each new signature that would hit innocent files: its sample
 was shorter than the block, its block is one repeated byte, or another sample (another
 record of the imported file) gave the same digest. An imported record holds only its
-digest: a short sample is recognised only when it is one repeated byte.
+digest: a short sample is recognised only when it is one repeated byte. --import also
+names each new record with fewer than 16 search bytes: it can never match a file.
 )";
 }
