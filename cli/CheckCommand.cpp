@@ -51,9 +51,8 @@ CheckCommand::~CheckCommand() {
 bool CheckCommand::ReferenceFolders(TextList* folders) const {
   for (const std::string& given : options_.folders) {
     // A folder that cannot be listed at all would leave the check saying nothing about it:
-    // refused before a long walk of the others.
-    // Listed as the walk lists it: a link to a folder is followed (the final separator), as
-    // a search and a registration follow it.
+    // refused before a long walk of the others. A link to a folder is followed (the final
+    // separator), as the walk, a search and a registration follow it.
     std::string listed = given;
     if (!listed.ends_with(platform::kSeparator)) listed.push_back(platform::kSeparator);
     platform::DirReader reader;

@@ -87,7 +87,7 @@ bool ParseStatus(std::string_view text, int32_t* status) {
   return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
-// valid UTF-8 split into its characters.
+// Valid UTF-8 split into its characters.
 std::vector<std::string_view> Utf8Characters(std::string_view utf8) {
   std::vector<std::string_view> characters;
   for (size_t i = 0; i < utf8.size();) {
@@ -111,15 +111,17 @@ std::string CodePoint(std::string_view character) {
 
 // Why a run of UTF-8 does not come back from CP932 as it was.
 std::string WhyNotExact(std::string_view run) {
-  if (platform::IsValidUtf8(run)) {
-    for (std::string_view character : Utf8Characters(run)) {
-      const std::string back = platform::Cp932ToUtf8(platform::Utf8ToCp932(character));
-      if (back == character || back == "?") continue;
-      return CodePoint(character) + ": Shift_JIS (CP932) holds it only as " + CodePoint(back) +
-             ", and it would not come back as it is";
-    }
+  static constexpr char kNoCode[] = "not UTF-8, or a character that Shift_JIS (CP932) cannot hold";
+  if (!platform::IsValidUtf8(run)) return kNoCode;
+  for (std::string_view character : Utf8Characters(run)) {
+    const std::string code = platform::Utf8ToCp932(character);
+    const std::string back = platform::Cp932ToUtf8(code);
+    if (back == character) continue;
+    if (code == "?") return kNoCode;
+    return CodePoint(character) + ": Shift_JIS (CP932) holds it only as " + CodePoint(back) +
+           ", and it would not come back as it is";
   }
-  return "not UTF-8, or a character that Shift_JIS (CP932) cannot hold";
+  return kNoCode;
 }
 
 bool ParseRecord(std::string_view line, std::shared_ptr<InvalFileInfo>* record, std::string* error) {

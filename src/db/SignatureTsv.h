@@ -16,8 +16,9 @@
 // byte, and TAB, CR, LF, the other C0 controls, DEL and the backslash are escaped (\t \r
 // \n \xHH \\), so a field never holds a separator and every byte comes back. Lines end in
 // LF; reading also takes CR LF and a leading byte order mark, hex digits in either case,
-// and any UTF-8 character CP932 holds as itself. The data file's texts cannot hold NUL: a text that
-// would is refused.
+// and any UTF-8 character CP932 holds as itself (not one it holds only as another, which
+// would not come back). The data file's texts cannot hold NUL: a text that would is
+// refused.
 #pragma once
 
 #include <cstddef>
