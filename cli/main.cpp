@@ -1,5 +1,6 @@
 // vorlet-scan: searches folders for invalid files from a script or a schedule, with the
 // desktop program's settings, data file, engine, processing and log. See CliUsage.
+#include <cerrno>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -69,8 +70,10 @@ int Run(CliConsole& console, int argc, char** argv) {
                             options.importFile;
   int readError = 0;
   if (usesSettings && !CanReadProfile(SettingsFile().FullPath(), &readError)) {
-    console.ErrLine("vorlet-scan: the settings cannot be read: " + SettingsFile().FullPath() + ": " +
-                    std::strerror(readError) + "; nothing was done");
+    // Only a regular file is opened (EINVAL: a FIFO, a device, a socket).
+    const std::string reason = readError == EINVAL ? "not a regular file" : std::strerror(readError);
+    console.ErrLine("vorlet-scan: the settings cannot be read: " + SettingsFile().FullPath() + ": " + reason +
+                    "; nothing was done");
     return CliSession::kExitTrouble;
   }
   try {

@@ -117,7 +117,7 @@ TEST_F(ProblemsAndStopTest, UnreadableSettingsStopEveryRunThatUsesThem) {
   } kinds[] = {
       {"no permission", "Permission denied", [](const std::string& path) { chmod(path.c_str(), 0); }},
       {"a folder", "Is a directory", [](const std::string& path) { fs::remove(path), fs::create_directory(path); }},
-      {"a FIFO", "Invalid argument", [](const std::string& path) { fs::remove(path), mkfifo(path.c_str(), 0600); }},
+      {"a FIFO", "not a regular file", [](const std::string& path) { fs::remove(path), mkfifo(path.c_str(), 0600); }},
   };
   for (const auto& kind : kinds) {
     fs::remove(settings);
