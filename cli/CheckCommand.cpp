@@ -51,10 +51,13 @@ CheckCommand::~CheckCommand() {
 bool CheckCommand::ReferenceFolders(TextList* folders) const {
   for (const std::string& given : options_.folders) {
     // A folder that cannot be listed at all would leave the check saying nothing about it:
-    // refused before a long walk of the others.
+    // refused before a long walk of the others. A link to a folder is followed (the final
+    // separator), as the walk, a search and a registration follow it.
+    std::string listed = given;
+    if (!listed.ends_with(platform::kSeparator)) listed.push_back(platform::kSeparator);
     platform::DirReader reader;
     int error = 0;
-    if (!reader.Open(given, &error)) {
+    if (!reader.Open(listed, &error)) {
       console_.ErrLine("vorlet-scan: --check-signatures: cannot list " + given + ": " + std::strerror(error) +
                        "; nothing was checked");
       return false;

@@ -45,12 +45,19 @@ std::string CliConsole::Text(std::string_view cp932) const {
 }
 
 std::string CliConsole::ShownPath(std::string_view cp932) const {
-  return traits_.cp932 ? EscapeControlCharacters(cp932, true) : EscapeOsBytes(Path(cp932));
+  return traits_.cp932 ? Escaped(cp932, true) : EscapeOsBytes(Path(cp932));
 }
 
 std::string CliConsole::ShownText(std::string_view cp932) const {
   // CP932 text converts to UTF-8 without producing a control character of its own.
-  return Text(EscapeControlCharacters(cp932, true));
+  return Text(Escaped(cp932, true));
+}
+
+std::string CliConsole::Escaped(std::string_view cp932, bool escapeBackslash) {
+  // Every console text is read as CP932 after its escapes are in, by the conversion to
+  // UTF-8 or by a CP932 terminal: a lead byte left without its second byte would take the
+  // backslash of the escape after it for one.
+  return EscapeControlCharacters(cp932, escapeBackslash, true);
 }
 
 std::string CliConsole::EscapeOsBytes(std::string_view bytes) {
@@ -107,7 +114,7 @@ void CliConsole::FlushOut() { Flush(out_); }
 void CliConsole::ErrLine(std::string_view cp932) {
   WipeProgress();
   // A message may carry a name, with whatever it holds.
-  std::string line = Text(EscapeControlCharacters(cp932));
+  std::string line = Text(Escaped(cp932, false));
   line.push_back('\n');
   Write(err_, line);
   Flush(err_);
@@ -125,13 +132,13 @@ void CliConsole::Progress(const ScanCounts& counts, std::string_view cp932Path) 
   if (traits_.stderrTerminal) {
     // One column short of the width, so the terminal never wraps the line.
     const size_t width = traits_.columns > 0 ? static_cast<size_t>(traits_.columns) : 80;
-    line += FitTail(EscapeControlCharacters(cp932Path), width > line.size() + 1 ? width - line.size() - 1 : 0);
+    line += FitTail(Escaped(cp932Path, false), width > line.size() + 1 ? width - line.size() - 1 : 0);
     std::string shown(kWipeLine);
     shown += Text(line);
     Write(err_, shown);
     progressShown_ = true;
   } else {
-    line += EscapeControlCharacters(cp932Path);
+    line += Escaped(cp932Path, false);
     std::string shown = Text(line);
     shown.push_back('\n');
     Write(err_, shown);

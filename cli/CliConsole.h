@@ -47,6 +47,9 @@ class CliConsole {
   // C1 control counts both in UTF-8 (0xC2 0x80-0x9F, escaped byte by byte) and as a lone
   // byte 0x80-0x9F that is no part of a UTF-8 character.
   static std::string EscapeOsBytes(std::string_view bytes);
+  // CP932 text with its control characters escaped (and with escapeBackslash its
+  // backslashes), and a lead byte without its second byte as \xHH.
+  static std::string Escaped(std::string_view cp932, bool escapeBackslash);
 
   // bytes already converted; written as they are (a line ends with its own newline).
   void Out(std::string_view bytes);

@@ -42,10 +42,12 @@ std::string CliHitPrinter::TextLine(const DetectedFile& hit) const {
   const std::string target = processing_.DryRun() ? processing_.Target(hit) : std::string();
   std::string line, shownTarget;
   if (console_.Cp932()) {
-    // The log's own line, which escapes the names and the signature's texts.
-    line = LogHitLine(hit.FileName(), hit.Folder(), hit.SignatureName(), hit.SignatureCategory(), hit.Position(),
-                      result);
-    shownTarget = EscapeControlCharacters(target);
+    // The log's own line, which escapes the names and the signature's texts; they come
+    // escaped already where a lone lead byte is among them, which the log keeps as it is.
+    line = LogHitLine(CliConsole::Escaped(hit.FileName(), false), CliConsole::Escaped(hit.Folder(), false),
+                      CliConsole::Escaped(hit.SignatureName(), false),
+                      CliConsole::Escaped(hit.SignatureCategory(), false), hit.Position(), result);
+    shownTarget = CliConsole::Escaped(target, false);
   } else {
     line = LogHitLine(console_.ShownPath(hit.FileName()), console_.ShownPath(hit.Folder()),
                       console_.ShownText(hit.SignatureName()), console_.ShownText(hit.SignatureCategory()),

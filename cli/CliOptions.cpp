@@ -381,12 +381,16 @@ the desktop program does.
                          lock: a new category and name is added, the same record is
                          already present, other contents under a held name conflict and
                          stay as they were; counts and conflicts go to stderr. A line not
-                         of the format is an error naming it, and nothing is imported.
+                         of the format, or with a character CP932 holds only as another
+                         one (U+00A5, U+301C...), is an error naming it, and nothing is
+                         imported.
                          --export and --import go with no other action, FOLDER or search
                          option (only --home, -q, -v)
   --home DIR             folder of Vorlet.ini and Vorlet.dat (default: see Files
-                         below); the settings are read, never written; a search and
-                         --list need Vorlet.dat there, --register makes it when missing
+                         below); the settings are read, never written (missing, the
+                         defaults hold; there but unreadable, every run but --list,
+                         --export and --undo stops with exit 2); a search and --list
+                         need Vorlet.dat there, --register makes it when missing
   --where                prints where the settings file, the data file and the log
                          folder are, one per line after a label ("settings file: ",
                          "data file: ", "log folder: "); goes only with --home
@@ -443,11 +447,13 @@ such as ja_JP.SJIS: then CP932, and hit lines are exactly the log's lines (CR LF
 No control character of a name or text reaches the terminal or a log line as it is: on
 stdout and stderr TAB, CR, LF and backslash are written as \t \r \n \\, the other C0
 controls and DEL as \xHH (in UTF-8 also the C1 controls, byte by byte as \xC2\xHH, and
-a byte 0x80-0x9F that is part of no UTF-8 character as \xHH; --format json writes the C1
-controls as \u0080-\u009F). The log escapes the control characters of file and folder
-names the same way, so one hit is one line; there, and in the hit lines of a CP932
-console, which are the log's, a backslash is left as it is: a name of the file system
-holds its own backslash as a double-byte code.
+a byte 0x80-0x9F that is part of no UTF-8 character as \xHH; --format json writes DEL
+and the C1 controls as \u007f and \u0080-\u009F). The log escapes the control characters
+of file and folder names the same way, so one hit is one line; there, and in the hit
+lines of a CP932 console, which are the log's, a backslash is left as it is: a name of
+the file system holds its own backslash as a double-byte code. On stdout and stderr a
+Shift_JIS lead byte without its second byte (a signature's text may hold one) is written
+as \xHH too, so that it never pairs with the backslash of an escape after it.
 
 A run that deletes, renames or moves and is asked for a log first checks that the log can
 be written (making the log folder of --auto-log); if not it stops before it touches a file.
@@ -490,6 +496,7 @@ program at once, without a log: only for a search stuck in a read that does not 
 --register and --import name each new signature that would hit innocent files: its sample
 was shorter than the block, its block is one repeated byte, or another sample (another
 record of the imported file) gave the same digest. An imported record holds only its
-digest: a short sample is recognised only when it is one repeated byte.
+digest: a short sample is recognised only when it is one repeated byte. --import also
+names each new record with fewer than 16 search bytes: it can never match a file.
 )";
 }

@@ -38,14 +38,17 @@ std::string Line(const Json& object) {
   // A path that is not UTF-8 is in the string as it is; the dump shows its bad bytes as
   // U+FFFD, and its _bytes array keeps them.
   const std::string dump = object.dump(-1, ' ', false, Json::error_handler_t::replace);
-  // The dump leaves the C1 controls (U+0080-U+009F) as they are, which a terminal may take
-  // as a sequence; written as \u00XX they read back the same.
+  // The dump leaves DEL and the C1 controls (U+0080-U+009F) as they are, which a terminal
+  // may act on (a C1 control may start a sequence); written as \u00XX they read back the
+  // same. DEL is no part of any other UTF-8 character.
+  static constexpr char kHex[] = "0123456789abcdef";
   std::string line;
   line.reserve(dump.size() + 1);
   for (size_t i = 0; i < dump.size(); ++i) {
     const unsigned char next = i + 1 < dump.size() ? static_cast<unsigned char>(dump[i + 1]) : 0;
-    if (static_cast<unsigned char>(dump[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      static constexpr char kHex[] = "0123456789abcdef";
+    if (dump[i] == '\x7F') {
+      line += "\\u007f";
+    } else if (static_cast<unsigned char>(dump[i]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
       line += "\\u00";
       line.push_back(kHex[next >> 4]);
       line.push_back(kHex[next & 0xF]);

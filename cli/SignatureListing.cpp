@@ -6,7 +6,6 @@
 #include "CliConsole.h"
 #include "db/InvalFileDB.h"
 #include "platform/Clock.h"
-#include "settings/LogFormat.h"
 
 size_t SignatureListing::Print(const InvalFileDB& store) {
   size_t count = 0;
@@ -37,7 +36,7 @@ std::string SignatureListing::Line(const InvalFileInfo& record) const {
   return line;
 }
 
-std::string SignatureListing::Escape(std::string_view field) { return EscapeControlCharacters(field, true); }
+std::string SignatureListing::Escape(std::string_view field) { return CliConsole::Escaped(field, true); }
 
 std::string SignatureListing::FormatDate(double oleDate, int status) {
   platform::LocalDateTime local{};

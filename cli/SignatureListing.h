@@ -2,7 +2,8 @@
 // TSV line each: category, name, risk level, date (YYYY-MM-DD HH:MM:SS, empty when not
 // valid), author, search text, summary. A TAB, CR, LF or backslash inside a field is
 // written as \t, \r, \n or \\ and any other control character as \xHH, so every record
-// is one line with seven fields and sends the terminal nothing.
+// is one line with seven fields and sends the terminal nothing; a lead byte without its
+// second byte is written as \xHH too, so that it never pairs with such an escape.
 #pragma once
 
 #include <string>

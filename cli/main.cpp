@@ -1,5 +1,7 @@
 // vorlet-scan: searches folders for invalid files from a script or a schedule, with the
 // desktop program's settings, data file, engine, processing and log. See CliUsage.
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include "platform/Terminal.h"
 #include "settings/AppFiles.h"
 #include "settings/AppLocations.h"
+#include "settings/PrivateProfile.h"
 #include "util/FileChecks.h"
 #include "util/MessageBox.h"
 #include "util/PathParts.h"
@@ -58,6 +61,19 @@ int Run(CliConsole& console, int argc, char** argv) {
   const std::string& home = locations.settingsFolder;
   if (home.empty() || !IsExistingFolder(home) || !BindSettingsFile(home)) {
     console.ErrLine("vorlet-scan: no usable program folder: " + home);
+    return CliSession::kExitTrouble;
+  }
+  // Every command but a listing and an export runs by the settings (the block, the mode,
+  // the log folder): taken for empty, settings that are there but cannot be read would
+  // have it run by the defaults instead, unasked and unsaid.
+  const bool usesSettings = options.checkSignatures || options.Searches() || options.registerFolder ||
+                            options.importFile;
+  int readError = 0;
+  if (usesSettings && !CanReadProfile(SettingsFile().FullPath(), &readError)) {
+    // Only a regular file is opened (EINVAL: a FIFO, a device, a socket).
+    const std::string reason = readError == EINVAL ? "not a regular file" : std::strerror(readError);
+    console.ErrLine("vorlet-scan: the settings cannot be read: " + SettingsFile().FullPath() + ": " + reason +
+                    "; nothing was done");
     return CliSession::kExitTrouble;
   }
   try {

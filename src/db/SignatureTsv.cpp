@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 
 #include "db/InvalFileDB.h"
@@ -86,6 +87,43 @@ bool ParseStatus(std::string_view text, int32_t* status) {
   return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
+// Valid UTF-8 split into its characters.
+std::vector<std::string_view> Utf8Characters(std::string_view utf8) {
+  std::vector<std::string_view> characters;
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    const size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    characters.push_back(utf8.substr(i, length));
+    i += length;
+  }
+  return characters;
+}
+
+// "U+XXXX" of one valid UTF-8 character.
+std::string CodePoint(std::string_view character) {
+  const unsigned char lead = static_cast<unsigned char>(character[0]);
+  uint32_t value = character.size() == 1 ? lead : lead & (0x7F >> character.size());
+  for (size_t i = 1; i < character.size(); ++i) value = value << 6 | (static_cast<unsigned char>(character[i]) & 0x3F);
+  char text[16];
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(value));
+  return text;
+}
+
+// Why a run of UTF-8 does not come back from CP932 as it was.
+std::string WhyNotExact(std::string_view run) {
+  static constexpr char kNoCode[] = "not UTF-8, or a character that Shift_JIS (CP932) cannot hold";
+  if (!platform::IsValidUtf8(run)) return kNoCode;
+  for (std::string_view character : Utf8Characters(run)) {
+    const std::string code = platform::Utf8ToCp932(character);
+    const std::string back = platform::Cp932ToUtf8(code);
+    if (back == character) continue;
+    if (code == "?") return kNoCode;
+    return CodePoint(character) + ": Shift_JIS (CP932) holds it only as " + CodePoint(back) +
+           ", and it would not come back as it is";
+  }
+  return kNoCode;
+}
+
 bool ParseRecord(std::string_view line, std::shared_ptr<InvalFileInfo>* record, std::string* error) {
   const std::vector<std::string_view> fields = SplitTabFields(line);
   if (fields.size() != kColumns) {
@@ -163,8 +201,10 @@ std::string SignatureTsv::EncodeText(std::string_view cp932) {
 bool SignatureTsv::DecodeText(std::string_view field, std::string* cp932, std::string* error) {
   std::string out;
   size_t runStart = 0;
-  // A run of UTF-8 between escapes. CP932 has no character of its own at 0x3F: every "?"
-  // the conversion gives beyond the run's own stands for something it could not convert.
+  // A run of UTF-8 between escapes. It must come back from CP932 as it was: a character
+  // CP932 cannot hold becomes "?", and one it holds only as another character (U+00A5 as
+  // the backslash, U+301C as U+FF5E) would be stored as that one, so that two names of one
+  // file could fall onto one record. What an export writes always comes back.
   auto flush = [&](size_t end) {
     const std::string_view run = field.substr(runStart, end - runStart);
     if (platform::IsPlainAscii(run)) {
@@ -172,8 +212,8 @@ bool SignatureTsv::DecodeText(std::string_view field, std::string* cp932, std::s
       return true;
     }
     const std::string converted = platform::Utf8ToCp932(run);
-    if (std::count(converted.begin(), converted.end(), '?') != std::count(run.begin(), run.end(), '?')) {
-      *error = "not UTF-8, or a character that Shift_JIS (CP932) cannot hold";
+    if (platform::Cp932ToUtf8(converted) != run) {
+      *error = WhyNotExact(run);
       return false;
     }
     out += converted;

@@ -16,8 +16,9 @@
 // byte, and TAB, CR, LF, the other C0 controls, DEL and the backslash are escaped (\t \r
 // \n \xHH \\), so a field never holds a separator and every byte comes back. Lines end in
 // LF; reading also takes CR LF and a leading byte order mark, hex digits in either case,
-// and any UTF-8 character CP932 holds. The data file's texts cannot hold NUL: a text that
-// would is refused.
+// and any UTF-8 character CP932 holds as itself (not one it holds only as another, which
+// would not come back). The data file's texts cannot hold NUL: a text that would is
+// refused.
 #pragma once
 
 #include <cstddef>
@@ -46,7 +47,8 @@ class SignatureTsv {
                     size_t* errorLine, std::string* error);
 
   // One text field each way. DecodeText fails on a broken escape, UTF-8 that is not valid
-  // or holds a character CP932 has no code for, and on NUL.
+  // or holds a character CP932 has no code for or holds only as another character (the
+  // text would not come back as it was), and on NUL.
   static std::string EncodeText(std::string_view cp932);
   static bool DecodeText(std::string_view field, std::string* cp932, std::string* error);
 

@@ -146,7 +146,9 @@ std::string SignatureQuality::Summary(const std::vector<QualityWarning>& warning
   text += kSummaryCount;
   for (size_t i = 0; i < warnings.size() && i < kSummaryNames; ++i) {
     if (i > 0) text += kListSeparator;
-    text += EscapeControlCharacters(warnings[i].record->Name());
+    // Shown after a conversion from CP932: a lone lead byte must not take the backslash
+    // of an escape for its second byte.
+    text += EscapeControlCharacters(warnings[i].record->Name(), false, true);
   }
   if (warnings.size() > kSummaryNames) text += kSummaryMore;
   text += kClose;

@@ -124,6 +124,14 @@ int ReadProfileInt(const std::string& path, std::string_view section, std::strin
   return ProfileTextToInt(*value);
 }
 
+bool CanReadProfile(const std::string& path, int* error) {
+  std::lock_guard<std::mutex> lock(TheState().mutex);
+  int failure = 0;
+  if (Current(path, &failure) != nullptr || failure == ENOENT) return true;
+  if (error != nullptr) *error = failure != 0 ? failure : EIO;
+  return false;
+}
+
 int ProfileTextToInt(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;

@@ -37,6 +37,12 @@ int ReadProfileInt(const std::string& path, std::string_view section, std::strin
 bool WriteProfileText(const std::string& path, std::string_view section, std::string_view key,
                       std::string_view value);
 
+// Whether the settings file at path can be read: true when it can, and when it is not
+// there at all (every key then reads as its default); false with *error when it is there
+// but cannot be read (no permission, a folder, a FIFO), which every read above would take
+// for a file without keys.
+bool CanReadProfile(const std::string& path, int* error);
+
 // How many times a settings text has been parsed so far (for tests).
 size_t ProfileTextParses();
 

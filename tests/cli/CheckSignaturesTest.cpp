@@ -21,6 +21,7 @@ struct CheckCase {
   int exitStatus;
   const char* out;
   size_t entries;  // lines of the check file
+  bool viaLink;    // the folder is given as a link to it (/bin on many systems)
 };
 
 TEST(CheckSignaturesTest, ListsWhatMatchesTheReferenceFolder) {
@@ -29,8 +30,12 @@ TEST(CheckSignaturesTest, ListsWhatMatchesTheReferenceFolder) {
       {"matches", true, 1,
        "2\tAdware\tdup\n\tREF/a.txt\n\tREF/sub/b.txt\n"
        "2\tWorm\tlicence\n\tREF/a.txt\n\tREF/sub/b.txt\n",
-       2},
-      {"none", false, 0, "", 0},
+       2, false},
+      {"through a link", true, 1,
+       "2\tAdware\tdup\n\tREF/a.txt\n\tREF/sub/b.txt\n"
+       "2\tWorm\tlicence\n\tREF/a.txt\n\tREF/sub/b.txt\n",
+       2, true},
+      {"none", false, 0, "", 0, false},
   };
   for (const CheckCase& c : kCases) {
     SCOPED_TRACE(c.title);
@@ -44,20 +49,23 @@ TEST(CheckSignaturesTest, ListsWhatMatchesTheReferenceFolder) {
     ref.Write("sub/b.txt", "common header");
     if (!c.withMatches) std::filesystem::remove(ref.path() + "/sub/b.txt");
     ref.Write("c.bin", "unrelated");
+    testing_support::TempDir elsewhere;
+    const std::string given = c.viaLink ? elsewhere.path() + "/link" : ref.path();
+    if (c.viaLink) std::filesystem::create_directory_symlink(ref.path(), given);
 
     // The settings' patterns and subfolder switch do not narrow the check.
     home.Set("ScanDlg", "fSubDir", "0");
     home.Set("ScanDlg", "File0", "*.exe");
-    const auto result = RunScan(home.Args({"-q", "--jobs", "4", "--check-signatures", ref.path()}));
+    const auto result = RunScan(home.Args({"-q", "--jobs", "4", "--check-signatures", given}));
     EXPECT_EQ(result.exitStatus, c.exitStatus) << result.err;
     std::string expected = c.out;
-    for (size_t at; (at = expected.find("REF")) != std::string::npos;) expected.replace(at, 3, ref.path());
+    for (size_t at; (at = expected.find("REF")) != std::string::npos;) expected.replace(at, 3, given);
     EXPECT_EQ(result.out, expected);
 
     SignatureCheckFile file;
     ASSERT_TRUE(SignatureCheckFile::Read(home.path() + "/Vorlet.dat.check", &file));
     EXPECT_EQ(file.entries.size(), c.entries);
-    EXPECT_EQ(file.folders, std::vector<std::string>{ref.path()});
+    EXPECT_EQ(file.folders, std::vector<std::string>{given});
     EXPECT_EQ(file.stamp, SignatureCheckFile::SignatureStamp(home.store()));
   }
 }

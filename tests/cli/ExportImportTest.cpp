@@ -83,6 +83,25 @@ TEST(ExportImportTest, ImportTellsAddedPresentAndConflictingAndKeepsTheHeldRecor
   EXPECT_EQ(saved.FindRecord("cat", "changed")->GetSearchText(), home.store().FindRecord("cat", "changed")->GetSearchText());
 }
 
+// The data file holds records with fewer search bytes than a digest, so they are imported;
+// but they never match a file, and each is named.
+TEST(ExportImportTest, ARecordShortOfADigestIsImportedAndNamed) {
+  ScanHome home;
+  const std::string file = home.path() + "/signatures.tsv";
+  ASSERT_TRUE(platform::WriteFileAtomic(file, "category\tname\trisk_level\tcreated\tcreated_status\tauthor\t"
+                                              "search_bytes\tsummary\n"
+                                              "cat\tcut\t\t1\t0\t\t00112233445566778899aabbccddee\t\n"
+                                              "cat\tnone\t\t1\t0\t\t\t\n"
+                                              "cat\tdigest\t\t1\t0\t\tf0112233445566778899aabbccddeeff\t\n"
+                                              "cat\tlonger\t\t1\t0\t\te0112233445566778899aabbccddeeff00\t\n"));
+  const auto imported = RunScan(home.Args({"--import", file}));
+  EXPECT_EQ(imported.exitStatus, 0);
+  EXPECT_TRUE(imported.err.ends_with("追加件数：4\n登録済み件数：0\n競合件数：0\n"
+                                     "検出できない署名：［cat］cut：検索バイトが16バイトに足りません（15バイト）\n"
+                                     "検出できない署名：［cat］none：検索バイトが16バイトに足りません（0バイト）\n"))
+      << imported.err;
+}
+
 TEST(ExportImportTest, AMalformedLineImportsNothing) {
   ScanHome home;
   home.AddSignature("cat", "held", "held");

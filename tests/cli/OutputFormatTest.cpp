@@ -107,7 +107,7 @@ std::string PathBytes(const nlohmann::json& object, const std::string& key) {
 TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
   testing_support::TempDir tree, moveTo;
   const std::vector<std::string> names = {"bad\xff\xfe.bin", "ctl\x1b\t\"\\.exe", "見本.exe",
-                                          "c1\x9b\xc2\x9b.exe"};
+                                          "c1\x9b\xc2\x9b.exe", "del\x7f.exe"};
   for (const std::string& name : names) tree.Write(name, kSample);
   tree.Write("clean.txt", "nothing");
   const std::string logPath = moveTo.path() + "/run.log";
@@ -126,8 +126,9 @@ TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
     args.insert(args.end(), {"-q", "--format", "json", "-p", "", tree.path()});
     const auto result = RunScan(home.Args(args));
     EXPECT_EQ(result.exitStatus, 1) << result.err;
-    // No C1 control reaches the terminal, raw or in UTF-8.
+    // No C1 control reaches the terminal, raw or in UTF-8, nor DEL.
     EXPECT_EQ(result.out.find('\x9b'), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find('\x7f'), std::string::npos) << result.out;
     const std::vector<nlohmann::json> objects = ParseLines(result.out);
     ASSERT_EQ(objects.size(), names.size() + 1) << result.out;
 
@@ -158,7 +159,7 @@ TEST_F(OutputFormatTest, JsonLinesKeepEveryNameExactlyAndEndWithTheSummary) {
     const nlohmann::json& summary = objects.back();
     EXPECT_EQ(summary.at("type"), "summary");
     const std::pair<const char*, int> counters[] = {
-        {"searched", 5}, {"invalid", 4}, {"unprocessed", c.dryRun ? 0 : 4}, {"moved", c.dryRun ? 4 : 0},
+        {"searched", 6}, {"invalid", 5}, {"unprocessed", c.dryRun ? 0 : 5}, {"moved", c.dryRun ? 5 : 0},
         {"renamed", 0},  {"deleted", 0}};
     for (const auto& [key, value] : counters) EXPECT_EQ(summary.at(key), value) << key;
     EXPECT_EQ(summary.at("completed"), true);

@@ -104,6 +104,40 @@ TEST_F(ProblemsAndStopTest, PermissionDeniedCountsForOtherUsers) {
   EXPECT_NE(result.err.find(locked + ": open: Permission denied"), std::string::npos) << result.err;
 }
 
+// Taken for empty, settings that are there but cannot be read would have the run go by
+// the defaults: hits left alone instead of renamed, the log in another folder.
+TEST_F(ProblemsAndStopTest, UnreadableSettingsStopEveryRunThatUsesThem) {
+  if (!testing_support::RunAsUnprivileged()) return;
+  const std::string hit = tree.Write("hit.bin", "the sample");
+  const std::string settings = home.path() + "/Vorlet.ini";
+  const struct {
+    const char* kind;
+    const char* reason;
+    void (*make)(const std::string& path);
+  } kinds[] = {
+      {"no permission", "Permission denied", [](const std::string& path) { chmod(path.c_str(), 0); }},
+      {"a folder", "Is a directory", [](const std::string& path) { fs::remove(path), fs::create_directory(path); }},
+      {"a FIFO", "not a regular file", [](const std::string& path) { fs::remove(path), mkfifo(path.c_str(), 0600); }},
+  };
+  for (const auto& kind : kinds) {
+    fs::remove(settings);
+    home.Set("General", "FileOpe", "2");
+    home.Set("General", "RuleOfRename", "*.*.INV");
+    kind.make(settings);
+    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
+             {"-q", tree.path()}, {"--register", tree.path()}, {"--check-signatures", tree.path()},
+             {"--import", tree.path() + "/none.tsv"}}) {
+      SCOPED_TRACE(std::string(kind.kind) + " " + command[0]);
+      const auto result = RunScan(home.Args(command));
+      EXPECT_EQ(result.exitStatus, 2);
+      EXPECT_EQ(result.err, "vorlet-scan: the settings cannot be read: " + settings + ": " + kind.reason +
+                                "; nothing was done\n");
+      EXPECT_EQ(result.out, "");
+    }
+    EXPECT_TRUE(fs::exists(hit));
+  }
+}
+
 // Ctrl+C, a shutdown's SIGTERM and a closed session's SIGHUP alike.
 TEST_F(ProblemsAndStopTest, SignalsStopTheSearchAndTheLogSaysNo) {
   // Enough files that the search is still walking when the first progress line arrives.

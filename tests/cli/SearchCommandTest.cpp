@@ -14,6 +14,7 @@
 #include <regex>
 
 #include "cli/ScanRunner.h"
+#include "db/InvalFileInfo.h"
 #include "platform/Encoding.h"
 
 namespace {
@@ -360,6 +361,45 @@ TEST_F(SearchCommandTest, ControlCharactersInNamesAreEscaped) {
   // A Shift_JIS console still gets the log's own line.
   const auto sjis = RunScan(home.Args({"-q", folder}), {"LANG=ja_JP.SJIS"});
   EXPECT_EQ(sjis.out, platform::Utf8ToCp932(fields + "\r\n"));
+}
+
+// A signature's text may hold a lead byte without its second byte (an import takes any
+// CP932 bytes). Before a control character's escape it would pair with the escape's
+// backslash into another character, and the name shown would not be the name held.
+TEST_F(SearchCommandTest, ALoneLeadByteNeverPairsWithAnEscape) {
+  ScanHome odd;
+  auto record = std::make_shared<InvalFileInfo>();
+  const std::vector<uint8_t> digest = cli_test::FingerprintOf(kSample);
+  record->SetFromBytes("A\x81\x7F" "B", "C\x81\tD", "", OleDate{45000.5, 0}, "", digest.data(),
+                       static_cast<int32_t>(digest.size()), "");
+  ASSERT_TRUE(odd.store().Add(record));
+  odd.SaveStore();
+  const std::string hit = "Bad.EXE\t" + HitFolder() + "\tA\\x81\\x7FB\tC\\x81\\tD\t0\t未処理";
+  const std::string listed = "C\\x81\\tD\tA\\x81\\x7FB\t\t";
+  const struct {
+    std::vector<std::string> args;
+    const char* lang;
+    std::string out;  // UTF-8; the whole output, or with a final TAB its start
+  } cases[] = {
+      {{"-q", HitFolder()}, "LANG=C.UTF-8", hit + "\n"},
+      {{"-q", HitFolder()}, "LANG=ja_JP.SJIS", hit + "\r\n"},
+      {{"-q", "--format", "tsv", HitFolder()},
+       "LANG=C.UTF-8",
+       "path\tsignature\tcategory\trisk\tposition\tresult\ttarget\n" + HitFolder() +
+           "/Bad.EXE\tA\\x81\\x7FB\tC\\x81\\tD\t\t0\t未処理\t\n"},
+      {{"--list"}, "LANG=C.UTF-8", listed},
+      {{"--list"}, "LANG=ja_JP.SJIS", listed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.lang);
+    const auto result = RunScan(odd.Args(c.args), {c.lang});
+    const std::string out = std::string(c.lang).ends_with("SJIS") ? platform::Utf8ToCp932(c.out) : c.out;
+    if (out.ends_with('\t')) {
+      EXPECT_TRUE(result.out.starts_with(out)) << result.out;
+    } else {
+      EXPECT_EQ(result.out, out);
+    }
+  }
 }
 
 // Folders nested below root, one name after another, until their path is longer than the

@@ -51,6 +51,11 @@ TEST(SignatureTsvTest, AMalformedLineGivesNoRecordsAndNamesItsNumber) {
       {header + "c\tn\t\t1\t0\t\\x00\t\t\n", 2, "NUL"},
       {header + "c\tn\t\xF0\x9F\x98\x80\t1\t0\t\t\t\n", 2, "risk_level: not UTF-8, or a character"},
       {header + "c\tn\t\xC3\t1\t0\t\t\t\n", 2, "not UTF-8"},
+      // Characters CP932 holds only as another one: two names could fall onto one record.
+      {header + "c\tC:\xC2\xA5tools\t\t1\t0\t\t\t\n", 2, "name: U+00A5: Shift_JIS (CP932) holds it only as U+005C"},
+      {header + good + "c\twave\xE3\x80\x9C\t\t1\t0\t\t\t\n", 3, "U+301C: Shift_JIS (CP932) holds it only as U+FF5E"},
+      {header + "c\tn\t\t1\t0\ta\xE2\x80\x94\\t\t\t\n", 2, "author: U+2014"},
+      {header + "c\tn\t\t1\t0\t\t\t\xE2\x88\x92\n", 2, "summary: U+2212"},
       {header + "c\tn\t\tyesterday\t0\t\t\t\n", 2, "created: not a number"},
       {header + "c\tn\t\t1\t0.5\t\t\t\n", 2, "created_status"},
       {header + "c\tn\t\t1\t0\t\t0g\t\n", 2, "search_bytes"},
