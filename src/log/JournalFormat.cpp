@@ -62,14 +62,34 @@ bool ParseNumber(std::string_view text, Number* value) {
   return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+// Absolute, without a ".." component: an undo acts on the very paths the run named, never
+// on ones taken from the folder it is started in or climbing out of where they lead.
 bool ParsePath(std::string_view field, std::string* path) {
   std::string bytes;
-  if (field.empty() || !UnescapeJournalField(field, &bytes)) return false;
+  if (field.empty() || !UnescapeJournalField(field, &bytes) || bytes[0] != '/') return false;
+  const std::string_view view = bytes;
+  for (size_t start = 0; start <= view.size();) {
+    size_t end = view.find('/', start);
+    if (end == std::string_view::npos) end = view.size();
+    if (view.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
   *path = platform::OsNameToCp932(bytes);
   return true;
 }
 
+// Every control byte a field holds is escaped and TAB is only a separator, so a line with
+// any other control byte in it (kCutLineEnd's among them) is not one a writer finished.
+bool HoldsControlByte(std::string_view line) {
+  for (const char c : line) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\t') || byte == 0x7F) return true;
+  }
+  return false;
+}
+
 bool ParseEntry(std::string_view line, JournalEntry* entry) {
+  if (HoldsControlByte(line)) return false;
   const std::vector<std::string_view> fields = SplitTabFields(line);
   bool known = false;
   for (const auto& kind : kKinds) {

@@ -27,6 +27,7 @@ enum class UndoOutcome {
   kGone,             // nothing at the new path
   kPlaceTaken,       // something holds the old path
   kNoOldFolder,      // the folder it came from is not there
+  kUntrustedLink,    // a link of another user (not root) stands on the way to a folder: not followed
   kFailed,           // could not be looked at or moved: error says why
 };
 
@@ -51,6 +52,8 @@ struct UndoSummary {
 
 // Takes the journal at path back; report is called for every entry, newest first. False,
 // with *error, when the journal could not be opened or read (EWOULDBLOCK: a run or another
-// undo holds it; EBADMSG: the file is not a journal); nothing is touched then.
+// undo holds it; EBADMSG: the file is not a journal; ELOOP: a link; EINVAL: not a regular
+// file; EPERM: not the undoing user's own or root's, or others may write it); nothing is
+// touched then.
 bool UndoJournal(const std::string& path, const std::function<void(const UndoStep&)>& report, UndoSummary* summary,
                  int* error);
