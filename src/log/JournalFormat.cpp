@@ -62,18 +62,12 @@ bool ParseNumber(std::string_view text, Number* value) {
   return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
-// Absolute, without a ".." component: an undo acts on the very paths the run named, never
-// on ones taken from the folder it is started in or climbing out of where they lead.
+// Absolute: an undo acts on the very paths the run named, never on ones taken from the
+// folder it is started in. A ".." component stays: a run given a target such as "../share"
+// records it so, and the undo walks it through the folders themselves (JournalUndo.h).
 bool ParsePath(std::string_view field, std::string* path) {
   std::string bytes;
   if (field.empty() || !UnescapeJournalField(field, &bytes) || bytes[0] != '/') return false;
-  const std::string_view view = bytes;
-  for (size_t start = 0; start <= view.size();) {
-    size_t end = view.find('/', start);
-    if (end == std::string_view::npos) end = view.size();
-    if (view.substr(start, end - start) == "..") return false;
-    start = end + 1;
-  }
   *path = platform::OsNameToCp932(bytes);
   return true;
 }

@@ -14,8 +14,8 @@
 // included, as it is. dev to mtime-ns (decimal) describe the entry at new right after the
 // file got there (a link itself, not what it leads to); all four are empty when that could
 // not be read. An undo appends its "undone" lines to the journal it took back. A line with
-// a path that is not absolute or has a ".." component, or with a control byte other than the
-// separating TABs, is damaged.
+// a path that is not absolute, or with a control byte other than the separating TABs, is
+// damaged.
 #pragma once
 
 #include <cstddef>

@@ -6,6 +6,11 @@
 // of last change); one rewritten, replaced or gone since is left alone. A deletion cannot be
 // undone and is only reported.
 //
+// The undo acts with its user's rights on what the journal says, so it takes only a journal
+// that user (or root) owns and nobody else may write, never through a link. The folders are
+// walked as their paths lead now, but through no link another user owns (root's excepted):
+// such a link may have been put in place of a folder to steer a file elsewhere.
+//
 // Each file put back is recorded in the journal at once ("undone"), so that taking the same
 // journal back again restores nothing twice and says so. The journal is locked while an
 // undo reads and extends it, so it never runs beside the run still writing it, or beside
