@@ -22,6 +22,8 @@ OutcomeText TextOf(UndoOutcome outcome) {
     case UndoOutcome::kGone: return {"gone", "no file at the new path"};
     case UndoOutcome::kPlaceTaken: return {"taken", "the old path is taken: nothing was replaced"};
     case UndoOutcome::kNoOldFolder: return {"no-folder", "the folder of the old path is not there"};
+    case UndoOutcome::kUntrustedLink:
+      return {"untrusted-link", "a link of another user is on the way to a folder: not followed, nothing moved"};
     case UndoOutcome::kFailed: break;
   }
   return {"failed", ""};
@@ -40,9 +42,13 @@ int UndoCommand::Run(const std::string& journalPath) {
   int error = 0;
   const std::string shownJournal = console_.ShownPath(journalPath);
   if (!UndoJournal(journalPath, report, &summary, &error)) {
-    const char* reason = error == EBADMSG       ? "not a journal"
-                         : error == EWOULDBLOCK ? "in use (the run that writes it, or another --undo, is not over)"
-                                                : std::strerror(error);
+    const char* reason =
+        error == EBADMSG       ? "not a journal"
+        : error == EWOULDBLOCK ? "in use (the run that writes it, or another --undo, is not over)"
+        : error == ELOOP       ? "a link (give the journal itself)"
+        : error == EINVAL      ? "not a regular file"
+        : error == EPERM       ? "not trusted (a journal must be your own or root's, and writable by its owner alone)"
+                               : std::strerror(error);
     console_.ErrRaw("vorlet-scan: --undo: " + shownJournal + ": " + reason + "; nothing was restored\n");
     return 2;
   }

@@ -62,14 +62,28 @@ bool ParseNumber(std::string_view text, Number* value) {
   return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
+// Absolute: an undo acts on the very paths the run named, never on ones taken from the
+// folder it is started in. A ".." component stays: a run given a target such as "../share"
+// records it so, and the undo walks it through the folders themselves (JournalUndo.h).
 bool ParsePath(std::string_view field, std::string* path) {
   std::string bytes;
-  if (field.empty() || !UnescapeJournalField(field, &bytes)) return false;
+  if (field.empty() || !UnescapeJournalField(field, &bytes) || bytes[0] != '/') return false;
   *path = platform::OsNameToCp932(bytes);
   return true;
 }
 
+// Every control byte a field holds is escaped and TAB is only a separator, so a line with
+// any other control byte in it (kCutLineEnd's among them) is not one a writer finished.
+bool HoldsControlByte(std::string_view line) {
+  for (const char c : line) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\t') || byte == 0x7F) return true;
+  }
+  return false;
+}
+
 bool ParseEntry(std::string_view line, JournalEntry* entry) {
+  if (HoldsControlByte(line)) return false;
   const std::vector<std::string_view> fields = SplitTabFields(line);
   bool known = false;
   for (const auto& kind : kKinds) {

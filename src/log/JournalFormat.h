@@ -13,7 +13,9 @@
 // bytes and bytes that are not part of well-formed UTF-8 as \xHH; everything else, UTF-8
 // included, as it is. dev to mtime-ns (decimal) describe the entry at new right after the
 // file got there (a link itself, not what it leads to); all four are empty when that could
-// not be read. An undo appends its "undone" lines to the journal it took back.
+// not be read. An undo appends its "undone" lines to the journal it took back. A line with
+// a path that is not absolute, or with a control byte other than the separating TABs, is
+// damaged.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +42,11 @@ struct JournalEntry {
 // The entry at newPath is, as far as the file system can tell, still the one recorded:
 // the same file (device and inode), its size and its time of last change unchanged.
 bool SameRecordedState(const platform::FileStamp& recorded, const platform::FileStamp& now);
+
+// Appended after a last line a killed writer cut short, before anything else is added: it
+// ends that line and keeps it damaged whatever follows (a cut line completed by an LF alone
+// could read as another entry). CAN, a control byte no finished line holds, then LF.
+inline constexpr char kCutLineEnd[] = "\x18\n";
 
 // The first line, LF included.
 std::string JournalHeader();

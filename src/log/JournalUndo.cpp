@@ -28,17 +28,23 @@ UndoOutcome Restore(const JournalEntry& entry, int* error) {
     return UndoOutcome::kFailed;
   }
   if (!entry.stampKnown) return UndoOutcome::kChanged;
-  // Only the file itself must be the one recorded; the folders are taken as their paths
-  // lead now, links followed, as the user would name them.
+  // The folders are taken as their paths lead now, through links of the user's own or of
+  // root's only: a link someone else put in place of a folder (a folder of theirs the run
+  // took a file from, say) would otherwise send the file, as the undoing user, into a
+  // folder of that someone's choosing.
   platform::FolderHandle from;
   platform::FileStamp now;
-  if (!from.Open(newFolder, error) || !from.EntryStamp(newName, &now, error)) {
-    return platform::IsAbsentError(*error) ? UndoOutcome::kGone : UndoOutcome::kFailed;
+  if (!from.OpenFollowingOwnLinks(newFolder, error) || !from.EntryStamp(newName, &now, error)) {
+    return *error == EPERM                   ? UndoOutcome::kUntrustedLink
+           : platform::IsAbsentError(*error) ? UndoOutcome::kGone
+                                             : UndoOutcome::kFailed;
   }
   if (!SameRecordedState(entry.stamp, now)) return UndoOutcome::kChanged;
   platform::FolderHandle to;
-  if (!to.Open(oldFolder, error)) {
-    return platform::IsAbsentError(*error) ? UndoOutcome::kNoOldFolder : UndoOutcome::kFailed;
+  if (!to.OpenFollowingOwnLinks(oldFolder, error)) {
+    return *error == EPERM                   ? UndoOutcome::kUntrustedLink
+           : platform::IsAbsentError(*error) ? UndoOutcome::kNoOldFolder
+                                             : UndoOutcome::kFailed;
   }
   // Seen before a copy across file systems is made for nothing; the move itself still
   // never replaces what comes in between.
@@ -56,7 +62,14 @@ bool UndoJournal(const std::string& path, const std::function<void(const UndoSte
   *summary = UndoSummary();
   platform::AppendFile file;
   std::string content;
-  if (!file.OpenExisting(path, error) || !file.ReadAll(&content, error)) return false;
+  if (!file.OpenExisting(path, error)) return false;
+  // What a journal says is done with the undoing user's rights: one that someone else
+  // wrote, or could have rewritten, could move any file that user may move anywhere.
+  if (!file.OwnersAlone()) {
+    *error = EPERM;
+    return false;
+  }
+  if (!file.ReadAll(&content, error)) return false;
   ParsedJournal journal;
   if (!ParseJournal(content, &journal)) {
     *error = EBADMSG;
@@ -94,8 +107,8 @@ bool UndoJournal(const std::string& path, const std::function<void(const UndoSte
         mark.kind = JournalEntry::Kind::Undone;
         mark.undoneEntry = step.number;
         // A last line a killed run left unfinished is ended first, so the mark is a line
-        // of its own.
-        std::string text = unfinished ? "\n" : "";
+        // of its own, and marked cut, so that it never reads as an entry.
+        std::string text = unfinished ? kCutLineEnd : "";
         text += FormatJournalEntry(mark);
         int markError = 0;
         if (file.Append(text, &markError)) {

@@ -6,6 +6,11 @@
 // of last change); one rewritten, replaced or gone since is left alone. A deletion cannot be
 // undone and is only reported.
 //
+// The undo acts with its user's rights on what the journal says, so it takes only a journal
+// that user (or root) owns and nobody else may write, never through a link. The folders are
+// walked as their paths lead now, but through no link another user owns (root's excepted):
+// such a link may have been put in place of a folder to steer a file elsewhere.
+//
 // Each file put back is recorded in the journal at once ("undone"), so that taking the same
 // journal back again restores nothing twice and says so. The journal is locked while an
 // undo reads and extends it, so it never runs beside the run still writing it, or beside
@@ -27,6 +32,7 @@ enum class UndoOutcome {
   kGone,             // nothing at the new path
   kPlaceTaken,       // something holds the old path
   kNoOldFolder,      // the folder it came from is not there
+  kUntrustedLink,    // a link of another user (not root) stands on the way to a folder: not followed
   kFailed,           // could not be looked at or moved: error says why
 };
 
@@ -51,6 +57,8 @@ struct UndoSummary {
 
 // Takes the journal at path back; report is called for every entry, newest first. False,
 // with *error, when the journal could not be opened or read (EWOULDBLOCK: a run or another
-// undo holds it; EBADMSG: the file is not a journal); nothing is touched then.
+// undo holds it; EBADMSG: the file is not a journal; ELOOP: a link; EINVAL: not a regular
+// file; EPERM: not the undoing user's own or root's, or others may write it); nothing is
+// touched then.
 bool UndoJournal(const std::string& path, const std::function<void(const UndoStep&)>& report, UndoSummary* summary,
                  int* error);

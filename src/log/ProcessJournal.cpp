@@ -52,6 +52,7 @@ void ProcessJournal::Start(std::vector<std::string> folders, std::function<LogDa
   folders_ = std::move(folders);
   startTime_ = std::move(startTime);
   path_.clear();
+  identity_ = platform::FileIdentity{};
   entries_ = 0;
   error_ = 0;
   failedPath_.clear();
@@ -91,6 +92,7 @@ bool ProcessJournal::Create() {
     return false;
   }
   path_ = tried;
+  identity_ = file_.Identity();
   return true;
 }
 
@@ -101,7 +103,7 @@ bool ProcessJournal::Record(const ProcessedFile& done) {
     return false;
   }
   int error = 0;
-  const bool open = file_.IsOpen() || (path_.empty() ? Create() : file_.OpenExisting(path_, &error));
+  const bool open = file_.IsOpen() || (path_.empty() ? Create() : file_.OpenExisting(path_, &error, identity_));
   if (!open && !Failed()) Fail(error, path_);
   if (!open || !file_.Append(FormatJournalEntry(EntryOf(done)), &error)) {
     if (open) Fail(error, path_);

@@ -9,6 +9,9 @@
 // the automatic log's is: "journal-20030310090507.journal", or "-2", "-3" ... after the time
 // stamp when the name is taken.
 //
+// Let go between processings (the result form's), it is taken up again by its path only
+// while that path still names the very file made; anything else there is never written.
+//
 // A journal that cannot be made or written is not a reason to stop processing, which the
 // user asked for, but it must never be taken for a record: from the first failure on
 // nothing more is written into it, and Failed says so with the cause and how many
@@ -69,6 +72,9 @@ class ProcessJournal {
   std::function<LogDateTime()> startTime_;
   platform::AppendFile file_;
   std::string path_;
+  // The file made: taken up again by its path, the journal must still be that file (not a
+  // link or a file put in its place meanwhile), else the record fails.
+  platform::FileIdentity identity_;
   size_t entries_ = 0;
   int error_ = 0;
   std::string failedPath_;

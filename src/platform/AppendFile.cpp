@@ -27,33 +27,70 @@ bool AppendFile::CreateNew(const std::string& path, int* error) {
     SetError(error, errno);
     return false;
   }
+  struct stat st;
+  if (::fstat(fd, &st) == 0) {
+    identity_ = IdentityOfStat(st);
+    owner_ = st.st_uid;
+    mode_ = st.st_mode;
+  }
   return Lock(fd, error);
 }
 
-bool AppendFile::OpenExisting(const std::string& path, int* error) {
+bool AppendFile::OpenExisting(const std::string& path, int* error, const FileIdentity& expected) {
   Close();
-  const std::string os = Cp932ToOsName(path);
-  constexpr int kFlags = O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-  int fd = sys::Open(os.c_str(), O_RDWR | kFlags);
   readOnlyError_ = 0;
-  if (fd < 0 && (errno == EACCES || errno == EROFS)) {
-    readOnlyError_ = errno;
-    fd = sys::Open(os.c_str(), O_RDONLY | kFlags);
-  }
-  if (fd < 0) {
+  const std::string os = Cp932ToOsName(path);
+  // An O_PATH descriptor reaches the entry without opening it; only a regular file is then
+  // opened, through that descriptor, so it is the very file looked at.
+  const int look = sys::Open(os.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (look < 0) {
     SetError(error, errno);
     return false;
   }
   struct stat st;
-  int failure = 0;
-  if (::fstat(fd, &st) != 0) failure = errno;
-  else if (!S_ISREG(st.st_mode)) failure = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  if (failure != 0) {
-    SetError(error, failure);
-    sys::Close(fd);
+  int refused = 0;
+  if (::fstat(look, &st) != 0) refused = errno;
+  else if (S_ISLNK(st.st_mode)) refused = ELOOP;
+  else if (!S_ISREG(st.st_mode)) refused = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+  else if (expected.known && !SameIdentity(IdentityOfStat(st), expected)) refused = ESTALE;
+  if (refused != 0) {
+    sys::Close(look);
+    SetError(error, refused);
     return false;
   }
+  constexpr int kFlags = O_APPEND | O_NOCTTY | O_CLOEXEC;
+  const auto reopen = [&](int flags) {
+    int fd = sys::Reopen(look, flags | kFlags, AT_FDCWD, os.c_str());
+    if (fd >= 0 || errno != ENOENT) return fd;
+    // No /proc (a bare chroot): opened by name again, and kept only if it is the same file.
+    fd = sys::Open(os.c_str(), flags | kFlags | O_NOFOLLOW | O_NONBLOCK);
+    struct stat again;
+    if (fd >= 0 && (::fstat(fd, &again) != 0 || !SameIdentity(IdentityOfStat(again), IdentityOfStat(st)))) {
+      sys::Close(fd);
+      fd = -1;
+      errno = ESTALE;
+    }
+    return fd;
+  };
+  int fd = reopen(O_RDWR);
+  if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+    readOnlyError_ = errno;
+    fd = reopen(O_RDONLY);
+  }
+  const int saved = errno;
+  sys::Close(look);
+  if (fd < 0) {
+    SetError(error, saved);
+    return false;
+  }
+  identity_ = IdentityOfStat(st);
+  owner_ = st.st_uid;
+  mode_ = st.st_mode;
   return Lock(fd, error);
+}
+
+bool AppendFile::OwnersAlone() const {
+  return fd_ >= 0 && (owner_ == 0 || owner_ == ::geteuid()) && (mode_ & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 bool AppendFile::ReadAll(std::string* content, int* error) const {
@@ -95,6 +132,7 @@ bool AppendFile::Sync(int* error) {
 void AppendFile::Close() {
   if (fd_ >= 0) sys::Close(fd_);
   fd_ = -1;
+  identity_ = FileIdentity{};
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <sys/xattr.h>
 
+#include <climits>
 #include <vector>
 
 #include "platform/Encoding.h"
@@ -123,6 +124,70 @@ bool FolderHandle::OpenNoFollow(const std::string& folder, int* error) {
       return false;
     }
     fd = next;
+  }
+  fd_ = fd;
+  return true;
+}
+
+bool FolderHandle::OpenFollowingOwnLinks(const std::string& folder, int* error, long trustedUser) {
+  Close();
+  constexpr int kMaxLinks = 40;  // as the kernel allows on one path
+  const uid_t trusted = trustedUser < 0 ? ::geteuid() : static_cast<uid_t>(trustedUser);
+  std::string rest = Cp932ToOsName(folder);
+  int fd = sys::Open(!rest.empty() && rest[0] == '/' ? "/" : ".", kHandleFlags);
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  const auto fail = [&](int failure) {
+    sys::Close(fd);
+    SetError(error, failure);
+    return false;
+  };
+  std::string component;
+  size_t start = 0;
+  for (int links = 0; start < rest.size();) {
+    size_t end = rest.find('/', start);
+    if (end == std::string::npos) end = rest.size();
+    component.assign(rest, start, end - start);
+    start = end + 1;
+    if (component.empty()) continue;
+    const int next = sys::OpenAt(fd, component.c_str(), kHandleFlags | O_NOFOLLOW);
+    if (next >= 0) {
+      sys::Close(fd);
+      fd = next;
+      continue;
+    }
+    const int saved = errno;
+    if (saved != ELOOP && saved != ENOTDIR) return fail(saved);
+    // The link itself is held while its owner and text are read, so both are of one link
+    // even if another is swapped in meanwhile.
+    const int link = sys::OpenAt(fd, component.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (link < 0) return fail(errno);
+    struct stat st;
+    std::string target(PATH_MAX + 1, '\0');
+    ssize_t length = -1;
+    int failure = saved;  // not a link: the error of the open stands
+    if (::fstat(link, &st) != 0) failure = errno;
+    else if (!S_ISLNK(st.st_mode)) failure = saved;
+    else if (st.st_uid != 0 && st.st_uid != trusted) failure = EPERM;
+    else if (++links > kMaxLinks) failure = ELOOP;
+    else if ((length = ::readlinkat(link, "", target.data(), target.size())) < 0) failure = errno;
+    sys::Close(link);
+    if (length < 0) return fail(failure);
+    if (static_cast<size_t>(length) >= target.size()) return fail(ENAMETOOLONG);
+    target.resize(static_cast<size_t>(length));
+    if (target.empty()) return fail(ENOENT);
+    rest = target + "/" + (start < rest.size() ? rest.substr(start) : std::string());
+    start = 0;
+    if (target[0] == '/') {
+      sys::Close(fd);
+      fd = sys::Open("/", kHandleFlags);
+      if (fd < 0) {
+        SetError(error, errno);
+        return false;
+      }
+    }
   }
   fd_ = fd;
   return true;

@@ -27,6 +27,12 @@ class FolderHandle {
   // component that is a link fails with ELOOP or ENOTDIR. An empty folder is the current
   // one. "." and ".." components are taken as the file system gives them.
   bool OpenNoFollow(const std::string& folder, int* error = nullptr);
+  // Walks folder as OpenNoFollow does, but a link on the way is followed when root or
+  // trustedUser (-1: the effective user) owns it, as the kernel reasons for links in shared
+  // folders: a link of one's own or of root's leads where its owner meant, a link of anyone
+  // else may have been planted to steer this process into a folder of the planter's choice.
+  // Such a link fails with EPERM, nothing opened; more than 40 links with ELOOP.
+  bool OpenFollowingOwnLinks(const std::string& folder, int* error = nullptr, long trustedUser = -1);
   // Opens folder following links, as any path is taken (a folder the user named).
   bool Open(const std::string& folder, int* error = nullptr);
   void Close();

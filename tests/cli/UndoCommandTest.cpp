@@ -4,6 +4,7 @@
 // restoring nothing. A journal that cannot be written makes the run's status say so.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -156,6 +157,76 @@ TEST_F(UndoCommandTest, WhatCannotBeRestoredIsLeftAndSaidSo) {
       EXPECT_EQ(ReadFile(newPath)[0], *c.atNew) << c.label;
     }
   }
+}
+
+// What a journal says is done with the undoing user's rights: one that is not that user's
+// own (or root's), that others may rewrite, or that is reached through a link is refused
+// whole.
+TEST_F(UndoCommandTest, AJournalThatCannotBeTrustedIsRefusedWhole) {
+  tree.Write("sub/Bad.exe", kSample);
+  const std::string journal = Process({"--rule", "*.*.INV"});
+  const std::string link = home.path() + "/link.journal";
+  ASSERT_EQ(symlink(journal.c_str(), link.c_str()), 0);
+  const struct {
+    const char* label;
+    std::function<void()> make;
+    std::string given;
+    const char* reason;
+  } cases[] = {
+      {"a link to it", [] {}, link, "a link (give the journal itself)"},
+      {"others may write it", [&] { chmod(journal.c_str(), 0646); }, journal, "not trusted"},
+      {"group may write it", [&] { chmod(journal.c_str(), 0664); }, journal, "not trusted"},
+      // Only root can give a file away; CI runs as root.
+      {"another user's",
+       [&] {
+         chmod(journal.c_str(), 0644);
+         ASSERT_EQ(chown(journal.c_str(), 65534, 65534), 0);
+       },
+       journal, geteuid() == 0 ? "not trusted" : nullptr},
+  };
+  for (const auto& c : cases) {
+    if (c.reason == nullptr) continue;
+    c.make();
+    const auto undo = RunScan({"--undo", c.given});
+    EXPECT_EQ(undo.exitStatus, 2) << c.label << "\n" << undo.out << undo.err;
+    EXPECT_NE(undo.err.find(c.given + ": " + c.reason), std::string::npos) << c.label << "\n" << undo.err;
+    EXPECT_TRUE(fs::exists(tree.path() + "/sub/Bad.exe.INV")) << c.label;
+  }
+}
+
+// A killed run's cut last line stays unreadable after an undo has appended to the journal.
+TEST_F(UndoCommandTest, ACutLastLineIsNeverReadAsAnEntry) {
+  testing_support::TempDir moveTo;
+  tree.Write("sub/a.exe", kSample + "a");
+  tree.Write("sub/b.exe", kSample + "b");
+  const std::string journal = Process({"--move-to", moveTo.path()});
+  fs::resize_file(journal, fs::file_size(journal) - 5);  // into the last entry's time
+
+  for (const char* undo : {"first", "second"}) {
+    const auto result = RunScan({"--undo", journal});
+    EXPECT_EQ(result.exitStatus, 2) << undo << "\n" << result.out << result.err;
+    EXPECT_NE(result.err.find(": line 3 cannot be read"), std::string::npos) << undo << "\n" << result.err;
+    EXPECT_EQ(("\n" + result.out).find("\nchanged\t"), std::string::npos) << undo << "\n" << result.out;
+  }
+}
+
+// A link another user put in place of the folder a file was taken from is not followed back
+// (the file would go, with root's rights, into a folder of that user's choosing).
+TEST_F(UndoCommandTest, ALinkOfAnotherUserIsNotFollowedBack) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can make a link that belongs to another user";
+  testing_support::TempDir moveTo, elsewhere;
+  tree.Write("sub/Bad.exe", kSample);
+  const std::string journal = Process({"--move-to", moveTo.path()});
+  const std::string folder = tree.path() + "/sub";
+  fs::rename(folder, folder + ".old");
+  ASSERT_EQ(symlink(elsewhere.path().c_str(), folder.c_str()), 0);
+  ASSERT_EQ(lchown(folder.c_str(), 65534, 65534), 0);
+
+  const auto undo = RunScan({"--undo", journal});
+  EXPECT_EQ(undo.exitStatus, 2) << undo.out << undo.err;
+  EXPECT_TRUE(undo.out.starts_with("untrusted-link\t" + folder + "/Bad.exe\t")) << undo.out;
+  EXPECT_TRUE(fs::is_empty(elsewhere.path()));
+  EXPECT_TRUE(fs::exists(moveTo.path() + "/Bad.exe"));
 }
 
 TEST_F(UndoCommandTest, AJournalThatCannotBeWrittenIsTroubleButTheRunGoesOn) {

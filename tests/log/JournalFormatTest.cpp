@@ -55,10 +55,13 @@ TEST(JournalFormatTest, DamagedLinesAreNamedAndTheRestIsRead) {
                               "move\t/t/e\\q\t/q/e\t1\t2\t3\t4\n"      // 5: no such escape
                               "rename\t/t/f\t/t/g\t\t\t\t\n"           // state not known: read
                               "undone\t1\n"
-                              "move\t/t/h\t/q/h\t1\t2";                // 8: not finished
+                              "delete\tt/a\n"                          // 8: relative
+                              "delete\t/t/j\x01\n"                     // 9: a control byte
+                              "undone\t12" + kCutLineEnd +             // 10: cut, then marked so
+                              "move\t/t/h\t/q/h\t1\t2";                // 11: not finished
   ParsedJournal parsed;
   ASSERT_TRUE(ParseJournal(content, &parsed));
-  EXPECT_EQ(parsed.damagedLines, (std::vector<size_t>{3, 4, 5, 8}));
+  EXPECT_EQ(parsed.damagedLines, (std::vector<size_t>{3, 4, 5, 8, 9, 10, 11}));
   ASSERT_EQ(parsed.entries.size(), 3u);
   EXPECT_EQ(parsed.entries[1].newPath, "/t/g");
   EXPECT_FALSE(parsed.entries[1].stampKnown);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "log/JournalFormat.h"
@@ -70,6 +74,40 @@ TEST(ProcessJournalTest, MadeInTheFirstFolderThatTakesItNeverOverAnything) {
     ASSERT_TRUE(ParseJournal(content, &parsed)) << c.label;
     ASSERT_EQ(parsed.entries.size(), 2u) << c.label;
     EXPECT_EQ(parsed.entries[1].oldPath, "/t/b");
+  }
+}
+
+// Let go between processings, the journal is taken up again by its path: whatever was put
+// in its place meanwhile is never written, and the record fails.
+TEST(ProcessJournalTest, TakenUpAgainOnlyWhileItIsTheFileMade) {
+  const LogDateTime start{38000.5, 0};
+  const struct {
+    const char* label;
+    std::function<void(const TempDir&, const std::string&)> swap;
+    int error;
+  } cases[] = {
+      {"a link to another file", [](const TempDir& log, const std::string& journal) {
+         ASSERT_EQ(unlink(journal.c_str()), 0);
+         ASSERT_EQ(symlink((log.folder() + "other").c_str(), journal.c_str()), 0);
+       }, ELOOP},
+      {"another file", [](const TempDir& log, const std::string& journal) {
+         ASSERT_EQ(std::rename((log.folder() + "other").c_str(), journal.c_str()), 0);
+       }, ESTALE},
+  };
+  for (const auto& c : cases) {
+    TempDir log;
+    log.Write("other", "other\n");
+    ProcessJournal journal;
+    journal.Start({log.path()}, [&] { return start; });
+    ASSERT_TRUE(journal.Record(Renamed("/t/a", "/t/a.INV"))) << c.label;
+    journal.Close();
+    c.swap(log, journal.Path());
+
+    EXPECT_FALSE(journal.Record(Renamed("/t/b", "/t/b.INV"))) << c.label;
+    EXPECT_EQ(journal.Error(), c.error) << c.label;
+    std::string other;
+    ASSERT_TRUE(platform::ReadWholeFile(journal.Path(), &other)) << c.label;
+    EXPECT_EQ(other, "other\n") << c.label;
   }
 }
 

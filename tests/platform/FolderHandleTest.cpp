@@ -59,6 +59,49 @@ TEST(FolderHandleTest, WalkWithoutLinksRefusesALinkAnywhereOnThePath) {
   EXPECT_TRUE(platform::SameIdentity(viaLink, IdentityOf(dir.folder() + "real/sub")));
 }
 
+// A link on the way is followed only when root or the trusted user owns it: another user's
+// link may have been planted to steer a file into a folder of that user's choosing.
+TEST(FolderHandleTest, FollowsOnlyLinksOfTheTrustedUserOrRoot) {
+  TempDir dir;
+  dir.Write("real/sub/x", "x");
+  const struct {
+    const char* name;
+    const char* target;
+  } links[] = {{"abs", nullptr}, {"rel", "real/sub/../sub"}, {"chain", "abs"}, {"loop", "loop"}};
+  // The test's own links; as root, nobody's, since root's are always followed.
+  const uid_t owner = geteuid() == 0 ? 65534 : geteuid();
+  for (const auto& link : links) {
+    const std::string path = dir.folder() + link.name;
+    const std::string target = link.target != nullptr ? link.target : dir.folder() + "real";
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+    ASSERT_EQ(lchown(path.c_str(), owner, static_cast<gid_t>(-1)), 0);
+  }
+  const long stranger = owner + 1;
+  const struct {
+    const char* folder;
+    long trusted;
+    int error;  // 0: opens real/sub
+  } cases[] = {
+      {"abs/sub", owner, 0},
+      {"rel", owner, 0},
+      {"chain/sub", owner, 0},
+      {"abs/sub", stranger, EPERM},
+      {"chain/sub", stranger, EPERM},
+      {"loop", owner, ELOOP},
+      {"real/sub/x", owner, ENOTDIR},
+  };
+  for (const auto& c : cases) {
+    FolderHandle handle;
+    int error = 0;
+    EXPECT_EQ(handle.OpenFollowingOwnLinks(dir.folder() + c.folder, &error, c.trusted), c.error == 0) << c.folder;
+    EXPECT_EQ(error, c.error) << c.folder << " trusting " << c.trusted;
+    FileIdentity opened;
+    if (c.error == 0 && handle.Identity(&opened)) {
+      EXPECT_TRUE(platform::SameIdentity(opened, IdentityOf(dir.folder() + "real/sub"))) << c.folder;
+    }
+  }
+}
+
 // Once open, the handle acts in its folder wherever that folder has gone, and never in
 // what has taken its place.
 TEST(FolderHandleTest, HandleStaysWithItsFolderWhenThePathChanges) {
