@@ -474,11 +474,13 @@ stderr; a journal that cannot be written is trouble, and the files are processed
 same.
 
 --undo prints one line per journal entry, newest first: what became of it (restored,
-already-restored, deleted, changed, gone, taken, no-folder, failed), the old path, the new
-path and a note, TAB-separated; then the counts on stderr. It records what it restored in
-the journal, so a second --undo of it restores nothing again. Exit status 0 when everything
+already-restored, deleted, changed, gone, taken, no-folder, untrusted-link, failed), the
+old path, the new path and a note, TAB-separated; then the counts on stderr. It records what
+it restored in the journal, so a second --undo of it restores nothing again. It takes only a
+journal of your own or root's that only its owner may write (never a link), and follows no
+link of another user on the way to a folder (untrusted-link). Exit status 0 when everything
 that can be undone is back, 2 otherwise (a file not restored, a journal not read whole or
-not updated).
+not updated, or refused).
 
 Exit status: 0 the search ran to its end and found nothing; 1 hits, and everything else
 went well; 2 trouble without hits; 3 hits and trouble. Trouble is a search stopped (Ctrl+C,
