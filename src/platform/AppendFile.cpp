@@ -40,17 +40,16 @@ bool AppendFile::OpenExisting(const std::string& path, int* error, const FileIde
   Close();
   readOnlyError_ = 0;
   const std::string os = Cp932ToOsName(path);
-  // An O_PATH descriptor reaches the entry without opening it; only a regular file is then
-  // opened, through that descriptor, so it is the very file looked at.
-  const int look = sys::Open(os.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  // Looked at without following a link; only a regular file is then opened, through the
+  // descriptor it was looked at by, so it is the very file looked at.
+  struct stat st;
+  const int look = LookAt(AT_FDCWD, os.c_str(), false, &st);
   if (look < 0) {
     SetError(error, errno);
     return false;
   }
-  struct stat st;
   int refused = 0;
-  if (::fstat(look, &st) != 0) refused = errno;
-  else if (S_ISLNK(st.st_mode)) refused = ELOOP;
+  if (S_ISLNK(st.st_mode)) refused = ELOOP;
   else if (!S_ISREG(st.st_mode)) refused = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
   else if (expected.known && !SameIdentity(IdentityOfStat(st), expected)) refused = ESTALE;
   if (refused != 0) {
@@ -59,23 +58,10 @@ bool AppendFile::OpenExisting(const std::string& path, int* error, const FileIde
     return false;
   }
   constexpr int kFlags = O_APPEND | O_NOCTTY | O_CLOEXEC;
-  const auto reopen = [&](int flags) {
-    int fd = sys::Reopen(look, flags | kFlags, AT_FDCWD, os.c_str());
-    if (fd >= 0 || errno != ENOENT) return fd;
-    // No /proc (a bare chroot): opened by name again, and kept only if it is the same file.
-    fd = sys::Open(os.c_str(), flags | kFlags | O_NOFOLLOW | O_NONBLOCK);
-    struct stat again;
-    if (fd >= 0 && (::fstat(fd, &again) != 0 || !SameIdentity(IdentityOfStat(again), IdentityOfStat(st)))) {
-      sys::Close(fd);
-      fd = -1;
-      errno = ESTALE;
-    }
-    return fd;
-  };
-  int fd = reopen(O_RDWR);
+  int fd = ReopenLookedAt(look, st, AT_FDCWD, os.c_str(), false, O_RDWR | kFlags);
   if (fd < 0 && (errno == EACCES || errno == EROFS)) {
     readOnlyError_ = errno;
-    fd = reopen(O_RDONLY);
+    fd = ReopenLookedAt(look, st, AT_FDCWD, os.c_str(), false, O_RDONLY | kFlags);
   }
   const int saved = errno;
   sys::Close(look);

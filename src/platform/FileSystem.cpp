@@ -285,39 +285,50 @@ void ReadFile::Swap(ReadFile& other) noexcept {
   std::swap(status_, other.status_);
 }
 
+int LookAt(int dirFd, const char* osName, bool followLink, struct stat* st) {
+  const int look = sys::OpenAt(dirFd, osName, O_PATH | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+  if (look < 0) return -1;
+  if (::fstat(look, st) != 0) {
+    const int saved = errno;
+    sys::Close(look);
+    errno = saved;
+    return -1;
+  }
+  return look;
+}
+
+int ReopenLookedAt(int look, const struct stat& st, int dirFd, const char* osName, bool followLink, int flags) {
+  int fd = sys::Reopen(look, flags, dirFd, osName);
+  if (fd >= 0 || errno != ENOENT) return fd;
+  fd = sys::OpenAt(dirFd, osName, flags | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
+  struct stat again;
+  if (fd >= 0 && (::fstat(fd, &again) != 0 || !SameIdentity(IdentityOfStat(again), IdentityOfStat(st)))) {
+    sys::Close(fd);
+    fd = -1;
+    errno = ESTALE;
+  }
+  return fd;
+}
+
 bool ReadFile::OpenRegularOnly(int dirFd, const char* osName, int* error) {
   // What a name leads to is looked at before it is opened: opening a device can act on the
   // device (a watchdog starts counting down, a tape rewinds), and a link listed as leading
-  // to a file may have been turned towards one since. An O_PATH descriptor reaches the
-  // target without opening it; only a regular file is then opened, through that
-  // descriptor, so it is the very file looked at.
-  const int path = sys::OpenAt(dirFd, osName, O_PATH | O_CLOEXEC);
-  if (path < 0) {
+  // to a file may have been turned towards one since. Only a regular file is then opened,
+  // through the descriptor it was looked at by, so it is the very file looked at.
+  struct stat st;
+  const int look = LookAt(dirFd, osName, true, &st);
+  if (look < 0) {
     SetError(error, errno);
     return false;
   }
-  struct stat st;
-  int refused = 0;
-  if (::fstat(path, &st) != 0) refused = errno;
-  else if (!S_ISREG(st.st_mode)) refused = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-  if (refused != 0) {
-    sys::Close(path);
-    SetError(error, refused);
+  if (!S_ISREG(st.st_mode)) {
+    sys::Close(look);
+    SetError(error, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     return false;
   }
-  int fd = sys::Reopen(path, kReadFlags, dirFd, osName);
-  if (fd < 0 && errno == ENOENT) {
-    // No /proc (a bare chroot): opened by name again, and kept only if it is the same file.
-    fd = sys::OpenAt(dirFd, osName, kReadFlags);
-    struct stat again;
-    if (fd >= 0 && (::fstat(fd, &again) != 0 || again.st_dev != st.st_dev || again.st_ino != st.st_ino)) {
-      sys::Close(fd);
-      fd = -1;
-      errno = EAGAIN;
-    }
-  }
+  const int fd = ReopenLookedAt(look, st, dirFd, osName, true, kReadFlags);
   const int saved = errno;
-  sys::Close(path);
+  sys::Close(look);
   errno = saved;
   return Adopt(fd, error);
 }

@@ -100,39 +100,17 @@ void FolderHandle::Close() {
   fd_ = -1;
 }
 
-bool FolderHandle::OpenNoFollow(const std::string& folder, int* error) {
-  Close();
-  const std::string os = Cp932ToOsName(folder);
-  int fd = sys::Open(!os.empty() && os[0] == '/' ? "/" : ".", kHandleFlags);
-  if (fd < 0) {
-    SetError(error, errno);
-    return false;
-  }
-  std::string component;
-  size_t start = 0;
-  while (start < os.size()) {
-    size_t end = os.find('/', start);
-    if (end == std::string::npos) end = os.size();
-    component.assign(os, start, end - start);
-    start = end + 1;
-    if (component.empty()) continue;
-    const int next = sys::OpenAt(fd, component.c_str(), kHandleFlags | O_NOFOLLOW);
-    const int saved = errno;
-    sys::Close(fd);
-    if (next < 0) {
-      SetError(error, saved);
-      return false;
-    }
-    fd = next;
-  }
-  fd_ = fd;
-  return true;
-}
+bool FolderHandle::OpenNoFollow(const std::string& folder, int* error) { return Walk(folder, error, -1); }
 
 bool FolderHandle::OpenFollowingOwnLinks(const std::string& folder, int* error, long trustedUser) {
+  return Walk(folder, error, trustedUser < 0 ? static_cast<long>(::geteuid()) : trustedUser);
+}
+
+bool FolderHandle::Walk(const std::string& folder, int* error, long trustedUser) {
   Close();
   constexpr int kMaxLinks = 40;  // as the kernel allows on one path
-  const uid_t trusted = trustedUser < 0 ? ::geteuid() : static_cast<uid_t>(trustedUser);
+  const bool followsLinks = trustedUser >= 0;
+  const uid_t trusted = followsLinks ? static_cast<uid_t>(trustedUser) : 0;
   std::string rest = Cp932ToOsName(folder);
   int fd = sys::Open(!rest.empty() && rest[0] == '/' ? "/" : ".", kHandleFlags);
   if (fd < 0) {
@@ -159,7 +137,7 @@ bool FolderHandle::OpenFollowingOwnLinks(const std::string& folder, int* error, 
       continue;
     }
     const int saved = errno;
-    if (saved != ELOOP && saved != ENOTDIR) return fail(saved);
+    if (!followsLinks || (saved != ELOOP && saved != ENOTDIR)) return fail(saved);
     // The link itself is held while its owner and text are read, so both are of one link
     // even if another is swapped in meanwhile.
     const int link = sys::OpenAt(fd, component.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);

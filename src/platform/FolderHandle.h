@@ -71,6 +71,9 @@ class FolderHandle {
                           const FileIdentity& expected = FileIdentity{}, int* error = nullptr) const;
 
  private:
+  // OpenNoFollow (trustedUser -1) and OpenFollowingOwnLinks (the user whose links are
+  // followed, besides root's).
+  bool Walk(const std::string& folder, int* error, long trustedUser);
   // A name can be given to another file at any instant between a check and an action on
   // it: the entry is renamed (never replacing) to a private name (NewAsideName) in this
   // folder and checked there, where nobody else puts files. Not the expected file (a link

@@ -46,6 +46,17 @@ int OpenAnyLength(const std::string& os, int flags, OpenCall openWhole) {
   return OpenInPieces(os, flags);
 }
 
+// Looks at what name (relative to dirFd, or AT_FDCWD) leads to, or with followLink false at
+// the entry itself, through an O_PATH descriptor: it reaches the file without opening it, so
+// a device or FIFO there is not acted on. The descriptor, with the status in *st, or -1 with
+// errno.
+int LookAt(int dirFd, const char* osName, bool followLink, struct stat* st);
+
+// Opens with flags the very file look (from LookAt, with st) holds, through its entry in
+// /proc. Without /proc (a bare chroot) the name is opened again and kept only when it is the
+// same file (else ESTALE). -1 with errno.
+int ReopenLookedAt(int look, const struct stat& st, int dirFd, const char* osName, bool followLink, int flags);
+
 inline void SetError(int* error, int value) {
   if (error != nullptr) *error = value;
 }
