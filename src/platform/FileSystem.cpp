@@ -299,7 +299,9 @@ int LookAt(int dirFd, const char* osName, bool followLink, struct stat* st) {
 
 int ReopenLookedAt(int look, const struct stat& st, int dirFd, const char* osName, bool followLink, int flags) {
   int fd = sys::Reopen(look, flags, dirFd, osName);
-  if (fd >= 0 || errno != ENOENT) return fd;
+  // Any failure is tried again by name: /proc may be missing (ENOENT) or closed to this
+  // process by a security policy (EACCES), and a file it may not read fails there again.
+  if (fd >= 0) return fd;
   fd = sys::OpenAt(dirFd, osName, flags | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
   struct stat again;
   if (fd >= 0 && (::fstat(fd, &again) != 0 || !SameIdentity(IdentityOfStat(again), IdentityOfStat(st)))) {

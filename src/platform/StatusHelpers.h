@@ -53,8 +53,8 @@ int OpenAnyLength(const std::string& os, int flags, OpenCall openWhole) {
 int LookAt(int dirFd, const char* osName, bool followLink, struct stat* st);
 
 // Opens with flags the very file look (from LookAt, with st) holds, through its entry in
-// /proc. Without /proc (a bare chroot) the name is opened again and kept only when it is the
-// same file (else ESTALE). -1 with errno.
+// /proc. Without /proc (a bare chroot, or one a security policy closes) the name is opened
+// again and kept only when it is the same file (else ESTALE). -1 with errno.
 int ReopenLookedAt(int look, const struct stat& st, int dirFd, const char* osName, bool followLink, int flags);
 
 inline void SetError(int* error, int value) {
