@@ -62,7 +62,9 @@ int UndoCommand::Run(const std::string& journalPath) {
     console_.ErrRaw("vorlet-scan: --undo: " + shownJournal + ": what was restored could not be recorded (" +
                     std::strerror(summary.recordError) + "); a second --undo will call those files gone\n");
   }
-  if (summary.restored == 0 && summary.notRestored == 0 && summary.alreadyRestored > 0) {
+  // Not with damaged lines: their files may well be still to restore.
+  if (summary.restored == 0 && summary.notRestored == 0 && summary.alreadyRestored > 0 &&
+      summary.damagedLines.empty()) {
     console_.ErrRaw("vorlet-scan: --undo: nothing to restore: this journal was taken back already\n");
   }
   console_.ErrRaw("restored: " + std::to_string(summary.restored) + "\nalready restored: " +
