@@ -492,7 +492,8 @@ file, or the search of every category turned off in the settings): then nothing 
 A stop is not held up by a stdout or stderr that nobody reads: the waiting write gives up
 (a write error) and the search ends as stopped. A second signal of the same kind ends the
 program at once, without a log: only for a search stuck in a read that does not return.
---register and --list exit 0 on success and 2 on any failure; --where exits 0.
+--register and --list exit 0 on success and 2 on any failure; --where exits 0, or 2 when
+the settings cannot be read (the log folder it shows is then the default one).
 --export and --import exit 0 on success (conflicts included) and 2 on any failure.
 
 --register and --import name each new signature that would hit innocent files: its sample

@@ -49,6 +49,15 @@ int Run(CliConsole& console, int argc, char** argv) {
   if (options.where) {
     BindSettingsFile(locations.settingsFolder);
     console.Out(WhereReport(locations, console));
+    // The log folder shown comes from the settings: from settings that cannot be read it is
+    // the default one, which is said rather than passed off as theirs.
+    int readError = 0;
+    if (!CanReadProfile(SettingsFile().FullPath(), &readError)) {
+      console.ErrLine("vorlet-scan: the settings cannot be read: " + SettingsFile().FullPath() + ": " +
+                      (readError == EINVAL ? "not a regular file" : std::strerror(readError)) +
+                      "; the log folder shown is the default one");
+      return CliSession::kExitTrouble;
+    }
     return CliSession::kExitClean;
   }
   std::string problem;

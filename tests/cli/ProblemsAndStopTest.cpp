@@ -134,6 +134,10 @@ TEST_F(ProblemsAndStopTest, UnreadableSettingsStopEveryRunThatUsesThem) {
                                 "; nothing was done\n");
       EXPECT_EQ(result.out, "");
     }
+    // --where still tells where the files are, but not that the default log folder is theirs.
+    const auto where = RunScan(home.Args({"--where"}));
+    EXPECT_EQ(where.exitStatus, 2) << kind.kind;
+    EXPECT_NE(where.err.find("; the log folder shown is the default one"), std::string::npos) << where.err;
     EXPECT_TRUE(fs::exists(hit));
   }
 }
