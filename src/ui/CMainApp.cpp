@@ -7,6 +7,7 @@
 
 #include "platform/Terminal.h"
 #include "settings/AppFiles.h"
+#include "settings/PrivateProfile.h"
 #include "ui/AppContext.h"
 #include "ui/AppIcon.h"
 #include "ui/AppLook.h"
@@ -92,6 +93,11 @@ bool CMainApp::InitInstance(const AppLocations& locations) {
   // Without a folder of its own the program keeps its files in the current folder.
   if (!BindSettingsFile(locations_.settingsFolder)) {
     SettingsFile().SetPath(LoadString(kStrProgramName), std::string(), "ini", false);
+  }
+  // Settings that are there but cannot be read would be taken for empty: the search would
+  // go by the defaults (its processing mode, its log folder) without a word.
+  if (!CanReadProfile(SettingsFile().FullPath(), nullptr)) {
+    MessageBoxById(kStrSettingsUnreadable, MessageButtons::Ok, MessageIcon::Exclamation);
   }
 
   // The engine reads its block settings as it is made, so the settings file comes first.

@@ -25,6 +25,7 @@ enum StringId : int {
   kStrFileExists = 143,
   kStrConfirmDelete = 144,
   kStrProcessFailed = 145,
+  kStrSettingsUnreadable = 146,  // not of the original program: said when its settings cannot be read
   kStrAppTitle = 57344,  // the title of every message box
 };
 

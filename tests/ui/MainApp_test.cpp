@@ -15,8 +15,10 @@
 #include "ui/AppContext.h"
 #include "ui/CMainApp.h"
 #include "ui/CMainMenu.h"
+#include "ui/DialogHooks.h"
 #include "ui/support/FormRecorder.h"
 #include "ui/support/UiTestSupport.h"
+#include "util/StringTable.h"
 
 using uitest::RunEventLoopUntil;
 
@@ -76,6 +78,24 @@ class MainAppTest : public QObject {
     QVERIFY(settings.find("[General]") != std::string::npos);
     QVERIFY(!dir.Read("data/vorlet/Vorlet.dat").empty());
     QVERIFY(dir.Read("data/vorlet/Vorlet.ini").empty());
+  }
+
+  // Settings that are there but cannot be read are said at start-up, not taken for empty
+  // in silence: the searches would go by the defaults (processing mode, log folder).
+  void UnreadableSettingsAreSaidAtStartUp() {
+    testing_support::TempDir dir;
+    dir.MakeDir("Vorlet.ini");  // a folder in the settings file's place: unreadable even for root
+    DialogHooks::Reset();
+    DialogHooks::QueueAnswer(kIdOk);
+    {
+      CMainApp app(Qt());
+      app.SetFormFactory(uitest::FormRecorder().Factory());
+      QVERIFY(app.InitInstance(dir.path()));
+      QCOMPARE(DialogHooks::Messages().size(), size_t(1));
+      QCOMPARE(DialogHooks::Messages()[0].text, LoadString(kStrSettingsUnreadable));
+      app.ExitInstance(0);
+    }
+    DialogHooks::Reset();
   }
 
   void NoTargetFormNoStart() {

@@ -28,13 +28,14 @@ TEST(StringTableTest, EveryNumberHoldsItsCp932Bytes) {
       {143, "既に同一名のファイルが存在します。別名を指定してください。"},
       {144, "指定された不正ﾌｧｲﾙを削除しますか？"},
       {145, "処理に失敗しました。他のﾌﾟﾛｾｽが使用中または、ﾌｧｲﾙが存在しているか確認して下さい。"},
+      {146, "設定ファイルを読めません。既定の設定で動作します。"},
       {57344, "Vorlet"},
   };
   for (const auto& c : cases) EXPECT_EQ(LoadString(c.id), platform::Utf8ToCp932(c.utf8)) << c.id;
   EXPECT_EQ(std::string(kMessageFormCreationFailed), platform::Utf8ToCp932("ﾒﾓﾘｰ不足等で、処理を中断しました。"));
   // Half-width katakana are single bytes.
   EXPECT_EQ(StringTable::Get(kStrRegisterFolderTitle).substr(4, 4), "\xCC\xA7\xB2\xD9");
-  EXPECT_TRUE(StringTable::Get(146).empty());
+  EXPECT_TRUE(StringTable::Get(147).empty());
 }
 
 }  // namespace
