@@ -10,6 +10,7 @@
 #include "result/SignatureCheckFile.h"
 #include "settings/AppFiles.h"
 #include "util/FileChecks.h"
+#include "util/FolderTree.h"
 #include "util/MessageBox.h"
 
 namespace {
@@ -54,7 +55,7 @@ bool CheckCommand::ReferenceFolders(TextList* folders) const {
     // refused before a long walk of the others. A link to a folder is followed (the final
     // separator), as the walk, a search and a registration follow it.
     std::string listed = given;
-    if (!listed.ends_with(platform::kSeparator)) listed.push_back(platform::kSeparator);
+    AddTrailingSeparator(listed);
     platform::DirReader reader;
     int error = 0;
     if (!reader.Open(listed, &error)) {

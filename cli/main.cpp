@@ -30,6 +30,17 @@ int WithOutput(CliConsole& console, int status) {
   return hits ? CliSession::kExitHitsAndTrouble : CliSession::kExitTrouble;
 }
 
+// Whether the settings file is readable (or missing: the defaults hold); otherwise says so,
+// and then what follows from it.
+bool SettingsReadable(CliConsole& console, const std::string& consequence) {
+  int error = 0;
+  if (CanReadProfile(SettingsFile().FullPath(), &error)) return true;
+  // Only a regular file is opened (EINVAL: a FIFO, a device, a socket).
+  console.ErrLine("vorlet-scan: the settings cannot be read: " + SettingsFile().FullPath() + ": " +
+                  (error == EINVAL ? "not a regular file" : std::strerror(error)) + "; " + consequence);
+  return false;
+}
+
 int Run(CliConsole& console, int argc, char** argv) {
   CliOptions options;
   std::string error;
@@ -51,14 +62,8 @@ int Run(CliConsole& console, int argc, char** argv) {
     console.Out(WhereReport(locations, console));
     // The log folder shown comes from the settings: from settings that cannot be read it is
     // the default one, which is said rather than passed off as theirs.
-    int readError = 0;
-    if (!CanReadProfile(SettingsFile().FullPath(), &readError)) {
-      console.ErrLine("vorlet-scan: the settings cannot be read: " + SettingsFile().FullPath() + ": " +
-                      (readError == EINVAL ? "not a regular file" : std::strerror(readError)) +
-                      "; the log folder shown is the default one");
-      return CliSession::kExitTrouble;
-    }
-    return CliSession::kExitClean;
+    return SettingsReadable(console, "the log folder shown is the default one") ? CliSession::kExitClean
+                                                                                 : CliSession::kExitTrouble;
   }
   std::string problem;
   if (!PrepareAppLocations(locations, &problem)) {
@@ -77,14 +82,7 @@ int Run(CliConsole& console, int argc, char** argv) {
   // have it run by the defaults instead, unasked and unsaid.
   const bool usesSettings = options.checkSignatures || options.Searches() || options.registerFolder ||
                             options.importFile;
-  int readError = 0;
-  if (usesSettings && !CanReadProfile(SettingsFile().FullPath(), &readError)) {
-    // Only a regular file is opened (EINVAL: a FIFO, a device, a socket).
-    const std::string reason = readError == EINVAL ? "not a regular file" : std::strerror(readError);
-    console.ErrLine("vorlet-scan: the settings cannot be read: " + SettingsFile().FullPath() + ": " + reason +
-                    "; nothing was done");
-    return CliSession::kExitTrouble;
-  }
+  if (usesSettings && !SettingsReadable(console, "nothing was done")) return CliSession::kExitTrouble;
   try {
     if (options.checkSignatures) return CheckCommand(options, locations.dataFolder, console).Run();
     CliSession session(options, locations, console);

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "db/InvalFileDB.h"
+#include "platform/Utf8.h"
 #include "db/InvalFileInfo.h"
 #include "platform/Encoding.h"
 #include "util/ShiftJis.h"
@@ -87,25 +88,10 @@ bool ParseStatus(std::string_view text, int32_t* status) {
   return !text.empty() && result.ec == std::errc() && result.ptr == end;
 }
 
-// Valid UTF-8 split into its characters.
-std::vector<std::string_view> Utf8Characters(std::string_view utf8) {
-  std::vector<std::string_view> characters;
-  for (size_t i = 0; i < utf8.size();) {
-    const unsigned char c = static_cast<unsigned char>(utf8[i]);
-    const size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    characters.push_back(utf8.substr(i, length));
-    i += length;
-  }
-  return characters;
-}
-
 // "U+XXXX" of one valid UTF-8 character.
 std::string CodePoint(std::string_view character) {
-  const unsigned char lead = static_cast<unsigned char>(character[0]);
-  uint32_t value = character.size() == 1 ? lead : lead & (0x7F >> character.size());
-  for (size_t i = 1; i < character.size(); ++i) value = value << 6 | (static_cast<unsigned char>(character[i]) & 0x3F);
   char text[16];
-  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(value));
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(platform::utf8::Decode(character, 0, character.size())));
   return text;
 }
 
@@ -113,7 +99,10 @@ std::string CodePoint(std::string_view character) {
 std::string WhyNotExact(std::string_view run) {
   static constexpr char kNoCode[] = "not UTF-8, or a character that Shift_JIS (CP932) cannot hold";
   if (!platform::IsValidUtf8(run)) return kNoCode;
-  for (std::string_view character : Utf8Characters(run)) {
+  for (size_t i = 0, n = 1; i < run.size(); i += n) {
+    const unsigned char lead = static_cast<unsigned char>(run[i]);
+    n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::string_view character = run.substr(i, n);
     const std::string code = platform::Utf8ToCp932(character);
     const std::string back = platform::Cp932ToUtf8(code);
     if (back == character) continue;

@@ -20,15 +20,15 @@
 
 namespace {
 
-// The data file's usual name: the one the identity of a listed file is checked against
-// even when the listing's inode says otherwise (a file system whose listing does not give
-// the inode a status call gives).
 // The deepest level below a target that is walked. Real trees stay far above it; a tree
 // made deeper (any user can nest folders by the million) would cost a stack frame and a
 // longer path to open at every level, and could end the program. Its folders below are
 // told as not listed, so such a search is never reported clean.
 constexpr int kDeepestLevel = 4096;
 
+// The data file's usual name: the one the identity of a listed file is checked against
+// even when the listing's inode says otherwise (a file system whose listing does not give
+// the inode a status call gives).
 bool IsDataFileName(const std::string& name) {
   static const std::string kDataFileName =
       std::string(InvalFileDB::kDataFileBase) + "." + InvalFileDB::kDataFileExt;

@@ -28,11 +28,7 @@ bool AppendFile::CreateNew(const std::string& path, int* error) {
     return false;
   }
   struct stat st;
-  if (::fstat(fd, &st) == 0) {
-    identity_ = IdentityOfStat(st);
-    owner_ = st.st_uid;
-    mode_ = st.st_mode;
-  }
+  if (::fstat(fd, &st) == 0) Remember(st);
   return Lock(fd, error);
 }
 
@@ -69,10 +65,14 @@ bool AppendFile::OpenExisting(const std::string& path, int* error, const FileIde
     SetError(error, saved);
     return false;
   }
+  Remember(st);
+  return Lock(fd, error);
+}
+
+void AppendFile::Remember(const struct stat& st) {
   identity_ = IdentityOfStat(st);
   owner_ = st.st_uid;
   mode_ = st.st_mode;
-  return Lock(fd, error);
 }
 
 bool AppendFile::OwnersAlone() const {

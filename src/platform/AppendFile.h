@@ -6,6 +6,8 @@
 // Paths are CP932 texts, turned into the OS's bytes here.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
@@ -49,6 +51,8 @@ class AppendFile {
 
  private:
   bool Lock(int fd, int* error);
+  // What OwnersAlone and Identity tell, from the file's status.
+  void Remember(const struct stat& st);
 
   int fd_ = -1;
   int readOnlyError_ = 0;  // why the file could be opened for reading only

@@ -331,8 +331,14 @@ bool ReadFile::OpenRegularOnly(int dirFd, const char* osName, int* error) {
   const int fd = ReopenLookedAt(look, st, dirFd, osName, true, kReadFlags);
   const int saved = errno;
   sys::Close(look);
-  errno = saved;
-  return Adopt(fd, error);
+  if (fd < 0) {
+    SetError(error, saved);
+    return false;
+  }
+  // The very file looked at: its status is the one already taken.
+  FillStatus(st, &status_);
+  fd_ = fd;
+  return true;
 }
 
 // Takes over fd (the result of an open) when it is a regular file.

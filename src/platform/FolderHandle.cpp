@@ -244,12 +244,20 @@ void FolderHandle::GiveBack(const std::string& osAside, const std::string& osNam
 
 bool FolderHandle::RemoveEntry(const std::string& name, const FileIdentity& expected, int* error) const {
   const std::string osName = Cp932ToOsName(name);
-  std::string osAside;
-  if (expected.known && !TakeAside(osName, expected, &osAside, error)) return false;
-  const std::string& removed = expected.known ? osAside : osName;
-  if (sys::UnlinkAt(fd_, removed.c_str()) != 0) {
+  if (expected.known) return RemoveTakenAside(osName, expected, error);
+  if (sys::UnlinkAt(fd_, osName.c_str()) != 0) {
     SetError(error, errno);
-    if (expected.known) GiveBack(osAside, osName);
+    return false;
+  }
+  return true;
+}
+
+bool FolderHandle::RemoveTakenAside(const std::string& osName, const FileIdentity& expected, int* error) const {
+  std::string osAside;
+  if (!TakeAside(osName, expected, &osAside, error)) return false;
+  if (sys::UnlinkAt(fd_, osAside.c_str()) != 0) {
+    SetError(error, errno);
+    GiveBack(osAside, osName);
     return false;
   }
   return true;
@@ -350,15 +358,10 @@ bool FolderHandle::CopyAcross(const std::string& osName, const FolderHandle& to,
     }
     // The source goes only while its name still holds the file that was copied: it is taken
     // aside and removed under its private name.
-    std::string osAside;
     int removeError = 0;
-    if (!TakeAside(osName, IdentityOfStat(source), &osAside, &removeError)) {
+    if (!RemoveTakenAside(osName, IdentityOfStat(source), &removeError)) {
       ok = false;
       failure = removeError;
-    } else if (sys::UnlinkAt(fd_, osAside.c_str()) != 0) {
-      ok = false;
-      failure = errno;
-      GiveBack(osAside, osName);
     }
     // A copy whose source could not be removed is taken back: the file exists once.
     if (!ok) RemoveOwnCopy(to.fd_, osToName.c_str(), copy);

@@ -82,6 +82,9 @@ class FolderHandle {
   // Gives an entry taken aside its name back, never replacing what holds that name now (the
   // file then stays under its private name).
   void GiveBack(const std::string& osAside, const std::string& osName) const;
+  // Takes the entry aside, checks it there and removes it; a failed removal gives it its
+  // name back.
+  bool RemoveTakenAside(const std::string& osName, const FileIdentity& expected, int* error) const;
   // EntryIs for a name already in the OS's bytes.
   bool OsEntryIs(const std::string& osName, const FileIdentity& expected, int* error) const;
   bool CopyAcross(const std::string& osName, const FolderHandle& to, const std::string& osToName,
