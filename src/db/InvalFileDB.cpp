@@ -300,6 +300,8 @@ bool InvalFileDB::Search(CDFile* file, const uint8_t* digest, int32_t length, ui
   return testedAny || matcher_->Compare(nullptr, 0);
 }
 
+bool InvalFileDB::MayHold(const uint8_t* digest) { return !indexed_ || !index_.Find(digest).empty(); }
+
 bool InvalFileDB::BeginSearch(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
   if (matcher_ == nullptr) return false;
   if (lastFound_ != nullptr) lastFound_->found_ = false;

@@ -84,6 +84,9 @@ class InvalFileDB {
   // gives the same result.
   bool Search(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode);
   bool SearchSequential(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode);
+  // Whether any record has these 16 search bytes, in any category: false only where Search
+  // with them could not hit, so that a file fingerprinted ahead need not be read again.
+  bool MayHold(const uint8_t* digest);
 
   // Replaces the store's content with the data file folder + "Vorlet.dat" (created empty
   // when missing). Returns false when the file could not be read to its last record; the

@@ -8,6 +8,7 @@
 #include "db/DetectionSink.h"
 #include "engine/SearchHost.h"
 #include "platform/Clock.h"
+#include "platform/Process.h"
 #include "settings/AppFiles.h"
 #include "settings/LogFormat.h"
 #include "util/CDFile.h"
@@ -101,6 +102,11 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     constexpr int64_t kWindowBytes = 8 << 20;
     const int64_t window = std::clamp<int64_t>(kWindowBytes / std::max<int64_t>(count, 1), 2, 4 * int64_t{jobs_});
     if (count > 0) ahead_.Start(jobs_, static_cast<size_t>(window), static_cast<size_t>(count), readAheadThreadsOnly_);
+    // On a warm cache the search is bound by the processor: as many threads as there are
+    // processors fingerprint blocks (registration records each sample at its turn).
+    constexpr int kMostDigestThreads = 4;
+    const int threads = std::min({jobs_, platform::ProcessorCount(), kMostDigestThreads});
+    if (count > 0 && !registering && !readAheadThreadsOnly_) digests_.Start(threads - 1);
   }
 
   startTime_ = Now();
@@ -116,6 +122,7 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
   }
   endTime_ = Now();
   completed_ = ok;
+  digests_.Stop();
   ahead_.Stop();
   // One huge folder must not keep its listing's memory for the rest of the run.
   constexpr size_t kKeptEntries = 4096;

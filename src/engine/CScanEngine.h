@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/BlockDigests.h"
 #include "engine/DigestMatcher.h"
 #include "settings/SearchRunInfo.h"
 #include "platform/FileSystem.h"
@@ -42,6 +43,8 @@ class CScanEngine {
   static constexpr int32_t kSearchBufferSize = 1048576;
   static constexpr int32_t kSearchOverlap = 256;
   static constexpr int32_t kFingerprintSize = 16;
+  // The mode value the store passes on to the matcher; the comparison does not consult it.
+  static constexpr uint8_t kSearchMode = 1;
 
   // Reads the block bounds once: [ScanDlg] "start" (default 0) and "end" (default 0, and
   // 0 means 256), inclusive. With the defaults the block is bytes 0..256.
@@ -64,9 +67,10 @@ class CScanEngine {
   void SetSampleQuality(SignatureQuality* quality) { quality_ = quality; }
 
   // Threads that open and read the files ahead of the search (1, the default: the search
-  // reads each file itself, when it comes to it; both programs set AutomaticJobs). Whatever
-  // the number, files are searched, counted, reported and processed in the same order and
-  // at the same moments.
+  // reads each file itself, when it comes to it; both programs set AutomaticJobs). While
+  // the disk keeps up, as many of them as there are processors (less one) fingerprint the
+  // files instead. Whatever the number, files are searched, counted, reported and
+  // processed in the same order and at the same moments.
   static int AutomaticJobs();
   void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs; }
   int Jobs() const { return jobs_; }
@@ -166,6 +170,17 @@ class CScanEngine {
   // the files of each pattern token in turn, each at the first token that matches it.
   void PlanFiles(size_t count);
   bool SearchPlanned(const std::string& folder);
+  // Searches the planned files from the first on with their blocks fingerprinted ahead, as
+  // long as the disk keeps up and the folder stays as it was listed; *next: the first
+  // planned file left to SearchPlanned's own loop. False when the search must stop.
+  bool SearchDigested(const std::string& folder, size_t* next);
+  // A file fingerprinted ahead with nothing in the store to test it against: counted and
+  // handed to the store as a file opened and read at its turn would be.
+  bool SearchDigestedFile(const std::string& folder, const platform::DirEntry& entry,
+                          const BlockDigests::Result& result);
+  // Looks at the folder being searched once for plan item k and the items done after it:
+  // the item past the last of them when the folder is as it was listed, 0 when it changed.
+  size_t FolderUnchangedThrough(size_t k);
   // Keeps the read-ahead's window full from plan_[*asked] on.
   void AskAhead(size_t* asked);
   // Where the block starts and how many bytes are asked for at most.
@@ -241,6 +256,10 @@ class CScanEngine {
   int jobs_ = 1;
   bool readAheadThreadsOnly_ = false;
   platform::ReadAhead ahead_;
+  BlockDigests digests_;
+  // The folder being listed, as it was before its entries were read (while digests_ runs).
+  platform::FileStamp listedStamp_;
+  bool listedStampKnown_ = false;
   // The block read ahead for the file open in file_, until ReadBlock takes it.
   platform::ReadAhead::Block* readAhead_ = nullptr;
   // While the search opens and reads its files itself beside idle reading threads: when

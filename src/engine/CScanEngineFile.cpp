@@ -16,9 +16,6 @@
 
 namespace {
 
-// The mode value the store passes on to the matcher; the comparison does not consult it.
-constexpr uint8_t kSearchMode = 1;
-
 // Errors that say the process, not the file, is in trouble: every file after this one
 // would fail the same way, so the search ends rather than skip them all.
 bool IsProcessWideError(int error) { return error == EMFILE || error == ENFILE || error == ENOMEM; }

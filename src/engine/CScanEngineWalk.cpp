@@ -138,6 +138,8 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
     return (error == ENOENT && !target) || FolderNotListed(folder, error);
   }
   listedFolderTaken_ = false;
+  // Before the entries are read: a change made while they are read shows, too.
+  listedStampKnown_ = digests_.Running() && finder_->Stamp(&listedStamp_);
   // A subfolder swapped for a link (to anywhere) since its parent was listed would lead the
   // walk, and the processing of its hits, out of the tree: it is passed over as a link.
   // A folder that may be read but not entered is told as such (its ".." cannot be looked at).
@@ -214,6 +216,8 @@ void CScanEngine::AskAhead(size_t* asked) {
 }
 
 bool CScanEngine::SearchPlanned(const std::string& folder) {
+  size_t first = 0;
+  if (!SearchDigested(folder, &first)) return false;
   const bool ahead = ahead_.Running();
   // Whatever way the folder is left, nothing read ahead outlives its listing.
   struct CancelGuard {
@@ -221,8 +225,8 @@ bool CScanEngine::SearchPlanned(const std::string& folder) {
     ~CancelGuard() { ahead.Cancel(); }
   } guard{ahead_};
   // Entries before asked were asked for ahead (those that are opened at all).
-  size_t asked = 0;
-  for (size_t k = 0; k < plan_.size(); ++k) {
+  size_t asked = first;
+  for (size_t k = first; k < plan_.size(); ++k) {
     const platform::DirEntry& entry = entries_[plan_[k]];
     if (ahead && ahead_.Taking()) AskAhead(&asked);
     if (PumpSearchMessages()) return false;

@@ -223,6 +223,13 @@ bool DirReader::Identity(FileIdentity* identity, int* error) const {
   return IdentityOfFd(dirFd_, identity, error);
 }
 
+bool DirReader::Stamp(FileStamp* stamp) const {
+  struct stat st;
+  if (dirFd_ < 0 || ::fstat(dirFd_, &st) != 0) return false;
+  FillStamp(st, stamp);
+  return true;
+}
+
 bool DirReader::ParentIs(const FileIdentity& parent, int* error) const {
   const int fd = dirFd_ < 0 ? -1 : sys::OpenAt(dirFd_, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {

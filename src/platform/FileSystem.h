@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileStamp.h"
+
 namespace platform {
 
 // Attribute bits as the enumeration reports them.
@@ -93,6 +95,9 @@ class DirReader {
   bool IsOpen() const { return dir_ != nullptr; }
   // The folder being listed (fstat of its descriptor); false when none is open.
   bool Identity(FileIdentity* identity, int* error = nullptr) const;
+  // The folder being listed as precisely as the file system records it (fstat of its
+  // descriptor): any entry added, removed or renamed in it since changes its times.
+  bool Stamp(FileStamp* stamp) const;
   // The folder being listed hangs directly below parent (its ".." is that folder; across a
   // mount point too). A folder reached by a path in which a link was swapped for one of the
   // components does not (*error ELOOP); when ".." cannot be looked at, *error says why (a

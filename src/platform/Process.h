@@ -15,4 +15,7 @@ namespace platform {
 // missing program, EINVAL for an empty argv).
 bool StartDetached(const std::vector<std::string>& argv, int* error = nullptr);
 
+// The processors this process may run on (at least 1).
+int ProcessorCount();
+
 }  // namespace platform

@@ -1,0 +1,113 @@
+// The files of a folder searched with their blocks fingerprinted ahead (BlockDigests).
+//
+// A fingerprint made ahead is taken as the file's own only where the search at the file's
+// turn could not have met anything else: the folder is as it was listed (no entry added,
+// removed or renamed since, so each name still leads to the file read), and the store has no
+// record of that fingerprint. Every other file, a possible hit above all, is opened and read
+// again at its turn: a hit is processed from the very file the search read then, as without
+// threads. A folder that changed since it was listed (a hit renamed or moved in it, or
+// another program at work) is searched the usual way from there on.
+#include <chrono>
+#include <cstring>
+
+#include "db/InvalFileDB.h"
+#include "db/DetectionSink.h"
+#include "engine/CScanEngine.h"
+#include "util/CDFile.h"
+
+namespace {
+
+// Fewer planned files than this are not worth handing out.
+constexpr size_t kFewestDigested = 16;
+// A folder changed this recently may be changed again within the same tick of the clock
+// that stamps it (file systems that stamp to the tick), and then the change would not show.
+constexpr int64_t kSettledNs = 20'000'000;
+// Items covered by one look at the folder at most.
+constexpr size_t kLookCovers = 256;
+// Files read again at their turn (possible hits) before the rest of the folder is left to
+// the usual way: a folder of hits gains nothing from reading each file twice.
+constexpr int kMostRereads = 16;
+
+}  // namespace
+
+bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
+  *next = 0;
+  // Only while the disk keeps up (a slow one is the reading threads' work), and only where
+  // a change since the listing would show.
+  if (!digests_.Running() || ahead_.Taking() || plan_.size() < kFewestDigested || !listedStampKnown_) return true;
+  const int64_t age = platform::FileClockNowNs() - std::max(listedStamp_.changedNs, listedStamp_.modifiedNs);
+  if (age < kSettledNs) return true;
+  int64_t position = 0;
+  int64_t count = 0;
+  BlockRequest(&position, &count);
+  if (count <= 0 || !digests_.Begin(*finder_, entries_, plan_, static_cast<uint64_t>(position),
+                                    static_cast<size_t>(count), dataFile_.known ? dataFile_.inode : 0, &ahead_))
+    return true;
+  struct EndGuard {
+    BlockDigests& digests;
+    ~EndGuard() { digests.End(); }
+  } guard{digests_};
+
+  size_t checked = 0;  // items before it were done before a look found the folder as listed
+  int rereads = 0;
+  size_t k = 0;
+  for (; k < plan_.size(); ++k) {
+    const platform::DirEntry& entry = entries_[plan_[k]];
+    if (PumpSearchMessages()) return false;
+    bool ok = true;
+    bool leave = false;
+    if (!IsDataFile(entry)) {
+      const BlockDigests::Result* result = nullptr;
+      // A stop is heard while the disk is slow, too.
+      while ((result = digests_.Take(k, std::chrono::milliseconds(20))) == nullptr) {
+        if (PumpSearchMessages()) return false;
+      }
+      // The disk made this thread wait: the reading threads take over from this file on.
+      if (ahead_.Taking()) break;
+      const bool digested = result->state == BlockDigests::kDigested;
+      if (digested && k >= checked && (checked = FolderUnchangedThrough(k)) == 0) break;
+      if (digested && (result->length == 0 || store_ == nullptr || !store_->MayHold(result->digest))) {
+        ok = SearchDigestedFile(folder, entry, *result);
+      } else {
+        ok = SearchFile(folder, entry);
+        leave = digested && ++rereads >= kMostRereads;
+      }
+    }
+    if (!ok) return false;
+    if (PumpSearchMessages()) return false;
+    if (leave) {
+      ++k;
+      break;
+    }
+  }
+  *next = k;
+  return true;
+}
+
+size_t CScanEngine::FolderUnchangedThrough(size_t k) {
+  // Done is looked at before the folder: whatever a thread read for those items, it read
+  // before this look.
+  size_t end = k + 1;
+  while (end < plan_.size() && end - k < kLookCovers && digests_.Done(end)) ++end;
+  platform::FileStamp now;
+  if (!finder_->Stamp(&now) || !(now == listedStamp_)) return 0;
+  return end;
+}
+
+bool CScanEngine::SearchDigestedFile(const std::string& folder, const platform::DirEntry& entry,
+                                     const BlockDigests::Result& result) {
+  int64_t position = 0;
+  int64_t count = 0;
+  BlockRequest(&position, &count);
+  blockPosition_ = static_cast<int32_t>(position);
+  blockLength_ = result.length;
+  file_->AssignPath(folder, entry.name);
+  SetStatus(file_->PathText());
+  if (sink_ != nullptr) sink_->CountSearchedFile();
+  // The steps ProcessFile takes for a block of that length.
+  if (result.length <= 0) return true;
+  if (PumpSearchMessages()) return false;
+  std::memcpy(fingerprint_, result.digest, kFingerprintSize);
+  if (store_ == nullptr) return true;
+  return store_->Search(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
+}
