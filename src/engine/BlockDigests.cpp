@@ -15,10 +15,12 @@ namespace {
 constexpr size_t kRun = 8;
 // Runs the search's own thread does in one Take before it goes back to its events.
 constexpr int kOwnRuns = 4;
-// How long a thread looks for work (the next folder, the next result) before it sleeps:
-// on a warm cache the next folder comes within this, and waking a sleeping thread would
-// take longer than the work it is woken for.
+// How long a helper looks for the next folder before it sleeps: on a warm cache the next
+// folder comes within this, and waking a sleeping thread would take longer than the work it
+// is woken for.
 constexpr std::chrono::microseconds kSpin{200};
+// How long the search's own thread waits for a file in a helper's hands: a few files' time.
+constexpr std::chrono::microseconds kHelperWait{20};
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -26,10 +28,10 @@ inline void Pause() {
 #endif
 }
 
-// Spins until done() or kSpin has passed; done()'s value.
+// Spins until done() or the time has passed; done()'s value.
 template <typename Done>
-bool SpinUntil(Done done) {
-  const auto until = std::chrono::steady_clock::now() + kSpin;
+bool SpinUntil(Done done, std::chrono::microseconds time) {
+  const auto until = std::chrono::steady_clock::now() + time;
   for (unsigned i = 1;; ++i) {
     if (done()) return true;
     Pause();
@@ -114,23 +116,19 @@ void BlockDigests::End() {
   total_ = 0;
 }
 
-const BlockDigests::Result* BlockDigests::Take(size_t k, std::chrono::milliseconds timeout) {
+const BlockDigests::Result* BlockDigests::Take(size_t k) {
   Result& result = results_[k];
   const uint64_t sequence = sequence_.load(std::memory_order_relaxed);
-  for (int runs = 0;; ++runs) {
-    if (result.state.load(std::memory_order_acquire) != kPending) return &result;
-    // Not ready: rather than wait, do the next run nobody has taken; a few of them at most,
-    // so that the caller still handles events between files of a huge folder.
-    if (runs == kOwnRuns) return nullptr;
-    if (DoRun(ownBuffer_.data(), sequence, true)) continue;
-    // Every item is taken; this one is in a helper's hands.
-    if (SpinUntil([&] { return result.state.load(std::memory_order_acquire) != kPending; })) return &result;
-    std::unique_lock<std::mutex> lock(mutex_);
-    waiting_.store(true);
-    const bool done = done_.wait_for(lock, timeout, [&] { return result.state.load() != kPending; });
-    waiting_.store(false);
-    if (!done) return nullptr;
+  const auto done = [&] { return result.state.load(std::memory_order_acquire) != kPending; };
+  // Not ready: rather than wait, do the next run nobody has taken (a few of them at most, so
+  // that the caller still handles events between the files of a huge folder).
+  for (int runs = 0; !done() && runs < kOwnRuns; ++runs) {
+    if (!DoRun(ownBuffer_.data(), sequence, true)) break;
   }
+  // In a helper's hands: it is done within a few microseconds, unless the helper lost its
+  // processor to another program (or waits for the disk); the caller then does the file
+  // itself, at its turn, rather than wait for it.
+  return SpinUntil(done, kHelperWait) ? &result : nullptr;
 }
 
 void BlockDigests::Help() {
@@ -138,7 +136,7 @@ void BlockDigests::Help() {
   uint64_t seen = 0;
   for (;;) {
     uint64_t sequence = sequence_.load(std::memory_order_acquire);
-    if (sequence == seen && !SpinUntil([&] { return sequence_.load(std::memory_order_acquire) != seen || stopping_.load(); })) {
+    if (sequence == seen && !SpinUntil([&] { return sequence_.load(std::memory_order_acquire) != seen || stopping_.load(); }, kSpin)) {
       std::unique_lock<std::mutex> lock(mutex_);
       sleepers_.fetch_add(1);
       folderBegun_.wait(lock, [&] { return sequence_.load() != seen || stopping_.load(); });
@@ -201,10 +199,4 @@ void BlockDigests::DoItem(size_t item, uint8_t* buffer, bool timed) {
   Publish(result, kDigested);
 }
 
-void BlockDigests::Publish(Result& result, uint32_t state) {
-  result.state.store(state);
-  if (waiting_.load()) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    done_.notify_all();
-  }
-}
+void BlockDigests::Publish(Result& result, uint32_t state) { result.state.store(state, std::memory_order_release); }

@@ -3,7 +3,8 @@
 // processor, not the disk: one thread opens, reads and fingerprints one file after another
 // while the other processors sit idle. Here the folder's files are handed out in short
 // runs, in plan order, to whichever thread is free; the search takes the results in that
-// order and, when the next one is not ready, takes a run itself instead of waiting.
+// order and, when the next one is not ready, takes a run itself instead of waiting; one
+// in a helper's hands for more than a moment it does itself.
 //
 // Only a fingerprint and a length come back: each file is closed as soon as it is read, so
 // that no descriptor crosses threads and a helper's work costs the search nothing more than
@@ -64,13 +65,11 @@ class BlockDigests {
              const std::vector<size_t>& plan, uint64_t position, size_t count, uint64_t passOver,
              platform::ReadAhead* timer);
   // Plan item k's result once it is done, by whichever thread; null when it is not done
-  // within timeout (a slow disk: the caller handles events and asks again). Items are
-  // taken in order: k never goes back.
-  const Result* Take(size_t k, std::chrono::milliseconds timeout);
+  // soon (a helper kept from running, or waiting for the disk): the caller then does the
+  // file itself. Items are taken in order: k never goes back.
+  const Result* Take(size_t k);
   // Ends the folder: nothing more is begun, and every helper has left it on return.
   void End();
-  // Whether plan item k is done (a look that orders everything its thread did first).
-  bool Done(size_t k) const { return k < total_ && results_[k].state.load(std::memory_order_acquire) != kPending; }
 
  private:
   struct Job {
@@ -108,8 +107,6 @@ class BlockDigests {
   alignas(64) std::atomic<uint64_t> sequence_{0};
   std::atomic<bool> stopping_{false};
   std::atomic<int> sleepers_{0};
-  std::atomic<bool> waiting_{false};  // the caller sleeps on done_
   std::mutex mutex_;
   std::condition_variable folderBegun_;  // helpers wait here for a folder
-  std::condition_variable done_;      // the caller waits here for an item
 };

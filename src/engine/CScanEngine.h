@@ -178,9 +178,9 @@ class CScanEngine {
   // handed to the store as a file opened and read at its turn would be.
   bool SearchDigestedFile(const std::string& folder, const platform::DirEntry& entry,
                           const BlockDigests::Result& result);
-  // Looks at the folder being searched once for plan item k and the items done after it:
-  // the item past the last of them when the folder is as it was listed, 0 when it changed.
-  size_t FolderUnchangedThrough(size_t k);
+  // The folder being searched has had no entry added, removed or renamed since it was
+  // listed.
+  bool FolderAsListed() const;
   // Keeps the read-ahead's window full from plan_[*asked] on.
   void AskAhead(size_t* asked);
   // Where the block starts and how many bytes are asked for at most.

@@ -7,7 +7,7 @@
 // again at its turn: a hit is processed from the very file the search read then, as without
 // threads. A folder that changed since it was listed (a hit renamed or moved in it, or
 // another program at work) is searched the usual way from there on.
-#include <chrono>
+#include <algorithm>
 #include <cstring>
 
 #include "db/InvalFileDB.h"
@@ -22,8 +22,6 @@ constexpr size_t kFewestDigested = 16;
 // A folder changed this recently may be changed again within the same tick of the clock
 // that stamps it (file systems that stamp to the tick), and then the change would not show.
 constexpr int64_t kSettledNs = 20'000'000;
-// Items covered by one look at the folder at most.
-constexpr size_t kLookCovers = 256;
 // Files read again at their turn (possible hits) before the rest of the folder is left to
 // the usual way: a folder of hits gains nothing from reading each file twice.
 constexpr int kMostRereads = 16;
@@ -48,7 +46,6 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
     ~EndGuard() { digests.End(); }
   } guard{digests_};
 
-  size_t checked = 0;  // items before it were done before a look found the folder as listed
   int rereads = 0;
   size_t k = 0;
   for (; k < plan_.size(); ++k) {
@@ -57,15 +54,14 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
     bool ok = true;
     bool leave = false;
     if (!IsDataFile(entry)) {
-      const BlockDigests::Result* result = nullptr;
-      // A stop is heard while the disk is slow, too.
-      while ((result = digests_.Take(k, std::chrono::milliseconds(20))) == nullptr) {
-        if (PumpSearchMessages()) return false;
-      }
+      const BlockDigests::Result* result = digests_.Take(k);
       // The disk made this thread wait: the reading threads take over from this file on.
       if (ahead_.Taking()) break;
-      const bool digested = result->state == BlockDigests::kDigested;
-      if (digested && k >= checked && (checked = FolderUnchangedThrough(k)) == 0) break;
+      const bool digested = result != nullptr && result->state == BlockDigests::kDigested;
+      // Looked at for every file, after its block was read and before anything of it is
+      // told: whatever the search did with the files before (a hit renamed, an event
+      // handled) shows here.
+      if (digested && !FolderAsListed()) break;
       if (digested && (result->length == 0 || store_ == nullptr || !store_->MayHold(result->digest))) {
         ok = SearchDigestedFile(folder, entry, *result);
       } else {
@@ -84,14 +80,9 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
   return true;
 }
 
-size_t CScanEngine::FolderUnchangedThrough(size_t k) {
-  // Done is looked at before the folder: whatever a thread read for those items, it read
-  // before this look.
-  size_t end = k + 1;
-  while (end < plan_.size() && end - k < kLookCovers && digests_.Done(end)) ++end;
+bool CScanEngine::FolderAsListed() const {
   platform::FileStamp now;
-  if (!finder_->Stamp(&now) || !(now == listedStamp_)) return 0;
-  return end;
+  return finder_->Stamp(&now) && now == listedStamp_;
 }
 
 bool CScanEngine::SearchDigestedFile(const std::string& folder, const platform::DirEntry& entry,

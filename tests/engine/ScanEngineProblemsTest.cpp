@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <new>
 #include <set>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "engine/EngineTestSupport.h"
 #include "support/Unprivileged.h"
@@ -109,18 +113,28 @@ TEST_F(ScanEngineProblemsTest, ATargetThatIsAFileIsNotListed) {
   EXPECT_EQ(sink.searched, 0);
 }
 
-// With files opened ahead too: a change made before a file's turn is what the search meets.
+// With files opened ahead, or fingerprinted ahead, too: a change made before a file's
+// turn is what the search meets.
 TEST_F(ScanEngineProblemsTest, AFileThatVanishesBeforeItIsOpenedIsPassedOver) {
-  for (const int jobs : {1, 4}) {
-    SCOPED_TRACE(jobs);
-    engine.SetJobs(jobs);
-    engine.SetReadAheadThreadsOnly(true);
+  struct Row {
+    int jobs;
+    bool threadsOnly;
+  };
+  for (const Row row : {Row{1, false}, Row{4, true}, Row{4, false}}) {
+    SCOPED_TRACE(testing::Message() << row.jobs << (row.threadsOnly ? " reading threads" : ""));
+    engine.SetJobs(row.jobs);
+    engine.SetReadAheadThreadsOnly(row.threadsOnly);
     sink.searched = 0;
-    for (const char* name : {"a.bin", "b.bin", "c.bin"}) tree.Write(name, name);
-    // When the first file is counted, the other two are deleted (the folder has been listed).
+    std::vector<std::string> names;
+    for (char i = 'A'; i < 'A' + 40; ++i) names.push_back(std::string("f") + i + ".bin");
+    for (const std::string& name : names) tree.Write(name, name);
+    // Blocks are fingerprinted ahead only in a folder whose last change is older than a
+    // tick of the clock that stamps it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // When the first file is counted, the others are deleted (the folder has been listed).
     sink.onCount = [&](int n) {
       if (n != 1) return;
-      for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
+      for (const std::string& name : names) {
         if (host.statusTexts.back() != tree.folder() + name) fs::remove(tree.folder() + name);
       }
     };
