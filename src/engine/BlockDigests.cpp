@@ -1,11 +1,12 @@
 #include "engine/BlockDigests.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <new>
 
 #include "engine/Md5.h"
-#include "platform/FileSystem.h"
+#include "platform/Process.h"
 #include "platform/ReadAhead.h"
 
 namespace {
@@ -45,7 +46,8 @@ BlockDigests::~BlockDigests() { Stop(); }
 
 void BlockDigests::Start(int helpers) {
   Stop();
-  wanted_ = std::max(helpers, 0);
+  owner_ = platform::CurrentThreadId();
+  wanted_ = helpers > 0 && platform::OwnDescriptorTablesPossible(owner_) ? helpers : 0;
 }
 
 void BlockDigests::Stop() {
@@ -59,8 +61,6 @@ void BlockDigests::Stop() {
   helpers_.clear();
   stopping_.store(false);
   wanted_ = 0;
-  results_.reset();
-  capacity_ = total_ = 0;
   std::vector<uint8_t>().swap(ownBuffer_);
 }
 
@@ -83,47 +83,59 @@ bool BlockDigests::Begin(const platform::DirReader& reader, const std::vector<pl
                          platform::ReadAhead* timer) {
   End();
   if (wanted_ <= 0 || plan.empty() || !MakeHelpers()) return false;
-  if (plan.size() > capacity_) {
-    results_.reset();
-    capacity_ = 0;
-    results_.reset(new (std::nothrow) Result[plan.size()]);
-    if (!results_) return false;
-    capacity_ = plan.size();
-  }
   try {
+    auto job = std::make_shared<Job>();
+    if (!reader.Ticket(owner_, &job->folder)) return false;
+    job->results.reset(new Result[plan.size()]);
+    job->nameAt.resize(plan.size());
+    for (size_t i = 0; i < plan.size(); ++i) {
+      const platform::DirEntry& entry = entries[plan[i]];
+      // A link, an entry that could not be looked at, or the data file: at its turn.
+      if (entry.error != 0 || !entry.plainFile || (passOver != 0 && entry.inode == passOver)) {
+        job->results[i].state.store(kLeft, std::memory_order_relaxed);
+        continue;
+      }
+      job->nameAt[i] = static_cast<uint32_t>(job->names.size());
+      job->names.append(entry.osName.empty() ? entry.name : entry.osName).push_back('\0');
+    }
     if (ownBuffer_.size() < count) ownBuffer_.resize(count);
+    job->total = plan.size();
+    job->position = position;
+    job->count = count;
+    job_ = std::move(job);
   } catch (const std::exception&) {
     return false;
   }
-  for (size_t i = 0; i < plan.size(); ++i) results_[i].state.store(kPending, std::memory_order_relaxed);
-  job_ = Job{&reader, &entries, &plan, position, count, passOver};
-  total_ = plan.size();
+  reader_ = &reader;
   timer_ = timer;
-  next_.store(0, std::memory_order_relaxed);
-  sequence_.fetch_add(1);  // odd: begun, and everything above is seen by whoever sees it
-  if (sleepers_.load() > 0) {
+  {
     std::lock_guard<std::mutex> lock(mutex_);
-    folderBegun_.notify_all();
+    current_ = job_;
+    sequence_.fetch_add(1);
   }
+  if (sleepers_.load() > 0) folderBegun_.notify_all();
   return true;
 }
 
 void BlockDigests::End() {
-  if ((sequence_.load() & 1) == 0) return;
-  sequence_.fetch_add(1);
-  // A helper that came in before the bump finishes at most the file in its hands.
-  while (inside_.load() > 0) std::this_thread::yield();
-  total_ = 0;
+  if (!job_) return;
+  job_->ended.store(true);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    current_.reset();
+  }
+  // A helper still at work on it keeps it until it lets go.
+  job_.reset();
+  reader_ = nullptr;
 }
 
 const BlockDigests::Result* BlockDigests::Take(size_t k) {
-  Result& result = results_[k];
-  const uint64_t sequence = sequence_.load(std::memory_order_relaxed);
+  Result& result = job_->results[k];
   const auto done = [&] { return result.state.load(std::memory_order_acquire) != kPending; };
   // Not ready: rather than wait, do the next run nobody has taken (a few of them at most, so
   // that the caller still handles events between the files of a huge folder).
   for (int runs = 0; !done() && runs < kOwnRuns; ++runs) {
-    if (!DoRun(ownBuffer_.data(), sequence, true)) break;
+    if (!DoRun(*job_, *reader_, ownBuffer_.data(), true)) break;
   }
   // In a helper's hands: it is done within a few microseconds, unless the helper lost its
   // processor to another program (or waits for the disk); the caller then does the file
@@ -132,71 +144,67 @@ const BlockDigests::Result* BlockDigests::Take(size_t k) {
 }
 
 void BlockDigests::Help() {
+  // Threads made where tables of their own were possible; should this one not get its
+  // own after all, it does nothing.
+  if (!platform::UseOwnDescriptorTable(owner_)) return;
   std::vector<uint8_t> buffer;
   uint64_t seen = 0;
   for (;;) {
-    uint64_t sequence = sequence_.load(std::memory_order_acquire);
-    if (sequence == seen && !SpinUntil([&] { return sequence_.load(std::memory_order_acquire) != seen || stopping_.load(); }, kSpin)) {
+    const auto moved = [&] { return sequence_.load(std::memory_order_acquire) != seen || stopping_.load(); };
+    if (!SpinUntil(moved, kSpin)) {
       std::unique_lock<std::mutex> lock(mutex_);
       sleepers_.fetch_add(1);
-      folderBegun_.wait(lock, [&] { return sequence_.load() != seen || stopping_.load(); });
+      folderBegun_.wait(lock, moved);
       sleepers_.fetch_sub(1);
     }
-    if (stopping_.load()) return;
-    sequence = sequence_.load(std::memory_order_acquire);
-    seen = sequence;
-    if ((sequence & 1) == 0) continue;  // ended already
-    inside_.fetch_add(1);
-    // Still the folder seen: End waits for this helper to leave before the job changes.
-    if (sequence_.load() == sequence) {
-      try {
-        if (buffer.size() < job_.count) buffer.resize(job_.count);
-        while (DoRun(buffer.data(), sequence, false)) {
-        }
-      } catch (const std::exception&) {
-        // No buffer: the items stay for the search's own thread.
-      }
+    std::shared_ptr<Job> job;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (stopping_.load()) return;
+      seen = sequence_.load();
+      job = current_;
     }
-    inside_.fetch_sub(1);
+    platform::DirReader folder;
+    if (!job || !folder.OpenTicket(job->folder)) continue;
+    try {
+      if (buffer.size() < job->count) buffer.resize(job->count);
+    } catch (const std::exception&) {
+      continue;  // the items stay for the search's own thread
+    }
+    while (DoRun(*job, folder, buffer.data(), false)) {
+    }
   }
 }
 
-bool BlockDigests::DoRun(uint8_t* buffer, uint64_t sequence, bool timed) {
-  const size_t first = next_.fetch_add(kRun, std::memory_order_relaxed);
-  if (first >= total_) return false;
-  const size_t last = std::min(total_, first + kRun);
+bool BlockDigests::DoRun(Job& job, const platform::DirReader& reader, uint8_t* buffer, bool timed) {
+  const size_t first = job.next.fetch_add(kRun, std::memory_order_relaxed);
+  if (first >= job.total) return false;
+  const size_t last = std::min(job.total, first + kRun);
   for (size_t item = first; item < last; ++item) {
-    // A folder ended: the items left are nobody's, and nobody looks at them.
-    if (!timed && sequence_.load(std::memory_order_relaxed) != sequence) return false;
-    DoItem(item, buffer, timed);
+    // An ended folder's items are nobody's: nobody looks at them any more.
+    if (!timed && job.ended.load(std::memory_order_relaxed)) return false;
+    DoItem(job, item, reader, buffer, timed);
   }
   return true;
 }
 
-void BlockDigests::DoItem(size_t item, uint8_t* buffer, bool timed) {
-  Result& result = results_[item];
-  const platform::DirEntry& entry = (*job_.entries)[(*job_.plan)[item]];
-  // A link, an entry that could not be looked at, or the data file: at its turn.
-  if (entry.error != 0 || !entry.plainFile || (job_.passOver != 0 && entry.inode == job_.passOver)) {
-    Publish(result, kLeft);
-    return;
-  }
+void BlockDigests::DoItem(Job& job, size_t item, const platform::DirReader& reader, uint8_t* buffer, bool timed) {
+  Result& result = job.results[item];
+  if (result.state.load(std::memory_order_relaxed) != kPending) return;  // left for its turn
   const auto start = timed ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
   platform::ReadFile file;
   int error = 0;
   int64_t length = -1;
-  if (file.OpenEntry(*job_.reader, entry, &error)) {
-    length = file.ReadAt(job_.position, buffer, job_.count, &error);
+  if (file.OpenPlainEntry(reader, job.names.c_str() + job.nameAt[item], &error)) {
+    length = file.ReadAt(job.position, buffer, job.count, &error);
     file.Close();
   }
   if (timed && timer_ != nullptr) timer_->NoteOwnBlock(std::chrono::steady_clock::now() - start);
   if (length < 0) {
-    Publish(result, kLeft);
+    result.state.store(kLeft, std::memory_order_release);
     return;
   }
   result.length = static_cast<int32_t>(length);
   if (length > 0) Md5Digest(buffer, static_cast<size_t>(length), result.digest);
-  Publish(result, kDigested);
+  result.state.store(kDigested, std::memory_order_release);
 }
-
-void BlockDigests::Publish(Result& result, uint32_t state) { result.state.store(state, std::memory_order_release); }

@@ -3,29 +3,36 @@
 // processor, not the disk: one thread opens, reads and fingerprints one file after another
 // while the other processors sit idle. Here the folder's files are handed out in short
 // runs, in plan order, to whichever thread is free; the search takes the results in that
-// order and, when the next one is not ready, takes a run itself instead of waiting; one
-// in a helper's hands for more than a moment it does itself.
+// order and, when the next one is not ready, takes a run itself instead of waiting; one in
+// a helper's hands for more than a moment it does itself.
 //
-// Only a fingerprint and a length come back: each file is closed as soon as it is read, so
-// that no descriptor crosses threads and a helper's work costs the search nothing more than
-// its own would. Which of those fingerprints the search may take as the file's own, and
-// which files it opens again at their turn, is the search's to decide.
+// Only a fingerprint and a length come back: each file is closed as soon as it is read.
+// A helper works with a descriptor table of its own (its opens and closes, one every few
+// microseconds, never wait for the lock of the search thread's table) and on a folder of
+// its own: the names it needs are copied for it, and it opens the folder the search has
+// open through /proc. So the search never waits for a helper to leave a folder: one kept
+// from running (another program had its processor) finishes the file in its hands later,
+// into results nobody reads any more. Where no thread can have a table of its own, there
+// are no helpers.
+//
+// Which of those fingerprints the search may take as the file's own, and which files it
+// opens again at their turn, is the search's to decide.
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace platform {
-class DirReader;
 class ReadAhead;
-struct DirEntry;
 }  // namespace platform
 
 class BlockDigests {
@@ -49,16 +56,17 @@ class BlockDigests {
   BlockDigests(const BlockDigests&) = delete;
   BlockDigests& operator=(const BlockDigests&) = delete;
 
-  // Up to helpers threads beside the caller's, made when the first folder begins.
+  // Up to helpers threads beside the caller's (which must be the thread that calls Begin),
+  // made when the first folder begins; none where they could not have tables of their own.
   void Start(int helpers);
-  // Ends the threads (a folder begun is ended first).
+  // Ends the threads.
   void Stop();
   bool Running() const { return wanted_ > 0; }
 
-  // Begins the files entries[plan[0..]] of the folder open in reader (which, and they, stay
-  // as they are until End): each plain file is opened as ReadFile::OpenEntry opens it, up
-  // to count bytes read at position and fingerprinted; the entry of inode passOver (the
-  // data file; 0 for none) is left. The caller's own reads are timed for timer
+  // Begins the files entries[plan[0..]] of the folder open in reader (which stays open, and
+  // they as they are, until End): each plain file is opened as ReadFile::OpenEntry opens
+  // it, up to count bytes read at position and fingerprinted; the entry of inode passOver
+  // (the data file; 0 for none) is left. The caller's own reads are timed for timer
   // (ReadAhead::NoteOwnBlock), so that a slow disk is heard of as without helpers. False,
   // with nothing begun, when the memory cannot be had.
   bool Begin(const platform::DirReader& reader, const std::vector<platform::DirEntry>& entries,
@@ -68,45 +76,44 @@ class BlockDigests {
   // soon (a helper kept from running, or waiting for the disk): the caller then does the
   // file itself. Items are taken in order: k never goes back.
   const Result* Take(size_t k);
-  // Ends the folder: nothing more is begun, and every helper has left it on return.
+  // Ends the folder: nothing more is begun. Never waits.
   void End();
 
  private:
+  // One folder's files, shared by the threads that work on it.
   struct Job {
-    const platform::DirReader* reader = nullptr;
-    const std::vector<platform::DirEntry>* entries = nullptr;
-    const std::vector<size_t>* plan = nullptr;
+    platform::FolderTicket folder;
+    std::string names;             // the plain files' OS names, each ended by a NUL
+    std::vector<uint32_t> nameAt;  // per item: where its name begins in names
+    std::unique_ptr<Result[]> results;
+    size_t total = 0;
     uint64_t position = 0;
     size_t count = 0;
-    uint64_t passOver = 0;
+    std::atomic<size_t> next{0};  // the next item not yet taken by any thread
+    std::atomic<bool> ended{false};
   };
 
   bool MakeHelpers();
   void Help();
-  // Takes the next run of items and does them, while the folder of sequence is the one
-  // begun; false when none is left. buffer holds count bytes.
-  bool DoRun(uint8_t* buffer, uint64_t sequence, bool timed);
-  void DoItem(size_t item, uint8_t* buffer, bool timed);
-  void Publish(Result& result, uint32_t state);
+  // Takes the next run of job's items and does them, opening them in reader (the search's,
+  // or the same folder opened by a helper); false when none is left or the job ended.
+  // buffer holds count bytes.
+  bool DoRun(Job& job, const platform::DirReader& reader, uint8_t* buffer, bool timed);
+  void DoItem(Job& job, size_t item, const platform::DirReader& reader, uint8_t* buffer, bool timed);
 
   int wanted_ = 0;
+  long owner_ = 0;  // the thread that lists the folders and takes the results
   std::vector<std::thread> helpers_;
-  Job job_;
-  std::unique_ptr<Result[]> results_;
-  size_t capacity_ = 0;
-  size_t total_ = 0;
+  std::shared_ptr<Job> job_;  // the search thread's
+  const platform::DirReader* reader_ = nullptr;
   std::vector<uint8_t> ownBuffer_;
   platform::ReadAhead* timer_ = nullptr;
 
-  // Handing out: the next item not yet taken by any thread.
-  alignas(64) std::atomic<size_t> next_{0};
-  // Helpers inside the current folder's job; End waits until none is.
-  alignas(64) std::atomic<int> inside_{0};
-  // Odd while a folder is begun, even between: bumped by Begin and by End. A helper works
-  // only while it is the odd value it saw.
-  alignas(64) std::atomic<uint64_t> sequence_{0};
-  std::atomic<bool> stopping_{false};
-  std::atomic<int> sleepers_{0};
   std::mutex mutex_;
   std::condition_variable folderBegun_;  // helpers wait here for a folder
+  std::shared_ptr<Job> current_;         // the folder begun, under mutex_
+  // Bumped for every folder begun: a helper looks for the next folder while it stays.
+  std::atomic<uint64_t> sequence_{0};
+  std::atomic<bool> stopping_{false};
+  std::atomic<int> sleepers_{0};
 };

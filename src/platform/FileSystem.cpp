@@ -214,9 +214,58 @@ void DirReader::Close() {
   if (dir_ != nullptr) {
     sys::Forget(dirFd_);
     ::closedir(static_cast<DIR*>(dir_));
+  } else if (dirFd_ >= 0) {
+    sys::Close(dirFd_);
   }
   dir_ = nullptr;
   dirFd_ = -1;
+}
+
+namespace {
+
+// The folder of /proc where thread's descriptors are.
+std::string DescriptorsOf(long thread) { return "/proc/self/task/" + std::to_string(thread) + "/fd/"; }
+
+}  // namespace
+
+bool DirReader::Ticket(long thread, FolderTicket* ticket) const {
+  if (dirFd_ < 0 || !IdentityOfFd(dirFd_, &ticket->identity, nullptr)) return false;
+  ticket->thread = thread;
+  ticket->descriptor = dirFd_;
+  return true;
+}
+
+bool DirReader::OpenTicket(const FolderTicket& ticket, int* error) {
+  Close();
+  // The entry is a link to the open folder itself, followed whatever its name says.
+  const std::string entry = DescriptorsOf(ticket.thread) + std::to_string(ticket.descriptor);
+  const int fd = sys::Open(entry.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, errno);
+    return false;
+  }
+  FileIdentity identity;
+  if (!IdentityOfFd(fd, &identity, nullptr) || !SameIdentity(identity, ticket.identity)) {
+    sys::Close(fd);
+    SetError(error, ESTALE);
+    return false;
+  }
+  dirFd_ = fd;
+  return true;
+}
+
+bool OwnDescriptorTablesPossible(long listingThread) {
+  const int look = sys::Open(DescriptorsOf(listingThread).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (look < 0) return false;
+  sys::Close(look);
+  return sys::CloseRangeWorks();
+}
+
+bool UseOwnDescriptorTable(long listingThread) {
+  const int look = sys::Open(DescriptorsOf(listingThread).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (look < 0) return false;
+  sys::Close(look);
+  return sys::UnshareEmptyDescriptorTable() == 0;
 }
 
 bool DirReader::Identity(FileIdentity* identity, int* error) const {
@@ -276,9 +325,14 @@ bool ReadFile::OpenEntry(const DirReader& reader, const DirEntry& entry, int* er
   }
   const char* osName = entry.osName.empty() ? entry.name.c_str() : entry.osName.c_str();
   if (!entry.plainFile) return OpenRegularOnly(reader.dirFd_, osName, error);
+  return OpenPlainEntry(reader, osName, error);
+}
+
+bool ReadFile::OpenPlainEntry(const DirReader& reader, const char* osName, int* error) {
+  Close();
   int fd = sys::OpenAt(reader.dirFd_, osName, kReadFlags | O_NOFOLLOW);
   if (fd < 0) {
-    SetError(error, errno);
+    SetError(error, reader.dirFd_ < 0 ? EBADF : errno);
     return false;
   }
   status_ = FileStatus{};

@@ -47,6 +47,16 @@ FileIdentity IdentityOf(const FileStatus& status);
 // Known and the same file; an unknown identity is never the same as anything.
 bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
 
+// Gives the calling thread a descriptor table of its own, with nothing open in it but the
+// standard input, output and error, when
+// the folders other threads list can be reached from it (DirReader::OpenSameFolder, through
+// /proc) and the system allows it. A thread that opens and closes a file for every few
+// microseconds of work then no longer contends with the others for one table's lock. False
+// when it keeps sharing the table.
+bool UseOwnDescriptorTable(long listingThread);
+// Whether UseOwnDescriptorTable can succeed here (asked before threads are made for it).
+bool OwnDescriptorTablesPossible(long listingThread);
+
 // stat (following links) or lstat; false with *error set when the status cannot be read.
 bool GetStatus(const std::string& path, FileStatus* status, int* error = nullptr);
 bool GetLinkStatus(const std::string& path, FileStatus* status, int* error = nullptr);
@@ -78,6 +88,13 @@ struct DirEntry {
   int error = 0;
 };
 
+// A folder a DirReader has open, as another thread may reach it (DirReader::Ticket).
+struct FolderTicket {
+  long thread = 0;
+  int descriptor = -1;
+  FileIdentity identity;
+};
+
 // Enumerates one folder (readdir). Links to folders and dangling links are reported with
 // kAttrReparsePoint only, and so are entries that could not be looked at (with their
 // error); links to files with their target's attributes.
@@ -89,6 +106,14 @@ class DirReader {
   DirReader& operator=(const DirReader&) = delete;
 
   bool Open(const std::string& folder, int* error = nullptr);
+  // How a thread with a descriptor table of its own (UseOwnDescriptorTable) reaches the
+  // folder open here, on thread (this reader's thread): false when none is open.
+  bool Ticket(long thread, FolderTicket* ticket) const;
+  // Opens, on a thread with a descriptor table of its own, the folder a ticket names,
+  // through its thread's entry in /proc (no path is looked up again): for opening its
+  // entries (ReadFile::OpenEntry, OpenPlainEntry), not for listing. ESTALE when the entry
+  // no longer holds that folder (the reader closed it, and the number went to another).
+  bool OpenTicket(const FolderTicket& ticket, int* error = nullptr);
   // The next entry other than "." and ".."; false at the end or on a read error.
   bool Next(DirEntry* entry, int* error = nullptr);
   void Close();
@@ -137,6 +162,8 @@ class ReadFile {
   // opened, and only a regular file is opened at all: a device behind a link is never
   // opened (EINVAL), a folder is refused with EISDIR. EBADF when reader is not open.
   bool OpenEntry(const DirReader& reader, const DirEntry& entry, int* error = nullptr);
+  // OpenEntry for an entry listed as a plain regular file, by its OS name.
+  bool OpenPlainEntry(const DirReader& reader, const char* osName, int* error = nullptr);
   // Tells the kernel that the reads of this open file need nothing beyond the bytes they ask
   // for: a block at the start of a file that is not cached then costs the disk that block,
   // not the read-ahead window of the whole file.

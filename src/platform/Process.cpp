@@ -135,4 +135,6 @@ int ProcessorCount() {
   return count > 0 ? count : 1;
 }
 
+long CurrentThreadId() { return static_cast<long>(gettid()); }
+
 }  // namespace platform

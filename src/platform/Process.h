@@ -17,5 +17,7 @@ bool StartDetached(const std::vector<std::string>& argv, int* error = nullptr);
 
 // The processors this process may run on (at least 1).
 int ProcessorCount();
+// The calling thread's id, as /proc/self/task names it.
+long CurrentThreadId();
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +46,29 @@ inline int Reopen(int pathFd, int flags, [[maybe_unused]] int dirFd, [[maybe_unu
   const int fd = ::open(proc, flags);
   VORLET_NOTE_FD_AT(fd, dirFd, name);
   return fd;
+}
+
+// Gives the calling thread a descriptor table of its own with nothing open in it but the
+// standard input, output and error (what the C library and the sanitizers write their
+// messages to). The build with faults keeps one table: it tells descriptors apart by their
+// numbers.
+inline int UnshareEmptyDescriptorTable() {
+#if defined(VORLET_FAULT_INJECTION) && VORLET_FAULT_INJECTION
+  errno = ENOSYS;
+  return -1;
+#else
+  return ::close_range(3, ~0U, CLOSE_RANGE_UNSHARE);
+#endif
+}
+
+// Whether close_range with CLOSE_RANGE_UNSHARE can be had: a range holding no descriptor
+// is closed (nothing) where the call exists.
+inline bool CloseRangeWorks() {
+#if defined(VORLET_FAULT_INJECTION) && VORLET_FAULT_INJECTION
+  return false;
+#else
+  return ::close_range(~0U, ~0U, 0) == 0;
+#endif
 }
 
 // A folder opened for listing.
