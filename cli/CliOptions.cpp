@@ -397,8 +397,10 @@ the desktop program does.
   --jobs N               threads that may open and read files ahead of the search (1
                          to 256; default 16: enough reads in flight for a cold disk); 1
                          reads each file only when its turn comes. The threads start
-                         only when the disk makes the search wait. Hits, counters and
-                         the log are the same whatever N
+                         only when the disk makes the search wait; on a warm cache up
+                         to one per processor (N and 4 at most) fingerprint the files
+                         of a folder together. Hits, counters and the log are the
+                         same whatever N
   --format text|tsv|json how hits are written on stdout (default text); see below.
                          Not with --register or --list
   --dry-run              rehearse: search and report as a real run would, but delete,

@@ -29,14 +29,19 @@ inline void Pause() {
 #endif
 }
 
-// Spins until done() or the time has passed; done()'s value.
+// Spins until done() or the time has passed; done()'s value. Every few microseconds the
+// processor is offered to another thread: on a busy machine the thread waited for may be
+// waiting for this very processor.
 template <typename Done>
 bool SpinUntil(Done done, std::chrono::microseconds time) {
   const auto until = std::chrono::steady_clock::now() + time;
   for (unsigned i = 1;; ++i) {
     if (done()) return true;
     Pause();
-    if (i % 64 == 0 && std::chrono::steady_clock::now() >= until) return done();
+    if (i % 64 == 0) {
+      if (std::chrono::steady_clock::now() >= until) return done();
+      std::this_thread::yield();
+    }
   }
 }
 
@@ -108,6 +113,8 @@ bool BlockDigests::Begin(const platform::DirReader& reader, const std::vector<pl
   }
   reader_ = &reader;
   timer_ = timer;
+  late_ = 0;
+  helpersFiles_.store(0, std::memory_order_relaxed);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     current_ = job_;
@@ -140,7 +147,9 @@ const BlockDigests::Result* BlockDigests::Take(size_t k) {
   // In a helper's hands: it is done within a few microseconds, unless the helper lost its
   // processor to another program (or waits for the disk); the caller then does the file
   // itself, at its turn, rather than wait for it.
-  return SpinUntil(done, kHelperWait) ? &result : nullptr;
+  if (SpinUntil(done, kHelperWait)) return &result;
+  ++late_;
+  return nullptr;
 }
 
 void BlockDigests::Help() {
@@ -199,7 +208,8 @@ void BlockDigests::DoItem(Job& job, size_t item, const platform::DirReader& read
     length = file.ReadAt(job.position, buffer, job.count, &error);
     file.Close();
   }
-  if (timed && timer_ != nullptr) timer_->NoteOwnBlock(std::chrono::steady_clock::now() - start);
+  if (!timed) helpersFiles_.fetch_add(1, std::memory_order_relaxed);
+  else if (timer_ != nullptr) timer_->NoteOwnBlock(std::chrono::steady_clock::now() - start);
   if (length < 0) {
     result.state.store(kLeft, std::memory_order_release);
     return;

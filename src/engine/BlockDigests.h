@@ -3,8 +3,8 @@
 // processor, not the disk: one thread opens, reads and fingerprints one file after another
 // while the other processors sit idle. Here the folder's files are handed out in short
 // runs, in plan order, to whichever thread is free; the search takes the results in that
-// order and, when the next one is not ready, takes a run itself instead of waiting; one in
-// a helper's hands for more than a moment it does itself.
+// order, taking the run of the next one itself when no helper has, and doing one that has
+// been in a helper's hands for more than a moment itself.
 //
 // Only a fingerprint and a length come back: each file is closed as soon as it is read.
 // A helper works with a descriptor table of its own (its opens and closes, one every few
@@ -78,6 +78,12 @@ class BlockDigests {
   const Result* Take(size_t k);
   // Ends the folder: nothing more is begun. Never waits.
   void End();
+  // Files of the folder begun that the caller found in a helper's hands and did itself
+  // (Take gave null): a helper that keeps the caller waiting has no processor of its own
+  // (the machine is busy with other work), and then helpers only cost.
+  int Late() const { return late_; }
+  // Files of the folder begun the helpers read.
+  int HelpersFiles() const { return helpersFiles_.load(std::memory_order_relaxed); }
 
  private:
   // One folder's files, shared by the threads that work on it.
@@ -92,6 +98,8 @@ class BlockDigests {
     std::atomic<size_t> next{0};  // the next item not yet taken by any thread
     std::atomic<bool> ended{false};
   };
+  // Files of the job begun that helpers read (helpers of an ended job may still count).
+  std::atomic<int> helpersFiles_{0};
 
   bool MakeHelpers();
   void Help();
@@ -108,6 +116,7 @@ class BlockDigests {
   const platform::DirReader* reader_ = nullptr;
   std::vector<uint8_t> ownBuffer_;
   platform::ReadAhead* timer_ = nullptr;
+  int late_ = 0;
 
   std::mutex mutex_;
   std::condition_variable folderBegun_;  // helpers wait here for a folder

@@ -181,6 +181,9 @@ class CScanEngine {
   // The folder being searched has had no entry added, removed or renamed since it was
   // listed.
   bool FolderAsListed() const;
+  // After a folder searched with helpers: were they hindered (kept the search waiting),
+  // the next few folders are searched without them.
+  void NoteHelpers(bool hindered);
   // Keeps the read-ahead's window full from plan_[*asked] on.
   void AskAhead(size_t* asked);
   // Where the block starts and how many bytes are asked for at most.
@@ -260,6 +263,10 @@ class CScanEngine {
   // The folder being listed, as it was before its entries were read (while digests_ runs).
   platform::FileStamp listedStamp_;
   bool listedStampKnown_ = false;
+  // Folders to search without helpers before they are tried again, and how many that was
+  // the last time.
+  int digestPauseLeft_ = 0;
+  int digestPause_ = 0;
   // The block read ahead for the file open in file_, until ReadBlock takes it.
   platform::ReadAhead::Block* readAhead_ = nullptr;
   // While the search opens and reads its files itself beside idle reading threads: when

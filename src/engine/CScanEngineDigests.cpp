@@ -8,11 +8,13 @@
 // threads. A folder that changed since it was listed (a hit renamed or moved in it, or
 // another program at work) is searched the usual way from there on.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "db/InvalFileDB.h"
 #include "db/DetectionSink.h"
 #include "engine/CScanEngine.h"
+#include "platform/Clock.h"
 #include "util/CDFile.h"
 
 namespace {
@@ -25,6 +27,20 @@ constexpr int64_t kSettledNs = 20'000'000;
 // Files read again at their turn (possible hits) before the rest of the folder is left to
 // the usual way: a folder of hits gains nothing from reading each file twice.
 constexpr int kMostRereads = 16;
+// Helpers are held for hindered in a folder where they had no processor of their own (the
+// machine is busy with other work: the threads would take turns on the processors there
+// are, and only add their hand-overs): the search found files in a helper's hands for
+// longer than a few files take, its own thread had less than kOwnShare of a processor, or
+// no helper read a single file of a folder of kEnoughFilesToTell (judged where the folder
+// took long enough to tell). Folders are then searched the usual way, 8 of them after the
+// first hindered folder and twice as many after each next one in a row (1,024 at most),
+// before the helpers are tried again.
+constexpr int kHinderedAfter = 2;
+constexpr double kOwnShare = 0.8;
+constexpr std::chrono::microseconds kLongEnoughToTell{200};
+constexpr size_t kEnoughFilesToTell = 32;
+constexpr int kFirstPause = 8;
+constexpr int kLongestPause = 1024;
 
 }  // namespace
 
@@ -33,6 +49,10 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
   // Only while the disk keeps up (a slow one is the reading threads' work), and only where
   // a change since the listing would show.
   if (!digests_.Running() || ahead_.Taking() || plan_.size() < kFewestDigested || !listedStampKnown_) return true;
+  if (digestPauseLeft_ > 0) {
+    --digestPauseLeft_;
+    return true;
+  }
   const int64_t age = platform::FileClockNowNs() - std::max(listedStamp_.changedNs, listedStamp_.modifiedNs);
   if (age < kSettledNs) return true;
   int64_t position = 0;
@@ -41,13 +61,23 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
   if (count <= 0 || !digests_.Begin(*finder_, entries_, plan_, static_cast<uint64_t>(position),
                                     static_cast<size_t>(count), dataFile_.known ? dataFile_.inode : 0, &ahead_))
     return true;
+  size_t k = 0;
   struct EndGuard {
-    BlockDigests& digests;
-    ~EndGuard() { digests.End(); }
-  } guard{digests_};
+    CScanEngine& engine;
+    const size_t& taken;
+    std::chrono::steady_clock::time_point wallStart = std::chrono::steady_clock::now();
+    std::chrono::nanoseconds cpuStart = platform::ThreadCpuTime();
+    ~EndGuard() {
+      const auto wall = std::chrono::steady_clock::now() - wallStart;
+      const auto cpu = platform::ThreadCpuTime() - cpuStart;
+      const bool starved = wall >= kLongEnoughToTell && cpu < wall * kOwnShare;
+      const bool alone = taken >= kEnoughFilesToTell && engine.digests_.HelpersFiles() == 0;
+      engine.NoteHelpers(starved || alone || engine.digests_.Late() >= kHinderedAfter);
+      engine.digests_.End();
+    }
+  } guard{*this, k};
 
   int rereads = 0;
-  size_t k = 0;
   for (; k < plan_.size(); ++k) {
     const platform::DirEntry& entry = entries_[plan_[k]];
     if (PumpSearchMessages()) return false;
@@ -78,6 +108,15 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
   }
   *next = k;
   return true;
+}
+
+void CScanEngine::NoteHelpers(bool hindered) {
+  if (!hindered) {
+    digestPause_ = 0;
+    return;
+  }
+  digestPause_ = std::min(kLongestPause, std::max(kFirstPause, digestPause_ * 2));
+  digestPauseLeft_ = digestPause_;
 }
 
 bool CScanEngine::FolderAsListed() const {

@@ -13,6 +13,12 @@ CoarseClock::time_point CoarseClock::now() noexcept {
   return time_point(std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec));
 }
 
+std::chrono::nanoseconds ThreadCpuTime() {
+  timespec ts{};
+  if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts) != 0) return {};
+  return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+}
+
 namespace {
 
 // Days from 1970-01-01 to the civil date (proleptic Gregorian), after H. Hinnant.

@@ -18,6 +18,10 @@ struct CoarseClock {
   static time_point now() noexcept;
 };
 
+// The processor time the calling thread has had: beside a wall clock it tells how much of a
+// processor the thread got while it wanted one.
+std::chrono::nanoseconds ThreadCpuTime();
+
 struct LocalDateTime {
   int year, month, day, hour, minute, second;
 };
