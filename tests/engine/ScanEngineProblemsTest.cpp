@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <new>
 #include <set>
 #include <string>
@@ -141,6 +142,34 @@ TEST_F(ScanEngineProblemsTest, AFileThatVanishesBeforeItIsOpenedIsPassedOver) {
     EXPECT_TRUE(Search());
     EXPECT_EQ(sink.searched, 1);
     EXPECT_TRUE(problems.files.empty());
+  }
+}
+
+// A file whose block was fingerprinted ahead as a hit, and rewritten in place before its
+// turn (its folder unchanged), is judged by what it holds at its turn: a hit is never
+// reported, let alone processed, from a stale read.
+TEST_F(ScanEngineProblemsTest, AHitRewrittenBeforeItsTurnIsJudgedByWhatItHoldsThen) {
+  std::vector<std::string> names;
+  for (char i = 'A'; i < 'A' + 40; ++i) names.push_back(std::string("f") + i + ".bin");
+  const std::string hit = engine_test::Content(400, 7);
+  store.Add(engine_test::Signature("A", "one", engine_test::DigestOf(hit.substr(0, 257))));
+  for (const int jobs : {1, 4}) {
+    SCOPED_TRACE(jobs);
+    engine.SetJobs(jobs);
+    sink.searched = 0;
+    sink.hits.clear();
+    for (size_t i = 0; i < names.size(); ++i) tree.Write(names[i], i == 30 ? hit : engine_test::Content(400, 100 + static_cast<int>(i)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    // At the first file's turn, once the helpers have had time to read on, the hit is
+    // rewritten.
+    sink.onCount = [&](int n) {
+      if (n != 1) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      std::ofstream(tree.folder() + names[30], std::ios::binary | std::ios::trunc) << "no longer a hit";
+    };
+    EXPECT_TRUE(Search());
+    EXPECT_EQ(sink.searched, 40);
+    EXPECT_TRUE(sink.hits.empty());
   }
 }
 
