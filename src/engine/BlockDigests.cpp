@@ -173,14 +173,14 @@ void BlockDigests::Help() {
       seen = sequence_.load();
       job = current_;
     }
-    platform::DirReader folder;
-    if (!job || !folder.OpenTicket(job->folder)) continue;
     try {
+      platform::DirReader folder;
+      if (!job || !folder.OpenTicket(job->folder)) continue;
       if (buffer.size() < job->count) buffer.resize(job->count);
+      while (DoRun(*job, folder, buffer.data(), false)) {
+      }
     } catch (const std::exception&) {
-      continue;  // the items stay for the search's own thread
-    }
-    while (DoRun(*job, folder, buffer.data(), false)) {
+      // Out of memory: the items not done stay for the search's own thread.
     }
   }
 }

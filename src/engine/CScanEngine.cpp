@@ -107,6 +107,7 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     constexpr int kMostDigestThreads = 4;
     const int threads = std::min({jobs_, platform::ProcessorCount(), kMostDigestThreads});
     if (count > 0 && !registering && !readAheadThreadsOnly_) digests_.Start(threads - 1);
+    digestPause_ = digestPauseLeft_ = 0;
   }
 
   startTime_ = Now();
