@@ -25,7 +25,9 @@ constexpr size_t kFewestDigested = 16;
 // that stamps it (file systems that stamp to the tick), and then the change would not show.
 constexpr int64_t kSettledNs = 20'000'000;
 // Files read again at their turn (possible hits) before the rest of the folder is left to
-// the usual way: a folder of hits gains nothing from reading each file twice.
+// the usual way: a folder of hits gains nothing from reading each file twice (and the next
+// folders are searched without helpers, as after a hindered one: a tree of hits is hits
+// throughout).
 constexpr int kMostRereads = 16;
 // Helpers are held for hindered in a folder where they had no processor of their own (the
 // machine is busy with other work: the threads would take turns on the processors there
@@ -62,9 +64,11 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
                                     static_cast<size_t>(count), dataFile_.known ? dataFile_.inode : 0, &ahead_))
     return true;
   size_t k = 0;
+  int rereads = 0;
   struct EndGuard {
     CScanEngine& engine;
     const size_t& taken;
+    const int& rereads;
     std::chrono::steady_clock::time_point wallStart = std::chrono::steady_clock::now();
     std::chrono::nanoseconds cpuStart = platform::ThreadCpuTime();
     ~EndGuard() {
@@ -72,12 +76,11 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
       const auto cpu = platform::ThreadCpuTime() - cpuStart;
       const bool starved = wall >= kLongEnoughToTell && cpu < wall * kOwnShare;
       const bool alone = taken >= kEnoughFilesToTell && engine.digests_.HelpersFiles() == 0;
-      engine.NoteHelpers(starved || alone || engine.digests_.Late() >= kHinderedAfter);
+      engine.NoteHelpers(starved || alone || engine.digests_.Late() >= kHinderedAfter || rereads >= kMostRereads);
       engine.digests_.End();
     }
-  } guard{*this, k};
+  } guard{*this, k, rereads};
 
-  int rereads = 0;
   for (; k < plan_.size(); ++k) {
     const platform::DirEntry& entry = entries_[plan_[k]];
     if (PumpSearchMessages()) return false;
