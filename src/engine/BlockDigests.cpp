@@ -193,6 +193,9 @@ bool BlockDigests::DoRun(Job& job, const platform::DirReader& reader, uint8_t* b
     // An ended folder's items are nobody's: nobody looks at them any more.
     if (!timed && job.ended.load(std::memory_order_relaxed)) return false;
     DoItem(job, item, reader, buffer, timed);
+    // A disk that makes the search thread wait is the reading threads' work: the search
+    // leaves this folder's helpers as soon as it hears of it, not after a few more runs.
+    if (timed && timer_ != nullptr && timer_->Taking()) return false;
   }
   return true;
 }
