@@ -16,8 +16,6 @@ int CompareKeys(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, F
 
 }  // namespace
 
-void FingerprintIndex::Mark(const uint8_t* bytes) { filter_[FilterWord(bytes)] |= FilterBitsOf(bytes); }
-
 void FingerprintIndex::SizeFilter(size_t keys) {
   size_t bits = 64;
   while (bits < kMaxFilterBits && bits < keys * kBitsPerKey) bits *= 2;
@@ -46,6 +44,7 @@ bool FingerprintIndex::Before(uint32_t a, uint32_t b) const {
 void FingerprintIndex::Clear() {
   ids_.clear();
   ids_.shrink_to_fit();
+  std::vector<uint64_t>().swap(building_);
   pending_.clear();
   pending_.shrink_to_fit();
   buckets_.clear();
@@ -66,43 +65,55 @@ size_t FingerprintIndex::KeyCount() {
 }
 
 void FingerprintIndex::Build() {
-  pending_.clear();
   const uint32_t count = records_.IdCount();
-  // Two sequential passes over the records: count each bucket, then place each record in
-  // its bucket with the 32 key bits after its bucket's beside its id, so that sorting a
-  // bucket reads the records' own bytes again only for keys that share those too.
-  SizeBuckets(count);
-  const size_t bucketCount = BucketCount();
-  const int bucketBits = 16 - static_cast<int>(bucketShift_);
   size_t keys = 0;
+  for (uint32_t id = 0; id < count; ++id) keys += records_.KeyOf(id) != nullptr ? 1 : 0;
+  StartBuild(keys);
   for (uint32_t id = 0; id < count; ++id) {
-    if (const uint8_t* key = records_.KeyOf(id)) {
-      ++buckets_[BucketOf(key) + 1];
-      ++keys;
-    }
+    if (const uint8_t* key = records_.KeyOf(id)) AddToBuild(id, key);
   }
+  FinishBuild();
+}
+
+void FingerprintIndex::StartBuild(size_t keys) {
+  pending_.clear();
+  std::vector<uint64_t>().swap(building_);
+  building_.reserve(keys);
   SizeFilter(keys);
+}
+
+void FingerprintIndex::FinishBuild() {
+  const size_t keys = building_.size();
+  SizeBuckets(keys);
+  const size_t bucketCount = BucketCount();
+  // An entry's bucket: the top bits of its key's first two bytes.
+  const auto bucketOf = [this](uint64_t entry) { return static_cast<size_t>(entry >> 48 >> bucketShift_); };
+  for (uint64_t entry : building_) ++buckets_[bucketOf(entry) + 1];
   for (size_t b = 1; b <= bucketCount; ++b) buckets_[b] += buckets_[b - 1];
+
+  // Each entry to its bucket; every bucket's start moves to its end on the way.
   std::vector<uint64_t> placed(keys);
-  for (uint32_t id = 0; id < count; ++id) {
-    const uint8_t* key = records_.KeyOf(id);
-    if (key == nullptr) continue;
-    Mark(key);
-    uint64_t first48 = 0;
-    for (int i = 0; i < 6; ++i) first48 = first48 << 8 | key[i];
-    const uint64_t after = (first48 << bucketBits & ((uint64_t{1} << 48) - 1)) >> 16;
-    placed[buckets_[BucketOf(key)]++] = after << 32 | id;
-  }
-  // Each bucket's start moved to its end: one step back gives the starts again.
+  for (uint64_t entry : building_) placed[buckets_[bucketOf(entry)]++] = entry;
+  std::vector<uint64_t>().swap(building_);
   for (size_t b = bucketCount; b > 0; --b) buckets_[b] = buckets_[b - 1];
   buckets_[0] = 0;
 
+  // Within a bucket: by the first four key bytes, then by id; keys that share those four
+  // bytes take the full order (key, then search order). A bucket holds a key or two.
   for (size_t b = 0; b < bucketCount; ++b) {
     const auto first = placed.begin() + buckets_[b];
     const auto last = placed.begin() + buckets_[b + 1];
     if (last - first < 2) continue;
-    std::sort(first, last);
-    // Equal key bits came out in id order: such runs take the full order.
+    if (last - first > 16) {
+      std::sort(first, last);  // keys typed by hand may share their first bytes
+    } else {
+      for (auto at = first + 1; at != last; ++at) {
+        const uint64_t entry = *at;
+        auto to = at;
+        for (; to != first && *(to - 1) > entry; --to) *to = *(to - 1);
+        *to = entry;
+      }
+    }
     for (auto run = first; run != last;) {
       auto end = run + 1;
       while (end != last && *end >> 32 == *run >> 32) ++end;
@@ -115,6 +126,7 @@ void FingerprintIndex::Build() {
     }
   }
   ids_.resize(keys);
+  ids_.shrink_to_fit();
   for (size_t i = 0; i < keys; ++i) ids_[i] = static_cast<uint32_t>(placed[i]);
 }
 
