@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ByteBuffer.h"
+
 namespace {
 
 // The filter holds 16 bits per key up to 2^20 bits: with 100,000 keys (two bits each)
@@ -11,6 +13,8 @@ constexpr size_t kMaxFilterBits = size_t{1} << 20;
 constexpr size_t kBitsPerKey = 16;
 // A placed index is built again once it holds this many times as many keys as buckets.
 constexpr size_t kKeysPerBucketBeforeBuild = 4;
+// A build puts each key in order in its bucket as it places it while none holds more.
+constexpr size_t kInsertionSortedBucket = 32;
 
 int CompareKeys(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, FingerprintIndex::kKeyLength); }
 
@@ -19,6 +23,7 @@ int CompareKeys(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, F
 void FingerprintIndex::SizeFilter(size_t keys) {
   size_t bits = 64;
   while (bits < kMaxFilterBits && bits < keys * kBitsPerKey) bits *= 2;
+  platform::ReservePrefaulted(&filter_, bits / 64);
   filter_.assign(bits / 64, 0);
   filterWordMask_ = static_cast<uint32_t>(bits / 64 - 1);
   staleKeys_ = 0;
@@ -27,6 +32,7 @@ void FingerprintIndex::SizeFilter(size_t keys) {
 void FingerprintIndex::SizeBuckets(size_t keys) {
   bucketShift_ = 16;
   while (bucketShift_ > 0 && BucketCount() < keys) --bucketShift_;
+  platform::ReservePrefaulted(&buckets_, BucketCount() + 1);
   buckets_.assign(BucketCount() + 1, 0);
 }
 
@@ -78,55 +84,68 @@ void FingerprintIndex::Build() {
 void FingerprintIndex::StartBuild(size_t keys) {
   pending_.clear();
   std::vector<uint64_t>().swap(building_);
-  building_.reserve(keys);
+  platform::ReservePrefaulted(&building_, keys);
   SizeFilter(keys);
+  // Each bucket's size is counted as the keys come.
+  SizeBuckets(keys);
 }
 
 void FingerprintIndex::FinishBuild() {
   const size_t keys = building_.size();
-  SizeBuckets(keys);
   const size_t bucketCount = BucketCount();
   // An entry's bucket: the top bits of its key's first two bytes.
   const auto bucketOf = [this](uint64_t entry) { return static_cast<size_t>(entry >> 48 >> bucketShift_); };
-  for (uint64_t entry : building_) ++buckets_[bucketOf(entry) + 1];
-  for (size_t b = 1; b <= bucketCount; ++b) buckets_[b] += buckets_[b - 1];
+  // The sizes counted, each bucket's start; the starts then move to the ends as the
+  // buckets fill.
+  size_t largest = 0;
+  for (size_t b = 1; b <= bucketCount; ++b) {
+    largest = std::max<size_t>(largest, buckets_[b]);
+    buckets_[b] += buckets_[b - 1];
+  }
+  std::vector<uint64_t> placed;
+  platform::ReservePrefaulted(&placed, keys);
+  placed.resize(keys);
 
-  // Each entry to its bucket; every bucket's start moves to its end on the way.
-  std::vector<uint64_t> placed(keys);
-  for (uint64_t entry : building_) placed[buckets_[bucketOf(entry)]++] = entry;
+  // Within a bucket: by the first four key bytes, then by id; keys that share those four
+  // bytes take the full order (key, then search order). A bucket holds a key or two, so
+  // each entry is put in order among those before it as it goes in: a larger entry in the
+  // slot before is of its own bucket (an earlier bucket's are smaller, a slot not filled
+  // yet holds 0). Keys typed by hand may share their first bytes: a large bucket is
+  // sorted on its own.
+  bool shared = false;  // two entries share their four key bytes
+  if (largest <= kInsertionSortedBucket) {
+    for (uint64_t entry : building_) {
+      const size_t slot = buckets_[bucketOf(entry)]++;
+      size_t to = slot;
+      for (; to > 0 && placed[to - 1] > entry; --to) placed[to] = placed[to - 1];
+      placed[to] = entry;
+      if ((to > 0 && placed[to - 1] >> 32 == entry >> 32) || (to < slot && placed[to + 1] >> 32 == entry >> 32)) {
+        shared = true;
+      }
+    }
+  } else {
+    for (uint64_t entry : building_) placed[buckets_[bucketOf(entry)]++] = entry;
+    shared = true;
+  }
   std::vector<uint64_t>().swap(building_);
   for (size_t b = bucketCount; b > 0; --b) buckets_[b] = buckets_[b - 1];
   buckets_[0] = 0;
-
-  // Within a bucket: by the first four key bytes, then by id; keys that share those four
-  // bytes take the full order (key, then search order). A bucket holds a key or two.
-  for (size_t b = 0; b < bucketCount; ++b) {
-    const auto first = placed.begin() + buckets_[b];
-    const auto last = placed.begin() + buckets_[b + 1];
-    if (last - first < 2) continue;
-    if (last - first > 16) {
-      std::sort(first, last);  // keys typed by hand may share their first bytes
-    } else {
-      for (auto at = first + 1; at != last; ++at) {
-        const uint64_t entry = *at;
-        auto to = at;
-        for (; to != first && *(to - 1) > entry; --to) *to = *(to - 1);
-        *to = entry;
-      }
-    }
-    for (auto run = first; run != last;) {
-      auto end = run + 1;
-      while (end != last && *end >> 32 == *run >> 32) ++end;
-      if (end - run > 1) {
-        std::sort(run, end, [this](uint64_t x, uint64_t y) {
-          return Before(static_cast<uint32_t>(x), static_cast<uint32_t>(y));
-        });
-      }
-      run = end;
-    }
+  if (largest > kInsertionSortedBucket) {
+    for (size_t b = 0; b < bucketCount; ++b) std::sort(placed.begin() + buckets_[b], placed.begin() + buckets_[b + 1]);
   }
+  for (auto run = placed.begin(); shared && run != placed.end();) {
+    auto end = run + 1;
+    while (end != placed.end() && *end >> 32 == *run >> 32) ++end;
+    if (end - run > 1) {
+      std::sort(run, end, [this](uint64_t x, uint64_t y) {
+        return Before(static_cast<uint32_t>(x), static_cast<uint32_t>(y));
+      });
+    }
+    run = end;
+  }
+  std::vector<uint32_t>().swap(ids_);
+  platform::ReservePrefaulted(&ids_, keys);
   ids_.resize(keys);
-  ids_.shrink_to_fit();
   for (size_t i = 0; i < keys; ++i) ids_[i] = static_cast<uint32_t>(placed[i]);
 }
 

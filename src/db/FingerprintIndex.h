@@ -61,6 +61,7 @@ class FingerprintIndex {
   void StartBuild(size_t keys);
   void AddToBuild(uint32_t id, const uint8_t* key) {
     Mark(key);
+    ++buckets_[BucketOf(key) + 1];
     building_.push_back(uint64_t{key[0]} << 56 | uint64_t{key[1]} << 48 | uint64_t{key[2]} << 40 |
                         uint64_t{key[3]} << 32 | id);
   }

@@ -84,7 +84,7 @@ bool InvalFileDB::ReadRecords() {
   // must not reserve more than the file can hold.
   constexpr size_t kSmallestRecord = 5 * 4 + 4 + InvalFileInfo::kDateSize + 4;
   const size_t expected = complete ? std::min<size_t>(static_cast<size_t>(count), content.size() / kSmallestRecord) : 0;
-  offsets_.reserve(expected);
+  platform::ReservePrefaulted(&offsets_, expected);
   // The index is fed while each record's bytes are at hand, not by a walk over them after.
   if (indexed_) index_.StartBuild(expected);
 
@@ -99,6 +99,7 @@ bool InvalFileDB::ReadRecords() {
   bool outOfOrder = false;
   for (int32_t i = 0; complete && i < count; ++i) {
     const size_t begin = offset;
+    __builtin_prefetch(content.data() + std::min(offset + 2048, content.size() - 1));
     db::RecordKeys view;
     bool exact = true;
     // Ids hold 32-bit offsets; a data file of 4 GiB is not one this program wrote.
@@ -115,17 +116,17 @@ bool InvalFileDB::ReadRecords() {
       view.name = made.Name();
       view.category = made.Category();
     }
-    if (runs.empty() || runs.back().category->name_ != view.category) {
+    if (runs.empty() || !db::SameBytes(runs.back().category->name_, view.category)) {
       runs.push_back({&CategoryFor(view.category), id, 0});
     }
     Run& run = runs.back();
     InvalFileCategory& category = *run.category;
-    if (category.loaded_ > 0 && !(NameOf(category.lastLoaded_) < view.name)) {
+    if (category.loaded_ > 0 && !db::BytesBefore(category.lastLoadedName_, view.name)) {
       category.loadedOutOfOrder_ = true;
       outOfOrder = true;
     }
     ++category.loaded_;
-    category.lastLoaded_ = id;
+    category.lastLoadedName_ = view.name;
     ++run.count;
     if (indexed_ && view.searchBytes.size() >= FingerprintIndex::kKeyLength) {
       index_.AddToBuild(id, reinterpret_cast<const uint8_t*>(view.searchBytes.data()));

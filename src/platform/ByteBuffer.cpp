@@ -45,6 +45,16 @@ char* MapAligned(size_t size, size_t* mapped) {
 
 }  // namespace
 
+void PrefaultForWrite(void* at, size_t size) {
+  // Below this the call costs about what the faults do.
+  constexpr size_t kWorthIt = size_t{64} << 10;
+  if (size < kWorthIt) return;
+  const size_t page = PageSize();
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(at) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(at) + size) & ~(page - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+}
+
 bool ByteBuffer::Allocate(size_t size) {
   Release();
   if (size >= kLargePage) {
