@@ -99,6 +99,8 @@ bool InvalFileDB::ReadRecords() {
   bool outOfOrder = false;
   for (int32_t i = 0; complete && i < count; ++i) {
     const size_t begin = offset;
+    // Each record's place hangs on the lengths read before it, so every wait on memory
+    // holds up the whole load: the bytes some records ahead are fetched while this one is read.
     __builtin_prefetch(content.data() + std::min(offset + 2048, content.size() - 1));
     db::RecordKeys view;
     bool exact = true;
@@ -136,7 +138,11 @@ bool InvalFileDB::ReadRecords() {
   // Before the categories take their ids, so that the build's entries and those ids are
   // never in memory together.
   if (indexed_ && !outOfOrder) index_.FinishBuild();
-  for (auto& [name, held] : categories_) held.ids_.reserve(held.loaded_);
+  for (auto& [name, held] : categories_) {
+    held.ids_.reserve(held.loaded_);
+    held.loaded_ = 0;
+    held.lastLoadedName_ = {};
+  }
   for (const Run& run : runs) {
     auto& ids = run.category->ids_;
     for (Id id = run.first; id < run.first + run.count; ++id) ids.push_back(id);
