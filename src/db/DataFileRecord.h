@@ -11,7 +11,6 @@
 // from, valid as long as they are.
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -40,14 +39,6 @@ namespace detail {
 
 inline uint32_t IntAt(const char* at) {
   return byte_order::GetLittleEndian32(reinterpret_cast<const unsigned char*>(at));
-}
-
-// Eight bytes as one number that orders as the bytes do.
-inline uint64_t BigEndian64At(const char* at) {
-  uint64_t value;
-  std::memcpy(&value, at, 8);
-  if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap64(value);
-  return value;
 }
 
 // Whether text holds a NUL. Texts are mostly a few dozen bytes: eight at a time inline
@@ -111,38 +102,6 @@ class Cursor {
 };
 
 }  // namespace detail
-
-// a before b as unsigned bytes (std::string_view's order), and a equal to b, inline for a
-// load that compares every record's name with the one before: names share long prefixes,
-// which eight bytes at a time pass quicker than a call to memcmp.
-inline bool BytesBefore(std::string_view a, std::string_view b) {
-  const size_t common = a.size() < b.size() ? a.size() : b.size();
-  size_t at = 0;
-  for (; at + 8 <= common; at += 8) {
-    const uint64_t x = detail::BigEndian64At(a.data() + at);
-    const uint64_t y = detail::BigEndian64At(b.data() + at);
-    if (x != y) return x < y;
-  }
-  for (; at < common; ++at) {
-    if (a[at] != b[at]) return static_cast<unsigned char>(a[at]) < static_cast<unsigned char>(b[at]);
-  }
-  return a.size() < b.size();
-}
-
-inline bool SameBytes(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  size_t at = 0;
-  for (; at + 8 <= a.size(); at += 8) {
-    uint64_t x, y;
-    std::memcpy(&x, a.data() + at, 8);
-    std::memcpy(&y, b.data() + at, 8);
-    if (x != y) return false;
-  }
-  for (; at < a.size(); ++at) {
-    if (a[at] != b[at]) return false;
-  }
-  return true;
-}
 
 // What a load keeps of a record as it reads it: where its name, category and search bytes
 // are (as stored: cut at a NUL only when the record is not exact).

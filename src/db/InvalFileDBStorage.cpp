@@ -118,12 +118,12 @@ bool InvalFileDB::ReadRecords() {
       view.name = made.Name();
       view.category = made.Category();
     }
-    if (runs.empty() || !db::SameBytes(runs.back().category->name_, view.category)) {
+    if (runs.empty() || runs.back().category->name_ != view.category) {
       runs.push_back({&CategoryFor(view.category), id, 0});
     }
     Run& run = runs.back();
     InvalFileCategory& category = *run.category;
-    if (category.loaded_ > 0 && !db::BytesBefore(category.lastLoadedName_, view.name)) {
+    if (category.loaded_ > 0 && !(category.lastLoadedName_ < view.name)) {
       category.loadedOutOfOrder_ = true;
       outOfOrder = true;
     }
