@@ -101,7 +101,7 @@ bool InvalFileDB::ReadRecords() {
     const size_t begin = offset;
     // Each record's place hangs on the lengths read before it, so every wait on memory
     // holds up the whole load: the bytes some records ahead are fetched while this one is read.
-    __builtin_prefetch(content.data() + std::min(offset + 2048, content.size() - 1));
+    __builtin_prefetch(content.data() + std::min(offset + 1024, content.size() - 1));
     db::RecordKeys view;
     bool exact = true;
     // Ids hold 32-bit offsets; a data file of 4 GiB is not one this program wrote.
