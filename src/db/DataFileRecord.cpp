@@ -9,51 +9,12 @@ namespace db {
 
 namespace {
 
-uint32_t IntAt(const char* at) { return byte_order::GetLittleEndian32(reinterpret_cast<const unsigned char*>(at)); }
+using detail::IntAt;
 
 std::string_view UpToNul(std::string_view text) {
-  const size_t nul = text.find('\0');
-  return nul == std::string_view::npos ? text : text.substr(0, nul);
+  if (!detail::HasNul(text.data(), text.size())) return text;
+  return text.substr(0, text.find('\0'));
 }
-
-// The cursor: every read checks the bounds before it moves.
-class Cursor {
- public:
-  Cursor(std::string_view bytes, uint32_t fileLength, size_t offset)
-      : bytes_(bytes), fileLength_(fileLength), at_(offset) {}
-
-  size_t Offset() const { return at_; }
-  bool Int(uint32_t* value) {
-    if (bytes_.size() - at_ < 4) return false;
-    *value = IntAt(bytes_.data() + at_);
-    at_ += 4;
-    return true;
-  }
-  bool Bytes(uint32_t length, std::string_view* out) {
-    if (length > fileLength_ || length > bytes_.size() - at_) return false;
-    *out = bytes_.substr(at_, length);
-    at_ += length;
-    return true;
-  }
-  bool Text(std::string_view* text, bool* exact) {
-    uint32_t length = 0;
-    std::string_view stored;
-    if (!Int(&length) || !Bytes(length, &stored)) return false;
-    *text = UpToNul(stored);
-    if (text->size() != stored.size()) *exact = false;
-    return true;
-  }
-  // A block whose stored length must be size.
-  bool Block(uint32_t size, std::string_view* out) {
-    uint32_t length = 0;
-    return Int(&length) && length == size && Bytes(length, out);
-  }
-
- private:
-  std::string_view bytes_;
-  uint32_t fileLength_;
-  size_t at_;
-};
 
 void AppendText(std::string_view text, std::string* out) {
   AppendInt(static_cast<int32_t>(text.size()), out);
@@ -77,7 +38,7 @@ RecordView ViewOf(const InvalFileInfo& record) {
 }
 
 bool ReadRecord(std::string_view bytes, uint32_t fileLength, size_t* offset, RecordView* view, bool* exact) {
-  Cursor cursor(bytes, fileLength, *offset);
+  detail::Cursor cursor(bytes, fileLength, *offset);
   RecordView read;
   bool same = true;
   std::string_view date;
@@ -95,6 +56,9 @@ bool ReadRecord(std::string_view bytes, uint32_t fileLength, size_t* offset, Rec
   if (length > 0 && !cursor.Block(length, &read.searchBytes)) return false;
   if (!cursor.Text(&read.summary, &same)) return false;
 
+  for (std::string_view* text : {&read.name, &read.category, &read.riskLevel, &read.author, &read.summary}) {
+    *text = UpToNul(*text);
+  }
   const auto* raw = reinterpret_cast<const unsigned char*>(date.data());
   read.createdDate.days = std::bit_cast<double>(byte_order::GetLittleEndian64(raw));
   read.createdDate.status = static_cast<int32_t>(byte_order::GetLittleEndian32(raw + 8));

@@ -13,10 +13,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "db/InvalFileInfo.h"
+#include "util/LittleEndian.h"
 
 namespace db {
 
@@ -32,6 +34,108 @@ struct RecordView {
 
 // The view of a record's own fields (valid while the record is unchanged).
 RecordView ViewOf(const InvalFileInfo& record);
+
+namespace detail {
+
+inline uint32_t IntAt(const char* at) {
+  return byte_order::GetLittleEndian32(reinterpret_cast<const unsigned char*>(at));
+}
+
+// Whether text holds a NUL. Texts are mostly a few dozen bytes: eight at a time inline
+// costs less than a call to memchr.
+inline bool HasNul(const char* text, size_t size) {
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  const auto zeroIn = [](uint64_t word) { return ((word - kOnes) & ~word & kHighs) != 0; };
+  if (size >= 8) {
+    if (size > 64) return std::memchr(text, 0, size) != nullptr;
+    uint64_t word;
+    for (size_t at = 0; at + 8 <= size; at += 8) {
+      std::memcpy(&word, text + at, 8);
+      if (zeroIn(word)) return true;
+    }
+    std::memcpy(&word, text + size - 8, 8);  // the last bytes again: the loads stay inside
+    return zeroIn(word);
+  }
+  for (size_t at = 0; at < size; ++at) {
+    if (text[at] == 0) return true;
+  }
+  return false;
+}
+
+// The reading cursor: every read checks the bounds before it moves.
+class Cursor {
+ public:
+  Cursor(std::string_view bytes, uint32_t fileLength, size_t offset)
+      : bytes_(bytes), fileLength_(fileLength), at_(offset) {}
+
+  size_t Offset() const { return at_; }
+  bool Int(uint32_t* value) {
+    if (bytes_.size() - at_ < 4) return false;
+    *value = IntAt(bytes_.data() + at_);
+    at_ += 4;
+    return true;
+  }
+  bool Bytes(uint32_t length, std::string_view* out) {
+    if (length > fileLength_ || length > bytes_.size() - at_) return false;
+    *out = bytes_.substr(at_, length);
+    at_ += length;
+    return true;
+  }
+  // A text as stored; *exact becomes false when it holds a NUL (it is the text up to that).
+  bool Text(std::string_view* stored, bool* exact) {
+    uint32_t length = 0;
+    if (!Int(&length) || !Bytes(length, stored)) return false;
+    if (HasNul(stored->data(), stored->size())) *exact = false;
+    return true;
+  }
+  // A block whose stored length must be size. The cursor moves by size, not by the length
+  // read: the reads after it need not wait for that one (a load is a chain of such reads).
+  bool Block(uint32_t size, std::string_view* out) {
+    uint32_t length = 0;
+    return Int(&length) && length == size && Bytes(size, out);
+  }
+
+ private:
+  std::string_view bytes_;
+  uint32_t fileLength_;
+  size_t at_;
+};
+
+}  // namespace detail
+
+// What a load keeps of a record as it reads it: where its name, category and search bytes
+// are (as stored: cut at a NUL only when the record is not exact).
+struct RecordKeys {
+  std::string_view name;
+  std::string_view category;
+  std::string_view searchBytes;  // empty: no search bytes
+};
+
+// ReadRecord with only those fields taken, inline for a load's loop: it succeeds and fails
+// on the same bytes, and gives the same *offset and *exact.
+inline bool ScanRecord(std::string_view bytes, uint32_t fileLength, size_t* offset, RecordKeys* keys, bool* exact) {
+  detail::Cursor cursor(bytes, fileLength, *offset);
+  bool same = true;
+  std::string_view name, category, other, search;
+  uint32_t length = 0;
+  if (!cursor.Text(&name, &same) || !cursor.Text(&category, &same) || !cursor.Text(&other, &same) ||
+      !cursor.Block(InvalFileInfo::kDateSize, &other) || !cursor.Text(&other, &same) || !cursor.Int(&length)) {
+    return false;
+  }
+  // The layout lets a length of 0 or less stand for "no search bytes": nothing follows it.
+  if (static_cast<int32_t>(length) < 0) {
+    length = 0;
+    same = false;
+  }
+  if (length > 0 && !cursor.Block(length, &search)) return false;
+  if (!cursor.Text(&other, &same)) return false;
+  keys->name = name;
+  keys->category = category;
+  keys->searchBytes = search;
+  *exact = same;
+  *offset = cursor.Offset();
+  return true;
+}
 
 // Reads the record at bytes[*offset]. No text or block length may exceed fileLength (the
 // low 32 bits of the file's length) nor what is left of bytes; a text ends at its first NUL

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ByteBuffer.h"
+
 namespace {
 
 // The filter holds 16 bits per key up to 2^20 bits: with 100,000 keys (two bits each)
@@ -11,16 +13,17 @@ constexpr size_t kMaxFilterBits = size_t{1} << 20;
 constexpr size_t kBitsPerKey = 16;
 // A placed index is built again once it holds this many times as many keys as buckets.
 constexpr size_t kKeysPerBucketBeforeBuild = 4;
+// A build puts each key in order in its bucket as it places it while none holds more.
+constexpr size_t kInsertionSortedBucket = 32;
 
 int CompareKeys(const uint8_t* a, const uint8_t* b) { return std::memcmp(a, b, FingerprintIndex::kKeyLength); }
 
 }  // namespace
 
-void FingerprintIndex::Mark(const uint8_t* bytes) { filter_[FilterWord(bytes)] |= FilterBitsOf(bytes); }
-
 void FingerprintIndex::SizeFilter(size_t keys) {
   size_t bits = 64;
   while (bits < kMaxFilterBits && bits < keys * kBitsPerKey) bits *= 2;
+  platform::ReservePrefaulted(&filter_, bits / 64);
   filter_.assign(bits / 64, 0);
   filterWordMask_ = static_cast<uint32_t>(bits / 64 - 1);
   staleKeys_ = 0;
@@ -29,6 +32,7 @@ void FingerprintIndex::SizeFilter(size_t keys) {
 void FingerprintIndex::SizeBuckets(size_t keys) {
   bucketShift_ = 16;
   while (bucketShift_ > 0 && BucketCount() < keys) --bucketShift_;
+  platform::ReservePrefaulted(&buckets_, BucketCount() + 1);
   buckets_.assign(BucketCount() + 1, 0);
 }
 
@@ -46,6 +50,7 @@ bool FingerprintIndex::Before(uint32_t a, uint32_t b) const {
 void FingerprintIndex::Clear() {
   ids_.clear();
   ids_.shrink_to_fit();
+  std::vector<uint64_t>().swap(building_);
   pending_.clear();
   pending_.shrink_to_fit();
   buckets_.clear();
@@ -66,54 +71,80 @@ size_t FingerprintIndex::KeyCount() {
 }
 
 void FingerprintIndex::Build() {
-  pending_.clear();
   const uint32_t count = records_.IdCount();
-  // Two sequential passes over the records: count each bucket, then place each record in
-  // its bucket with the 32 key bits after its bucket's beside its id, so that sorting a
-  // bucket reads the records' own bytes again only for keys that share those too.
-  SizeBuckets(count);
-  const size_t bucketCount = BucketCount();
-  const int bucketBits = 16 - static_cast<int>(bucketShift_);
   size_t keys = 0;
+  for (uint32_t id = 0; id < count; ++id) keys += records_.KeyOf(id) != nullptr ? 1 : 0;
+  StartBuild(keys);
   for (uint32_t id = 0; id < count; ++id) {
-    if (const uint8_t* key = records_.KeyOf(id)) {
-      ++buckets_[BucketOf(key) + 1];
-      ++keys;
-    }
+    if (const uint8_t* key = records_.KeyOf(id)) AddToBuild(id, key);
   }
+  FinishBuild();
+}
+
+void FingerprintIndex::StartBuild(size_t keys) {
+  pending_.clear();
+  std::vector<uint64_t>().swap(building_);
+  platform::ReservePrefaulted(&building_, keys);
   SizeFilter(keys);
-  for (size_t b = 1; b <= bucketCount; ++b) buckets_[b] += buckets_[b - 1];
-  std::vector<uint64_t> placed(keys);
-  for (uint32_t id = 0; id < count; ++id) {
-    const uint8_t* key = records_.KeyOf(id);
-    if (key == nullptr) continue;
-    Mark(key);
-    uint64_t first48 = 0;
-    for (int i = 0; i < 6; ++i) first48 = first48 << 8 | key[i];
-    const uint64_t after = (first48 << bucketBits & ((uint64_t{1} << 48) - 1)) >> 16;
-    placed[buckets_[BucketOf(key)]++] = after << 32 | id;
+  // Each bucket's size is counted as the keys come.
+  SizeBuckets(keys);
+}
+
+void FingerprintIndex::FinishBuild() {
+  const size_t keys = building_.size();
+  const size_t bucketCount = BucketCount();
+  // An entry's bucket: the top bits of its key's first two bytes.
+  const auto bucketOf = [this](uint64_t entry) { return static_cast<size_t>(entry >> 48 >> bucketShift_); };
+  // The sizes counted, each bucket's start; the starts then move to the ends as the
+  // buckets fill.
+  size_t largest = 0;
+  for (size_t b = 1; b <= bucketCount; ++b) {
+    largest = std::max<size_t>(largest, buckets_[b]);
+    buckets_[b] += buckets_[b - 1];
   }
-  // Each bucket's start moved to its end: one step back gives the starts again.
+  std::vector<uint64_t> placed;
+  platform::ReservePrefaulted(&placed, keys);
+  placed.resize(keys);
+
+  // Within a bucket: by the first four key bytes, then by id; keys that share those four
+  // bytes take the full order (key, then search order). A bucket holds a key or two, so
+  // each entry is put in order among those before it as it goes in: a larger entry in the
+  // slot before is of its own bucket (an earlier bucket's are smaller, a slot not filled
+  // yet holds 0). Keys typed by hand may share their first bytes: a large bucket is
+  // sorted on its own.
+  bool shared = false;  // two entries share their four key bytes
+  if (largest <= kInsertionSortedBucket) {
+    for (uint64_t entry : building_) {
+      const size_t slot = buckets_[bucketOf(entry)]++;
+      size_t to = slot;
+      for (; to > 0 && placed[to - 1] > entry; --to) placed[to] = placed[to - 1];
+      placed[to] = entry;
+      if ((to > 0 && placed[to - 1] >> 32 == entry >> 32) || (to < slot && placed[to + 1] >> 32 == entry >> 32)) {
+        shared = true;
+      }
+    }
+  } else {
+    for (uint64_t entry : building_) placed[buckets_[bucketOf(entry)]++] = entry;
+    shared = true;
+  }
+  std::vector<uint64_t>().swap(building_);
   for (size_t b = bucketCount; b > 0; --b) buckets_[b] = buckets_[b - 1];
   buckets_[0] = 0;
-
-  for (size_t b = 0; b < bucketCount; ++b) {
-    const auto first = placed.begin() + buckets_[b];
-    const auto last = placed.begin() + buckets_[b + 1];
-    if (last - first < 2) continue;
-    std::sort(first, last);
-    // Equal key bits came out in id order: such runs take the full order.
-    for (auto run = first; run != last;) {
-      auto end = run + 1;
-      while (end != last && *end >> 32 == *run >> 32) ++end;
-      if (end - run > 1) {
-        std::sort(run, end, [this](uint64_t x, uint64_t y) {
-          return Before(static_cast<uint32_t>(x), static_cast<uint32_t>(y));
-        });
-      }
-      run = end;
-    }
+  if (largest > kInsertionSortedBucket) {
+    for (size_t b = 0; b < bucketCount; ++b) std::sort(placed.begin() + buckets_[b], placed.begin() + buckets_[b + 1]);
   }
+  for (auto run = placed.begin(); shared && run != placed.end();) {
+    auto end = run + 1;
+    while (end != placed.end() && *end >> 32 == *run >> 32) ++end;
+    if (end - run > 1) {
+      std::sort(run, end, [this](uint64_t x, uint64_t y) {
+        return Before(static_cast<uint32_t>(x), static_cast<uint32_t>(y));
+      });
+    }
+    run = end;
+  }
+  std::vector<uint32_t>().swap(ids_);
+  platform::ReservePrefaulted(&ids_, keys);
   ids_.resize(keys);
   for (size_t i = 0; i < keys; ++i) ids_[i] = static_cast<uint32_t>(placed[i]);
 }

@@ -52,8 +52,20 @@ class FingerprintIndex {
   FingerprintIndex& operator=(const FingerprintIndex&) = delete;
 
   // Replaces the index with every record that has a key, in two sequential passes over
-  // the records: a load compares the records' bytes only where keys share their first six.
+  // the records.
   void Build();
+  // The same, fed with the keys as a load reads them, so that the records are not walked
+  // again: StartBuild (keys: about as many as will come; more or fewer is no error), then
+  // AddToBuild for every record with a key, in any order, then FinishBuild. Until then
+  // the index answers nothing reliably.
+  void StartBuild(size_t keys);
+  void AddToBuild(uint32_t id, const uint8_t* key) {
+    Mark(key);
+    ++buckets_[BucketOf(key) + 1];
+    building_.push_back(uint64_t{key[0]} << 56 | uint64_t{key[1]} << 48 | uint64_t{key[2]} << 40 |
+                        uint64_t{key[3]} << 32 | id);
+  }
+  void FinishBuild();
   // Takes in or out one record; its key is read through Records, so a record is erased
   // before its search bytes change. An id that is not indexed is no error.
   void Insert(uint32_t id);
@@ -82,7 +94,7 @@ class FingerprintIndex {
     const uint64_t bits = FilterBitsOf(fingerprint);
     return (filter_[FilterWord(fingerprint)] & bits) == bits;
   }
-  void Mark(const uint8_t* bytes);
+  void Mark(const uint8_t* bytes) { filter_[FilterWord(bytes)] |= FilterBitsOf(bytes); }
   // Sizes the filter for keys and clears it.
   void SizeFilter(size_t keys);
   // Sizes the filter for the keys there are and sets the bit of every key.
@@ -95,6 +107,8 @@ class FingerprintIndex {
 
   const Records& records_;
   std::vector<uint32_t> ids_;
+  // During a build: per record its key's first four bytes (high half) and its id.
+  std::vector<uint64_t> building_;
   // Inserted since the last Settle: their filter bits are set, their places not yet taken.
   std::vector<uint32_t> pending_;
   // Where the ids of each bucket begin (and, one on, end); empty while nothing was ever

@@ -90,4 +90,8 @@ class InvalFileCategory {
   bool found_ = false;
   // Loading met a name out of order: the ids are sorted once the file is read.
   bool loadedOutOfOrder_ = false;
+  // While a file is read: how many of its records are of this category, and the name of
+  // the last one.
+  uint32_t loaded_ = 0;
+  std::string_view lastLoadedName_;
 };

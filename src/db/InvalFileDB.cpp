@@ -52,25 +52,25 @@ db::RecordView InvalFileDB::ViewOf(Id id) const {
   size_t offset = offsets_[id];
   db::RecordView view;
   bool exact = true;
-  db::ReadRecord(fileBytes_, fileLength_, &offset, &view, &exact);
+  db::ReadRecord(fileBytes_.View(), fileLength_, &offset, &view, &exact);
   return view;
 }
 
 std::string_view InvalFileDB::NameOf(Id id) const {
   if (const InvalFileInfo* object = ObjectOf(id)) return object->Name();
-  return db::NameAt(fileBytes_.data() + offsets_[id]);
+  return db::NameAt(fileBytes_.Data() + offsets_[id]);
 }
 
 std::string_view InvalFileDB::CategoryNameOf(Id id) const {
   if (const InvalFileInfo* object = ObjectOf(id)) return object->Category();
-  return db::CategoryAt(fileBytes_.data() + offsets_[id]);
+  return db::CategoryAt(fileBytes_.Data() + offsets_[id]);
 }
 
 std::string_view InvalFileDB::SearchBytesOf(Id id) const {
   if (const InvalFileInfo* object = ObjectOf(id)) {
     return {reinterpret_cast<const char*>(object->SearchBytes()), static_cast<size_t>(object->SearchLength())};
   }
-  return db::SearchBytesAt(fileBytes_.data() + offsets_[id]);
+  return db::SearchBytesAt(fileBytes_.Data() + offsets_[id]);
 }
 
 InvalFileCategory* InvalFileDB::CategoryOf(Id id) { return FindCategory(CategoryNameOf(id)); }
@@ -244,7 +244,7 @@ void InvalFileDB::Clear() {
   index_.Clear();
   categories_.clear();
   // Objects made from the file own their texts: hits that hold them outlive the bytes.
-  std::string().swap(fileBytes_);
+  fileBytes_.Release();
   fileLength_ = 0;
   std::vector<uint32_t>().swap(offsets_);
   std::vector<std::shared_ptr<InvalFileInfo>>().swap(objects_);

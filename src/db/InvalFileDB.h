@@ -33,6 +33,7 @@
 #include "db/FingerprintIndex.h"
 #include "db/InvalFileCategory.h"
 #include "db/InvalFileInfo.h"
+#include "platform/ByteBuffer.h"
 #include "platform/FileLock.h"
 #include "settings/ProfileFile.h"
 
@@ -163,11 +164,11 @@ class InvalFileDB {
                   bool wasInStore);
   void ApplyChanges(const std::map<Key, Change>& changes);
 
-  // Reads the bound data file into this (empty) store; see Load.
-  bool ReadDataFile(ProfileFile& file, bool createIfMissing);
-  // Takes a data file's bytes and reads its record count and records into this (empty)
-  // store; fileLength: the low 32 bits of the file's length. See Load.
-  bool ReadRecords(std::string bytes, uint32_t fileLength);
+  // Reads the data file at path into this (empty) store; see Load.
+  bool ReadDataFile(const std::string& path, bool createIfMissing, const std::function<void()>& retryPump);
+  // Reads the record count and records of fileBytes_ (fileLength_: the low 32 bits of the
+  // file's length) into this (empty) store. See Load.
+  bool ReadRecords();
   // The record count and every record in store order: what Save and SaveBytes write.
   bool WriteRecords(std::string* out) const;
   bool WriteDataFile(ProfileFile& file) const;
@@ -188,7 +189,7 @@ class InvalFileDB {
   CategoryMap categories_;
   // The bytes of the file last loaded, kept as they are: the records still held only as
   // bytes are read from here.
-  std::string fileBytes_;
+  platform::ByteBuffer fileBytes_;
   uint32_t fileLength_ = 0;
   // Per id: where the record begins in fileBytes_ (kNoOffset: it is an object only), and
   // its object once one was made (the vector grows when the first one is).

@@ -8,8 +8,9 @@ bool InvalFileDB::LoadBytes(std::string bytes, bool indexed) {
   loadIncomplete_ = false;
   damagedKept_ = false;
   damagedKeptAs_.clear();
-  const auto length = static_cast<uint32_t>(bytes.size());
-  const bool complete = ReadRecords(std::move(bytes), length);
+  fileLength_ = static_cast<uint32_t>(bytes.size());
+  fileBytes_.Adopt(std::move(bytes));
+  const bool complete = ReadRecords();
   loadIncomplete_ = !complete;
   return complete;
 }

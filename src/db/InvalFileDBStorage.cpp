@@ -22,26 +22,52 @@ std::string LockPath(const std::string& folder) {
   return folder + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt + InvalFileDB::kLockSuffix;
 }
 
+// The data file's whole content, read the way the program's files are opened for loading
+// (ProfileFile's archive): a missing file is created empty when asked, and opening is
+// tried five times with the retry pump in between. The bytes go into memory of their own
+// (ByteBuffer), not a string, whose growth would fill every page with zeros first.
+bool ReadWholeDataFile(const std::string& path, bool createIfMissing, const std::function<void()>& retryPump,
+                       platform::ByteBuffer* bytes, uint32_t* fileLength) {
+  constexpr int kOpenAttempts = 5;
+  platform::FileStatus status;
+  // Never over a file another process has just put there.
+  if (createIfMissing && !platform::GetStatus(path, &status)) platform::WriteFileNoReplace(path, std::string_view());
+  for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
+    platform::ReadFile opened;
+    if (opened.Open(path)) {
+      // Larger than memory: no further attempt will do better.
+      if (!bytes->Allocate(static_cast<size_t>(opened.status().size))) return false;
+      const int64_t got = opened.ReadAt(0, bytes->Data(), bytes->Size());
+      if (got >= 0) {
+        bytes->Shrink(static_cast<size_t>(got));
+        *fileLength = static_cast<uint32_t>(opened.status().size);
+        return true;
+      }
+      bytes->Release();
+    }
+    if (attempt < kOpenAttempts && retryPump) retryPump();
+  }
+  return false;
+}
+
 }  // namespace
 
-bool InvalFileDB::ReadDataFile(ProfileFile& file, bool createIfMissing) {
+bool InvalFileDB::ReadDataFile(const std::string& path, bool createIfMissing,
+                               const std::function<void()>& retryPump) {
   loadIncomplete_ = false;
-  std::string bytes;
-  if (!file.OpenArchive(Direction::Load, createIfMissing) || !file.TakeLoadedBytes(&bytes)) {
+  if (!ReadWholeDataFile(path, createIfMissing, retryPump, &fileBytes_, &fileLength_)) {
     // An existing file we could not read must not be replaced unseen by the next save.
     platform::FileStatus status;
-    loadIncomplete_ = platform::GetStatus(file.FullPath(), &status);
+    loadIncomplete_ = platform::GetStatus(path, &status);
     return false;
   }
-  const bool complete = ReadRecords(std::move(bytes), file.FileLength());
+  const bool complete = ReadRecords();
   loadIncomplete_ = !complete;
   return complete;
 }
 
-bool InvalFileDB::ReadRecords(std::string bytes, uint32_t fileLength) {
-  fileBytes_ = std::move(bytes);
-  fileLength_ = fileLength;
-  const std::string_view content = fileBytes_;
+bool InvalFileDB::ReadRecords() {
+  const std::string_view content = fileBytes_.View();
   int32_t count = 0;
   size_t offset = 0;
   bool complete = true;
@@ -58,16 +84,28 @@ bool InvalFileDB::ReadRecords(std::string bytes, uint32_t fileLength) {
   // must not reserve more than the file can hold.
   constexpr size_t kSmallestRecord = 5 * 4 + 4 + InvalFileInfo::kDateSize + 4;
   const size_t expected = complete ? std::min<size_t>(static_cast<size_t>(count), content.size() / kSmallestRecord) : 0;
-  offsets_.reserve(expected);
+  platform::ReservePrefaulted(&offsets_, expected);
+  // The index is fed while each record's bytes are at hand, not by a walk over them after.
+  if (indexed_) index_.StartBuild(expected);
 
-  InvalFileCategory* category = nullptr;
+  // Records come grouped by category: a category's ids are noted as runs of ids, and each
+  // category takes its ids once their number is known, without the slack of growing.
+  struct Run {
+    InvalFileCategory* category;
+    Id first;
+    Id count;
+  };
+  std::vector<Run> runs;
   bool outOfOrder = false;
   for (int32_t i = 0; complete && i < count; ++i) {
     const size_t begin = offset;
-    db::RecordView view;
+    // Each record's place hangs on the lengths read before it, so every wait on memory
+    // holds up the whole load: the bytes some records ahead are fetched while this one is read.
+    __builtin_prefetch(content.data() + std::min(offset + 1024, content.size() - 1));
+    db::RecordKeys view;
     bool exact = true;
     // Ids hold 32-bit offsets; a data file of 4 GiB is not one this program wrote.
-    if (begin >= kNoOffset || !db::ReadRecord(content, fileLength_, &offset, &view, &exact)) {
+    if (begin >= kNoOffset || !db::ScanRecord(content, fileLength_, &offset, &view, &exact)) {
       complete = false;
       break;
     }
@@ -75,14 +113,41 @@ bool InvalFileDB::ReadRecords(std::string bytes, uint32_t fileLength) {
     offsets_.push_back(static_cast<uint32_t>(begin));
     // A record that would not be written back as read (a text cut at a NUL, a negative
     // search length) is made at once, so that every record left as bytes can be copied.
-    if (!exact) RecordOf(id);
-    if (category == nullptr || category->name_ != view.category) category = &CategoryFor(view.category);
-    if (!category->ids_.empty() && !(NameOf(category->ids_.back()) < view.name)) {
-      category->loadedOutOfOrder_ = true;
+    if (!exact) {
+      const InvalFileInfo& made = *RecordOf(id);
+      view.name = made.Name();
+      view.category = made.Category();
+    }
+    if (runs.empty() || runs.back().category->name_ != view.category) {
+      runs.push_back({&CategoryFor(view.category), id, 0});
+    }
+    Run& run = runs.back();
+    InvalFileCategory& category = *run.category;
+    if (category.loaded_ > 0 && !(category.lastLoadedName_ < view.name)) {
+      category.loadedOutOfOrder_ = true;
       outOfOrder = true;
     }
-    category->ids_.push_back(id);
+    ++category.loaded_;
+    category.lastLoadedName_ = view.name;
+    ++run.count;
+    if (indexed_ && view.searchBytes.size() >= FingerprintIndex::kKeyLength) {
+      index_.AddToBuild(id, reinterpret_cast<const uint8_t*>(view.searchBytes.data()));
+    }
   }
+
+  // Before the categories take their ids, so that the build's entries and those ids are
+  // never in memory together.
+  if (indexed_ && !outOfOrder) index_.FinishBuild();
+  for (auto& [name, held] : categories_) {
+    held.ids_.reserve(held.loaded_);
+    held.loaded_ = 0;
+    held.lastLoadedName_ = {};
+  }
+  for (const Run& run : runs) {
+    auto& ids = run.category->ids_;
+    for (Id id = run.first; id < run.first + run.count; ++id) ids.push_back(id);
+  }
+  std::vector<Run>().swap(runs);
 
   if (outOfOrder) {
     // A file this program wrote is in order; another is sorted here, and of a name given
@@ -101,13 +166,18 @@ bool InvalFileDB::ReadRecords(std::string bytes, uint32_t fileLength) {
         }
       }
       ids.resize(kept);
+      ids.shrink_to_fit();
+    }
+    // Records dropped as doubles were fed to the build: such a file takes a whole build.
+    if (indexed_) {
+      if (freeIds_.empty()) {
+        index_.FinishBuild();
+      } else {
+        index_.Build();
+      }
     }
   }
-  for (auto& [name, held] : categories_) {
-    held.ids_.shrink_to_fit();
-    recordCount_ += static_cast<int32_t>(held.ids_.size());
-  }
-  if (indexed_) index_.Build();
+  for (auto& [name, held] : categories_) recordCount_ += static_cast<int32_t>(held.ids_.size());
   return complete;
 }
 
@@ -128,7 +198,7 @@ bool InvalFileDB::WriteRecords(std::string* out) const {
     // Room for the records as read and a guess for the objects: growing past it by doubling
     // copies less than a second walk over the objects would cost.
     std::string content;
-    content.reserve(4 + fileBytes_.size() + 128 * objectCount);
+    content.reserve(4 + fileBytes_.Size() + 128 * objectCount);
     db::AppendInt(recordCount_, &content);
     constexpr size_t kSlotAhead = 32, kObjectAhead = 16, kTextsAhead = 8;
     for (size_t k = 0; k < order.size(); ++k) {
@@ -155,7 +225,7 @@ bool InvalFileDB::WriteRecords(std::string* out) const {
         continue;
       }
       // A record still as it was read is written as it was read.
-      const char* record = fileBytes_.data() + offsets_[order[k]];
+      const char* record = fileBytes_.Data() + offsets_[order[k]];
       content.append(record, db::RecordSizeAt(record));
     }
     *out = std::move(content);
@@ -181,7 +251,7 @@ bool InvalFileDB::Load(const std::string& folder, const std::function<void()>& r
   ProfileFile file;
   BindDataFile(file, folder, retryPump);
   filePath_ = file.FullPath();
-  const bool complete = ReadDataFile(file, true);
+  const bool complete = ReadDataFile(filePath_, true, retryPump);
   loaded_ = true;
   loadedFrom_ = folder;
   lockedSinceLoad_ = HoldsLockFor(folder);
@@ -223,7 +293,7 @@ bool InvalFileDB::Save(const std::string& folder, const std::function<void()>& r
   // Another writer may have saved since the load: build on what is there now.
   InvalFileDB current;
   current.indexed_ = false;
-  if (!current.ReadDataFile(file, false) && current.loadIncomplete_) {
+  if (!current.ReadDataFile(file.FullPath(), false, retryPump) && current.loadIncomplete_) {
     if (!db::KeepDamagedDataFile(file.FullPath(), &damagedKeptAs_)) return false;
     damagedKept_ = true;
   }

@@ -22,9 +22,10 @@ std::string Int(uint32_t v) { return Bytes({int(v & 0xFF), int(v >> 8 & 0xFF), i
 std::string Text(const std::string& t) { return Int(static_cast<uint32_t>(t.size())) + t; }
 const std::string kDate = Int(12) + std::string(12, '\0');
 
-// One stored record: name "N", category "C", empty texts and the given search part.
-std::string RecordBytes(const std::string& name, const std::string& searchPart) {
-  return Text(name) + Text("C") + Text("") + kDate + Text("") + searchPart + Text("");
+// One stored record: the name, category "C" (or the one given), empty texts and the given
+// search part.
+std::string RecordBytes(const std::string& name, const std::string& searchPart, const std::string& category = "C") {
+  return Text(name) + Text(category) + Text("") + kDate + Text("") + searchPart + Text("");
 }
 
 std::vector<std::string> Keys(const InvalFileDB& db) {
@@ -126,6 +127,9 @@ TEST_F(InvalFileDBFileTest, DamagedFilesKeepTheCompleteRecords) {
            Text("") + Int(0) + Text(""), {}, false},
       {"tail after the last record", Int(1) + good + std::string(40, '\x7F'), {"C/N"}, true},
       {"duplicate key dropped", Int(2) + good + good, {"C/N"}, true},
+      // A file not in store order is sorted, a category met again after another too.
+      {"category met again", Int(3) + RecordBytes("b", search2, "A") + RecordBytes("x", search2, "B") +
+           RecordBytes("a", search2, "A"), {"A/a", "A/b", "B/x"}, true},
   };
   for (const DamagedCase& c : cases) {
     dir.Write("Vorlet.dat", c.content);

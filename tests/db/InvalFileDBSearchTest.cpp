@@ -168,6 +168,25 @@ TEST_F(InvalFileDBSearchTest, LoadedRecordsLeaveTheIndexWithTheStore) {
   EXPECT_EQ(Hit(d1), "");
 }
 
+// A file not in store order, whose second record repeats the first one's name: the index a
+// load builds finds the records that stay, and never the one dropped.
+TEST_F(InvalFileDBSearchTest, RecordDroppedAtLoadIsNeverFound) {
+  const Digest kept = DigestOf(1), dropped = DigestOf(2), last = DigestOf(3);
+  auto number = [](uint32_t n) { return std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; };
+  auto text = [&](const std::string& t) { return number(static_cast<uint32_t>(t.size())) + t; };
+  auto record = [&](const std::string& name, const Digest& d) {
+    return text(name) + text("C") + text("") + text(std::string(12, '\0')) + text("") + number(16) +
+           text(std::string(d.begin(), d.end())) + text("");
+  };
+  ASSERT_TRUE(db.LoadBytes(number(3) + record("x", kept) + record("x", dropped) + record("a", last)));
+  EXPECT_EQ(db.RecordCount(), 2);
+  for (bool indexed : {true, false}) {
+    EXPECT_EQ(Hit(kept, indexed), "C/x");
+    EXPECT_EQ(Hit(dropped, indexed), "");
+    EXPECT_EQ(Hit(last, indexed), "C/a");
+  }
+}
+
 // Random stores whose digests repeat across categories, with unflagged categories, short,
 // long and missing search bytes, edited at random and reloaded from the data file: the
 // indexed search and the sequential one must always agree, found flags included.
