@@ -61,7 +61,8 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
   int64_t count = 0;
   BlockRequest(&position, &count);
   if (count <= 0 || !digests_.Begin(*finder_, entries_, plan_, static_cast<uint64_t>(position),
-                                    static_cast<size_t>(count), dataFile_.known ? dataFile_.inode : 0, &ahead_))
+                                    static_cast<size_t>(count), dataFile_.known ? dataFile_.inode : 0, &ahead_,
+                                    filterKnown_ ? &filter_ : nullptr))
     return true;
   size_t k = 0;
   int rereads = 0;
@@ -95,8 +96,13 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
       // told: whatever the search did with the files before (a hit renamed, an event
       // handled) shows here.
       if (digested && !FolderAsListed()) break;
-      if (digested && (result->length == 0 || store_ == nullptr || !store_->MayHold(result->digest))) {
-        ok = SearchDigestedFile(folder, entry, *result);
+      // No record for it: by the copy of the filter (while the store is unchanged since it
+      // was made), else by the store's own look.
+      const bool noRecord = digested && result->length > 0 && store_ != nullptr && filterKnown_ &&
+                            store_->IndexChanges() == filterChanges_ &&
+                            (result->noRecord || !filter_.MayHold(result->digest));
+      if (digested && (noRecord || result->length == 0 || store_ == nullptr || !store_->MayHold(result->digest))) {
+        ok = SearchDigestedFile(folder, entry, *result, noRecord);
       } else {
         ok = SearchFile(folder, entry);
         leave = digested && ++rereads >= kMostRereads;
@@ -128,7 +134,7 @@ bool CScanEngine::FolderAsListed() const {
 }
 
 bool CScanEngine::SearchDigestedFile(const std::string& folder, const platform::DirEntry& entry,
-                                     const BlockDigests::Result& result) {
+                                     const BlockDigests::Result& result, bool noRecord) {
   int64_t position = 0;
   int64_t count = 0;
   BlockRequest(&position, &count);
@@ -142,5 +148,6 @@ bool CScanEngine::SearchDigestedFile(const std::string& folder, const platform::
   if (PumpSearchMessages()) return false;
   std::memcpy(fingerprint_, result.digest, kFingerprintSize);
   if (store_ == nullptr) return true;
+  if (noRecord) return store_->SearchWithoutRecord(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
   return store_->Search(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
 }
