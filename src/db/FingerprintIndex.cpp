@@ -48,7 +48,6 @@ bool FingerprintIndex::Before(uint32_t a, uint32_t b) const {
 }
 
 void FingerprintIndex::Clear() {
-  ++changes_;
   ids_.clear();
   ids_.shrink_to_fit();
   std::vector<uint64_t>().swap(building_);
@@ -83,7 +82,6 @@ void FingerprintIndex::Build() {
 }
 
 void FingerprintIndex::StartBuild(size_t keys) {
-  ++changes_;
   pending_.clear();
   std::vector<uint64_t>().swap(building_);
   platform::ReservePrefaulted(&building_, keys);
@@ -152,7 +150,6 @@ void FingerprintIndex::FinishBuild() {
 }
 
 void FingerprintIndex::Insert(uint32_t id) {
-  ++changes_;
   pending_.push_back(id);
   // Doubling keeps the rebuilds to a constant cost per key.
   if (FilterBits() < kMaxFilterBits && (ids_.size() + pending_.size()) * kBitsPerKey > FilterBits()) {
@@ -186,7 +183,6 @@ void FingerprintIndex::Settle() {
 }
 
 void FingerprintIndex::Erase(uint32_t id) {
-  ++changes_;
   Settle();
   if (buckets_.empty()) return;
   const uint8_t* key = records_.KeyOf(id);

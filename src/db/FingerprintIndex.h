@@ -78,40 +78,11 @@ class FingerprintIndex {
   // The filter's size in bits (0 while nothing was ever indexed).
   size_t FilterBits() const { return filter_.size() * 64; }
 
-  // A copy of the filter, for threads that must not touch the index: it tells most
-  // fingerprints that no record has without a look at the index, and never says "no" for
-  // one that a record has at the time of the copy.
-  class Filter {
-   public:
-    bool MayHold(const uint8_t* fingerprint) const {
-      const uint64_t bits = FilterBitsOf(fingerprint);
-      return words_.empty() || (words_[WordOf(fingerprint, mask_)] & bits) == bits;
-    }
-    // Asks the processor to bring in the word MayHold will look at.
-    void Prefetch(const uint8_t* fingerprint) const {
-      if (!words_.empty()) __builtin_prefetch(&words_[WordOf(fingerprint, mask_)]);
-    }
-
-   private:
-    friend class FingerprintIndex;
-    std::vector<uint64_t> words_;
-    uint32_t mask_ = 0;
-  };
-  // Copies the filter as it stands, the keys inserted and not yet placed included.
-  void CopyFilter(Filter* out) const {
-    out->words_ = filter_;
-    out->mask_ = filterWordMask_;
-  }
-  // Counts every change of the keys (a build, an insertion, an erasure, a clear): a copy of
-  // the filter holds while this count is what it was at the copy.
-  uint64_t Changes() const { return changes_; }
-
  private:
-  static uint32_t WordOf(const uint8_t* bytes, uint32_t mask) {
-    return (uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16) & mask;
-  }
   // The filter word of a key (masked to the filter's size) and its two bits in it.
-  uint32_t FilterWord(const uint8_t* bytes) const { return WordOf(bytes, filterWordMask_); }
+  uint32_t FilterWord(const uint8_t* bytes) const {
+    return (uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16) & filterWordMask_;
+  }
   static uint64_t FilterBitsOf(const uint8_t* bytes) {
     return uint64_t{1} << (bytes[3] & 63) | uint64_t{1} << (bytes[4] & 63);
   }
@@ -151,5 +122,4 @@ class FingerprintIndex {
   uint32_t filterWordMask_ = 0;
   // Keys erased since the last rebuild: their bits may still be set.
   size_t staleKeys_ = 0;
-  uint64_t changes_ = 0;
 };

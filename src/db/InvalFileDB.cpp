@@ -302,17 +302,6 @@ bool InvalFileDB::Search(CDFile* file, const uint8_t* digest, int32_t length, ui
 
 bool InvalFileDB::MayHold(const uint8_t* digest) { return !indexed_ || !index_.Find(digest).empty(); }
 
-bool InvalFileDB::SearchWithoutRecord(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
-  // As Search does for a file no record matches.
-  return BeginSearch(file, digest, length, mode) && matcher_->Compare(nullptr, 0);
-}
-
-bool InvalFileDB::CopyFilter(FingerprintIndex::Filter* out) const {
-  if (!indexed_) return false;
-  index_.CopyFilter(out);
-  return true;
-}
-
 bool InvalFileDB::BeginSearch(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode) {
   if (matcher_ == nullptr) return false;
   if (lastFound_ != nullptr) lastFound_->found_ = false;

@@ -88,14 +88,6 @@ class InvalFileDB {
   // Whether any record has these 16 search bytes, in any category: false only where Search
   // with them could not hit, so that a file fingerprinted ahead need not be read again.
   bool MayHold(const uint8_t* digest);
-  // Search for 16 search bytes that a copy of the index's filter (CopyFilter, while
-  // IndexChanges is what it was then) says no record has: the steps of Search without the
-  // look at the index, which on a warm cache costs a wait on memory for every file.
-  bool SearchWithoutRecord(CDFile* file, const uint8_t* digest, int32_t length, uint8_t mode);
-  // The index's filter, copied for a search's threads; false (and nothing copied) for a
-  // store without an index.
-  bool CopyFilter(FingerprintIndex::Filter* out) const;
-  uint64_t IndexChanges() const { return index_.Changes(); }
 
   // Replaces the store's content with the data file folder + "Vorlet.dat" (created empty
   // when missing). Returns false when the file could not be read to its last record; the

@@ -85,7 +85,7 @@ bool BlockDigests::MakeHelpers() {
 
 bool BlockDigests::Begin(const platform::DirReader& reader, const std::vector<platform::DirEntry>& entries,
                          const std::vector<size_t>& plan, uint64_t position, size_t count, uint64_t passOver,
-                         platform::ReadAhead* timer, const FingerprintIndex::Filter* filter) {
+                         platform::ReadAhead* timer) {
   End();
   if (wanted_ <= 0 || plan.empty() || !MakeHelpers()) return false;
   try {
@@ -107,7 +107,6 @@ bool BlockDigests::Begin(const platform::DirReader& reader, const std::vector<pl
     job->total = plan.size();
     job->position = position;
     job->count = count;
-    job->filter = filter;
     job_ = std::move(job);
   } catch (const std::exception&) {
     return false;
@@ -219,15 +218,6 @@ void BlockDigests::DoItem(Job& job, size_t item, const platform::DirReader& read
     return;
   }
   result.length = static_cast<int32_t>(length);
-  if (length > 0) {
-    Md5Digest(buffer, static_cast<size_t>(length), result.digest);
-    // The filter's word for the fingerprint is far from every cache after a file's read:
-    // a helper waits for it here, where no one waits for the helper, and the search
-    // thread's own files have theirs fetched while it goes on.
-    if (job.filter != nullptr) {
-      if (timed) job.filter->Prefetch(result.digest);
-      else result.noRecord = !job.filter->MayHold(result.digest);
-    }
-  }
+  if (length > 0) Md5Digest(buffer, static_cast<size_t>(length), result.digest);
   result.state.store(kDigested, std::memory_order_release);
 }

@@ -29,7 +29,6 @@
 #include <thread>
 #include <vector>
 
-#include "db/FingerprintIndex.h"
 #include "platform/FileSystem.h"
 
 namespace platform {
@@ -50,10 +49,6 @@ class BlockDigests {
     std::atomic<uint32_t> state{kPending};
     int32_t length = 0;
     uint8_t digest[16] = {};
-    // Told by a helper from the filter given to Begin: no record has this fingerprint.
-    // (The caller's own files leave it false: their filter words are only fetched, for the
-    // caller to ask when it takes them.)
-    bool noRecord = false;
   };
 
   BlockDigests() = default;
@@ -72,13 +67,11 @@ class BlockDigests {
   // they as they are, until End): each plain file is opened as ReadFile::OpenEntry opens
   // it, up to count bytes read at position and fingerprinted; the entry of inode passOver
   // (the data file; 0 for none) is left. The caller's own reads are timed for timer
-  // (ReadAhead::NoteOwnBlock), so that a slow disk is heard of as without helpers. filter
-  // (may be null; it stays as it is until Stop): a copy of the store's filter, asked by the
-  // helpers for each fingerprint they make. False, with nothing begun, when the memory
-  // cannot be had.
+  // (ReadAhead::NoteOwnBlock), so that a slow disk is heard of as without helpers. False,
+  // with nothing begun, when the memory cannot be had.
   bool Begin(const platform::DirReader& reader, const std::vector<platform::DirEntry>& entries,
              const std::vector<size_t>& plan, uint64_t position, size_t count, uint64_t passOver,
-             platform::ReadAhead* timer, const FingerprintIndex::Filter* filter);
+             platform::ReadAhead* timer);
   // Plan item k's result once it is done, by whichever thread; null when it is not done
   // soon (a helper kept from running, or waiting for the disk): the caller then does the
   // file itself. Items are taken in order: k never goes back.
@@ -102,7 +95,6 @@ class BlockDigests {
     size_t total = 0;
     uint64_t position = 0;
     size_t count = 0;
-    const FingerprintIndex::Filter* filter = nullptr;
     std::atomic<size_t> next{0};  // the next item not yet taken by any thread
     std::atomic<bool> ended{false};
   };

@@ -107,13 +107,6 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
     constexpr int kMostDigestThreads = 4;
     const int threads = std::min({jobs_, platform::ProcessorCount(), kMostDigestThreads});
     if (count > 0 && !registering && !readAheadThreadsOnly_) digests_.Start(threads - 1);
-    filterKnown_ = false;
-    try {
-      filterKnown_ = digests_.Running() && store_ != nullptr && store_->CopyFilter(&filter_);
-      filterChanges_ = store_ != nullptr ? store_->IndexChanges() : 0;
-    } catch (const std::exception&) {
-      // No memory for the copy: the store looks for every file itself.
-    }
     digestPause_ = digestPauseLeft_ = 0;
   }
 

@@ -176,10 +176,8 @@ class CScanEngine {
   bool SearchDigested(const std::string& folder, size_t* next);
   // A file fingerprinted ahead with nothing in the store to test it against: counted and
   // handed to the store as a file opened and read at its turn would be.
-  // noRecord: the copy of the store's filter says no record has its fingerprint, so the
-  // store is not asked to look.
   bool SearchDigestedFile(const std::string& folder, const platform::DirEntry& entry,
-                          const BlockDigests::Result& result, bool noRecord);
+                          const BlockDigests::Result& result);
   // The folder being searched has had no entry added, removed or renamed since it was
   // listed.
   bool FolderAsListed() const;
@@ -262,11 +260,6 @@ class CScanEngine {
   bool readAheadThreadsOnly_ = false;
   platform::ReadAhead ahead_;
   BlockDigests digests_;
-  // The store's filter as the search began, for the fingerprints made ahead; it holds while
-  // the store's index is unchanged since (filterChanges_).
-  FingerprintIndex::Filter filter_;
-  uint64_t filterChanges_ = 0;
-  bool filterKnown_ = false;
   // The folder being listed, as it was before its entries were read (while digests_ runs).
   platform::FileStamp listedStamp_;
   bool listedStampKnown_ = false;

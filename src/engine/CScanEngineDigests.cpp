@@ -61,8 +61,7 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
   int64_t count = 0;
   BlockRequest(&position, &count);
   if (count <= 0 || !digests_.Begin(*finder_, entries_, plan_, static_cast<uint64_t>(position),
-                                    static_cast<size_t>(count), dataFile_.known ? dataFile_.inode : 0, &ahead_,
-                                    filterKnown_ ? &filter_ : nullptr))
+                                    static_cast<size_t>(count), dataFile_.known ? dataFile_.inode : 0, &ahead_))
     return true;
   size_t k = 0;
   int rereads = 0;
@@ -96,13 +95,8 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
       // told: whatever the search did with the files before (a hit renamed, an event
       // handled) shows here.
       if (digested && !FolderAsListed()) break;
-      // No record for it: by the copy of the filter (while the store is unchanged since it
-      // was made), else by the store's own look.
-      const bool noRecord = digested && result->length > 0 && store_ != nullptr && filterKnown_ &&
-                            store_->IndexChanges() == filterChanges_ &&
-                            (result->noRecord || !filter_.MayHold(result->digest));
-      if (digested && (noRecord || result->length == 0 || store_ == nullptr || !store_->MayHold(result->digest))) {
-        ok = SearchDigestedFile(folder, entry, *result, noRecord);
+      if (digested && (result->length == 0 || store_ == nullptr || !store_->MayHold(result->digest))) {
+        ok = SearchDigestedFile(folder, entry, *result);
       } else {
         ok = SearchFile(folder, entry);
         leave = digested && ++rereads >= kMostRereads;
@@ -134,7 +128,7 @@ bool CScanEngine::FolderAsListed() const {
 }
 
 bool CScanEngine::SearchDigestedFile(const std::string& folder, const platform::DirEntry& entry,
-                                     const BlockDigests::Result& result, bool noRecord) {
+                                     const BlockDigests::Result& result) {
   int64_t position = 0;
   int64_t count = 0;
   BlockRequest(&position, &count);
@@ -148,6 +142,5 @@ bool CScanEngine::SearchDigestedFile(const std::string& folder, const platform::
   if (PumpSearchMessages()) return false;
   std::memcpy(fingerprint_, result.digest, kFingerprintSize);
   if (store_ == nullptr) return true;
-  if (noRecord) return store_->SearchWithoutRecord(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
   return store_->Search(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
 }
