@@ -28,6 +28,7 @@
 
 #include "db/ContentMatcher.h"
 #include "db/InvalFileDB.h"
+#include "util/FolderTree.h"
 #include "platform/FileSystem.h"
 #include "support/ChildRun.h"
 #include "support/TreeGenerator.h"
@@ -234,7 +235,11 @@ int main(int argc, char** argv) {
     else if (arg == "--tree" && i + 1 < argc) tree = argv[++i];
     else rest.push_back(arg);
   }
-  if (rest.size() == 2 && rest[0] == "--load-only") return LoadOnly(rest[1], rounds);
+  // A folder given without its separator is still that folder, not a name beside it.
+  if (rest.size() == 2 && rest[0] == "--load-only") {
+    AddTrailingSeparator(rest[1]);
+    return LoadOnly(rest[1], rounds);
+  }
   if (rest.size() == 1 && rest[0] == "--whole-command") return WholeCommand(files, tree, rounds, scan);
   if (rest.size() > 1 || (!rest.empty() && rest[0].rfind("-", 0) == 0)) {
     std::fprintf(stderr,
