@@ -38,33 +38,19 @@ RecordView ViewOf(const InvalFileInfo& record) {
 }
 
 bool ReadRecord(std::string_view bytes, uint32_t fileLength, size_t* offset, RecordView* view, bool* exact) {
-  detail::Cursor cursor(bytes, fileLength, *offset);
+  StoredRecord stored;
+  if (!ScanRecord(bytes, fileLength, offset, &stored, exact)) return false;
   RecordView read;
-  bool same = true;
-  std::string_view date;
-  uint32_t length = 0;
-  if (!cursor.Text(&read.name, &same) || !cursor.Text(&read.category, &same) ||
-      !cursor.Text(&read.riskLevel, &same) || !cursor.Block(InvalFileInfo::kDateSize, &date) ||
-      !cursor.Text(&read.author, &same) || !cursor.Int(&length)) {
-    return false;
-  }
-  // The layout lets a length of 0 or less stand for "no search bytes": nothing follows it.
-  if (static_cast<int32_t>(length) < 0) {
-    length = 0;
-    same = false;
-  }
-  if (length > 0 && !cursor.Block(length, &read.searchBytes)) return false;
-  if (!cursor.Text(&read.summary, &same)) return false;
-
-  for (std::string_view* text : {&read.name, &read.category, &read.riskLevel, &read.author, &read.summary}) {
-    *text = UpToNul(*text);
-  }
-  const auto* raw = reinterpret_cast<const unsigned char*>(date.data());
+  read.name = UpToNul(stored.name);
+  read.category = UpToNul(stored.category);
+  read.riskLevel = UpToNul(stored.riskLevel);
+  read.author = UpToNul(stored.author);
+  read.searchBytes = stored.searchBytes;
+  read.summary = UpToNul(stored.summary);
+  const auto* raw = reinterpret_cast<const unsigned char*>(stored.date.data());
   read.createdDate.days = std::bit_cast<double>(byte_order::GetLittleEndian64(raw));
   read.createdDate.status = static_cast<int32_t>(byte_order::GetLittleEndian32(raw + 8));
   *view = read;
-  *exact = same;
-  *offset = cursor.Offset();
   return true;
 }
 

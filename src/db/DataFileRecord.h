@@ -103,23 +103,30 @@ class Cursor {
 
 }  // namespace detail
 
-// What a load keeps of a record as it reads it: where its name, category and search bytes
-// are (as stored: cut at a NUL only when the record is not exact).
-struct RecordKeys {
+// A record's fields as stored (texts not cut at a NUL, the date as its raw bytes), where
+// they are in the bytes read.
+struct StoredRecord {
   std::string_view name;
   std::string_view category;
+  std::string_view riskLevel;
+  std::string_view date;
+  std::string_view author;
   std::string_view searchBytes;  // empty: no search bytes
+  std::string_view summary;
 };
 
-// ReadRecord with only those fields taken, inline for a load's loop: it succeeds and fails
-// on the same bytes, and gives the same *offset and *exact.
-inline bool ScanRecord(std::string_view bytes, uint32_t fileLength, size_t* offset, RecordKeys* keys, bool* exact) {
+// Finds the fields of the record at bytes[*offset], with the bounds and rules of ReadRecord
+// below (which gives them as a RecordView); inline for a load's loop, which keeps only
+// name, category and search bytes.
+inline bool ScanRecord(std::string_view bytes, uint32_t fileLength, size_t* offset, StoredRecord* record,
+                       bool* exact) {
   detail::Cursor cursor(bytes, fileLength, *offset);
   bool same = true;
-  std::string_view name, category, other, search;
+  StoredRecord read;
   uint32_t length = 0;
-  if (!cursor.Text(&name, &same) || !cursor.Text(&category, &same) || !cursor.Text(&other, &same) ||
-      !cursor.Block(InvalFileInfo::kDateSize, &other) || !cursor.Text(&other, &same) || !cursor.Int(&length)) {
+  if (!cursor.Text(&read.name, &same) || !cursor.Text(&read.category, &same) ||
+      !cursor.Text(&read.riskLevel, &same) || !cursor.Block(InvalFileInfo::kDateSize, &read.date) ||
+      !cursor.Text(&read.author, &same) || !cursor.Int(&length)) {
     return false;
   }
   // The layout lets a length of 0 or less stand for "no search bytes": nothing follows it.
@@ -127,11 +134,9 @@ inline bool ScanRecord(std::string_view bytes, uint32_t fileLength, size_t* offs
     length = 0;
     same = false;
   }
-  if (length > 0 && !cursor.Block(length, &search)) return false;
-  if (!cursor.Text(&other, &same)) return false;
-  keys->name = name;
-  keys->category = category;
-  keys->searchBytes = search;
+  if (length > 0 && !cursor.Block(length, &read.searchBytes)) return false;
+  if (!cursor.Text(&read.summary, &same)) return false;
+  *record = read;
   *exact = same;
   *offset = cursor.Offset();
   return true;

@@ -22,40 +22,22 @@ std::string LockPath(const std::string& folder) {
   return folder + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt + InvalFileDB::kLockSuffix;
 }
 
-// The data file's whole content, read the way the program's files are opened for loading
-// (ProfileFile's archive): a missing file is created empty when asked, and opening is
-// tried five times with the retry pump in between. The bytes go into memory of their own
-// (ByteBuffer), not a string, whose growth would fill every page with zeros first.
-bool ReadWholeDataFile(const std::string& path, bool createIfMissing, const std::function<void()>& retryPump,
-                       platform::ByteBuffer* bytes, uint32_t* fileLength) {
-  constexpr int kOpenAttempts = 5;
-  platform::FileStatus status;
-  // Never over a file another process has just put there.
-  if (createIfMissing && !platform::GetStatus(path, &status)) platform::WriteFileNoReplace(path, std::string_view());
-  for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
-    platform::ReadFile opened;
-    if (opened.Open(path)) {
-      // Larger than memory: no further attempt will do better.
-      if (!bytes->Allocate(static_cast<size_t>(opened.status().size))) return false;
-      const int64_t got = opened.ReadAt(0, bytes->Data(), bytes->Size());
-      if (got >= 0) {
-        bytes->Shrink(static_cast<size_t>(got));
-        *fileLength = static_cast<uint32_t>(opened.status().size);
-        return true;
-      }
-      bytes->Release();
-    }
-    if (attempt < kOpenAttempts && retryPump) retryPump();
-  }
-  return false;
-}
-
 }  // namespace
 
 bool InvalFileDB::ReadDataFile(const std::string& path, bool createIfMissing,
                                const std::function<void()>& retryPump) {
   loadIncomplete_ = false;
-  if (!ReadWholeDataFile(path, createIfMissing, retryPump, &fileBytes_, &fileLength_)) {
+  // Read the way the program's own files are read for loading (ProfileFile's archive), into
+  // memory of its own (ByteBuffer), not a string, whose growth would fill every page with
+  // zeros first.
+  const auto room = [this](size_t size) { return fileBytes_.Allocate(size) ? fileBytes_.Data() : nullptr; };
+  size_t got = 0;
+  uint64_t length = 0;
+  if (platform::ReadForLoad(path, createIfMissing, retryPump, room, &got, &length)) {
+    fileBytes_.Shrink(got);
+    fileLength_ = static_cast<uint32_t>(length);
+  } else {
+    fileBytes_.Release();
     // An existing file we could not read must not be replaced unseen by the next save.
     platform::FileStatus status;
     loadIncomplete_ = platform::GetStatus(path, &status);
@@ -102,7 +84,7 @@ bool InvalFileDB::ReadRecords() {
     // Each record's place hangs on the lengths read before it, so every wait on memory
     // holds up the whole load: the bytes some records ahead are fetched while this one is read.
     __builtin_prefetch(content.data() + std::min(offset + 1024, content.size() - 1));
-    db::RecordKeys view;
+    db::StoredRecord view;
     bool exact = true;
     // Ids hold 32-bit offsets; a data file of 4 GiB is not one this program wrote.
     if (begin >= kNoOffset || !db::ScanRecord(content, fileLength_, &offset, &view, &exact)) {

@@ -155,7 +155,7 @@ const BlockDigests::Result* BlockDigests::Take(size_t k) {
 void BlockDigests::Help() {
   // Threads made where tables of their own were possible; should this one not get its
   // own after all, it does nothing.
-  if (!platform::UseOwnDescriptorTable(owner_)) return;
+  if (!platform::UseOwnDescriptorTable()) return;
   std::vector<uint8_t> buffer;
   uint64_t seen = 0;
   for (;;) {

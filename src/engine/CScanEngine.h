@@ -114,6 +114,10 @@ class CScanEngine {
   // Reads, fingerprints and searches (or registers) the open file; false only when the
   // search must stop.
   bool ProcessFile();
+  // The steps after length bytes (above 0) of the file's block were read: events handled,
+  // the block in the buffer fingerprinted (unless digest, the fingerprint a helper made of
+  // it, is given), then searched or registered. False only when the search must stop.
+  bool SearchBlock(int32_t length, const uint8_t* digest);
   // Lets the host handle pending events; true when the search must stop (running clear).
   bool PumpSearchMessages();
 
@@ -192,6 +196,8 @@ class CScanEngine {
   bool IsDataFile(const platform::DirEntry& entry) const;
   // Fills lowerNames_ for the first count entries, once per listing.
   void LowerNames(size_t count);
+  // Shows the file in file_ as the one being searched and counts it.
+  void TellSearched();
   // The entry of the folder being listed (folder with its separator).
   bool SearchFile(const std::string& folder, const platform::DirEntry& entry);
   // OpenTarget for an entry of the folder being listed: the kernel looks up the name alone.

@@ -9,7 +9,6 @@
 // another program at work) is searched the usual way from there on.
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 #include "db/InvalFileDB.h"
 #include "db/DetectionSink.h"
@@ -135,12 +134,7 @@ bool CScanEngine::SearchDigestedFile(const std::string& folder, const platform::
   blockPosition_ = static_cast<int32_t>(position);
   blockLength_ = result.length;
   file_->AssignPath(folder, entry.name);
-  SetStatus(file_->PathText());
-  if (sink_ != nullptr) sink_->CountSearchedFile();
-  // The steps ProcessFile takes for a block of that length.
-  if (result.length <= 0) return true;
-  if (PumpSearchMessages()) return false;
-  std::memcpy(fingerprint_, result.digest, kFingerprintSize);
-  if (store_ == nullptr) return true;
-  return store_->Search(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
+  TellSearched();
+  // The steps ProcessFile takes after reading a block of that length.
+  return result.length <= 0 || SearchBlock(result.length, result.digest);
 }

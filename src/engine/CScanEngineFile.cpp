@@ -112,9 +112,16 @@ int32_t CScanEngine::ReadBlock() {
 
 bool CScanEngine::ProcessFile() {
   const int32_t length = ReadBlock();
-  if (length <= 0) return true;
+  return length <= 0 || SearchBlock(length, nullptr);
+}
+
+bool CScanEngine::SearchBlock(int32_t length, const uint8_t* digest) {
   if (PumpSearchMessages()) return false;
-  Md5Digest(buffer_.get(), static_cast<size_t>(length), fingerprint_);
+  if (digest != nullptr) {
+    std::memcpy(fingerprint_, digest, kFingerprintSize);
+  } else {
+    Md5Digest(buffer_.get(), static_cast<size_t>(length), fingerprint_);
+  }
   if (store_ == nullptr) return true;
   if (!registering) return store_->Search(file_.get(), fingerprint_, kFingerprintSize, kSearchMode);
   RegisterFile();

@@ -272,6 +272,11 @@ void CScanEngine::LowerNames(size_t count) {
   }
 }
 
+void CScanEngine::TellSearched() {
+  SetStatus(file_->PathText());
+  if (sink_ != nullptr) sink_->CountSearchedFile();
+}
+
 bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry& entry) {
   int opened = kNotOpenable;
   if (entry.error != 0) {
@@ -298,8 +303,7 @@ bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry
     if (opened != kOpened && platform::IsAbsentError(openError_)) return true;
   }
   const std::string& path = file_->PathText();
-  SetStatus(path);
-  if (sink_ != nullptr) sink_->CountSearchedFile();
+  TellSearched();
   if (opened == kOpened) {
     const bool ok = ProcessFile();
     CloseTarget();

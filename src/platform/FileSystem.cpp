@@ -12,6 +12,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/ByteBuffer.h"
 #include "platform/Encoding.h"
 #include "platform/FolderHandle.h"
 #include "platform/StatusHelpers.h"
@@ -261,12 +262,7 @@ bool OwnDescriptorTablesPossible(long listingThread) {
   return sys::CloseRangeWorks();
 }
 
-bool UseOwnDescriptorTable(long listingThread) {
-  const int look = sys::Open(DescriptorsOf(listingThread).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (look < 0) return false;
-  sys::Close(look);
-  return sys::UnshareEmptyDescriptorTable() == 0;
-}
+bool UseOwnDescriptorTable() { return sys::UnshareEmptyDescriptorTable() == 0; }
 
 bool DirReader::Identity(FileIdentity* identity, int* error) const {
   return IdentityOfFd(dirFd_, identity, error);
@@ -425,17 +421,32 @@ bool ReadFile::Adopt(int fd, int* error) {
 }
 
 void ResizeForFill(std::string* bytes, size_t size) {
-  // Below a megabyte the faults cost less than the call.
-  constexpr size_t kPrefaultFrom = size_t{1} << 20;
-  if (size >= kPrefaultFrom && bytes->capacity() < size) {
+  if (bytes->capacity() < size) {
     bytes->reserve(size);
-    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(bytes->data()) + page - 1) & ~(page - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(bytes->data()) + size) & ~(page - 1);
-    // Only advice: a kernel without it faults the pages in as before.
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    PrefaultForWrite(bytes->data(), size);
   }
   bytes->resize(size);
+}
+
+bool ReadForLoad(const std::string& path, bool createIfMissing, const std::function<void()>& retryPump,
+                 const std::function<char*(size_t)>& room, size_t* got, uint64_t* length) {
+  FileStatus status;
+  if (createIfMissing && !GetStatus(path, &status)) WriteFileNoReplace(path, std::string_view());
+  for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
+    ReadFile file;
+    if (file.Open(path)) {
+      char* at = room(static_cast<size_t>(file.status().size));
+      if (at == nullptr) return false;
+      const int64_t read = file.ReadAt(0, at, static_cast<size_t>(file.status().size));
+      if (read >= 0) {
+        *got = static_cast<size_t>(read);
+        *length = file.status().size;
+        return true;
+      }
+    }
+    if (attempt < kOpenAttempts && retryPump) retryPump();
+  }
+  return false;
 }
 
 void ReadFile::ReadOnlyWhatIsAsked() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -47,15 +48,14 @@ FileIdentity IdentityOf(const FileStatus& status);
 // Known and the same file; an unknown identity is never the same as anything.
 bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
 
-// Gives the calling thread a descriptor table of its own, with nothing open in it but the
-// standard input, output and error, when
-// the folders other threads list can be reached from it (DirReader::OpenSameFolder, through
-// /proc) and the system allows it. A thread that opens and closes a file for every few
-// microseconds of work then no longer contends with the others for one table's lock. False
-// when it keeps sharing the table.
-bool UseOwnDescriptorTable(long listingThread);
-// Whether UseOwnDescriptorTable can succeed here (asked before threads are made for it).
+// Whether threads of this process can have descriptor tables of their own from which the
+// folders thread listingThread lists can be reached (DirReader::OpenTicket, through /proc).
 bool OwnDescriptorTablesPossible(long listingThread);
+// Gives the calling thread a descriptor table of its own, with nothing open in it but the
+// standard input, output and error (OwnDescriptorTablesPossible told that it can be had).
+// A thread that opens and closes a file every few microseconds then no longer contends
+// with the others for one table's lock. False when it keeps sharing the table.
+bool UseOwnDescriptorTable();
 
 // stat (following links) or lstat; false with *error set when the status cannot be read.
 bool GetStatus(const std::string& path, FileStatus* status, int* error = nullptr);
@@ -195,6 +195,20 @@ class ReadFile {
 // of a large buffer are made present in one call, not one fault each as the zeros go in.
 // Throws std::bad_alloc as resize does.
 void ResizeForFill(std::string* bytes, size_t size);
+
+// How often the program tries to open one of its own files in all, with one round of the
+// caller's retry pump between two attempts: long enough for another program to let go of
+// the file, short enough not to hold up the start or the end of the program.
+inline constexpr int kOpenAttempts = 5;
+
+// Reads one of the program's own files whole, for loading it: a missing one is first made
+// empty when createIfMissing (never over one another process has just put there), and
+// opening is tried kOpenAttempts times. room(size) gives memory for size bytes; null when
+// there is none, and then no later attempt would do better, so the reading ends. On
+// success *got bytes were read (fewer only when the file shrank since it was opened) and
+// *length is the file's length when opened.
+bool ReadForLoad(const std::string& path, bool createIfMissing, const std::function<void()>& retryPump,
+                 const std::function<char*(size_t)>& room, size_t* got, uint64_t* length);
 
 // Reads a whole file; false with *error when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string* content, int* error = nullptr);

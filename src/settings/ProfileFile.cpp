@@ -8,15 +8,6 @@
 #include "util/LittleEndian.h"
 #include "platform/FileSystem.h"
 
-namespace {
-
-// Opening is tried this many times in all, with one round of the retry pump between two
-// attempts: long enough for another program to let go of the file, short enough not to
-// hold up the start or the end of the program.
-constexpr int kOpenAttempts = 5;
-
-}  // namespace
-
 // The open archive. Loading: the whole file, read at opening, and a read position.
 // Storing: the content built so far, committed by CloseArchive. The path is taken at
 // opening, so a SetPath while the archive is open cannot redirect it.
@@ -73,47 +64,46 @@ bool ProfileFile::OpenArchive(Direction direction, bool createIfMissing, Commit 
   archive->commit = commit;
   archive->path = fullPath_;
 
+  if (direction == Direction::Load) {
+    // Loading with creation asked for leaves an empty file behind, as on a first start; a
+    // store creates its file when it commits.
+    std::string& bytes = archive->bytes;
+    const auto room = [&bytes](size_t size) -> char* {
+      try {
+        platform::ResizeForFill(&bytes, size);
+      } catch (const std::exception&) {
+        return nullptr;  // larger than memory
+      }
+      return bytes.data();
+    };
+    size_t got = 0;
+    uint64_t length = 0;
+    if (!platform::ReadForLoad(fullPath_, createIfMissing, retryPump_, room, &got, &length)) return false;
+    bytes.resize(got);
+    fileLength_ = static_cast<uint32_t>(length);
+    archive_ = std::move(archive);
+    return true;
+  }
+
   platform::FileStatus status;
   bool exists = platform::GetStatus(fullPath_, &status);
-  // Loading with creation asked for leaves an empty file behind, as on a first start; a
-  // store creates its file when it commits. Never over a file another process has just
-  // put there.
-  if (!exists && createIfMissing && direction == Direction::Load) platform::WriteFileNoReplace(fullPath_, std::string_view());
   // A name that is taken stays taken however often we try.
-  if (direction == Direction::Store && commit == Commit::CreateNew &&
+  if (commit == Commit::CreateNew &&
       (exists || platform::GetLinkStatus(fullPath_, &status))) {
     storeError_ = EEXIST;
     return false;
   }
 
-  for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
-    if (direction == Direction::Load) {
-      platform::ReadFile file;
-      if (file.Open(fullPath_)) {
-        try {
-          platform::ResizeForFill(&archive->bytes, file.status().size);
-        } catch (const std::exception&) {
-          return false;  // larger than memory: no further attempt will do better
-        }
-        int64_t got = file.ReadAt(0, archive->bytes.data(), archive->bytes.size());
-        if (got >= 0) {
-          archive->bytes.resize(static_cast<size_t>(got));
-          fileLength_ = static_cast<uint32_t>(file.status().size);
-          archive_ = std::move(archive);
-          return true;
-        }
-      }
-    } else {
-      // Nothing is written before the commit; a folder standing where the file should go
-      // would make it fail, so it counts as a failed opening now.
-      exists = platform::GetStatus(fullPath_, &status);
-      if (!exists || !status.isDirectory) {
-        fileLength_ = exists ? static_cast<uint32_t>(status.size) : 0;
-        archive_ = std::move(archive);
-        return true;
-      }
+  for (int attempt = 1; attempt <= platform::kOpenAttempts; ++attempt) {
+    // Nothing is written before the commit; a folder standing where the file should go
+    // would make it fail, so it counts as a failed opening now.
+    exists = platform::GetStatus(fullPath_, &status);
+    if (!exists || !status.isDirectory) {
+      fileLength_ = exists ? static_cast<uint32_t>(status.size) : 0;
+      archive_ = std::move(archive);
+      return true;
     }
-    if (attempt < kOpenAttempts && retryPump_) retryPump_();
+    if (attempt < platform::kOpenAttempts && retryPump_) retryPump_();
   }
   return false;
 }
