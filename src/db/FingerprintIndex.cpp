@@ -11,6 +11,8 @@ namespace {
 // about one bit in six is set, and some 96 misses in 100 end at the filter.
 constexpr size_t kMaxFilterBits = size_t{1} << 20;
 constexpr size_t kBitsPerKey = 16;
+// A filter word is chosen by a key's first two bytes.
+static_assert(kMaxFilterBits / 64 <= 65536);
 // A placed index is built again once it holds this many times as many keys as buckets.
 constexpr size_t kKeysPerBucketBeforeBuild = 4;
 // A build puts each key in order in its bucket as it places it while none holds more.
@@ -86,15 +88,27 @@ void FingerprintIndex::StartBuild(size_t keys) {
   std::vector<uint64_t>().swap(building_);
   platform::ReservePrefaulted(&building_, keys);
   SizeFilter(keys);
-  // Each bucket's size is counted as the keys come.
   SizeBuckets(keys);
 }
 
 void FingerprintIndex::FinishBuild() {
   const size_t keys = building_.size();
   const size_t bucketCount = BucketCount();
-  // An entry's bucket: the top bits of its key's first two bytes.
-  const auto bucketOf = [this](uint64_t entry) { return static_cast<size_t>(entry >> 48 >> bucketShift_); };
+  const auto headOf = [](uint64_t entry) { return static_cast<uint32_t>(entry >> 32); };
+  const auto bucketOf = [&](uint64_t entry) { return size_t{BucketOf(headOf(entry))}; };
+  // Each key's filter bits and its bucket's size. Both arrays are written at random: the
+  // words some entries ahead are fetched meanwhile, so that the waits on memory overlap.
+  constexpr size_t kAhead = 16;
+  for (size_t i = 0; i < keys; ++i) {
+    if (i + kAhead < keys) {
+      const uint32_t ahead = headOf(building_[i + kAhead]);
+      __builtin_prefetch(&filter_[FilterWord(ahead)], 1);
+      __builtin_prefetch(&buckets_[BucketOf(ahead) + 1], 1);
+    }
+    const uint32_t head = headOf(building_[i]);
+    Mark(head);
+    ++buckets_[BucketOf(head) + 1];
+  }
   // The sizes counted, each bucket's start; the starts then move to the ends as the
   // buckets fill.
   size_t largest = 0;
@@ -114,7 +128,11 @@ void FingerprintIndex::FinishBuild() {
   // sorted on its own.
   bool shared = false;  // two entries share their four key bytes
   if (largest <= kInsertionSortedBucket) {
-    for (uint64_t entry : building_) {
+    for (size_t i = 0; i < keys; ++i) {
+      // The slots some entries ahead are fetched meanwhile, their buckets' ends before.
+      if (i + 2 * kAhead < keys) __builtin_prefetch(&buckets_[bucketOf(building_[i + 2 * kAhead])]);
+      if (i + kAhead < keys) __builtin_prefetch(&placed[buckets_[bucketOf(building_[i + kAhead])]], 1);
+      const uint64_t entry = building_[i];
       const size_t slot = buckets_[bucketOf(entry)]++;
       size_t to = slot;
       for (; to > 0 && placed[to - 1] > entry; --to) placed[to] = placed[to - 1];

@@ -16,7 +16,7 @@
 // Almost every file of a search has no record, so a miss must be cheap however many
 // signatures there are: a bit filter answers most misses with two accesses to a small
 // array before the buckets (and the records' bytes) are consulted. A key sets two bits of
-// one 64-bit word: the word chosen by its bytes 0..2, the bits by its bytes 3 and 4 (an
+// one 64-bit word: the word chosen by its bytes 0 and 1, the bits by its bytes 2 and 3 (an
 // MD5 is uniform, so no hashing is needed), so that a miss costs one memory access while
 // the search's file reading crowds the caches; a fingerprint passes only when both bits
 // are set. The filter grows with the keys up to 2^20 bits (128 KiB) and never gives a
@@ -59,12 +59,9 @@ class FingerprintIndex {
   // AddToBuild for every record with a key, in any order, then FinishBuild. Until then
   // the index answers nothing reliably.
   void StartBuild(size_t keys);
-  void AddToBuild(uint32_t id, const uint8_t* key) {
-    Mark(key);
-    ++buckets_[BucketOf(key) + 1];
-    building_.push_back(uint64_t{key[0]} << 56 | uint64_t{key[1]} << 48 | uint64_t{key[2]} << 40 |
-                        uint64_t{key[3]} << 32 | id);
-  }
+  // Only notes the key: the filter and the buckets are filled by FinishBuild, in a pass of
+  // its own, where their scattered writes overlap instead of holding up the load's walk.
+  void AddToBuild(uint32_t id, const uint8_t* key) { building_.push_back(uint64_t{HeadOf(key)} << 32 | id); }
   void FinishBuild();
   // Takes in or out one record; its key is read through Records, so a record is erased
   // before its search bytes change. An id that is not indexed is no error.
@@ -79,22 +76,27 @@ class FingerprintIndex {
   size_t FilterBits() const { return filter_.size() * 64; }
 
  private:
-  // The filter word of a key (masked to the filter's size) and its two bits in it.
-  uint32_t FilterWord(const uint8_t* bytes) const {
-    return (uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16) & filterWordMask_;
+  // A key's first four bytes, the first the highest: all that the filter and the buckets
+  // look at (an MD5 is uniform), and all a build's entries keep of a key.
+  static uint32_t HeadOf(const uint8_t* bytes) {
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
   }
-  static uint64_t FilterBitsOf(const uint8_t* bytes) {
-    return uint64_t{1} << (bytes[3] & 63) | uint64_t{1} << (bytes[4] & 63);
-  }
-  uint32_t BucketOf(const uint8_t* bytes) const { return (uint32_t{bytes[0]} << 8 | bytes[1]) >> bucketShift_; }
+  // The filter word of a key (its first two bytes, masked to the filter's size) and its two
+  // bits in it (by bytes 2 and 3).
+  uint32_t FilterWord(uint32_t head) const { return (head >> 16) & filterWordMask_; }
+  static uint64_t FilterBitsOf(uint32_t head) { return uint64_t{1} << (head >> 8 & 63) | uint64_t{1} << (head & 63); }
+  uint32_t BucketOf(uint32_t head) const { return (head >> 16) >> bucketShift_; }
+  uint32_t BucketOf(const uint8_t* bytes) const { return BucketOf(HeadOf(bytes)); }
   size_t BucketCount() const { return size_t{1} << (16 - bucketShift_); }
   // Buckets for about one key each, at most one per value of the first two key bytes.
   void SizeBuckets(size_t keys);
   bool MayHold(const uint8_t* fingerprint) const {
-    const uint64_t bits = FilterBitsOf(fingerprint);
-    return (filter_[FilterWord(fingerprint)] & bits) == bits;
+    const uint32_t head = HeadOf(fingerprint);
+    const uint64_t bits = FilterBitsOf(head);
+    return (filter_[FilterWord(head)] & bits) == bits;
   }
-  void Mark(const uint8_t* bytes) { filter_[FilterWord(bytes)] |= FilterBitsOf(bytes); }
+  void Mark(uint32_t head) { filter_[FilterWord(head)] |= FilterBitsOf(head); }
+  void Mark(const uint8_t* bytes) { Mark(HeadOf(bytes)); }
   // Sizes the filter for keys and clears it.
   void SizeFilter(size_t keys);
   // Sizes the filter for the keys there are and sets the bit of every key.
