@@ -12,7 +12,8 @@
 //        with 10, run alternately over a generated tree of N files (default 20,000) or over
 //        the folder ROOT as it is; the medians, their ratio and their difference, start to
 //        exit, the load included (over an empty ROOT the difference is the signatures'
-//        fixed cost)
+//        fixed cost), and the median of each round's own ratio (steady where the
+//        machine's speed drifts over the rounds)
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -217,6 +218,15 @@ int WholeCommand(int files, std::string tree, int rounds, std::string scan) {
   // Over an empty folder this is the fixed cost of the signatures: the load and the exit.
   std::printf("100,000 - 10        %.2f ms wall, %.2f ms CPU\n", (Median(wallMany) - Median(wallFew)) * 1e3,
               (Median(cpuMany) - Median(cpuFew)) * 1e3);
+  // Each round's two runs follow each other: their ratio does not drift with the machine's
+  // speed over the rounds, as the medians of all the runs may (another program, the host).
+  std::vector<double> wallRatios, cpuRatios;
+  for (int i = 0; i < rounds; ++i) {
+    wallRatios.push_back(wallMany[static_cast<size_t>(i)] / wallFew[static_cast<size_t>(i)]);
+    cpuRatios.push_back(cpuMany[static_cast<size_t>(i)] / cpuFew[static_cast<size_t>(i)]);
+  }
+  std::printf("ratio, round by round  %.3f wall, %.3f CPU (medians of the rounds' ratios)\n", Median(wallRatios),
+              Median(cpuRatios));
   return 0;
 }
 
