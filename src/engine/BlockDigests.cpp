@@ -120,7 +120,8 @@ bool BlockDigests::Begin(const platform::DirReader& reader, const std::vector<pl
     current_ = job_;
     sequence_.fetch_add(1);
   }
-  if (sleepers_.load() > 0) folderBegun_.notify_all();
+  woken_ = sleepers_.load() > 0;
+  if (woken_) folderBegun_.notify_all();
   return true;
 }
 

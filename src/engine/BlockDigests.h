@@ -84,6 +84,10 @@ class BlockDigests {
   int Late() const { return late_; }
   // Files of the folder begun the helpers read.
   int HelpersFiles() const { return helpersFiles_.load(std::memory_order_relaxed); }
+  // Helpers had fallen asleep (no folder came for a while) and were woken for the folder
+  // begun: waking takes longer than a small folder, so they may have read none of it
+  // without being kept from running.
+  bool Woken() const { return woken_; }
 
  private:
   // One folder's files, shared by the threads that work on it.
@@ -117,6 +121,7 @@ class BlockDigests {
   std::vector<uint8_t> ownBuffer_;
   platform::ReadAhead* timer_ = nullptr;
   int late_ = 0;
+  bool woken_ = false;
 
   std::mutex mutex_;
   std::condition_variable folderBegun_;  // helpers wait here for a folder

@@ -34,14 +34,14 @@ constexpr int kMostRereads = 16;
 // longer than a few files take, its own thread had less than kOwnShare of a processor, or
 // no helper read a single file of a folder of kEnoughFilesToTell (judged where the folder
 // took long enough to tell). Folders are then searched the usual way, 8 of them after the
-// first hindered folder and twice as many after each next one in a row (1,024 at most),
+// first hindered folder and twice as many after each next one in a row (64 at most),
 // before the helpers are tried again.
 constexpr int kHinderedAfter = 2;
 constexpr double kOwnShare = 0.8;
 constexpr std::chrono::microseconds kLongEnoughToTell{200};
 constexpr size_t kEnoughFilesToTell = 32;
 constexpr int kFirstPause = 8;
-constexpr int kLongestPause = 1024;
+constexpr int kLongestPause = 64;
 
 }  // namespace
 
@@ -74,7 +74,8 @@ bool CScanEngine::SearchDigested(const std::string& folder, size_t* next) {
       const auto wall = std::chrono::steady_clock::now() - wallStart;
       const auto cpu = platform::ThreadCpuTime() - cpuStart;
       const bool starved = wall >= kLongEnoughToTell && cpu < wall * kOwnShare;
-      const bool alone = taken >= kEnoughFilesToTell && engine.digests_.HelpersFiles() == 0;
+      const bool alone =
+          taken >= kEnoughFilesToTell && engine.digests_.HelpersFiles() == 0 && !engine.digests_.Woken();
       engine.NoteHelpers(starved || alone || engine.digests_.Late() >= kHinderedAfter || rereads >= kMostRereads);
       engine.digests_.End();
     }
