@@ -221,9 +221,9 @@ int WholeCommand(int files, std::string tree, int rounds, std::string scan) {
   // Each round's two runs follow each other: their ratio does not drift with the machine's
   // speed over the rounds, as the medians of all the runs may (another program, the host).
   std::vector<double> wallRatios, cpuRatios;
-  for (int i = 0; i < rounds; ++i) {
-    wallRatios.push_back(wallMany[static_cast<size_t>(i)] / wallFew[static_cast<size_t>(i)]);
-    cpuRatios.push_back(cpuMany[static_cast<size_t>(i)] / cpuFew[static_cast<size_t>(i)]);
+  for (size_t i = 0; i < wallMany.size(); ++i) {
+    wallRatios.push_back(wallMany[i] / wallFew[i]);
+    cpuRatios.push_back(cpuMany[i] / cpuFew[i]);
   }
   std::printf("ratio, round by round  %.3f wall, %.3f CPU (medians of the rounds' ratios)\n", Median(wallRatios),
               Median(cpuRatios));

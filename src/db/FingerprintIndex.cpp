@@ -94,6 +94,7 @@ void FingerprintIndex::StartBuild(size_t keys) {
 void FingerprintIndex::FinishBuild() {
   const size_t keys = building_.size();
   const size_t bucketCount = BucketCount();
+  // An entry's key head (its high half) and bucket.
   const auto headOf = [](uint64_t entry) { return static_cast<uint32_t>(entry >> 32); };
   const auto bucketOf = [&](uint64_t entry) { return size_t{BucketOf(headOf(entry))}; };
   // Each key's filter bits and its bucket's size. Both arrays are written at random: the
@@ -101,13 +102,12 @@ void FingerprintIndex::FinishBuild() {
   constexpr size_t kAhead = 16;
   for (size_t i = 0; i < keys; ++i) {
     if (i + kAhead < keys) {
-      const uint32_t ahead = headOf(building_[i + kAhead]);
-      __builtin_prefetch(&filter_[FilterWord(ahead)], 1);
-      __builtin_prefetch(&buckets_[BucketOf(ahead) + 1], 1);
+      const uint64_t ahead = building_[i + kAhead];
+      __builtin_prefetch(&filter_[FilterWord(headOf(ahead))], 1);
+      __builtin_prefetch(&buckets_[bucketOf(ahead) + 1], 1);
     }
-    const uint32_t head = headOf(building_[i]);
-    Mark(head);
-    ++buckets_[BucketOf(head) + 1];
+    Mark(headOf(building_[i]));
+    ++buckets_[bucketOf(building_[i]) + 1];
   }
   // The sizes counted, each bucket's start; the starts then move to the ends as the
   // buckets fill.
