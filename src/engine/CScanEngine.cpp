@@ -94,14 +94,14 @@ bool CScanEngine::Run(int32_t bufferSize, int32_t overlap) {
   }
 
   // Reading ahead only where it can pay: several threads, and blocks small enough that a
-  // window of them stays a few megabytes.
+  // window of them asked of the disk ahead stays a few megabytes of the cache.
   if (jobs_ > 1 && buffer_) {
     int64_t position = 0;
     int64_t count = 0;
     BlockRequest(&position, &count);
     constexpr int64_t kWindowBytes = 8 << 20;
     const int64_t window = std::clamp<int64_t>(kWindowBytes / std::max<int64_t>(count, 1), 2, 4 * int64_t{jobs_});
-    if (count > 0) ahead_.Start(jobs_, static_cast<size_t>(window), static_cast<size_t>(count), readAheadThreadsOnly_);
+    if (count > 0) ahead_.Start(jobs_, static_cast<size_t>(window), readAheadThreadsOnly_);
     // On a warm cache the search is bound by the processor: as many threads as there are
     // processors fingerprint blocks (registration records each sample at its turn).
     constexpr int kMostDigestThreads = 4;

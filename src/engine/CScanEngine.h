@@ -66,16 +66,17 @@ class CScanEngine {
   // Hears of every sample a registration fingerprints (registration sets it for its run).
   void SetSampleQuality(SignatureQuality* quality) { quality_ = quality; }
 
-  // Threads that open and read the files ahead of the search (1, the default: the search
-  // reads each file itself, when it comes to it; both programs set AutomaticJobs). While
+  // Threads that open the files ahead of the search and ask the disk for their blocks (1,
+  // the default: the search opens each file itself, when it comes to it; both programs set
+  // AutomaticJobs); the search reads every block itself, at its file's turn. While
   // the disk keeps up, as many of them as there are processors (less one) fingerprint the
   // files instead. Whatever the number, files are searched, counted, reported and
   // processed in the same order and at the same moments.
   static int AutomaticJobs();
   void SetJobs(int jobs) { jobs_ = jobs < 1 ? 1 : jobs; }
   int Jobs() const { return jobs_; }
-  // Every file is read by the threads, from the first on, as on a disk so slow that they
-  // are always ahead (for tests: on a warm cache the search would read most files itself).
+  // Every file is opened by the threads, from the first on, as on a disk so slow that they
+  // are always ahead (for tests: on a warm cache the search would open most files itself).
   void SetReadAheadThreadsOnly(bool on) { readAheadThreadsOnly_ = on; }
 
   // ---- one search ----

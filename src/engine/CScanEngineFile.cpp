@@ -74,33 +74,26 @@ void CScanEngine::BlockRequest(int64_t* position, int64_t* count) const {
 
 int32_t CScanEngine::ReadBlock() {
   blockLength_ = 0;
-  platform::ReadAhead::Block* ahead = std::exchange(readAhead_, nullptr);
   if (!buffer_ || bufferSize_ <= 0 || !file_ || !file_->IsOpen()) return 0;
   int64_t position = 0;
   int64_t count = 0;
   BlockRequest(&position, &count);
   blockPosition_ = static_cast<int32_t>(position);
 
-  int error = 0;
-  int64_t n = 0;
-  if (ahead != nullptr) {
-    // Read ahead from this very open file, as below.
-    if (!ahead->read) return 0;
-    n = ahead->length;
-    error = ahead->readError;
-    if (n > 0) std::memcpy(buffer_.get(), ahead->data, static_cast<size_t>(n));
-  } else {
-    // When the open gave the file's size, asking for no more than it holds keeps short
-    // files to one read call. A size of 0 says nothing (an entry opened as listed, or a
-    // file system that does not know its sizes), so such a file is simply read.
-    const uint64_t size = file_->File().status().size;
-    if (size != 0) {
-      if (static_cast<uint64_t>(blockPosition_) >= size) return 0;
-      count = std::min<int64_t>(count, static_cast<int64_t>(size - static_cast<uint64_t>(blockPosition_)));
-    }
-    n = file_->File().ReadAt(static_cast<uint64_t>(blockPosition_), buffer_.get(), static_cast<size_t>(count), &error);
-    if (timingOwnRead_) ownReadAt_ = std::chrono::steady_clock::now();
+  // A file opened ahead is read here all the same, from the very open file: its block was
+  // asked of the disk when it was opened, and has mostly come by now.
+  // When the open gave the file's size, asking for no more than it holds keeps short files
+  // to one read call. A size of 0 says nothing (an entry opened as listed, or a file system
+  // that does not know its sizes), so such a file is simply read.
+  const uint64_t size = file_->File().status().size;
+  if (size != 0) {
+    if (static_cast<uint64_t>(blockPosition_) >= size) return 0;
+    count = std::min<int64_t>(count, static_cast<int64_t>(size - static_cast<uint64_t>(blockPosition_)));
   }
+  int error = 0;
+  const int64_t n =
+      file_->File().ReadAt(static_cast<uint64_t>(blockPosition_), buffer_.get(), static_cast<size_t>(count), &error);
+  if (timingOwnRead_) ownReadAt_ = std::chrono::steady_clock::now();
   if (n < 0) {
     CloseTarget();
     if (problems_ != nullptr) problems_->FileNotRead(file_->PathText(), error, SearchProblemSink::FileStep::Read);

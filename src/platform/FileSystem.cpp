@@ -454,6 +454,12 @@ void ReadFile::ReadOnlyWhatIsAsked() {
   if (fd_ >= 0) posix_fadvise(fd_, 0, 0, POSIX_FADV_RANDOM);
 }
 
+void ReadFile::WillRead(uint64_t offset, size_t count) {
+  // Only advice, as above. A count of 0 would ask for the whole rest of the file.
+  if (fd_ >= 0 && count > 0 && offset <= static_cast<uint64_t>(LLONG_MAX))
+    posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(count), POSIX_FADV_WILLNEED);
+}
+
 int64_t ReadFile::ReadAt(uint64_t offset, void* buffer, size_t count, int* error) {
   if (fd_ < 0) {
     SetError(error, EBADF);

@@ -168,6 +168,9 @@ class ReadFile {
   // for: a block at the start of a file that is not cached then costs the disk that block,
   // not the read-ahead window of the whole file.
   void ReadOnlyWhatIsAsked();
+  // Asks the disk for the bytes at offset without waiting for them: a later read of them
+  // finds them come, or waits only for what is still under way.
+  void WillRead(uint64_t offset, size_t count);
   // pread; the number of bytes read (short only at the end of the file), or -1 with *error.
   int64_t ReadAt(uint64_t offset, void* buffer, size_t count, int* error = nullptr);
   // Reads everything from the current length on (for small files such as the settings).

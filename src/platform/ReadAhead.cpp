@@ -31,19 +31,13 @@ long VoluntaryWaits() {
 
 ReadAhead::~ReadAhead() { Stop(); }
 
-bool ReadAhead::Start(int threads, size_t window, size_t blockBytes, bool threadsOnly) {
+bool ReadAhead::Start(int threads, size_t window, bool threadsOnly) {
   Stop();
   if (threads < 1 || window < 1) return false;
   // No memory: the caller reads alone.
-  memory_.reset(new (std::nothrow) uint8_t[window * std::max<size_t>(blockBytes, 1)]);
-  if (!memory_) return false;
   slots_.reset(new (std::nothrow) Slot[window]);
-  if (!slots_) {
-    memory_.reset();
-    return false;
-  }
+  if (!slots_) return false;
   window_ = window;
-  for (size_t i = 0; i < window; ++i) slots_[i].block.data = memory_.get() + i * std::max<size_t>(blockBytes, 1);
   stopping_ = false;
   oldest_ = next_ = nextToStart_ = 0;
   outstanding_ = queuedCount_ = busyCount_ = 0;
@@ -91,7 +85,6 @@ void ReadAhead::Stop() {
   active_ = 0;
   slots_.reset();
   window_ = 0;
-  memory_.reset();
 }
 
 void ReadAhead::Ask(const DirReader& reader, const DirEntry& entry, uint64_t position, size_t count) {
@@ -246,28 +239,26 @@ void ReadAhead::Work(int index) {
 void ReadAhead::Fill(Slot& slot, bool atItsTurn) {
   Block& block = slot.block;
   block.atItsTurn = atItsTurn;
-  block.read = false;
-  block.length = 0;
-  block.readError = 0;
   block.openError = 0;
   block.identity = FileIdentity{};
   block.opened = block.file.OpenEntry(*slot.reader, *slot.entry, &block.openError);
   if (!block.opened) return;
+  // Threads open files only while the disk is slow: there a block of a few hundred bytes
+  // must not bring in the file's first hundred kilobytes as well.
+  block.file.ReadOnlyWhatIsAsked();
+  // Opened at its turn, the file is read at once.
+  if (atItsTurn) return;
   // The user checks the identity only of a file opened ahead of its turn.
-  if (!atItsTurn && !block.file.Identity(&block.identity)) block.identity = FileIdentity{};
+  if (!block.file.Identity(&block.identity)) block.identity = FileIdentity{};
+  // As the read does: a known size bounds the block, and one that starts at or after the
+  // end is not asked for at all.
   size_t count = slot.count;
-  // As the single-threaded read does: a known size bounds the read, and a block that
-  // starts at or after the end is not read at all.
   const uint64_t size = block.file.status().size;
   if (size != 0) {
     if (slot.position >= size) return;
     count = static_cast<size_t>(std::min<uint64_t>(count, size - slot.position));
   }
-  // Threads read only while the disk is slow: there a block of a few hundred bytes must
-  // not bring in the file's first hundred kilobytes as well.
-  block.file.ReadOnlyWhatIsAsked();
-  block.read = true;
-  block.length = block.file.ReadAt(slot.position, block.data, count, &block.readError);
+  block.file.WillRead(slot.position, count);
 }
 
 }  // namespace platform

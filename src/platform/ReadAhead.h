@@ -1,20 +1,23 @@
-// Opens entries of a listed folder and reads one block of each on a few threads, ahead of
-// the thread that uses them. On a cold disk one thread waits on one read at a time while
-// the disk could serve many; here the reads of the next files are in flight together.
-// Requests are taken back strictly in the order they were made, so whoever uses them sees
-// the files in the order it asked for them. At most Window() requests are outstanding, so
-// the memory held is fixed however large the tree.
+// Opens entries of a listed folder on a few threads, ahead of the thread that uses them,
+// and asks the disk for the block of each without waiting for it. On a cold disk one
+// thread waits on one read at a time while the disk could serve many; here the next files'
+// opens are under way together, and their blocks' reads are all in flight (a window of
+// them, not as many as there are threads), so that the user, reading each block at its
+// file's turn, finds it come or waits only for what is still on its way. Requests are
+// taken back strictly in the order they were made, so whoever uses them sees the files in
+// the order it asked for them. At most Window() requests are outstanding, so what is held
+// (open files, blocks asked of the disk) is fixed however large the tree.
 //
 // Of the threads asked for, only as many take requests as the disk keeps busy, and none
 // is made before the first is needed: none to begin with (the user then asks for nothing
-// and reads each block itself, as a search without threads does, telling how long it
-// waited), twice as many each time a block took the disk's time to come (for the user's
-// own blocks: only after a few slow ones in a row), half as many after a long run of
-// blocks that came at once (a warm cache, where threads would only add hand-overs and
+// and opens and reads each file itself, as a search without threads does, telling how
+// long it waited), twice as many each time a file took the disk's time to come (for the
+// user's own files: only after a few slow ones in a row), half as many after a long run
+// of files that came at once (a warm cache, where threads would only add hand-overs and
 // checks).
 //
-// A request keeps the file open: the block comes with the very open file it was read
-// from, and so with that file's identity.
+// A request keeps the file open: the user reads the block from the very file that was
+// opened, and so from the file whose identity the request tells.
 #pragma once
 
 #include <chrono>
@@ -32,18 +35,12 @@ namespace platform {
 class ReadAhead {
  public:
   struct Block {
-    ReadFile file;         // open when opened
+    ReadFile file;         // open when opened; its block is read by the user
     bool opened = false;
     int openError = 0;
     FileIdentity identity;  // of the open file; unknown when it could not be told
-    // False when the file holds nothing at or after the position: no read was made.
-    bool read = false;
-    int64_t length = 0;    // bytes read; -1 after a read error
-    int readError = 0;
-    uint8_t* data = nullptr;
-    // Opened and read by the user's own thread at the moment it asked for the block (no
-    // thread had begun it): as fresh as a file opened at its turn. Its identity is then
-    // not told.
+    // Opened by the user's own thread at the moment it asked for the block (no thread had
+    // begun it): as fresh as a file opened at its turn. Its identity is then not told.
     bool atItsTurn = false;
   };
 
@@ -52,12 +49,12 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // threads reading threads, window requests of up to blockBytes each; threadsOnly: every
-  // thread takes requests from the first on and the user never reads a block itself, as
-  // on a disk so slow that the threads are always busy (tests on a warm cache use it to
-  // have the threads do the reading). False, with nothing started, when the memory (or,
-  // with threadsOnly, the threads) cannot be had.
-  bool Start(int threads, size_t window, size_t blockBytes, bool threadsOnly = false);
+  // threads opening threads, window requests; threadsOnly: every thread takes requests from
+  // the first on and the user never opens a file itself, as on a disk so slow that the
+  // threads are always busy (tests on a warm cache use it to have the threads do the
+  // opening). False, with nothing started, when the memory (or, with threadsOnly, the
+  // threads) cannot be had.
+  bool Start(int threads, size_t window, bool threadsOnly = false);
   // Cancels what is outstanding and ends the threads.
   void Stop();
   bool Running() const { return window_ > 0; }
@@ -66,8 +63,8 @@ class ReadAhead {
 
   // Asks for entry of reader (which must stay open, and entry unchanged, until the request
   // is released or cancelled): opened as ReadFile::OpenEntry opens it, then up to count
-  // bytes at position, never more than the file's known size holds. Only while fewer than
-  // Window() requests are outstanding.
+  // bytes at position asked of the disk, never more than the file's known size holds.
+  // Only while fewer than Window() requests are outstanding.
   void Ask(const DirReader& reader, const DirEntry& entry, uint64_t position, size_t count);
   // Wakes the threads for the requests made since the last call: asked in batches, the
   // threads are woken once per batch rather than once per file.
@@ -110,7 +107,6 @@ class ReadAhead {
 
   std::unique_ptr<Slot[]> slots_;
   size_t window_ = 0;
-  std::unique_ptr<uint8_t[]> memory_;
   std::vector<std::thread> threads_;  // made at the first need
   int threadCount_ = 0;               // threads asked for (then: made)
   std::mutex mutex_;

@@ -25,7 +25,7 @@ void SlowOwnBlockAfterAWait(ReadAhead& ahead) {
 // the user's own between them came slowly because of other work, and start none either.
 TEST(ReadAheadTest, ThreadsBeginOnlyForSlowBlocksInARowThatMadeTheUserWait) {
   ReadAhead ahead;
-  ASSERT_TRUE(ahead.Start(2, 8, 16));
+  ASSERT_TRUE(ahead.Start(2, 8));
   SlowOwnBlockAfterAWait(ahead);
   ahead.NoteOwnBlock(10us);
   SlowOwnBlockAfterAWait(ahead);
@@ -51,7 +51,7 @@ TEST(ReadAheadTest, ThreadsThatDoAllTheReadingNeverStopTakingRequests) {
   ASSERT_TRUE(reader.Next(&entry));
 
   ReadAhead ahead;
-  ASSERT_TRUE(ahead.Start(1, 4, 16, true));
+  ASSERT_TRUE(ahead.Start(1, 4, true));
   // Each round the thread has its requests done before the user comes for them: a long run
   // of blocks that come at once, with no read under way.
   for (int round = 0; round < 400; ++round) {
@@ -61,7 +61,9 @@ TEST(ReadAheadTest, ThreadsThatDoAllTheReadingNeverStopTakingRequests) {
     while (ahead.Outstanding() > 0) {
       ReadAhead::Block* block = ahead.WaitOldest(5s);
       ASSERT_NE(block, nullptr) << "round " << round;
-      EXPECT_EQ(block->length, 5);
+      ASSERT_TRUE(block->opened);
+      char got[16];
+      EXPECT_EQ(block->file.ReadAt(0, got, sizeof got), 5);
       ahead.ReleaseOldest();
     }
   }
