@@ -205,9 +205,9 @@ TEST_F(SearchFaultTest, IoErrorWhileListingEndsTheSearchAsNotReady) {
 
 }  // namespace
 
-// A disk that turns slow in the middle of a folder: the search, which read its files itself,
-// hands the rest of the folder to the reading threads as they wake and sees the same files, hits and
-// counts as it would alone.
+// A disk that turns slow in the middle of a folder: the search, which opened its files
+// itself, has the rest of the folder opened ahead by the threads as they wake and sees the
+// same files, hits and counts as it would alone.
 TEST_F(SearchFaultTest, ReadingThreadsThatJoinMidFolderChangeNothing) {
   for (int i = 0; i < 40; ++i) Write("f" + std::to_string(100 + i) + ".bin", i % 3 == 0 ? evil_ : Content(300, 100 + i));
   run_.AddSignatureFor(evil_);
@@ -222,17 +222,17 @@ TEST_F(SearchFaultTest, ReadingThreadsThatJoinMidFolderChangeNothing) {
       Call::Read, "/tree/f1", [] { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }, 10,
       platform::faults::kForever);
   std::mutex mutex;
-  std::set<std::thread::id> readers;
+  std::set<std::thread::id> openers;
   platform::faults::Before(
-      Call::Read, "/tree/",
+      Call::Open, "/tree/",
       [&] {
         std::lock_guard<std::mutex> lock(mutex);
-        readers.insert(std::this_thread::get_id());
+        openers.insert(std::this_thread::get_id());
       },
       0, platform::faults::kForever);
   EXPECT_TRUE(run_.Search("*.bin"));
   EXPECT_EQ(HitNames(), alone);
   EXPECT_EQ(run_.results.Counts().searched, 40);
   EXPECT_TRUE(run_.problems.files.empty());
-  EXPECT_GT(readers.size(), 1u);  // the threads did take over
+  EXPECT_GT(openers.size(), 1u);  // the threads did take over
 }
