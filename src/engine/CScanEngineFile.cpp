@@ -80,11 +80,11 @@ int32_t CScanEngine::ReadBlock() {
   BlockRequest(&position, &count);
   blockPosition_ = static_cast<int32_t>(position);
 
-  // A file opened ahead is read here all the same, from the very open file: its block was
-  // asked of the disk when it was opened, and has mostly come by now.
-  // When the open gave the file's size, asking for no more than it holds keeps short files
-  // to one read call. A size of 0 says nothing (an entry opened as listed, or a file system
-  // that does not know its sizes), so such a file is simply read.
+  // A file opened ahead is read here too, at its turn: its block was asked of the disk when
+  // it was opened, and has mostly come by now. When the open gave the file's size, asking
+  // for no more than it holds keeps short files to one read call. A size of 0 says nothing
+  // (an entry opened as listed, or a file system that does not know its sizes), so such a
+  // file is simply read.
   const uint64_t size = file_->File().status().size;
   if (size != 0) {
     if (static_cast<uint64_t>(blockPosition_) >= size) return 0;

@@ -116,7 +116,7 @@ ReadAhead::Block* ReadAhead::WaitOldest(std::chrono::milliseconds timeout) {
   bool done = true;
   if (slot.state == State::kQueued && !threadsOnly_) {
     // No thread has begun it (they begin in order, so none has begun a later one either):
-    // reading it here costs less than waking a thread and waiting for it.
+    // opening it here costs less than waking a thread and waiting for it.
     slot.state = State::kBusy;
     --queuedCount_;
     lock.unlock();
@@ -226,8 +226,8 @@ void ReadAhead::Work(int index) {
     lock.lock();
     slot.state = State::kDone;
     --busyCount_;
-    // Threads kept busy on a warm cache never leave the user a moment with no read under
-    // way; their own reads coming at once, one after another, tell that the disk is not
+    // Threads kept busy on a warm cache never leave the user a moment with no open under
+    // way; their own opens coming at once, one after another, tell that the disk is not
     // what holds anybody.
     quickFills_ = took < kDiskWait ? quickFills_ + 1 : 0;
     HalveAfterQuickRun(&quickFills_);

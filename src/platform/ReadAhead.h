@@ -116,7 +116,7 @@ class ReadAhead {
   int active_ = 0;                  // threads that take requests
   bool threadsOnly_ = false;
   int quickStreak_ = 0;             // blocks in a row that came quickly
-  int quickFills_ = 0;              // blocks in a row the threads read quickly
+  int quickFills_ = 0;              // files in a row the threads opened quickly
   long ownWaits_ = 0;               // the user's voluntary switches at its last slow block
   int slowOwnRun_ = 0;              // the user's own blocks in a row that were slow
   size_t oldest_ = 0;               // slot of the oldest outstanding request
