@@ -106,8 +106,9 @@ void FingerprintIndex::FinishBuild() {
       __builtin_prefetch(&filter_[FilterWord(headOf(ahead))], 1);
       __builtin_prefetch(&buckets_[bucketOf(ahead) + 1], 1);
     }
-    Mark(headOf(building_[i]));
-    ++buckets_[bucketOf(building_[i]) + 1];
+    const uint64_t entry = building_[i];
+    Mark(headOf(entry));
+    ++buckets_[bucketOf(entry) + 1];
   }
   // The sizes counted, each bucket's start; the starts then move to the ends as the
   // buckets fill.

@@ -199,8 +199,10 @@ class CScanEngine {
   void LowerNames(size_t count);
   // Shows the file in file_ as the one being searched and counts it.
   void TellSearched();
-  // The entry of the folder being listed (folder with its separator).
-  bool SearchFile(const std::string& folder, const platform::DirEntry& entry);
+  // The entry of the folder being listed (folder with its separator); ahead: the entry as
+  // the reading threads (or this thread, at its turn) opened it, or null.
+  bool SearchFile(const std::string& folder, const platform::DirEntry& entry,
+                  platform::ReadAhead::Block* ahead = nullptr);
   // OpenTarget for an entry of the folder being listed: the kernel looks up the name alone.
   int OpenTargetInFolder(const std::string& folder, const platform::DirEntry& entry);
   int OpenResultOf(bool opened, int error);
@@ -274,8 +276,6 @@ class CScanEngine {
   // the last time.
   int digestPauseLeft_ = 0;
   int digestPause_ = 0;
-  // The block read ahead for the file open in file_, until ReadBlock takes it.
-  platform::ReadAhead::Block* readAhead_ = nullptr;
   // While the search opens and reads its files itself beside idle reading threads: when
   // the file's open began and when its block had been read (the time the disk took).
   bool timingOwnRead_ = false;

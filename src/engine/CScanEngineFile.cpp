@@ -81,18 +81,13 @@ int32_t CScanEngine::ReadBlock() {
   blockPosition_ = static_cast<int32_t>(position);
 
   // A file opened ahead is read here too, at its turn: its block was asked of the disk when
-  // it was opened, and has mostly come by now. When the open gave the file's size, asking
-  // for no more than it holds keeps short files to one read call. A size of 0 says nothing
-  // (an entry opened as listed, or a file system that does not know its sizes), so such a
-  // file is simply read.
-  const uint64_t size = file_->File().status().size;
-  if (size != 0) {
-    if (static_cast<uint64_t>(blockPosition_) >= size) return 0;
-    count = std::min<int64_t>(count, static_cast<int64_t>(size - static_cast<uint64_t>(blockPosition_)));
-  }
+  // it was opened, and has mostly come by now. A block that starts at or after the end the
+  // open found is not read.
+  const uint64_t offset = static_cast<uint64_t>(blockPosition_);
+  const size_t readable = file_->File().ReadableAt(offset, static_cast<size_t>(count));
+  if (readable == 0) return 0;
   int error = 0;
-  const int64_t n =
-      file_->File().ReadAt(static_cast<uint64_t>(blockPosition_), buffer_.get(), static_cast<size_t>(count), &error);
+  const int64_t n = file_->File().ReadAt(offset, buffer_.get(), readable, &error);
   if (timingOwnRead_) ownReadAt_ = std::chrono::steady_clock::now();
   if (n < 0) {
     CloseTarget();

@@ -241,16 +241,14 @@ bool CScanEngine::SearchPlanned(const std::string& folder) {
         timingOwnRead_ = true;
         ownOpenAt_ = ownReadAt_ = std::chrono::steady_clock::now();
       }
+      platform::ReadAhead::Block* block = nullptr;
       if (took) {
-        platform::ReadAhead::Block* block = nullptr;
         // A stop is heard while the disk is slow, too.
         while ((block = ahead_.WaitOldest(std::chrono::milliseconds(20))) == nullptr) {
           if (PumpSearchMessages()) return false;
         }
-        readAhead_ = block;
       }
-      ok = SearchFile(folder, entry);
-      readAhead_ = nullptr;
+      ok = SearchFile(folder, entry, block);
       if (took) ahead_.ReleaseOldest();
       if (own) {
         timingOwnRead_ = false;
@@ -277,24 +275,24 @@ void CScanEngine::TellSearched() {
   if (sink_ != nullptr) sink_->CountSearchedFile();
 }
 
-bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry& entry) {
+bool CScanEngine::SearchFile(const std::string& folder, const platform::DirEntry& entry,
+                             platform::ReadAhead::Block* ahead) {
   int opened = kNotOpenable;
   if (entry.error != 0) {
     file_->AssignPath(folder, entry.name);
     openError_ = entry.error;
-  } else if (readAhead_ != nullptr && readAhead_->opened &&
-             (readAhead_->atItsTurn || finder_->EntryStillIs(entry, readAhead_->identity))) {
+  } else if (ahead != nullptr && ahead->opened &&
+             (ahead->atItsTurn || finder_->EntryStillIs(entry, ahead->identity))) {
     // Opened at its turn, or opened ahead and the name still leads to that file: it is
     // taken as if opened now. A file gone or replaced since, or one that could not be opened
     // ahead, is opened again below, so the search meets the tree as it is at the file's turn.
     blockPosition_ = 0;
     blockLength_ = 0;
     file_->AssignPath(folder, entry.name);
-    file_->File().Swap(readAhead_->file);
+    file_->File().Swap(ahead->file);
     targetInFolder_ = true;
     opened = OpenResultOf(true, 0);
   } else {
-    readAhead_ = nullptr;
     opened = OpenTargetInFolder(folder, entry);
     // A file that went away since it was listed is passed over as if it had never been
     // there; the open itself is the existence test, so a search costs no extra status

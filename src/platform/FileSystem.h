@@ -3,6 +3,7 @@
 // as errno values.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -171,6 +172,15 @@ class ReadFile {
   // Asks the disk for the bytes at offset without waiting for them: a later read of them
   // finds them come, or waits only for what is still under way.
   void WillRead(uint64_t offset, size_t count);
+  // How many of count bytes at offset a read can give by the size the open found: count
+  // where that size says nothing (0: an entry opened as listed, or a file system that does
+  // not know its sizes), 0 from the end on. Asking for no more keeps a short file to one
+  // read call.
+  size_t ReadableAt(uint64_t offset, size_t count) const {
+    const uint64_t size = status_.size;
+    if (size == 0) return count;
+    return offset >= size ? 0 : static_cast<size_t>(std::min<uint64_t>(count, size - offset));
+  }
   // pread; the number of bytes read (short only at the end of the file), or -1 with *error.
   int64_t ReadAt(uint64_t offset, void* buffer, size_t count, int* error = nullptr);
   // Reads everything from the current length on (for small files such as the settings).

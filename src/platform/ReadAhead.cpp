@@ -250,15 +250,8 @@ void ReadAhead::Fill(Slot& slot, bool atItsTurn) {
   if (atItsTurn) return;
   // The user checks the identity only of a file opened ahead of its turn.
   if (!block.file.Identity(&block.identity)) block.identity = FileIdentity{};
-  // As the read does: a known size bounds the block, and one that starts at or after the
-  // end is not asked for at all.
-  size_t count = slot.count;
-  const uint64_t size = block.file.status().size;
-  if (size != 0) {
-    if (slot.position >= size) return;
-    count = static_cast<size_t>(std::min<uint64_t>(count, size - slot.position));
-  }
-  block.file.WillRead(slot.position, count);
+  // As much as the read at the file's turn asks for (nothing past the end).
+  block.file.WillRead(slot.position, block.file.ReadableAt(slot.position, slot.count));
 }
 
 }  // namespace platform
