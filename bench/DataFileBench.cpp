@@ -5,15 +5,22 @@
 // figure on a machine shared with other work).
 //
 //   DataFileBench [FOLDER] [--rounds N]      everything, in FOLDER (default /tmp/vorlet-datafile-bench/)
-//   DataFileBench --load-only FOLDER [--rounds N]
-//        Load of FOLDER/Vorlet.dat: the first load's peak memory alone, then the median time
-//   DataFileBench --whole-command [--files N | --tree ROOT] [--rounds N] [--scan PATH_OF_VORLET_SCAN]
+//   DataFileBench --load-only FOLDER [--rounds N] [--cold-rounds N]
+//        Load of FOLDER/Vorlet.dat: the first load's peak memory alone, then the median time;
+//        then (5 cold rounds by default) the load from a dropped cache against a plain read of
+//        the file's bytes from a dropped cache, the least any load could take
+//   DataFileBench --whole-command [--files N | --tree ROOT] [--rounds N] [--cold-rounds N]
+//                 [--scan PATH_OF_VORLET_SCAN]
 //        `vorlet-scan -q --home H -p *.* --subfolders TREE` with 100,000 signatures in H and
 //        with 10, run alternately over a generated tree of N files (default 20,000) or over
 //        the folder ROOT as it is; the medians, their ratio and their difference, start to
 //        exit, the load included (over an empty ROOT the difference is the signatures'
 //        fixed cost), and the median of each round's own ratio (steady where the
-//        machine's speed drifts over the rounds)
+//        machine's speed drifts over the rounds); with --cold-rounds N (none by default) as
+//        many rounds again where every run starts from a dropped cache
+// A cold measurement needs root (/proc/sys/vm/drop_caches); without it, it is skipped with
+// a note.
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -32,6 +39,7 @@
 #include "util/FolderTree.h"
 #include "platform/FileSystem.h"
 #include "support/ChildRun.h"
+#include "support/ColdCache.h"
 #include "support/TreeGenerator.h"
 
 namespace {
@@ -127,7 +135,42 @@ void Fill(InvalFileDB& db, int records) {
   }
 }
 
-int LoadOnly(const std::string& folder, int rounds) {
+// The file's bytes read into memory and nothing else: one read call after another.
+void ReadPlainly(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  std::vector<char> bytes(1 << 20);
+  while (read(fd, bytes.data(), bytes.size()) > 0) {
+  }
+  close(fd);
+}
+
+// The load from a dropped cache against the plain read, alternating, medians.
+void LoadCold(const std::string& folder, int rounds) {
+  std::printf("cold cache, %d rounds:\n", rounds);
+  if (!bench::DropCaches()) {
+    std::printf("                 %s\n", bench::kColdSkipped);
+    return;
+  }
+  const std::string path = folder + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt;
+  std::vector<double> load, read;
+  for (int i = 0; i < rounds; ++i) {
+    for (int k = 0; k < 2; ++k) {
+      bench::DropCaches();
+      if ((i + k) % 2 == 0) {
+        InvalFileDB db;
+        load.push_back(Time([&] { db.Load(folder); }).wall);
+      } else {
+        read.push_back(Time([&] { ReadPlainly(path); }).wall);
+      }
+    }
+  }
+  std::printf("load, cold       %.4f s wall (median of %d)\n", Median(load), rounds);
+  std::printf("read, cold       %.4f s wall (median of %d; the file's bytes alone)\n", Median(read), rounds);
+  std::printf("load / read      %.3f\n", Median(load) / Median(read));
+}
+
+int LoadOnly(const std::string& folder, int rounds, int coldRounds) {
   std::printf("before load      VmHWM %s\n", StatusField("VmHWM:").c_str());
   bool ok = false;
   int32_t count = 0;
@@ -144,6 +187,7 @@ int LoadOnly(const std::string& folder, int rounds) {
                 db.Load(folder);
               }),
               rounds);
+  if (coldRounds > 0) LoadCold(folder, coldRounds);
   return ok ? 0 : 1;
 }
 
@@ -168,7 +212,44 @@ bool MakeHome(const std::string& home, int records) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-int WholeCommand(int files, std::string tree, int rounds, std::string scan) {
+// Rounds of the two runs, alternating, the order changing each round; then the medians.
+bool Alternate(const std::string& scan, const std::string& few, const std::string& many, const std::string& tree,
+               int rounds, bool cold) {
+  std::vector<double> wallFew, wallMany, cpuFew, cpuMany;
+  for (int i = 0; i < rounds; ++i) {
+    for (int k = 0; k < 2; ++k) {
+      const bool manyNow = (i + k) % 2 == 0;
+      if (cold) bench::DropCaches();
+      const bench::ChildRun run = RunScan(scan, manyNow ? many : few, tree);
+      if (run.exitStatus < 0 || run.exitStatus > 1) {
+        std::printf("vorlet-scan failed (exit %d)\n", run.exitStatus);
+        return false;
+      }
+      (manyNow ? wallMany : wallFew).push_back(run.seconds);
+      (manyNow ? cpuMany : cpuFew).push_back(run.cpuSeconds);
+    }
+  }
+  std::printf("%d rounds, medians\n", rounds);
+  std::printf("10 signatures       %.4f s wall, %.4f s CPU\n", Median(wallFew), Median(cpuFew));
+  std::printf("100,000 signatures  %.4f s wall, %.4f s CPU\n", Median(wallMany), Median(cpuMany));
+  std::printf("ratio 100,000 / 10  %.3f wall, %.3f CPU\n", Median(wallMany) / Median(wallFew),
+              Median(cpuMany) / Median(cpuFew));
+  // Over an empty folder this is the fixed cost of the signatures: the load and the exit.
+  std::printf("100,000 - 10        %.2f ms wall, %.2f ms CPU\n", (Median(wallMany) - Median(wallFew)) * 1e3,
+              (Median(cpuMany) - Median(cpuFew)) * 1e3);
+  // Each round's two runs follow each other: their ratio does not drift with the machine's
+  // speed over the rounds, as the medians of all the runs may (another program, the host).
+  std::vector<double> wallRatios, cpuRatios;
+  for (size_t i = 0; i < wallMany.size(); ++i) {
+    wallRatios.push_back(wallMany[i] / wallFew[i]);
+    cpuRatios.push_back(cpuMany[i] / cpuFew[i]);
+  }
+  std::printf("ratio, round by round  %.3f wall, %.3f CPU (medians of the rounds' ratios)\n", Median(wallRatios),
+              Median(cpuRatios));
+  return true;
+}
+
+int WholeCommand(int files, std::string tree, int rounds, int coldRounds, std::string scan) {
   if (scan.empty()) {
     char self[4096] = {};
     const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -189,44 +270,24 @@ int WholeCommand(int files, std::string tree, int rounds, std::string scan) {
   const std::string few = "/tmp/vorlet-datafile-bench-home-10/";
   const std::string many = "/tmp/vorlet-datafile-bench-home-100000/";
   if (!MakeHome(few, 10) || !MakeHome(many, kRecords)) return 1;
+  if (given) {
+    std::printf("tree: %s\n", tree.c_str());
+  } else {
+    std::printf("tree: %d files\n", files);
+  }
 
   // One run of each warms the cache; then the two alternate, the order changing each round.
   RunScan(scan, few, tree);
   RunScan(scan, many, tree);
-  std::vector<double> wallFew, wallMany, cpuFew, cpuMany;
-  for (int i = 0; i < rounds; ++i) {
-    for (int k = 0; k < 2; ++k) {
-      const bool manyNow = (i + k) % 2 == 0;
-      const bench::ChildRun run = RunScan(scan, manyNow ? many : few, tree);
-      if (run.exitStatus < 0 || run.exitStatus > 1) {
-        std::printf("vorlet-scan failed (exit %d)\n", run.exitStatus);
-        return 1;
-      }
-      (manyNow ? wallMany : wallFew).push_back(run.seconds);
-      (manyNow ? cpuMany : cpuFew).push_back(run.cpuSeconds);
+  if (!Alternate(scan, few, many, tree, rounds, false)) return 1;
+  if (coldRounds > 0) {
+    std::printf("\ncold cache, every run from a dropped cache:\n");
+    if (!bench::DropCaches()) {
+      std::printf("%s\n", bench::kColdSkipped);
+    } else if (!Alternate(scan, few, many, tree, coldRounds, true)) {
+      return 1;
     }
   }
-  if (given) {
-    std::printf("tree: %s; %d rounds, medians\n", tree.c_str(), rounds);
-  } else {
-    std::printf("tree: %d files; %d rounds, medians\n", files, rounds);
-  }
-  std::printf("10 signatures       %.4f s wall, %.4f s CPU\n", Median(wallFew), Median(cpuFew));
-  std::printf("100,000 signatures  %.4f s wall, %.4f s CPU\n", Median(wallMany), Median(cpuMany));
-  std::printf("ratio 100,000 / 10  %.3f wall, %.3f CPU\n", Median(wallMany) / Median(wallFew),
-              Median(cpuMany) / Median(cpuFew));
-  // Over an empty folder this is the fixed cost of the signatures: the load and the exit.
-  std::printf("100,000 - 10        %.2f ms wall, %.2f ms CPU\n", (Median(wallMany) - Median(wallFew)) * 1e3,
-              (Median(cpuMany) - Median(cpuFew)) * 1e3);
-  // Each round's two runs follow each other: their ratio does not drift with the machine's
-  // speed over the rounds, as the medians of all the runs may (another program, the host).
-  std::vector<double> wallRatios, cpuRatios;
-  for (size_t i = 0; i < wallMany.size(); ++i) {
-    wallRatios.push_back(wallMany[i] / wallFew[i]);
-    cpuRatios.push_back(cpuMany[i] / cpuFew[i]);
-  }
-  std::printf("ratio, round by round  %.3f wall, %.3f CPU (medians of the rounds' ratios)\n", Median(wallRatios),
-              Median(cpuRatios));
   return 0;
 }
 
@@ -234,12 +295,14 @@ int WholeCommand(int files, std::string tree, int rounds, std::string scan) {
 
 int main(int argc, char** argv) {
   int rounds = 9;
+  int coldRounds = -1;  // as the measurement has it
   int files = 20000;
   std::string scan, tree;
   std::vector<std::string> rest;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--cold-rounds" && i + 1 < argc) coldRounds = std::max(0, std::atoi(argv[++i]));
     else if (arg == "--files" && i + 1 < argc) files = std::max(100, std::atoi(argv[++i]));
     else if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
     else if (arg == "--tree" && i + 1 < argc) tree = argv[++i];
@@ -248,13 +311,13 @@ int main(int argc, char** argv) {
   // A folder given without its separator is still that folder, not a name beside it.
   if (rest.size() == 2 && rest[0] == "--load-only") {
     AddTrailingSeparator(rest[1]);
-    return LoadOnly(rest[1], rounds);
+    return LoadOnly(rest[1], rounds, coldRounds < 0 ? 5 : coldRounds);
   }
-  if (rest.size() == 1 && rest[0] == "--whole-command") return WholeCommand(files, tree, rounds, scan);
+  if (rest.size() == 1 && rest[0] == "--whole-command") return WholeCommand(files, tree, rounds, std::max(coldRounds, 0), scan);
   if (rest.size() > 1 || (!rest.empty() && rest[0].rfind("-", 0) == 0)) {
     std::fprintf(stderr,
-                 "usage: DataFileBench [FOLDER] [--rounds N] | --load-only FOLDER [--rounds N] |\n"
-                 "       --whole-command [--files N | --tree ROOT] [--rounds N] [--scan PATH]\n");
+                 "usage: DataFileBench [FOLDER] [--rounds N] | --load-only FOLDER [--rounds N] [--cold-rounds N] |\n"
+                 "       --whole-command [--files N | --tree ROOT] [--rounds N] [--cold-rounds N] [--scan PATH]\n");
     return 2;
   }
   std::string folder = !rest.empty() ? rest[0] : "/tmp/vorlet-datafile-bench/";

@@ -40,6 +40,7 @@
 #include "settings/ProfileFile.h"
 #include "support/BareLoop.h"
 #include "support/ChildRun.h"
+#include "support/ColdCache.h"
 #include "support/TreeGenerator.h"
 #include "util/CPatternList.h"
 #include "util/TextList.h"
@@ -195,30 +196,12 @@ void PrintRatio(const char* label, const Series& a, const Series& b, const char*
   std::printf("%-38s %8.3fs %8.3fs %7.3f   %8.3fs %8.3fs %7.3f   %s\n", label, wa, wb, wb / wa, ca, cb, cb / ca, target);
 }
 
-// Empties the page cache (and the dentry and inode caches); false when not permitted.
-bool DropCaches() {
-  sync();
-  const int fd = open("/proc/sys/vm/drop_caches", O_WRONLY);
-  if (fd < 0) return false;
-  const bool ok = write(fd, "3", 1) == 1;
-  close(fd);
-  return ok;
-}
-
-// The parallel reference: what 32 processes reading the same blocks reach.
-double RunParallelReference(const std::string& root) {
-  const std::string command = "find '" + root + "' -type f -print0 | xargs -0 -P 32 -n 200 head -q -c 257 >/dev/null";
-  const Clock::time_point start = Clock::now();
-  if (std::system(command.c_str()) != 0) return -1;
-  return Seconds(start);
-}
-
 // (d) and (e): every measurement from a dropped cache (cold) or as the last one left it,
 // in alternating order, medians.
 void JobsScaling(Launcher& launcher, const std::string& root, int rounds, bool cold) {
   std::printf("\n(%s) %s cache, %d rounds, medians of wall seconds\n", cold ? "d" : "e", cold ? "cold" : "warm", rounds);
-  if (cold && !DropCaches()) {
-    std::printf("    skipped: the page cache cannot be dropped here (needs root and /proc/sys/vm/drop_caches)\n");
+  if (cold && !bench::DropCaches()) {
+    std::printf("    %s\n", bench::kColdSkipped);
     return;
   }
   const int jobs[] = {1, 2, 4, 8, 16, 32, 0};
@@ -230,11 +213,11 @@ void JobsScaling(Launcher& launcher, const std::string& root, int rounds, bool c
     bench::RunBareLoop(root);
     bare.push_back(Seconds(start));
   });
-  steps.push_back([&] { reference.push_back(RunParallelReference(root)); });
+  steps.push_back([&] { reference.push_back(bench::RunParallelReference(root)); });
   for (size_t i = 0; i < std::size(jobs); ++i) steps.push_back([&, i] { scans[i].push_back(launcher.Run(root, jobs[i]).seconds); });
   for (int round = 0; round < rounds; ++round) {
     for (size_t k = 0; k < steps.size(); ++k) {
-      if (cold) DropCaches();
+      if (cold) bench::DropCaches();
       steps[round % 2 == 0 ? k : steps.size() - 1 - k]();
     }
   }

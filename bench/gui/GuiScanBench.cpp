@@ -4,14 +4,19 @@
 // end of the search (the idle driver's FinishSearch). vorlet-scan's time is its whole run.
 // Rounds alternate; the medians are compared.
 //
-//   GuiScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N] [--shot PNG]
-//                [--planted N | --all-hits]
+//   GuiScanBench [TREE_ROOT] [--scan PATH_OF_VORLET_SCAN] [--rounds N] [--cold-rounds N]
+//                [--shot PNG] [--planted N | --all-hits]
 //   GuiScanBench --editor [--records N] [--rounds N]
 //
 // Without --planted the run measures two trees, one after the other: the usual one with 50
 // hits, and one where every file is a hit (the result list at its largest). --planted sets
 // how many files are hits and measures that tree alone (--all-hits: every file); a number
 // other than 50 gives its own tree, beside the default one unless TREE_ROOT is given.
+// --cold-rounds (3 by default; 0 for none) adds rounds on a cold cache, over the first tree
+// measured: before every run the page cache is dropped (as root; skipped with a note
+// otherwise), and both programs are held against the one-thread bare loop and the parallel
+// reference (find | xargs -P 32 head), as a user's first search of a folder meets the disk.
+// The desktop program's cache is dropped after it started, just before the press.
 // --shot saves the main window as it stands at the end of the last desktop round.
 //
 // --editor times the database editor over a store of N records (100,000 by default):
@@ -35,11 +40,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "db/InvalFileDB.h"
 #include "engine/Md5.h"
+#include "support/BareLoop.h"
+#include "support/ColdCache.h"
 #include "support/TreeGenerator.h"
 #include "ui/AppContext.h"
 #include "ui/CDInvalFileDB.h"
@@ -85,7 +93,8 @@ std::string MakeHome(const bench::TreeSpec& spec) {
   return home;
 }
 
-Timing RunCli(const std::string& scan, const std::string& home, const std::string& tree) {
+Timing RunCli(const std::string& scan, const std::string& home, const std::string& tree, bool cold = false) {
+  if (cold) bench::DropCaches();
   auto start = std::chrono::steady_clock::now();
   // What the parent has buffered must not come out a second time through the child.
   std::fflush(stdout);
@@ -108,7 +117,7 @@ Timing RunCli(const std::string& scan, const std::string& home, const std::strin
 }
 
 Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tree, int* hits,
-              const std::string& shot) {
+              const std::string& shot, bool cold = false) {
   CMainApp app(qapp);
   if (!app.InitInstance(home)) {
     std::fprintf(stderr, "the desktop program did not start\n");
@@ -136,6 +145,7 @@ Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tr
     getrusage(RUSAGE_SELF, &walkEnd);
     writeLog(run);
   };
+  if (cold) bench::DropCaches();
   getrusage(RUSAGE_SELF, &before);
   timer.start();
   form->OnSearchAll();
@@ -165,8 +175,51 @@ Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tr
 }
 
 // One tree: rounds of both programs, alternating, then the medians.
+// Rounds on a cold cache: the bare loop, the parallel reference and both programs, each from
+// a dropped cache, in alternating order; the medians against the bare loop's.
+void MeasureCold(QApplication& qapp, const std::string& tree, const std::string& scan, const std::string& home,
+                 int rounds) {
+  std::printf("cold cache, %d rounds, medians of wall seconds\n", rounds);
+  if (!bench::DropCaches()) {
+    std::printf("    %s\n\n", bench::kColdSkipped);
+    return;
+  }
+  std::vector<double> bare, reference, cli, gui;
+  int hits = 0;
+  const std::vector<std::function<void()>> steps = {
+      [&] {
+        bench::DropCaches();
+        const auto start = std::chrono::steady_clock::now();
+        bench::RunBareLoop(tree);
+        bare.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+      },
+      [&] {
+        bench::DropCaches();
+        reference.push_back(bench::RunParallelReference(tree));
+      },
+      [&] { cli.push_back(RunCli(scan, home, tree, true).wall); },
+      [&] { gui.push_back(RunGui(qapp, home, tree, &hits, std::string(), true).wall); },
+  };
+  for (int round = 0; round < rounds; ++round) {
+    for (size_t k = 0; k < steps.size(); ++k) steps[round % 2 == 0 ? k : steps.size() - 1 - k]();
+    std::printf("round %d: bare loop %.3f s, parallel reference %.3f s, vorlet-scan %.3f s, desktop %.3f s, %d hits\n",
+                round + 1, bare.back(), reference.back(), cli.back(), gui.back(), hits);
+    std::fflush(stdout);
+  }
+  const double base = Median(bare);
+  const auto line = [base](const char* what, double seconds, const char* target) {
+    std::printf("    %-50s %8.3fs %7.3f%s\n", what, seconds, seconds / base, target);
+  };
+  line("bare loop, one thread (A)", base, "");
+  line("find | xargs -0 -P 32 -n 200 head -q -c 257", Median(reference), "");
+  line("vorlet-scan -q", Median(cli), "   target <= 0.30");
+  line("desktop program (press of the search to its end)", Median(gui), "");
+  std::printf("    desktop / vorlet-scan %.3f\n\n", Median(gui) / Median(cli));
+  std::fflush(stdout);
+}
+
 void MeasureTree(QApplication& qapp, std::string tree, const std::string& scan, const bench::TreeSpec& spec,
-                 int rounds, const std::string& shot) {
+                 int rounds, const std::string& shot, int coldRounds) {
   if (tree.empty()) {
     tree = "/tmp/vorlet-bench-tree";
     if (spec.planted != bench::TreeSpec().planted) tree += "-hits" + std::to_string(spec.planted);
@@ -208,6 +261,7 @@ void MeasureTree(QApplication& qapp, std::string tree, const std::string& scan, 
   std::printf("desktop walk alone: %.3f s (ratio to vorlet-scan %.3f), cpu %.3f s (ratio %.3f)\n\n", ww, ww / cw, wc,
               wc / cc);
   std::fflush(stdout);
+  if (coldRounds > 0) MeasureCold(qapp, tree, scan, home, coldRounds);
   std::filesystem::remove_all(home);
 }
 
@@ -324,6 +378,7 @@ int main(int argc, char* argv[]) {
   std::string tree;  // given, or the default one for the tree layout in use
   std::string scan = std::filesystem::path(argv[0]).parent_path().string() + "/vorlet-scan";
   int rounds = 5;
+  int coldRounds = 3;
   std::string shot;
   bench::TreeSpec spec;
   bool plantedGiven = false;
@@ -334,6 +389,7 @@ int main(int argc, char* argv[]) {
     std::string arg = argv[i];
     if (arg == "--scan" && i + 1 < argc) scan = argv[++i];
     else if (arg == "--rounds" && i + 1 < argc) rounds = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--cold-rounds" && i + 1 < argc) coldRounds = std::max(0, std::atoi(argv[++i]));
     else if (arg == "--shot" && i + 1 < argc) shot = argv[++i];
     else if (arg == "--planted" && i + 1 < argc) {
       spec.planted = std::clamp(std::atoi(argv[++i]), 0, spec.files);
@@ -357,12 +413,12 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   if (plantedGiven) {
-    MeasureTree(qapp, tree, scan, spec, rounds, shot);
+    MeasureTree(qapp, tree, scan, spec, rounds, shot, coldRounds);
     return 0;
   }
-  MeasureTree(qapp, tree, scan, spec, rounds, std::string());
+  MeasureTree(qapp, tree, scan, spec, rounds, std::string(), coldRounds);
   bench::TreeSpec allHits = spec;
   allHits.planted = allHits.files;
-  MeasureTree(qapp, tree.empty() ? std::string() : tree + "-all-hits", scan, allHits, rounds, shot);
+  MeasureTree(qapp, tree.empty() ? std::string() : tree + "-all-hits", scan, allHits, rounds, shot, 0);
   return 0;
 }
