@@ -39,6 +39,8 @@ class CScanEngine {
   // OpenTarget's results.
   enum OpenResult { kOpened = 1, kOpenFileError = 3, kNotOpenable = 5 };
 
+  // Entries of a folder listed between two chances the host has to take a stop.
+  static constexpr size_t kEntriesBetweenPumps = 1024;
   // The buffer and overlap every search and registration runs with.
   static constexpr int32_t kSearchBufferSize = 1048576;
   static constexpr int32_t kSearchOverlap = 256;

@@ -158,6 +158,12 @@ bool CScanEngine::ListFolder(const std::string& folder, const platform::FileIden
   }
   size_t n = 0;
   for (;;) {
+    // A folder of a great many entries, or one on a slow disk, takes long to list: a stop is
+    // heard, and the window kept alive, while it is listed too. What was listed is dropped.
+    if (n > 0 && n % kEntriesBetweenPumps == 0 && PumpSearchMessages()) {
+      finder_->Close();
+      return false;
+    }
     if (n == entries_.size()) entries_.emplace_back();
     error = 0;
     if (!finder_->Next(&entries_[n], &error)) break;

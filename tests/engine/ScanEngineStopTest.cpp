@@ -82,4 +82,19 @@ TEST_F(ScanEngineStopTest, WithoutAHostTheFlagIsStillHonoured) {
   EXPECT_TRUE(host.statusTexts.empty());
 }
 
+TEST_F(ScanEngineStopTest, AStopIsHeardWhileALargeFolderIsListed) {
+  // None of the files is searched, so every pump comes from the listing: a folder of
+  // millions of entries (or one on a slow disk) must not keep a stop waiting until the end.
+  MakeFiles(2 * static_cast<int>(CScanEngine::kEntriesBetweenPumps) + 5);
+  EXPECT_TRUE(Search("*.none", false));
+  EXPECT_EQ(host.pumps, 2);
+
+  host.pumps = 0;
+  host.stopAtPump = 1;
+  EXPECT_FALSE(Search("*.none", false));
+  EXPECT_FALSE(engine.Completed());
+  EXPECT_EQ(host.pumps, 1);
+  EXPECT_TRUE(problems.folders.empty());  // a listing broken off by the user is not a fault
+}
+
 }  // namespace
