@@ -174,7 +174,6 @@ Timing RunGui(QApplication& qapp, const std::string& home, const std::string& tr
   return timing;
 }
 
-// One tree: rounds of both programs, alternating, then the medians.
 // Rounds on a cold cache: the bare loop, the parallel reference and both programs, each from
 // a dropped cache, in alternating order; the medians against the bare loop's.
 void MeasureCold(QApplication& qapp, const std::string& tree, const std::string& scan, const std::string& home,
@@ -218,6 +217,7 @@ void MeasureCold(QApplication& qapp, const std::string& tree, const std::string&
   std::fflush(stdout);
 }
 
+// One tree: rounds of both programs, alternating, then the medians; then the cold rounds.
 void MeasureTree(QApplication& qapp, std::string tree, const std::string& scan, const bench::TreeSpec& spec,
                  int rounds, const std::string& shot, int coldRounds) {
   if (tree.empty()) {
