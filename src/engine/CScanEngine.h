@@ -163,7 +163,7 @@ class CScanEngine {
  private:
   bool WalkFolder(const std::string& folder);
   // Takes every entry of folder into entries_ (*count of them); none for a folder passed
-  // over. False when the search must end (an unreachable folder).
+  // over. False when the search must end (an unreachable folder, or a stop while listing).
   bool ListFolder(const std::string& folder, const platform::FileIdentity& parent, bool target, size_t* count);
   bool FolderNotListed(const std::string& folder, int error);
   // Whether the folder open in finder_ is one of the folders not searched.
