@@ -40,6 +40,7 @@
 #include "platform/FileSystem.h"
 #include "support/ChildRun.h"
 #include "support/ColdCache.h"
+#include "support/Rounds.h"
 #include "support/TreeGenerator.h"
 
 namespace {
@@ -154,17 +155,13 @@ void LoadCold(const std::string& folder, int rounds) {
   }
   const std::string path = folder + InvalFileDB::kDataFileBase + "." + InvalFileDB::kDataFileExt;
   std::vector<double> load, read;
-  for (int i = 0; i < rounds; ++i) {
-    for (int k = 0; k < 2; ++k) {
-      bench::DropCaches();
-      if ((i + k) % 2 == 0) {
-        InvalFileDB db;
-        load.push_back(Time([&] { db.Load(folder); }).wall);
-      } else {
-        read.push_back(Time([&] { ReadPlainly(path); }).wall);
-      }
-    }
-  }
+  bench::RunRounds(rounds,
+                   {[&] {
+                      InvalFileDB db;
+                      load.push_back(Time([&] { db.Load(folder); }).wall);
+                    },
+                    [&] { read.push_back(Time([&] { ReadPlainly(path); }).wall); }},
+                   true);
   std::printf("load, cold       %.4f s wall (median of %d)\n", Median(load), rounds);
   std::printf("read, cold       %.4f s wall (median of %d; the file's bytes alone)\n", Median(read), rounds);
   std::printf("load / read      %.3f\n", Median(load) / Median(read));
@@ -216,18 +213,18 @@ bool MakeHome(const std::string& home, int records) {
 bool Alternate(const std::string& scan, const std::string& few, const std::string& many, const std::string& tree,
                int rounds, bool cold) {
   std::vector<double> wallFew, wallMany, cpuFew, cpuMany;
-  for (int i = 0; i < rounds; ++i) {
-    for (int k = 0; k < 2; ++k) {
-      const bool manyNow = (i + k) % 2 == 0;
-      if (cold) bench::DropCaches();
-      const bench::ChildRun run = RunScan(scan, manyNow ? many : few, tree);
-      if (run.exitStatus < 0 || run.exitStatus > 1) {
-        std::printf("vorlet-scan failed (exit %d)\n", run.exitStatus);
-        return false;
-      }
-      (manyNow ? wallMany : wallFew).push_back(run.seconds);
-      (manyNow ? cpuMany : cpuFew).push_back(run.cpuSeconds);
-    }
+  int failedExit = 0;
+  const auto step = [&](const std::string& home, std::vector<double>& wall, std::vector<double>& cpu) {
+    if (failedExit != 0) return;
+    const bench::ChildRun run = RunScan(scan, home, tree);
+    if (run.exitStatus < 0 || run.exitStatus > 1) failedExit = run.exitStatus < 0 ? -1 : run.exitStatus;
+    wall.push_back(run.seconds);
+    cpu.push_back(run.cpuSeconds);
+  };
+  bench::RunRounds(rounds, {[&] { step(many, wallMany, cpuMany); }, [&] { step(few, wallFew, cpuFew); }}, cold);
+  if (failedExit != 0) {
+    std::printf("vorlet-scan failed (exit %d)\n", failedExit);
+    return false;
   }
   std::printf("%d rounds, medians\n", rounds);
   std::printf("10 signatures       %.4f s wall, %.4f s CPU\n", Median(wallFew), Median(cpuFew));

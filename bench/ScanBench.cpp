@@ -41,6 +41,7 @@
 #include "support/BareLoop.h"
 #include "support/ChildRun.h"
 #include "support/ColdCache.h"
+#include "support/Rounds.h"
 #include "support/TreeGenerator.h"
 #include "util/CPatternList.h"
 #include "util/TextList.h"
@@ -208,19 +209,10 @@ void JobsScaling(Launcher& launcher, const std::string& root, int rounds, bool c
   std::vector<double> bare, reference;
   std::vector<std::vector<double>> scans(std::size(jobs));
   std::vector<std::function<void()>> steps;
-  steps.push_back([&] {
-    const Clock::time_point start = Clock::now();
-    bench::RunBareLoop(root);
-    bare.push_back(Seconds(start));
-  });
+  steps.push_back([&] { bare.push_back(bench::TimeBareLoop(root)); });
   steps.push_back([&] { reference.push_back(bench::RunParallelReference(root)); });
   for (size_t i = 0; i < std::size(jobs); ++i) steps.push_back([&, i] { scans[i].push_back(launcher.Run(root, jobs[i]).seconds); });
-  for (int round = 0; round < rounds; ++round) {
-    for (size_t k = 0; k < steps.size(); ++k) {
-      if (cold) bench::DropCaches();
-      steps[round % 2 == 0 ? k : steps.size() - 1 - k]();
-    }
-  }
+  bench::RunRounds(rounds, steps, cold);
   const double base = Median(bare);
   std::printf("    %-44s %8.3fs %7.3f\n", "bare loop, one thread (A)", base, 1.0);
   std::printf("    %-44s %8.3fs %7.3f\n", "find | xargs -0 -P 32 -n 200 head -q -c 257", Median(reference),
@@ -320,14 +312,7 @@ int main(int argc, char** argv) {
         cliOne.Add(run.seconds, run.cpuSeconds);
       },
   };
-  for (int round = 0; round < rounds; ++round) {
-    // Alternate the order so that neither side always runs right after the other.
-    if (round % 2 == 0) {
-      for (const auto& step : steps) step();
-    } else {
-      for (auto it = steps.rbegin(); it != steps.rend(); ++it) (*it)();
-    }
-  }
+  bench::RunRounds(rounds, steps);
 
   std::printf("\ntree %s: %llu files; %d rounds, medians\n", root.c_str(),
               static_cast<unsigned long long>(warm.files), rounds);

@@ -48,6 +48,7 @@
 #include "engine/Md5.h"
 #include "support/BareLoop.h"
 #include "support/ColdCache.h"
+#include "support/Rounds.h"
 #include "support/TreeGenerator.h"
 #include "ui/AppContext.h"
 #include "ui/CDInvalFileDB.h"
@@ -93,8 +94,7 @@ std::string MakeHome(const bench::TreeSpec& spec) {
   return home;
 }
 
-Timing RunCli(const std::string& scan, const std::string& home, const std::string& tree, bool cold = false) {
-  if (cold) bench::DropCaches();
+Timing RunCli(const std::string& scan, const std::string& home, const std::string& tree) {
   auto start = std::chrono::steady_clock::now();
   // What the parent has buffered must not come out a second time through the child.
   std::fflush(stdout);
@@ -185,26 +185,18 @@ void MeasureCold(QApplication& qapp, const std::string& tree, const std::string&
   }
   std::vector<double> bare, reference, cli, gui;
   int hits = 0;
+  // The desktop program's cache is dropped once more after it started, before the press.
   const std::vector<std::function<void()>> steps = {
-      [&] {
-        bench::DropCaches();
-        const auto start = std::chrono::steady_clock::now();
-        bench::RunBareLoop(tree);
-        bare.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-      },
-      [&] {
-        bench::DropCaches();
-        reference.push_back(bench::RunParallelReference(tree));
-      },
-      [&] { cli.push_back(RunCli(scan, home, tree, true).wall); },
+      [&] { bare.push_back(bench::TimeBareLoop(tree)); },
+      [&] { reference.push_back(bench::RunParallelReference(tree)); },
+      [&] { cli.push_back(RunCli(scan, home, tree).wall); },
       [&] { gui.push_back(RunGui(qapp, home, tree, &hits, std::string(), true).wall); },
   };
-  for (int round = 0; round < rounds; ++round) {
-    for (size_t k = 0; k < steps.size(); ++k) steps[round % 2 == 0 ? k : steps.size() - 1 - k]();
+  bench::RunRounds(rounds, steps, true, [&](int round) {
     std::printf("round %d: bare loop %.3f s, parallel reference %.3f s, vorlet-scan %.3f s, desktop %.3f s, %d hits\n",
-                round + 1, bare.back(), reference.back(), cli.back(), gui.back(), hits);
+                round, bare.back(), reference.back(), cli.back(), gui.back(), hits);
     std::fflush(stdout);
-  }
+  });
   const double base = Median(bare);
   const auto line = [base](const char* what, double seconds, const char* target) {
     std::printf("    %-50s %8.3fs %7.3f%s\n", what, seconds, seconds / base, target);
@@ -235,19 +227,16 @@ void MeasureTree(QApplication& qapp, std::string tree, const std::string& scan, 
 
   std::vector<Timing> cli, gui;
   int hits = 0;
-  for (int round = 0; round < rounds; ++round) {
-    if (round % 2 == 0) {
-      cli.push_back(RunCli(scan, home, tree));
-      gui.push_back(RunGui(qapp, home, tree, &hits, round + 1 == rounds ? shot : std::string()));
-    } else {
-      gui.push_back(RunGui(qapp, home, tree, &hits, round + 1 == rounds ? shot : std::string()));
-      cli.push_back(RunCli(scan, home, tree));
-    }
+  const std::vector<std::function<void()>> steps = {
+      [&] { cli.push_back(RunCli(scan, home, tree)); },
+      [&] { gui.push_back(RunGui(qapp, home, tree, &hits, gui.size() + 1 == static_cast<size_t>(rounds) ? shot : std::string())); },
+  };
+  bench::RunRounds(rounds, steps, false, [&](int round) {
     std::printf("round %d: vorlet-scan %.3f s (cpu %.3f), desktop %.3f s (cpu %.3f; walk %.3f s, cpu %.3f), %d hits\n",
-                round + 1, cli.back().wall, cli.back().cpu, gui.back().wall, gui.back().cpu, gui.back().walkWall,
+                round, cli.back().wall, cli.back().cpu, gui.back().wall, gui.back().cpu, gui.back().walkWall,
                 gui.back().walkCpu, hits);
     std::fflush(stdout);
-  }
+  });
   auto median = [](const std::vector<Timing>& runs, double Timing::*field) {
     std::vector<double> values;
     for (const Timing& t : runs) values.push_back(t.*field);

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <vector>
 
 namespace bench {
@@ -34,6 +35,12 @@ BareLoopResult RunBareLoop(const std::string& root) {
     closedir(dir);
   }
   return result;
+}
+
+double TimeBareLoop(const std::string& root) {
+  const auto start = std::chrono::steady_clock::now();
+  RunBareLoop(root);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace bench

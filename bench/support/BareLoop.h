@@ -13,5 +13,7 @@ struct BareLoopResult {
 };
 
 BareLoopResult RunBareLoop(const std::string& root);
+// RunBareLoop's wall time, in seconds.
+double TimeBareLoop(const std::string& root);
 
 }  // namespace bench

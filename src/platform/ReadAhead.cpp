@@ -239,9 +239,8 @@ void ReadAhead::Work(int index) {
 void ReadAhead::Fill(Slot& slot, bool atItsTurn) {
   Block& block = slot.block;
   block.atItsTurn = atItsTurn;
-  block.openError = 0;
   block.identity = FileIdentity{};
-  block.opened = block.file.OpenEntry(*slot.reader, *slot.entry, &block.openError);
+  block.opened = block.file.OpenEntry(*slot.reader, *slot.entry);
   if (!block.opened) return;
   // Threads open files only while the disk is slow: there a block of a few hundred bytes
   // must not bring in the file's first hundred kilobytes as well.

@@ -36,8 +36,9 @@ class ReadAhead {
  public:
   struct Block {
     ReadFile file;         // open when opened; its block is read by the user
+    // False when it could not be opened: the user opens it again at its turn, and meets the
+    // error there, as a search without threads does.
     bool opened = false;
-    int openError = 0;
     FileIdentity identity;  // of the open file; unknown when it could not be told
     // Opened by the user's own thread at the moment it asked for the block (no thread had
     // begun it): as fresh as a file opened at its turn. Its identity is then not told.
